@@ -1,0 +1,196 @@
+#include "link/serial_port.h"
+
+#include <QRegularExpression>
+
+SerialPort::SerialPort(QObject* parent) : QObject(parent)
+{
+    for (QTimer* timer : {&readTotalTimer, &readIntervalTimer, &writeTimer}) {
+        timer->setSingleShot(true);
+        timer->setTimerType(Qt::PreciseTimer);
+    }
+    connect(&readTotalTimer, &QTimer::timeout, this, &SerialPort::FinishRead);
+    connect(&readIntervalTimer, &QTimer::timeout, this, &SerialPort::FinishRead);
+    connect(&writeTimer, &QTimer::timeout, this, &SerialPort::FinishWrite);
+    connect(&port, &QSerialPort::readyRead, this, &SerialPort::ServeRead);
+    connect(&port, &QSerialPort::bytesWritten, this, &SerialPort::OnBytesWritten);
+    connect(&port, &QSerialPort::errorOccurred, this, &SerialPort::OnError);
+}
+
+SerialPort::~SerialPort()
+{
+    Close();
+}
+
+QString SerialPort::DevicePath(const QString& portName)
+{
+    static const QRegularExpression com(QStringLiteral("^COM([1-9][0-9]{0,2})$"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = com.match(portName);
+    if (match.hasMatch())
+        return QStringLiteral("/dev/ttyS%1").arg(match.captured(1).toInt() - 1);
+    if (portName.startsWith(QLatin1Char('/')))
+        return portName;
+    return QStringLiteral("/dev/") + portName;
+}
+
+bool SerialPort::Open(const QString& portName, const Timeouts& newTimeouts)
+{
+    Close();
+    timeouts = newTimeouts;
+    port.setPortName(DevicePath(portName));
+    port.setBaudRate(QSerialPort::Baud9600);
+    port.setDataBits(QSerialPort::Data8);
+    port.setParity(QSerialPort::NoParity);
+    port.setStopBits(QSerialPort::OneStop);
+    port.setFlowControl(QSerialPort::NoFlowControl);
+    if (!port.open(QIODevice::ReadWrite)) {
+        port.clearError();
+        return false;
+    }
+    // A pseudo-terminal refuses both modem-line calls; that is no failure.
+    port.setDataTerminalReady(true);
+    port.setRequestToSend(false);
+    port.clearError();
+    ++opening;
+    return true;
+}
+
+bool SerialPort::Close()
+{
+    Discard();
+    if (port.isOpen())
+        port.close();
+    port.clearError();
+    // Completions already posted carry the old opening and are dropped.
+    ++opening;
+    return true;
+}
+
+bool SerialPort::IsOpen() const
+{
+    return port.isOpen();
+}
+
+void SerialPort::Discard()
+{
+    reads.clear();
+    writes.clear();
+    readTotalTimer.stop();
+    readIntervalTimer.stop();
+    writeTimer.stop();
+}
+
+bool SerialPort::QueueRead(int length, int message)
+{
+    if (!port.isOpen() || length <= 0)
+        return false;
+    reads.push_back(Request{length, message, {}, 0});
+    if (reads.size() == 1)
+        StartRead();
+    return true;
+}
+
+bool SerialPort::QueueWrite(QByteArrayView data, int message)
+{
+    if (!port.isOpen() || data.isEmpty())
+        return false;
+    writes.push_back(Request{static_cast<int>(data.size()), message, data.toByteArray(), 0});
+    if (writes.size() == 1)
+        StartWrite();
+    return true;
+}
+
+void SerialPort::StartRead()
+{
+    readIntervalTimer.stop();
+    readTotalTimer.start(timeouts.readTotal);
+    ServeRead();
+}
+
+void SerialPort::ServeRead()
+{
+    while (!reads.empty() && port.bytesAvailable() > 0) {
+        Request& head = reads.front();
+        head.data.append(port.read(head.length - head.data.size()));
+        if (head.data.size() < head.length) {
+            readIntervalTimer.start(timeouts.readInterval);
+            return;
+        }
+        FinishRead();
+    }
+}
+
+void SerialPort::FinishRead()
+{
+    if (reads.empty())
+        return;
+    readTotalTimer.stop();
+    readIntervalTimer.stop();
+    Request done = std::move(reads.front());
+    reads.pop_front();
+    if (done.message != 0) {
+        const quint64 tag = opening;
+        QMetaObject::invokeMethod(
+            this,
+            [this, tag, done = std::move(done)] {
+                if (tag == opening)
+                    Q_EMIT readCompleted(done.message, done.length, done.data);
+            },
+            Qt::QueuedConnection);
+    }
+    if (!reads.empty())
+        StartRead();
+}
+
+void SerialPort::StartWrite()
+{
+    Request& head = writes.front();
+    writeTimer.start(timeouts.writeTotal);
+    if (port.write(head.data) < 0)
+        FinishWrite();
+}
+
+void SerialPort::OnBytesWritten(qint64 count)
+{
+    if (writes.empty())
+        return;
+    Request& head = writes.front();
+    head.done += static_cast<int>(count);
+    if (head.done >= head.length)
+        FinishWrite();
+}
+
+void SerialPort::FinishWrite()
+{
+    if (writes.empty())
+        return;
+    writeTimer.stop();
+    Request done = std::move(writes.front());
+    writes.pop_front();
+    if (done.done < done.length && port.isOpen())
+        port.clear(QSerialPort::Output); // timed out: the rest is not sent late
+    if (done.message != 0) {
+        const quint64 tag = opening;
+        const int transferred = std::min(done.done, done.length);
+        QMetaObject::invokeMethod(
+            this,
+            [this, tag, message = done.message, length = done.length, transferred] {
+                if (tag == opening)
+                    Q_EMIT writeCompleted(message, length, transferred);
+            },
+            Qt::QueuedConnection);
+    }
+    if (!writes.empty())
+        StartWrite();
+}
+
+void SerialPort::OnError(QSerialPort::SerialPortError error)
+{
+    if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError &&
+        error != QSerialPort::WriteError)
+        return;
+    if (!port.isOpen())
+        return;
+    Close();
+    QMetaObject::invokeMethod(this, &SerialPort::deviceLost, Qt::QueuedConnection);
+}
