@@ -1,4 +1,7 @@
-int main()
+#include "panel/unit_app.h"
+
+int main(int argc, char** argv)
 {
-    return 0;
+    UnitApp app(argc, argv);
+    return app.Run();
 }

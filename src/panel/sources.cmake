@@ -1,0 +1,10 @@
+target_sources(veltrix_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/unit_session.h
+    ${CMAKE_CURRENT_LIST_DIR}/unit_session.cpp
+)
+target_sources(veltrix_gui PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/control_panel_dlg.h
+    ${CMAKE_CURRENT_LIST_DIR}/control_panel_dlg.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/unit_app.h
+    ${CMAKE_CURRENT_LIST_DIR}/unit_app.cpp
+)

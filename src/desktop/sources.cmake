@@ -1,0 +1,5 @@
+target_sources(veltrix_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/options.h
+    ${CMAKE_CURRENT_LIST_DIR}/options_store.h
+    ${CMAKE_CURRENT_LIST_DIR}/options_store.cpp
+)

@@ -1,0 +1,33 @@
+#include "panel/unit_app.h"
+
+#include "desktop/options_store.h"
+#include "panel/control_panel_dlg.h"
+
+UnitApp::UnitApp(int& argc, char** argv) : QApplication(argc, argv)
+{
+    setOrganizationName(QStringLiteral("Orvane"));
+    setApplicationName(QStringLiteral("Veltrix PC Interface"));
+    setApplicationVersion(QStringLiteral("%1.%2").arg(VersionMajor).arg(VersionMinor));
+    setQuitOnLastWindowClosed(false);
+}
+
+UnitApp::~UnitApp() = default;
+
+bool UnitApp::IsAutostart(const QStringList& arguments)
+{
+    return arguments.size() == 2 && arguments.at(1) == QLatin1String("/run");
+}
+
+int UnitApp::Run()
+{
+    panel = std::make_unique<ControlPanelDlg>(OptionsStore::Load(), IsAutostart(arguments()));
+    // The program ends when the panel shuts down (Escape, the close box,
+    // Exit), not when its last visible window goes away: the panel may live
+    // hidden in the tray.
+    connect(panel.get(), &ControlPanelDlg::shutDownFinished, this, &QApplication::quit,
+            Qt::QueuedConnection);
+    panel->Initialise();
+    const int result = exec();
+    panel.reset();
+    return result;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QApplication>
+
+#include <memory>
+
+class ControlPanelDlg;
+
+// The application object: reads the options, creates the control panel and
+// runs the event loop until the panel closes.
+class UnitApp : public QApplication
+{
+    Q_OBJECT
+
+public:
+    static constexpr int VersionMajor = 1;
+    static constexpr int VersionMinor = 4;
+
+    UnitApp(int& argc, char** argv);
+    ~UnitApp() override;
+
+    // Exactly one argument "/run" marks a start by the log-on entry.
+    static bool IsAutostart(const QStringList& arguments);
+
+    int Run();
+
+private:
+    std::unique_ptr<ControlPanelDlg> panel;
+};
