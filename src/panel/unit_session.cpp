@@ -108,7 +108,7 @@ void UnitSession::OnConnectTimer()
     QString name = portSetting;
     if (portSetting == QLatin1String(AutoDetect)) {
         autoDetectCounter = autoDetectCounter % AutoDetectPorts + 1;
-        name = QStringLiteral("COM%1").arg(autoDetectCounter);
+        name = autoDetectPattern.arg(autoDetectCounter);
     }
     if (link.Open(name, timing.port))
         link.SendQuery(Variable::Model);

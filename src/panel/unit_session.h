@@ -40,6 +40,9 @@ public:
     void SetPortSetting(const QString& setting) { portSetting = setting; }
     const QString& PortSetting() const { return portSetting; }
     int AutoDetectCounter() const { return autoDetectCounter; }
+    // The names tried by auto-detection, %1 being 1..8 ("COM%1" by default;
+    // tests point it at pseudo-terminals).
+    void SetAutoDetectPattern(const QString& pattern) { autoDetectPattern = pattern; }
 
     // Shows "Not Connected" and starts probing the configured port.
     void Start();
@@ -98,4 +101,5 @@ private:
     QTimer connectTimer;
     QString portSetting = QString::fromLatin1(AutoDetect);
     int autoDetectCounter = 0;
+    QString autoDetectPattern = QStringLiteral("COM%1");
 };

@@ -1,0 +1,289 @@
+#include "link/message_set.h"
+#include "panel/unit_session.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+QByteArray Bytes(std::initializer_list<int> values)
+{
+    QByteArray out;
+    for (int v : values)
+        out.append(static_cast<char>(v));
+    return out;
+}
+
+QByteArray Report(int variable, int value)
+{
+    return Bytes({MessageType::Variable, variable, value});
+}
+
+QByteArray Text(int type, int lead, const char* text)
+{
+    return Bytes({type, lead}) + QByteArray(text);
+}
+
+// A session without a port: payloads are fed straight to the dispatch.
+struct Fixture
+{
+    UnitSession session;
+    void Feed(const QByteArray& payload) { session.Dispatch(payload); }
+    void Feed(std::initializer_list<QByteArray> payloads)
+    {
+        for (const QByteArray& p : payloads)
+            Feed(p);
+    }
+    void TunerOnFm()
+    {
+        Feed({Report(Variable::MainPower, 1), Report(Variable::MainSource, SourceTuner),
+              Report(Variable::TunerBand, Band::Fm)});
+    }
+};
+
+} // namespace
+
+class TestLiveStatus : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void identificationNeedsText()
+    {
+        Fixture f;
+        f.Feed(Bytes({20, 20}));
+        QVERIFY(!f.session.Status().connected);
+        f.Feed(Bytes({20, 20}) + "K230");
+        QVERIFY(f.session.Status().connected);
+        QCOMPARE(f.session.Status().facts.modelText, QStringLiteral("K230"));
+        f.Feed(Bytes({23, 2, 5}));
+        QCOMPARE(f.session.Status().facts.versionText, QStringLiteral("v2.05"));
+        f.Feed(Bytes({23, 2})); // short: ignored
+        QCOMPARE(f.session.Status().facts.versionText, QStringLiteral("v2.05"));
+    }
+
+    void modelTextEndsAtNul()
+    {
+        Fixture f;
+        f.Feed(Bytes({20, 20, 'K', '2', '2', '0', 0, 'x'}));
+        QCOMPARE(f.session.Status().facts.modelText, QStringLiteral("K220"));
+        QCOMPARE(f.session.Status().modelIndex, 1);
+    }
+
+    void valuesStoredOnlyWhileTheirRoomIsOn()
+    {
+        Fixture f;
+        QSignalSpy applied(&f.session, &UnitSession::reportApplied);
+        f.Feed(Report(Variable::MainVolume, -30 & 0xFF));
+        QCOMPARE(f.session.Status().mainVolume, 0);
+        // Still handed on (to the volume popup), but not shown.
+        QCOMPARE(applied.size(), 1);
+        QCOMPARE(applied.at(0).at(1).toInt(), -30);
+        QCOMPARE(applied.at(0).at(2).toBool(), false);
+
+        f.Feed({Report(Variable::MainPower, 1), Report(Variable::MainVolume, -30 & 0xFF),
+                Report(Variable::Bass, -4 & 0xFF), Report(Variable::Treble, 6)});
+        QCOMPARE(f.session.Status().mainVolume, -30);
+        QCOMPARE(f.session.Status().bass, -4);
+        QCOMPARE(f.session.Status().treble, 6);
+        QCOMPARE(applied.last().at(2).toBool(), true);
+
+        f.Feed(Report(Variable::ZoneVolume, -20 & 0xFF));
+        QCOMPARE(f.session.Status().zoneVolume, 0);
+        f.Feed({Report(Variable::ZonePower, 1), Report(Variable::ZoneVolume, -20 & 0xFF)});
+        QCOMPARE(f.session.Status().zoneVolume, -20);
+    }
+
+    void tunerSourceWhileMainIsOff()
+    {
+        Fixture f;
+        f.Feed(Report(Variable::MainSource, SourceTuner));
+        QVERIFY(f.session.Status().mainSourceIsTuner);
+        QCOMPARE(f.session.Status().mainSource, -1);
+        QVERIFY(!f.session.Status().tunerLive);
+        // The zone on LOCAL hears the main room's tuner even with main off.
+        f.Feed({Report(Variable::ZonePower, 1), Report(Variable::ZoneSource, SourceExternal)});
+        QVERIFY(f.session.Status().tunerLive);
+        f.Feed(Report(Variable::MainSource, 0));
+        QVERIFY(!f.session.Status().tunerLive);
+    }
+
+    void tunerLiveRules_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("reports");
+        QTest::addColumn<bool>("live");
+        QTest::newRow("main on TUNER")
+            << QList<QByteArray>{Report(21, 1), Report(53, 9)} << true;
+        QTest::newRow("main on CD") << QList<QByteArray>{Report(21, 1), Report(53, 6)} << false;
+        QTest::newRow("zone on TUNER")
+            << QList<QByteArray>{Report(52, 1), Report(54, 9)} << true;
+        QTest::newRow("zone LOCAL, main source TUNER")
+            << QList<QByteArray>{Report(53, 9), Report(52, 1), Report(54, 8)} << true;
+        QTest::newRow("zone LOCAL, main source DVD")
+            << QList<QByteArray>{Report(53, 0), Report(52, 1), Report(54, 8)} << false;
+        QTest::newRow("main TUNER then main off")
+            << QList<QByteArray>{Report(21, 1), Report(53, 9), Report(21, 0)} << false;
+        QTest::newRow("zone TUNER then zone off")
+            << QList<QByteArray>{Report(52, 1), Report(54, 9), Report(52, 0)} << false;
+    }
+
+    void tunerLiveRules()
+    {
+        QFETCH(QList<QByteArray>, reports);
+        QFETCH(bool, live);
+        Fixture f;
+        for (const QByteArray& r : reports)
+            f.Feed(r);
+        QCOMPARE(f.session.Status().tunerLive, live);
+    }
+
+    void radioTextAssembly()
+    {
+        Fixture f;
+        f.TunerOnFm();
+        QSignalSpy changed(&f.session, &UnitSession::radioTextChanged);
+        f.Feed(Text(MessageType::RadioText, 10, "AB"));
+        QCOMPARE(f.session.Status().radioText, QStringLiteral("          AB"));
+        f.Feed(Text(MessageType::RadioText, 0, "Hello"));
+        QCOMPARE(f.session.Status().radioText, QStringLiteral("Hello     AB"));
+        f.Feed(Text(MessageType::RadioText, 0, "Hello")); // unchanged: no signal
+        QCOMPARE(changed.size(), 2);
+        f.Feed(Text(MessageType::RadioText, -5 & 0xFF, "XY")); // before the start: ignored
+        QCOMPARE(f.session.Status().radioText, QStringLiteral("Hello     AB"));
+        f.Feed(Text(MessageType::RadioText, 127, "YZ")); // far out, but bounded
+        QCOMPARE(f.session.Status().radioText.size(), 129);
+        f.Feed(Bytes({MessageType::RadioText, 0, 'A'})); // short payload empties it
+        QCOMPARE(f.session.Status().radioText, QString());
+    }
+
+    void psNameNeedsEightCharacters()
+    {
+        Fixture f;
+        f.TunerOnFm();
+        f.Feed(Bytes({MessageType::PsName}) + "RADIO 1 ");
+        QCOMPARE(f.session.Status().psName, QStringLiteral("RADIO 1 "));
+        f.Feed(Bytes({MessageType::PsName}) + "RADIO 1");
+        QCOMPARE(f.session.Status().psName, QString());
+    }
+
+    void rdsIgnoredAndClearedWhenTunerNotHeard()
+    {
+        Fixture f;
+        f.Feed(Bytes({MessageType::PsName}) + "RADIO 1 ");
+        f.Feed(Text(MessageType::RadioText, 0, "Text"));
+        QCOMPARE(f.session.Status().psName, QString());
+        QCOMPARE(f.session.Status().radioText, QString());
+
+        f.TunerOnFm();
+        QSignalSpy ps(&f.session, &UnitSession::psNameChanged);
+        f.Feed(Bytes({MessageType::PsName}) + "RADIO 1 ");
+        f.Feed(Report(Variable::MainSource, 6));
+        QCOMPARE(f.session.Status().psName, QString());
+        // Heard again: the same name is news again.
+        f.Feed(Report(Variable::MainSource, SourceTuner));
+        f.Feed(Bytes({MessageType::PsName}) + "RADIO 1 ");
+        QCOMPARE(ps.size(), 2);
+        QCOMPARE(f.session.Status().psName, QStringLiteral("RADIO 1 "));
+    }
+
+    void frequenciesAndPresetsStoredAlways()
+    {
+        Fixture f;
+        QSignalSpy applied(&f.session, &UnitSession::reportApplied);
+        f.Feed(Bytes({20, Variable::FmFrequency, 0x2E, 0x22})); // 8750
+        f.Feed(Bytes({20, Variable::AmFrequency, 0xE8, 0x03})); // 1000
+        f.Feed(Report(Variable::FmPreset, 200));
+        QCOMPARE(f.session.Status().fmFrequency, 8750);
+        QCOMPARE(f.session.Status().amFrequency, 1000);
+        QCOMPARE(f.session.Status().fmPreset, 200);
+        QCOMPARE(applied.at(0).at(2).toBool(), false);
+        f.Feed(Bytes({20, Variable::FmFrequency, 0x2E})); // no high byte: ignored
+        QCOMPARE(f.session.Status().fmFrequency, 8750);
+
+        f.TunerOnFm();
+        applied.clear();
+        f.Feed(Bytes({20, Variable::FmFrequency, 0xB8, 0x27})); // 10168
+        f.Feed(Bytes({20, Variable::AmFrequency, 0x12, 0x02})); // other band: not shown
+        QCOMPARE(applied.at(0).at(1).toInt(), 10168);
+        QCOMPARE(applied.at(0).at(2).toBool(), true);
+        QCOMPARE(applied.at(1).at(2).toBool(), false);
+    }
+
+    void inputNames()
+    {
+        Fixture f;
+        QSignalSpy names(&f.session, &UnitSession::inputNameReported);
+        f.Feed(Bytes({20, 55, 9}) + "RADIO");
+        QCOMPARE(f.session.Status().inputNames[9], QStringLiteral("RADIO"));
+        f.Feed(Bytes({20, 55, 2}));
+        QCOMPARE(f.session.Status().inputNames[2], QString());
+        QCOMPARE(names.size(), 2);
+    }
+
+    // Reports the unit should never send: each is ignored and changes nothing.
+    void hostileReportsIgnored_data()
+    {
+        QTest::addColumn<QByteArray>("payload");
+        QTest::newRow("input name index 10") << Bytes({20, 55, 10}) + "X";
+        QTest::newRow("input name index -1") << Bytes({20, 55, 255}) + "X";
+        QTest::newRow("input name without index") << Bytes({20, 55});
+        QTest::newRow("main source 10") << Report(53, 10);
+        QTest::newRow("main source -1") << Report(53, 255);
+        QTest::newRow("zone source 12") << Report(54, 12);
+        QTest::newRow("surround 11") << Report(40, 11);
+        QTest::newRow("surround 14") << Report(40, 14);
+        QTest::newRow("surround -1") << Report(40, 255);
+        QTest::newRow("band 7") << Report(43, 7);
+        QTest::newRow("variable 200") << Report(200, 1);
+        QTest::newRow("variable 22") << Report(22, 1);
+        QTest::newRow("report without value") << Bytes({20, 21});
+        QTest::newRow("lone type") << Bytes({20});
+        QTest::newRow("unknown type") << Bytes({99, 1, 2, 3});
+        QTest::newRow("live setup short") << Bytes({29});
+        QTest::newRow("eeprom short") << Bytes({30, 1});
+        QTest::newRow("radio text short") << Bytes({28});
+        QTest::newRow("ps empty") << Bytes({27});
+    }
+
+    void hostileReportsIgnored()
+    {
+        QFETCH(QByteArray, payload);
+        Fixture f;
+        f.Feed({Report(21, 1), Report(52, 1), Report(53, 2), Report(54, 3), Report(40, 4)});
+        const LiveStatus before = f.session.Status();
+        f.Feed(payload);
+        const LiveStatus& after = f.session.Status();
+        QCOMPARE(after.mainSource, before.mainSource);
+        QCOMPARE(after.zoneSource, before.zoneSource);
+        QCOMPARE(after.surroundMode, before.surroundMode);
+        QCOMPARE(after.tunerBand, before.tunerBand);
+        QCOMPARE(after.mainPower, before.mainPower);
+        QCOMPARE(after.inputNames, before.inputNames);
+        QCOMPARE(after.connected, before.connected);
+    }
+
+    void signalTypeShownOnlyInRange()
+    {
+        Fixture f;
+        f.Feed(Report(21, 1));
+        QSignalSpy applied(&f.session, &UnitSession::reportApplied);
+        f.Feed({Report(39, 4), Report(39, 5), Report(39, 255)});
+        QCOMPARE(applied.at(0).at(2).toBool(), true);
+        QCOMPARE(applied.at(1).at(2).toBool(), false);
+        QCOMPARE(applied.at(2).at(2).toBool(), false);
+    }
+
+    void mainPowerOffClearsSelections()
+    {
+        Fixture f;
+        f.Feed({Report(21, 1), Report(53, 9), Report(40, 13)});
+        QCOMPARE(f.session.Status().surroundMode, 13);
+        f.Feed(Report(21, 0));
+        QCOMPARE(f.session.Status().mainSource, -1);
+        QCOMPARE(f.session.Status().surroundMode, -1);
+        QVERIFY(f.session.Status().mainSourceIsTuner);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLiveStatus)
+#include "test_live_status.moc"
