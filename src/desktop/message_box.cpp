@@ -1,0 +1,60 @@
+#include "desktop/message_box.h"
+
+#include <QApplication>
+#include <QList>
+
+namespace {
+
+QList<QMessageBox::StandardButton> answers;
+QString lastText;
+int shown = 0;
+
+} // namespace
+
+QMessageBox::StandardButton MessageBox::Show(QWidget* parent, QMessageBox::Icon icon,
+                                             const QString& text,
+                                             QMessageBox::StandardButtons buttons)
+{
+    lastText = text;
+    ++shown;
+    if (!answers.isEmpty())
+        return answers.takeFirst();
+    QMessageBox box(icon, QApplication::applicationName(), text, buttons, parent);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+bool MessageBox::Confirm(QWidget* parent, const QString& text)
+{
+    return Show(parent, QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No) ==
+           QMessageBox::Yes;
+}
+
+void MessageBox::Error(QWidget* parent, const QString& text)
+{
+    Show(parent, QMessageBox::Critical, text, QMessageBox::Ok);
+}
+
+void MessageBox::Information(QWidget* parent, const QString& text)
+{
+    Show(parent, QMessageBox::Information, text, QMessageBox::Ok);
+}
+
+void MessageBox::Plain(QWidget* parent, const QString& text)
+{
+    Show(parent, QMessageBox::NoIcon, text, QMessageBox::Ok);
+}
+
+void MessageBox::SetNextAnswer(QMessageBox::StandardButton answer)
+{
+    answers.append(answer);
+}
+
+QString MessageBox::LastText()
+{
+    return lastText;
+}
+
+int MessageBox::Shown()
+{
+    return shown;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QMessageBox>
+
+#include <optional>
+
+class QWidget;
+
+// Every message box of the program goes through here, so that tests can
+// answer them without a box ever blocking: SetNextAnswer queues the answer of
+// the next box, which is then recorded instead of shown.
+class MessageBox
+{
+public:
+    // A Yes/No question with the question icon; true only on Yes.
+    static bool Confirm(QWidget* parent, const QString& text);
+    static void Error(QWidget* parent, const QString& text);
+    static void Information(QWidget* parent, const QString& text);
+    // A box without an icon.
+    static void Plain(QWidget* parent, const QString& text);
+
+    // Test hooks.
+    static void SetNextAnswer(QMessageBox::StandardButton answer);
+    static QString LastText();
+    static int Shown();
+
+private:
+    static QMessageBox::StandardButton Show(QWidget* parent, QMessageBox::Icon icon,
+                                            const QString& text,
+                                            QMessageBox::StandardButtons buttons);
+};
