@@ -3,6 +3,24 @@
 #include "desktop/options_store.h"
 #include "panel/control_panel_dlg.h"
 
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void OnTerminationSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
+}
+
+} // namespace
+
 UnitApp::UnitApp(int& argc, char** argv) : QApplication(argc, argv)
 {
     setOrganizationName(QStringLiteral("Orvane"));
@@ -26,8 +44,28 @@ int UnitApp::Run()
     // hidden in the tray.
     connect(panel.get(), &ControlPanelDlg::shutDownFinished, this, &QApplication::quit,
             Qt::QueuedConnection);
+    WatchTerminationSignals();
     panel->Initialise();
     const int result = exec();
     panel.reset();
     return result;
+}
+
+void UnitApp::WatchTerminationSignals()
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [this] {
+        char byte = 0;
+        [[maybe_unused]] const ssize_t n = ::read(signalPipe[0], &byte, 1);
+        if (panel)
+            panel->close();
+    });
+    struct sigaction action = {};
+    action.sa_handler = OnTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
 }

@@ -25,5 +25,9 @@ public:
     int Run();
 
 private:
+    // SIGTERM and SIGINT close the panel as its close box would, so a session
+    // logout still stores the window position and closes the port.
+    void WatchTerminationSignals();
+
     std::unique_ptr<ControlPanelDlg> panel;
 };

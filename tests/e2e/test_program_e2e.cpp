@@ -1,0 +1,123 @@
+// Runs build/veltrix-pc-interface (headless) against build/veltrix-unit-sim
+// on a pseudo-terminal, at the program's real timings, and watches the line
+// through the simulator's frame trace.
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// One simulator process and the requests it has seen, as hex payloads.
+class Simulator
+{
+public:
+    Simulator(const QString& link, const QStringList& extra)
+    {
+        process.setProgram(qEnvironmentVariable("VELTRIX_SIM"));
+        process.setArguments(QStringList{QStringLiteral("--link"), link,
+                                         QStringLiteral("--trace")} +
+                             extra);
+        process.start();
+    }
+    ~Simulator() { Stop(); }
+
+    bool WaitStarted() { return process.waitForStarted(5000) && process.waitForReadyRead(5000); }
+
+    // Requests seen so far ("14 14", "1e 00 00 04", ...), in order.
+    QStringList Requests()
+    {
+        trace += QString::fromLatin1(process.readAllStandardError());
+        static const QRegularExpression request(QStringLiteral("<-\\s+([0-9a-f ]+)$"),
+                                                QRegularExpression::MultilineOption);
+        QStringList out;
+        for (const QRegularExpressionMatch& m : request.globalMatch(trace))
+            out.append(m.captured(1).trimmed());
+        return out;
+    }
+
+    void Stop()
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.terminate();
+            if (!process.waitForFinished(3000))
+                process.kill();
+            process.waitForFinished(3000);
+        }
+    }
+
+private:
+    QProcess process;
+    QString trace;
+};
+
+} // namespace
+
+class TestProgramE2e : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY2(QFile::exists(qEnvironmentVariable("VELTRIX_SIM")), "simulator not built");
+        QVERIFY2(QFile::exists(qEnvironmentVariable("VELTRIX_PROGRAM")), "program not built");
+    }
+
+    void handshakeLossAndReconnection()
+    {
+        QTemporaryDir dir;
+        const QString link = dir.filePath(QStringLiteral("ttyVeltrix"));
+        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("config/Orvane"))));
+        QFile conf(dir.filePath(QStringLiteral("config/Orvane/Veltrix PC Interface.conf")));
+        QVERIFY(conf.open(QIODevice::WriteOnly));
+        conf.write("[Settings]\nPort=" + link.toUtf8() + "\n");
+        conf.close();
+
+        auto sim = std::make_unique<Simulator>(link, QStringList{});
+        QVERIFY(sim->WaitStarted());
+
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        program.setProcessEnvironment(env);
+        program.setProgram(qEnvironmentVariable("VELTRIX_PROGRAM"));
+        program.start();
+        QVERIFY(program.waitForStarted(5000));
+
+        // Identity query, block size of a K230 at 1024, version, all
+        // variables, then the ten input names one after the other.
+        QTRY_VERIFY_WITH_TIMEOUT(sim->Requests().contains(QStringLiteral("14 37 09")), 8000);
+        const QStringList requests = sim->Requests();
+        QCOMPARE(requests.first(), QStringLiteral("14 14"));
+        const qsizetype blockSize = requests.indexOf(QStringLiteral("1e 00 00 04"));
+        const qsizetype version = requests.indexOf(QStringLiteral("17"));
+        const qsizetype all = requests.indexOf(QStringLiteral("14 ff"));
+        QVERIFY(blockSize > 0);
+        QVERIFY(version > blockSize);
+        QVERIFY(all > version);
+        for (int i = 0; i < 10; ++i)
+            QVERIFY(requests.indexOf(QStringLiteral("14 37 0%1").arg(i)) > all);
+
+        // The unit disappears and comes back on the same path: the program
+        // probes until it answers and runs the handshake again.
+        sim->Stop();
+        QTest::qWait(800);
+        sim = std::make_unique<Simulator>(link, QStringList{});
+        QVERIFY(sim->WaitStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(sim->Requests().contains(QStringLiteral("14 37 09")), 10000);
+        QCOMPARE(sim->Requests().first(), QStringLiteral("14 14"));
+        QVERIFY(program.state() == QProcess::Running);
+
+        program.terminate();
+        QVERIFY(program.waitForFinished(5000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProgramE2e)
+#include "test_program_e2e.moc"
