@@ -100,6 +100,7 @@ private Q_SLOTS:
 
         const QList<QByteArray> sent = unit.Payloads();
         QCOMPARE(sent.first(), Bytes({20, 20}));
+        QVERIFY(unit.RawReceived().startsWith(Bytes({0x01, 0x14, 0x14, 0x02, 0xD7})));
         const qsizetype sizeRead = IndexOf(sent, blockSizeRead);
         const qsizetype version = IndexOf(sent, Bytes({23}));
         const qsizetype all = IndexOf(sent, Bytes({20, 255}));

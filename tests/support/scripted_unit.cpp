@@ -50,6 +50,7 @@ void ScriptedUnit::OnReadable()
             this, [this] { notifier->setEnabled(pty.IsValid()); }, Qt::QueuedConnection);
         return;
     }
+    raw.append(buffer, n);
     for (ssize_t i = 0; i < n; ++i) {
         if (!receiver.Feed(static_cast<std::uint8_t>(buffer[i])))
             continue;

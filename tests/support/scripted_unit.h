@@ -38,8 +38,14 @@ public:
     void SendRaw(const QByteArray& bytes);
 
     const QList<Received>& Requests() const { return requests; }
+    // Every byte the program wrote, as it came off the line.
+    const QByteArray& RawReceived() const { return raw; }
     QList<QByteArray> Payloads() const;
-    void Clear() { requests.clear(); }
+    void Clear()
+    {
+        requests.clear();
+        raw.clear();
+    }
     // Closes the master: the program's device disappears.
     void Vanish();
 
@@ -56,6 +62,7 @@ private:
     UnitFrame receiver;
     Responder respond;
     QList<Received> requests;
+    QByteArray raw;
     QElapsedTimer clock;
     QSocketNotifier* notifier = nullptr;
 };
