@@ -1,0 +1,156 @@
+#include "sim_command_line.h"
+
+#include "eeprom_file.h"
+#include "sim_unit.h"
+
+#include <QCommandLineParser>
+
+#include <limits>
+
+namespace {
+
+struct Range
+{
+    qint64 low;
+    qint64 high;
+};
+
+bool ReadNumber(const QCommandLineParser& parser, const QCommandLineOption& option, Range range,
+                qint64* value, QString* error)
+{
+    if (!parser.isSet(option))
+        return true;
+    bool ok = false;
+    const QString text = parser.value(option);
+    const qint64 number = text.toLongLong(&ok);
+    if (!ok || number < range.low || number > range.high) {
+        *error = QStringLiteral("--%1 takes a number from %2 to %3, not \"%4\"")
+                     .arg(option.names().constFirst())
+                     .arg(range.low)
+                     .arg(range.high)
+                     .arg(text);
+        return false;
+    }
+    *value = number;
+    return true;
+}
+
+bool ReadInt(const QCommandLineParser& parser, const QCommandLineOption& option, Range range,
+             int* value, QString* error)
+{
+    qint64 number = *value;
+    if (!ReadNumber(parser, option, range, &number, error))
+        return false;
+    *value = static_cast<int>(number);
+    return true;
+}
+
+} // namespace
+
+SimCommandLine::Outcome SimCommandLine::Parse(const QStringList& arguments, SimOptions* options,
+                                              QString* text)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "A simulated Orvane receiver on a pseudo-terminal. Prints the path to open as its first "
+        "line, then serves the line until SIGINT or SIGTERM."));
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help."));
+    const QCommandLineOption model(QStringLiteral("model"),
+                                   QStringLiteral("Identification text (default K230)."),
+                                   QStringLiteral("TEXT"));
+    const QCommandLineOption firmware(QStringLiteral("firmware"),
+                                      QStringLiteral("Firmware version vX.YY (default v2.05)."),
+                                      QStringLiteral("VERSION"));
+    const QCommandLineOption eeprom(
+        QStringLiteral("eeprom"),
+        QStringLiteral("EEPROM image of 2048 bytes: loaded at start if it exists, saved after "
+                       "writes and at exit."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption linkPath(
+        QStringLiteral("link"),
+        QStringLiteral("Symlink to the slave path (an existing symlink is replaced)."),
+        QStringLiteral("PATH"));
+    const QCommandLineOption drop(QStringLiteral("drop"),
+                                  QStringLiteral("Percentage of sent frames that are lost."),
+                                  QStringLiteral("PERCENT"));
+    const QCommandLineOption corrupt(
+        QStringLiteral("corrupt"), QStringLiteral("Percentage of sent frames with a bad checksum."),
+        QStringLiteral("PERCENT"));
+    const QCommandLineOption noise(QStringLiteral("noise"),
+                                   QStringLiteral("Stray bytes between sent frames."));
+    const QCommandLineOption delay(QStringLiteral("reply-delay"),
+                                   QStringLiteral("Delay before each reply."),
+                                   QStringLiteral("MS"));
+    const QCommandLineOption silentAfter(
+        QStringLiteral("silent-after"),
+        QStringLiteral("Stop sending anything after N received frames."), QStringLiteral("N"));
+    const QCommandLineOption lineRate(
+        QStringLiteral("line-rate"),
+        QStringLiteral("Line rate, 10 bits per byte both ways (default 9600; 0 = unpaced)."),
+        QStringLiteral("BAUD"));
+    const QCommandLineOption trace(QStringLiteral("trace"),
+                                   QStringLiteral("Every frame both ways to stderr."));
+    const QCommandLineOption seed(QStringLiteral("seed"),
+                                  QStringLiteral("Seed of fault injection and noise (default 1)."),
+                                  QStringLiteral("N"));
+    const QCommandLineOption rds(QStringLiteral("rds-period"),
+                                 QStringLiteral("RDS period while FM is heard (default 1000; "
+                                                "0 = no RDS)."),
+                                 QStringLiteral("MS"));
+    parser.addOptions({help, model, firmware, eeprom, linkPath, drop, corrupt, noise, delay,
+                       silentAfter, lineRate, trace, seed, rds});
+
+    if (!parser.parse(arguments)) {
+        *text = parser.errorText();
+        return Outcome::Error;
+    }
+    if (parser.isSet(help)) {
+        *text = parser.helpText();
+        return Outcome::Help;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        *text = QStringLiteral("unexpected argument \"%1\"")
+                    .arg(parser.positionalArguments().constFirst());
+        return Outcome::Error;
+    }
+
+    SimOptions parsed;
+    if (parser.isSet(model))
+        parsed.model = parser.value(model);
+    if (parser.isSet(firmware))
+        parsed.firmware = parser.value(firmware);
+    int major = 0;
+    int minor = 0;
+    if (!SimUnit::ParseFirmware(parsed.firmware, &major, &minor)) {
+        *text = QStringLiteral("--firmware takes a version vX.YY such as v2.05, not \"%1\"")
+                    .arg(parsed.firmware);
+        return Outcome::Error;
+    }
+    parsed.eepromFile = parser.value(eeprom);
+    parsed.linkPath = parser.value(linkPath);
+    parsed.noise = parser.isSet(noise);
+    parsed.trace = parser.isSet(trace);
+
+    constexpr qint64 IntMax = std::numeric_limits<int>::max();
+    qint64 seedValue = parsed.seed;
+    if (!ReadInt(parser, drop, {0, 100}, &parsed.dropPercent, text) ||
+        !ReadInt(parser, corrupt, {0, 100}, &parsed.corruptPercent, text) ||
+        !ReadInt(parser, delay, {0, IntMax}, &parsed.replyDelayMs, text) ||
+        !ReadInt(parser, silentAfter, {0, IntMax}, &parsed.silentAfter, text) ||
+        !ReadInt(parser, lineRate, {0, 4'000'000}, &parsed.lineRate, text) ||
+        !ReadInt(parser, rds, {0, IntMax}, &parsed.rdsPeriodMs, text) ||
+        !ReadNumber(parser, seed, {0, std::numeric_limits<quint32>::max()}, &seedValue, text))
+        return Outcome::Error;
+    parsed.seed = static_cast<quint32>(seedValue);
+
+    // A bad image is refused before the line appears, so no program connects
+    // to a unit that is about to exit.
+    if (!parsed.eepromFile.isEmpty()) {
+        QByteArray image;
+        if (EepromFile::Load(parsed.eepromFile, &image, text) == EepromFile::Result::Invalid)
+            return Outcome::Error;
+    }
+    *options = parsed;
+    return Outcome::Run;
+}
