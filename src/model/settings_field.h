@@ -22,12 +22,13 @@ inline constexpr int PlIICenterWidth = 34;  // 0..7
 inline constexpr int PlIIPanorama = 35;     // 0 off, 1 on
 inline constexpr int Neo6CenterGain = 36;   // 0..5 for 0.0..0.5; absent below v1.23
 inline constexpr int DecoderOptions = 37;   // see SettingsBits
-inline constexpr int EnhancedStereo1 = 38;  // channel bits, see EnhancedStereoChannel; absent below v2.00
-inline constexpr int EnhancedStereo2 = 39;  // as EnhancedStereo1
-inline constexpr int FrontSpeakers = 40;    // 0 Small, 1 Large
-inline constexpr int CenterSpeaker = 41;    // 0 None, 1 Small, 2 Large
-inline constexpr int SurroundSpeakers = 42; // as CenterSpeaker
-inline constexpr int BackSpeakers = 43;     // as CenterSpeaker
+inline constexpr int EnhancedStereo1 =
+    38; // channel bits, see EnhancedStereoChannel; absent below v2.00
+inline constexpr int EnhancedStereo2 = 39;   // as EnhancedStereo1
+inline constexpr int FrontSpeakers = 40;     // 0 Small, 1 Large
+inline constexpr int CenterSpeaker = 41;     // 0 None, 1 Small, 2 Large
+inline constexpr int SurroundSpeakers = 42;  // as CenterSpeaker
+inline constexpr int BackSpeakers = 43;      // as CenterSpeaker
 inline constexpr int BackSpeakersSetup = 44; // 0 "L", 1 "L/R"
 inline constexpr int Subwoofer = 45;         // see SettingsBits; one value below v1.23
 
@@ -46,11 +47,11 @@ inline constexpr int FrontDistance = 54;
 inline constexpr int CenterDistance = 55;
 inline constexpr int SurroundDistance = 56;
 inline constexpr int BackDistance = 57;
-inline constexpr int Unused58 = 58; // meaning unknown; carried unchanged
+inline constexpr int Unused58 = 58;     // meaning unknown; carried unchanged
 inline constexpr int DistanceUnit = 59; // 0 feet, 1 metres
 
-inline constexpr int Treble = 60; // code = (dB + 10) / 2 (0..10 for -10..+10 dB)
-inline constexpr int Bass = 61;   // as Treble
+inline constexpr int Treble = 60;         // code = (dB + 10) / 2 (0..10 for -10..+10 dB)
+inline constexpr int Bass = 61;           // as Treble
 inline constexpr int SpeakerOutputs = 62; // see SettingsBits; absent on the K110
 inline constexpr int Source = 63;         // main source + 1 (1..10)
 inline constexpr int MainVolume = 64;     // 18 - main volume in dB, as a byte
@@ -67,7 +68,7 @@ inline constexpr int FullLayoutEnd = 67;
 
 // Fixed codes stored in the setup block.
 namespace SettingsCode {
-inline constexpr int ZoneVolumeFixed = 165; // ZoneVolumeControl: fixed zone volume
+inline constexpr int ZoneVolumeFixed = 165;  // ZoneVolumeControl: fixed zone volume
 inline constexpr int ZoneVolumeVariable = 0; // what the program stores for "Variable"
 inline constexpr int ZoneVolumeUnset = 236;  // ZoneVolume when the live value is out of range
 // Live zone volumes strictly between these bounds (dB) are stored as they are.
@@ -96,10 +97,13 @@ struct BitField
 // The bit fields of the setup block. Unless marked "old", the layout is that
 // of firmware v2.00 and later; "old" fields are those of older firmware.
 namespace SettingsBits {
-inline constexpr BitField AutoTrigger = {SettingsField::TriggersAndRelay, 0, 2}; // 0 Main, 1 Zone, 2 Both
-inline constexpr BitField ZoneRelay = {SettingsField::TriggersAndRelay, 2, 2};   // 0 None, 1 A, 2 B
-inline constexpr BitField OldTrigger1Source = {SettingsField::TriggersAndRelay, 0, 1}; // 0 Main, 1 Zone
-inline constexpr BitField OldTrigger2Source = {SettingsField::TriggersAndRelay, 1, 1}; // 0 Main, 1 Zone
+inline constexpr BitField AutoTrigger = {SettingsField::TriggersAndRelay, 0,
+                                         2}; // 0 Main, 1 Zone, 2 Both
+inline constexpr BitField ZoneRelay = {SettingsField::TriggersAndRelay, 2, 2}; // 0 None, 1 A, 2 B
+inline constexpr BitField OldTrigger1Source = {SettingsField::TriggersAndRelay, 0,
+                                               1}; // 0 Main, 1 Zone
+inline constexpr BitField OldTrigger2Source = {SettingsField::TriggersAndRelay, 1,
+                                               1}; // 0 Main, 1 Zone
 inline constexpr BitField OldAutoTrigger = {SettingsField::TriggersAndRelay, 2, 2};
 inline constexpr BitField OldZoneRelay = {SettingsField::TriggersAndRelay, 4, 2};
 
@@ -112,7 +116,8 @@ inline constexpr BitField DtsDynamicRange = {SettingsField::DynamicRange, 2, 1};
 
 inline constexpr BitField DtsEsMatrix = {SettingsField::DecoderOptions, 0, 1}; // 0 Auto, 1 On
 inline constexpr BitField DolbyExMode = {SettingsField::DecoderOptions, 1, 1}; // 0 Auto, 1 On
-inline constexpr BitField MainZoneDsp = {SettingsField::DecoderOptions, 2, 1}; // 0 "7.1/Off", 1 "5.1/2.0"
+inline constexpr BitField MainZoneDsp = {SettingsField::DecoderOptions, 2,
+                                         1}; // 0 "7.1/Off", 1 "5.1/2.0"
 
 inline constexpr BitField SubwooferOn = {SettingsField::Subwoofer, 0, 1};
 inline constexpr BitField EnhancedBass = {SettingsField::Subwoofer, 1, 1};

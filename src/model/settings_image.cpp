@@ -175,7 +175,9 @@ SettingsImage::InputRecord SettingsImage::Input(int input) const
     const int position = RecordPosition(input);
     if (position < 0)
         return record;
-    const auto at = [this, position](int i) { return block[static_cast<std::size_t>(position + i)]; };
+    const auto at = [this, position](int i) {
+        return block[static_cast<std::size_t>(position + i)];
+    };
     const std::uint8_t byte0 = at(0);
     record.digitalSource = Nibble(byte0, 0);
     if (HasTriggerCodes()) {

@@ -49,7 +49,8 @@ public:
         int videoSource = -1;  // byte 1 bits 0-3: 0 Off, 1 DVD .. 6 Video 6
         int analogSource = -1; // byte 1 bits 4-7: 0 Off .. 9 Ext7.1, 10 Tuner
         int analogGain = -1;   // byte 2 bits 0-3, extended layout only: 0..8 for -12..+12 dB
-        int videoFormat = -1;  // byte 2 bits 4-7, extended layout only: 0 COMPOSITE, 1 S-VIDEO, 2 COMPONENT
+        int videoFormat =
+            -1; // byte 2 bits 4-7, extended layout only: 0 COMPOSITE, 1 S-VIDEO, 2 COMPONENT
     };
 
     // One input's row of the surround mode table. Two-channel codes for

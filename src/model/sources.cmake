@@ -3,3 +3,11 @@ target_sources(veltrix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/model_facts.cpp
     ${CMAKE_CURRENT_LIST_DIR}/live_status.h
 )
+target_sources(veltrix_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/settings_field.h
+    ${CMAKE_CURRENT_LIST_DIR}/settings_image.h
+    ${CMAKE_CURRENT_LIST_DIR}/settings_image.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/tuner_preset.h
+    ${CMAKE_CURRENT_LIST_DIR}/tuner_preset_list.h
+    ${CMAKE_CURRENT_LIST_DIR}/tuner_preset_list.cpp
+)
