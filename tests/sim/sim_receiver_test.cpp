@@ -123,6 +123,15 @@ SimOptions Quiet(int lineRate = 0)
     return options;
 }
 
+// The program under test: given by the test runner, else the build tree's.
+QString SimProgram()
+{
+    const QString given = qEnvironmentVariable("VELTRIX_SIM");
+    return given.isEmpty()
+               ? QCoreApplication::applicationDirPath() + QStringLiteral("/../veltrix-unit-sim")
+               : given;
+}
+
 const QByteArray IdentityQuery = UnitFrame::Encode(P({20, 20}));
 const QByteArray IdentityReply = UnitFrame::Encode(P({20, 20, 'K', '2', '3', '0'}));
 
@@ -136,6 +145,7 @@ private Q_SLOTS:
     void replyOverARealPty();
     void pacedRepliesTakeTheirWireTime();
     void queuedRequestsWaitForTheLine();
+    void replyDelay();
     void silentAfter();
     void setSilent();
     void rdsOnTheLine();
@@ -221,6 +231,27 @@ void SimReceiverTest::queuedRequestsWaitForTheLine()
     const qint64 outbound = WireNs(version.size() + 3 * versionReply.size());
     QVERIFY(slave.LastByteNs() >= std::max(inbound, outbound));
     QCOMPARE(Decode(slave.Take()), (QByteArrayList{P({23, 2, 5}), P({23, 2, 5}), P({23, 2, 5})}));
+}
+
+void SimReceiverTest::replyDelay()
+{
+    SimOptions options = Quiet();
+    options.replyDelayMs = 40;
+    SimulatedReceiver receiver(options);
+    QVERIFY(receiver.Start());
+    SlaveSide slave(receiver.SlavePath());
+    SimUnit reference(options.model, 2, 5);
+    const QByteArrayList reports = reference.Handle(P({22, KeyCode::MainPower}));
+    qsizetype bytes = 0;
+    for (const QByteArray& report : reports)
+        bytes += UnitFrame::Encode(report).size();
+
+    slave.clock.start();
+    slave.Write(UnitFrame::Encode(P({22, KeyCode::MainPower})));
+    QVERIFY(!slave.WaitFor(1, 30));
+    QVERIFY(slave.WaitFor(bytes, 1000));
+    QVERIFY(slave.LastByteNs() >= 40'000'000);
+    QCOMPARE(Decode(slave.Take()), reports);
 }
 
 void SimReceiverTest::silentAfter()
@@ -547,7 +578,7 @@ void SimReceiverTest::programServesUntilTerminated()
     const QString link = dir.filePath(QStringLiteral("unit"));
     const QString eeprom = dir.filePath(QStringLiteral("unit.eeprom"));
     QProcess program;
-    program.start(qEnvironmentVariable("VELTRIX_SIM"),
+    program.start(SimProgram(),
                   {QStringLiteral("--link"), link, QStringLiteral("--eeprom"), eeprom,
                    QStringLiteral("--model"), QStringLiteral("K110"), QStringLiteral("--trace")});
     QVERIFY(program.waitForStarted());
@@ -600,7 +631,7 @@ void SimReceiverTest::programRefusesBadOptions()
     arguments.replaceInStrings(QStringLiteral("@"), shortImage);
 
     QProcess program;
-    program.start(qEnvironmentVariable("VELTRIX_SIM"), arguments);
+    program.start(SimProgram(), arguments);
     QVERIFY(program.waitForFinished(3000));
     QCOMPARE(program.exitCode(), exitCode);
     const QString output = QString::fromLocal8Bit(program.readAll());
