@@ -8,7 +8,8 @@ namespace {
 
 constexpr int NoisePercent = 30; // share of frames that get stray bytes before them
 constexpr int MaxNoiseBytes = 4;
-constexpr int FirstNoiseByte = 3; // above the start and end bytes
+constexpr int FirstNoiseByte = 3;                     // above the start and end bytes
+constexpr int NoiseValues = 256 - FirstNoiseByte - 1; // less the escape byte
 
 } // namespace
 
@@ -37,7 +38,9 @@ FaultInjector::Outcome FaultInjector::Apply(QByteArrayView payload)
     if (Percent() < NoisePercent)
         noiseBytes = 1 + static_cast<int>(generator() % MaxNoiseBytes);
     for (int i = 0; i < noiseBytes; ++i) {
-        const auto value = FirstNoiseByte + generator() % (256 - FirstNoiseByte);
+        auto value = FirstNoiseByte + generator() % NoiseValues;
+        if (value >= UnitFrame::Escape)
+            ++value;
         if (noisy)
             outcome.bytes.append(static_cast<char>(value));
     }
@@ -70,5 +73,6 @@ QByteArray FaultInjector::WithBadChecksum(QByteArrayView payload)
 
 bool FaultInjector::IsNoiseByte(char byte)
 {
-    return static_cast<std::uint8_t>(byte) >= FirstNoiseByte;
+    const auto value = static_cast<std::uint8_t>(byte);
+    return value >= FirstNoiseByte && value != UnitFrame::Escape;
 }

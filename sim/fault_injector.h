@@ -35,7 +35,8 @@ public:
     // as the line needs), so no receiver accepts it.
     static QByteArray WithBadChecksum(QByteArrayView payload);
     // Stray bytes never include a start or end byte, so no false frame can
-    // form and no real frame is cut.
+    // form and no real frame is cut, nor the escape byte, so a receiver that
+    // keeps a pending escape across a start byte reads the next frame right.
     static bool IsNoiseByte(char byte);
 
 private:
