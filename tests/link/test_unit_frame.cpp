@@ -2,17 +2,11 @@
 #include "link/unit_frame.h"
 
 #include <QRandomGenerator>
+#include "test_bytes.h"
+
 #include <QTest>
 
 namespace {
-
-QByteArray Bytes(std::initializer_list<int> values)
-{
-    QByteArray out;
-    for (int v : values)
-        out.append(static_cast<char>(v));
-    return out;
-}
 
 // Every payload the receiver completes while it takes the bytes in order.
 QList<QByteArray> FeedAll(UnitFrame& receiver, const QByteArray& line)

@@ -4,17 +4,11 @@
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include "test_bytes.h"
+
 #include <QTest>
 
 namespace {
-
-QByteArray Bytes(std::initializer_list<int> values)
-{
-    QByteArray out;
-    for (int v : values)
-        out.append(static_cast<char>(v));
-    return out;
-}
 
 UnitSession::Timing FastTiming()
 {

@@ -2,17 +2,11 @@
 #include "panel/unit_session.h"
 
 #include <QSignalSpy>
+#include "test_bytes.h"
+
 #include <QTest>
 
 namespace {
-
-QByteArray Bytes(std::initializer_list<int> values)
-{
-    QByteArray out;
-    for (int v : values)
-        out.append(static_cast<char>(v));
-    return out;
-}
 
 QByteArray Report(int variable, int value)
 {

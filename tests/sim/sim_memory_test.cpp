@@ -4,17 +4,11 @@
 #include "tuner_table.h"
 
 #include <QSet>
+#include "test_bytes.h"
+
 #include <QTest>
 
 namespace {
-
-QByteArray P(std::initializer_list<int> bytes)
-{
-    QByteArray out;
-    for (int byte : bytes)
-        out.append(static_cast<char>(byte & 0xFF));
-    return out;
-}
 
 int At(const QByteArray& bytes, int index)
 {
@@ -24,7 +18,7 @@ int At(const QByteArray& bytes, int index)
 // The unit's answer to an EEPROM read, as the program would send it.
 int ReadEeprom(SimUnit& unit, int address)
 {
-    const QByteArrayList replies = unit.Handle(P({30, 0, address & 0xFF, address >> 8}));
+    const QByteArrayList replies = unit.Handle(Bytes({30, 0, address & 0xFF, address >> 8}));
     if (replies.size() != 1 || replies.first().size() != 4)
         return -1;
     return At(replies.first(), 3);
@@ -64,64 +58,64 @@ void SimMemoryTest::liveSetupEchoes()
     const int last = unit.Layout().BlockSize() - 1;
     QCOMPARE(last, 66);
     const int zoneByte = At(unit.LiveSetup(), last);
-    QCOMPARE(unit.Handle(P({29, 0, last})), QByteArrayList{P({29, last, zoneByte})});
-    QCOMPARE(unit.Handle(P({29, 1, 40, 0})), QByteArrayList{P({29, 40, 0})});
-    QCOMPARE(unit.Handle(P({29, 0, 40})), QByteArrayList{P({29, 40, 0})});
-    QCOMPARE(unit.Handle(P({29, 1, 0, 255})), QByteArrayList{P({29, 0, 255})});
-    QVERIFY(unit.Handle(P({29, 0, last + 1})).isEmpty());
-    QVERIFY(unit.Handle(P({29, 1, last + 1, 1})).isEmpty());
+    QCOMPARE(unit.Handle(Bytes({29, 0, last})), QByteArrayList{Bytes({29, last, zoneByte})});
+    QCOMPARE(unit.Handle(Bytes({29, 1, 40, 0})), QByteArrayList{Bytes({29, 40, 0})});
+    QCOMPARE(unit.Handle(Bytes({29, 0, 40})), QByteArrayList{Bytes({29, 40, 0})});
+    QCOMPARE(unit.Handle(Bytes({29, 1, 0, 255})), QByteArrayList{Bytes({29, 0, 255})});
+    QVERIFY(unit.Handle(Bytes({29, 0, last + 1})).isEmpty());
+    QVERIFY(unit.Handle(Bytes({29, 1, last + 1, 1})).isEmpty());
     QCOMPARE(unit.LiveSetup().size(), last + 1);
 }
 
 void SimMemoryTest::liveSetupWriteTakesEffectAtEnd()
 {
     SimUnit unit(QStringLiteral("K230"), 2, 5);
-    unit.Handle(P({22, KeyCode::MainPower}));
+    unit.Handle(Bytes({22, KeyCode::MainPower}));
     const int source = unit.Layout().Position(SetupFields::Source);
     const int volume = unit.Layout().Position(SetupFields::MainVolume);
     const int bass = unit.Layout().Position(SetupFields::Bass);
     // Written bytes only echo; the unit switches when the write ends.
-    QCOMPARE(unit.Handle(P({29, 1, source, 7})), QByteArrayList{P({29, source, 7})});
-    QCOMPARE(unit.Handle(P({29, 1, volume, 18 + 20})), QByteArrayList{P({29, volume, 38})});
-    QCOMPARE(unit.Handle(P({29, 1, bass, SetupFields::ToneCode(-4)})),
-             QByteArrayList{P({29, bass, 3})});
+    QCOMPARE(unit.Handle(Bytes({29, 1, source, 7})), QByteArrayList{Bytes({29, source, 7})});
+    QCOMPARE(unit.Handle(Bytes({29, 1, volume, 18 + 20})), QByteArrayList{Bytes({29, volume, 38})});
+    QCOMPARE(unit.Handle(Bytes({29, 1, bass, SetupFields::ToneCode(-4)})),
+             QByteArrayList{Bytes({29, bass, 3})});
     QCOMPARE(unit.Value(Variable::MainSource), SourceTuner);
-    QCOMPARE(unit.Handle(P({29, 2})),
-             (QByteArrayList{P({20, 23, -20}), P({20, 33, -4}), P({20, 39, 3}), P({20, 53, 6})}));
+    QCOMPARE(unit.Handle(Bytes({29, 2})),
+             (QByteArrayList{Bytes({20, 23, -20}), Bytes({20, 33, -4}), Bytes({20, 39, 3}), Bytes({20, 53, 6})}));
     QCOMPARE(unit.Value(Variable::MainSource), 6);
 }
 
 void SimMemoryTest::liveSetupFollowsTheVariables()
 {
     SimUnit unit(QStringLiteral("K110"), 2, 5);
-    unit.Handle(P({22, KeyCode::MainPower}));
-    unit.Handle(P({22, KeyCode::ZonePower}));
-    unit.Handle(P({22, KeyCode::MainVolumeUp}));
-    unit.Handle(P({21, Variable::Treble, 6}));
-    unit.Handle(P({22, KeyCode::MainSource[1]}));
-    unit.Handle(P({21, Variable::ZoneVolume, 5}));
+    unit.Handle(Bytes({22, KeyCode::MainPower}));
+    unit.Handle(Bytes({22, KeyCode::ZonePower}));
+    unit.Handle(Bytes({22, KeyCode::MainVolumeUp}));
+    unit.Handle(Bytes({21, Variable::Treble, 6}));
+    unit.Handle(Bytes({22, KeyCode::MainSource[1]}));
+    unit.Handle(Bytes({21, Variable::ZoneVolume, 5}));
     QCOMPARE(SetupField(unit, SetupFields::MainVolume), 18 - -29);
     QCOMPARE(SetupField(unit, SetupFields::Treble), 8);
     QCOMPARE(SetupField(unit, SetupFields::Source), 2);
     // On a K110 the zone volume is at 65, the block's last byte.
     QCOMPARE(unit.Layout().Position(SetupFields::ZoneVolume), 65);
     QCOMPARE(SetupField(unit, SetupFields::ZoneVolume), 5);
-    unit.Handle(P({21, Variable::ZoneVolume, -70}));
+    unit.Handle(Bytes({21, Variable::ZoneVolume, -70}));
     QCOMPARE(SetupField(unit, SetupFields::ZoneVolume), int(SetupFields::ZoneVolumeOutOfRange));
 }
 
 void SimMemoryTest::eepromEchoesAndBounds()
 {
     SimUnit unit(QStringLiteral("K230"), 2, 5);
-    QCOMPARE(unit.Handle(P({30, 1, 0xFF, 0x07, 0x5A})), QByteArrayList{P({30, 0xFF, 0x07, 0x5A})});
+    QCOMPARE(unit.Handle(Bytes({30, 1, 0xFF, 0x07, 0x5A})), QByteArrayList{Bytes({30, 0xFF, 0x07, 0x5A})});
     QCOMPARE(ReadEeprom(unit, 2047), 0x5A);
     QCOMPARE(unit.Eeprom().size(), SimUnit::EepromSize);
     QCOMPARE(unit.EepromRevision(), quint64{1});
     // Rewriting the same value is echoed but is no change.
-    QCOMPARE(unit.Handle(P({30, 1, 0xFF, 0x07, 0x5A})).size(), 1);
+    QCOMPARE(unit.Handle(Bytes({30, 1, 0xFF, 0x07, 0x5A})).size(), 1);
     QCOMPARE(unit.EepromRevision(), quint64{1});
-    QVERIFY(unit.Handle(P({30, 0, 0x00, 0x08})).isEmpty());
-    QVERIFY(unit.Handle(P({30, 1, 0x00, 0x08, 1})).isEmpty());
+    QVERIFY(unit.Handle(Bytes({30, 0, 0x00, 0x08})).isEmpty());
+    QVERIFY(unit.Handle(Bytes({30, 1, 0x00, 0x08, 1})).isEmpty());
     QCOMPARE(unit.Eeprom().size(), SimUnit::EepromSize);
 }
 
@@ -227,14 +221,14 @@ void SimMemoryTest::tunerTableWords_data()
     QTest::addColumn<bool>("fm");
     QTest::addColumn<int>("step");
     QTest::addColumn<int>("frequency");
-    QTest::newRow("FM 87.50") << P({0x07, 0xAC}) << true << 10 << 8750;
-    QTest::newRow("FM 108.50") << P({0x09, 0x50}) << true << 10 << 10850;
-    QTest::newRow("FM below band") << P({0x07, 0xAB}) << true << 10 << 0;
-    QTest::newRow("FM empty") << P({0xFF, 0xFF}) << true << 10 << 0;
-    QTest::newRow("AM 530 step 10") << P({0x00, 98}) << false << 10 << 530;
-    QTest::newRow("AM 531 step 9") << P({0x00, 109}) << false << 9 << 531;
-    QTest::newRow("AM empty") << P({0xFF, 0x00}) << false << 10 << 0;
-    QTest::newRow("AM above band") << P({0x00, 217}) << false << 10 << 0;
+    QTest::newRow("FM 87.50") << Bytes({0x07, 0xAC}) << true << 10 << 8750;
+    QTest::newRow("FM 108.50") << Bytes({0x09, 0x50}) << true << 10 << 10850;
+    QTest::newRow("FM below band") << Bytes({0x07, 0xAB}) << true << 10 << 0;
+    QTest::newRow("FM empty") << Bytes({0xFF, 0xFF}) << true << 10 << 0;
+    QTest::newRow("AM 530 step 10") << Bytes({0x00, 98}) << false << 10 << 530;
+    QTest::newRow("AM 531 step 9") << Bytes({0x00, 109}) << false << 9 << 531;
+    QTest::newRow("AM empty") << Bytes({0xFF, 0x00}) << false << 10 << 0;
+    QTest::newRow("AM above band") << Bytes({0x00, 217}) << false << 10 << 0;
 }
 
 void SimMemoryTest::tunerTableWords()
@@ -282,12 +276,12 @@ void SimMemoryTest::storePreset()
     SimUnit unit(QStringLiteral("K220"), 2, 5);
     const SetupLayout& layout = unit.Layout();
     const int size = layout.BlockSize();
-    unit.Handle(P({22, KeyCode::MainPower}));
-    unit.Handle(P({22, KeyCode::MainVolumeDown}));
-    unit.Handle(P({30, 1, (layout.CurrentTableAddress() + 3) & 0xFF,
+    unit.Handle(Bytes({22, KeyCode::MainPower}));
+    unit.Handle(Bytes({22, KeyCode::MainVolumeDown}));
+    unit.Handle(Bytes({30, 1, (layout.CurrentTableAddress() + 3) & 0xFF,
                    (layout.CurrentTableAddress() + 3) >> 8, 0x42}));
 
-    QVERIFY(unit.Handle(P({25, 4})).isEmpty());
+    QVERIFY(unit.Handle(Bytes({25, 4})).isEmpty());
     const int base = 768 + 4 * (size + 21);
     QCOMPARE(layout.PresetBase(4), base);
     QCOMPARE(At(unit.Eeprom(), base), size);
@@ -303,37 +297,37 @@ void SimMemoryTest::storeKeepsAnExistingName()
     SimUnit unit(QStringLiteral("K230"), 2, 5);
     const QByteArray name = unit.Eeprom().mid(643 + 13, 13);
     QVERIFY(name.startsWith("MOVIES"));
-    unit.Handle(P({25, 1}));
+    unit.Handle(Bytes({25, 1}));
     QCOMPARE(unit.Eeprom().mid(643 + 13, 13), name);
 }
 
 void SimMemoryTest::recallPreset()
 {
     SimUnit unit(QStringLiteral("K240"), 2, 5);
-    unit.Handle(P({22, KeyCode::MainPower}));
+    unit.Handle(Bytes({22, KeyCode::MainPower}));
     const QByteArray stored = unit.Eeprom().mid(unit.Layout().PresetBase(2) + 1, 67);
     // Preset 2 is CD at -35 dB, treble +2, speakers A and B, zone at -30 dB;
     // the zone is off, but its new volume is still reported.
-    QCOMPARE(unit.Handle(P({22, KeyCode::RecallPreset[1]})),
-             (QByteArrayList{P({20, 23, -35}), P({20, 27, -30}), P({20, 32, 2}), P({20, 39, 3}),
-                             P({20, 53, 6}), P({20, 59, 1})}));
+    QCOMPARE(unit.Handle(Bytes({22, KeyCode::RecallPreset[1]})),
+             (QByteArrayList{Bytes({20, 23, -35}), Bytes({20, 27, -30}), Bytes({20, 32, 2}), Bytes({20, 39, 3}),
+                             Bytes({20, 53, 6}), Bytes({20, 59, 1})}));
     QCOMPARE(unit.LiveSetup(), stored);
     QCOMPARE(unit.Value(Variable::ZoneVolume), -30);
     QCOMPARE(unit.Eeprom().mid(unit.Layout().CurrentTableAddress(), 20),
              unit.Eeprom().mid(unit.Layout().PresetBase(2) + 1 + 67, 20));
 
     // A preset stored now comes back after other changes.
-    unit.Handle(P({22, KeyCode::MainVolumeUp}));
-    unit.Handle(P({25, 5}));
-    unit.Handle(P({22, KeyCode::MainSource[0]}));
-    QCOMPARE(unit.Handle(P({22, KeyCode::RecallPreset[4]})),
-             (QByteArrayList{P({20, 39, 3}), P({20, 53, 6})}));
+    unit.Handle(Bytes({22, KeyCode::MainVolumeUp}));
+    unit.Handle(Bytes({25, 5}));
+    unit.Handle(Bytes({22, KeyCode::MainSource[0]}));
+    QCOMPARE(unit.Handle(Bytes({22, KeyCode::RecallPreset[4]})),
+             (QByteArrayList{Bytes({20, 39, 3}), Bytes({20, 53, 6})}));
 
     // An empty preset, or one of another size, recalls nothing.
     unit.Handle(
-        P({30, 1, unit.Layout().PresetBase(4) & 0xFF, unit.Layout().PresetBase(4) >> 8, 50}));
+        Bytes({30, 1, unit.Layout().PresetBase(4) & 0xFF, unit.Layout().PresetBase(4) >> 8, 50}));
     const QByteArray before = unit.LiveSetup();
-    QVERIFY(unit.Handle(P({22, KeyCode::RecallPreset[3]})).isEmpty());
+    QVERIFY(unit.Handle(Bytes({22, KeyCode::RecallPreset[3]})).isEmpty());
     QCOMPARE(unit.LiveSetup(), before);
 }
 

@@ -13,6 +13,8 @@
 #include <QSignalSpy>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
+#include "test_bytes.h"
+
 #include <QTest>
 #include <QTimer>
 
@@ -21,14 +23,6 @@
 #include <unistd.h>
 
 namespace {
-
-QByteArray P(std::initializer_list<int> bytes)
-{
-    QByteArray out;
-    for (int byte : bytes)
-        out.append(static_cast<char>(byte & 0xFF));
-    return out;
-}
 
 QByteArrayList Decode(const QByteArray& stream)
 {
@@ -132,8 +126,8 @@ QString SimProgram()
                : given;
 }
 
-const QByteArray IdentityQuery = UnitFrame::Encode(P({20, 20}));
-const QByteArray IdentityReply = UnitFrame::Encode(P({20, 20, 'K', '2', '3', '0'}));
+const QByteArray IdentityQuery = UnitFrame::Encode(Bytes({20, 20}));
+const QByteArray IdentityReply = UnitFrame::Encode(Bytes({20, 20, 'K', '2', '3', '0'}));
 
 } // namespace
 
@@ -180,7 +174,7 @@ void SimReceiverTest::replyOverARealPty()
     QVERIFY(!slave.WaitFor(IdentityReply.size() + 1, 50));
     QCOMPARE(slave.Take(), IdentityReply);
     QCOMPARE(received.size(), 1);
-    QCOMPARE(received.at(0).at(0).toByteArray(), P({20, 20}));
+    QCOMPARE(received.at(0).at(0).toByteArray(), Bytes({20, 20}));
     QCOMPARE(sent.size(), 1);
 }
 
@@ -195,9 +189,9 @@ void SimReceiverTest::pacedRepliesTakeTheirWireTime()
     constexpr int Rounds = 20;
     for (int i = 0; i < Rounds; ++i) {
         const int address = 1024 + i;
-        const QByteArray request = UnitFrame::Encode(P({30, 0, address & 0xFF, address >> 8}));
+        const QByteArray request = UnitFrame::Encode(Bytes({30, 0, address & 0xFF, address >> 8}));
         const QByteArray reply = UnitFrame::Encode(
-            P({30, address & 0xFF, address >> 8, uint8_t(receiver.Eeprom().at(address))}));
+            Bytes({30, address & 0xFF, address >> 8, uint8_t(receiver.Eeprom().at(address))}));
         slave.clock.start();
         slave.Write(request);
         QVERIFY(slave.WaitFor(reply.size(), 1000));
@@ -220,8 +214,8 @@ void SimReceiverTest::queuedRequestsWaitForTheLine()
     SimulatedReceiver receiver(Quiet(9600));
     QVERIFY(receiver.Start());
     SlaveSide slave(receiver.SlavePath());
-    const QByteArray version = UnitFrame::Encode(P({23}));
-    const QByteArray versionReply = UnitFrame::Encode(P({23, 2, 5}));
+    const QByteArray version = UnitFrame::Encode(Bytes({23}));
+    const QByteArray versionReply = UnitFrame::Encode(Bytes({23, 2, 5}));
     slave.clock.start();
     slave.Write(version + version + version);
     QVERIFY(slave.WaitFor(3 * versionReply.size(), 1000));
@@ -230,7 +224,7 @@ void SimReceiverTest::queuedRequestsWaitForTheLine()
     const qint64 inbound = WireNs(3 * version.size() + versionReply.size());
     const qint64 outbound = WireNs(version.size() + 3 * versionReply.size());
     QVERIFY(slave.LastByteNs() >= std::max(inbound, outbound));
-    QCOMPARE(Decode(slave.Take()), (QByteArrayList{P({23, 2, 5}), P({23, 2, 5}), P({23, 2, 5})}));
+    QCOMPARE(Decode(slave.Take()), (QByteArrayList{Bytes({23, 2, 5}), Bytes({23, 2, 5}), Bytes({23, 2, 5})}));
 }
 
 void SimReceiverTest::replyDelay()
@@ -241,13 +235,13 @@ void SimReceiverTest::replyDelay()
     QVERIFY(receiver.Start());
     SlaveSide slave(receiver.SlavePath());
     SimUnit reference(options.model, 2, 5);
-    const QByteArrayList reports = reference.Handle(P({22, KeyCode::MainPower}));
+    const QByteArrayList reports = reference.Handle(Bytes({22, KeyCode::MainPower}));
     qsizetype bytes = 0;
     for (const QByteArray& report : reports)
         bytes += UnitFrame::Encode(report).size();
 
     slave.clock.start();
-    slave.Write(UnitFrame::Encode(P({22, KeyCode::MainPower})));
+    slave.Write(UnitFrame::Encode(Bytes({22, KeyCode::MainPower})));
     QVERIFY(!slave.WaitFor(1, 30));
     QVERIFY(slave.WaitFor(bytes, 1000));
     QVERIFY(slave.LastByteNs() >= 40'000'000);
@@ -269,7 +263,7 @@ void SimReceiverTest::silentAfter()
     QCOMPARE(received.size(), 4);
     QCOMPARE(slave.Take(), IdentityReply + IdentityReply);
     // Requests still act on the unit.
-    slave.Write(UnitFrame::Encode(P({22, KeyCode::MainPower})));
+    slave.Write(UnitFrame::Encode(Bytes({22, KeyCode::MainPower})));
     QTRY_COMPARE(received.size(), 5);
     QCOMPARE(receiver.Unit().Value(Variable::MainPower), 1);
 }
@@ -296,11 +290,11 @@ void SimReceiverTest::rdsOnTheLine()
     QVERIFY(receiver.Start());
     SlaveSide slave(receiver.SlavePath());
     QVERIFY(!slave.WaitFor(1, 60)); // in standby nothing is heard
-    slave.Write(UnitFrame::Encode(P({22, KeyCode::MainPower})));
+    slave.Write(UnitFrame::Encode(Bytes({22, KeyCode::MainPower})));
     QVERIFY(slave.WaitFor(200, 2000));
     const QByteArrayList frames = Decode(slave.Take());
-    QVERIFY(frames.contains(P({27}) + "CLASSIC "));
-    QVERIFY(frames.contains(P({28, 8}) + "87.9 - B"));
+    QVERIFY(frames.contains(Bytes({27}) + "CLASSIC "));
+    QVERIFY(frames.contains(Bytes({28, 8}) + "87.9 - B"));
 }
 
 void SimReceiverTest::faultStatistics_data()
@@ -331,7 +325,7 @@ void SimReceiverTest::faultStatistics()
     int noisy = 0;
     for (int i = 0; i < Frames; ++i) {
         // Payloads with bytes that need escaping, including the escape itself.
-        const QByteArray payload = P({30, i & 0xFF, 0x5E, (i * 7) & 0xFF});
+        const QByteArray payload = Bytes({30, i & 0xFF, 0x5E, (i * 7) & 0xFF});
         const FaultInjector::Outcome outcome = faults.Apply(payload);
         switch (outcome.fate) {
         case FaultInjector::Fate::Dropped:
@@ -374,15 +368,15 @@ void SimReceiverTest::faultsAreReproducible()
         faults.Configure(25, 25, true);
         QByteArray stream;
         for (int i = 0; i < 200; ++i)
-            stream += faults.Apply(P({20, 23, i})).bytes;
+            stream += faults.Apply(Bytes({20, 23, i})).bytes;
         return stream;
     };
     QCOMPARE(run(3), run(3));
     QVERIFY(run(3) != run(4));
     // The checksum byte is spoilt in its escaped form too.
-    QCOMPARE(FaultInjector::WithBadChecksum(P({20, 20})), P({1, 20, 20, 2, 0x28}));
-    QCOMPARE(FaultInjector::WithBadChecksum(P({0x20, 0xF0})), P({1, 0x20, 0xF0, 2, 0x5E, 0x50}));
-    QVERIFY(Decode(FaultInjector::WithBadChecksum(P({0x20, 0xF0}))).isEmpty());
+    QCOMPARE(FaultInjector::WithBadChecksum(Bytes({20, 20})), Bytes({1, 20, 20, 2, 0x28}));
+    QCOMPARE(FaultInjector::WithBadChecksum(Bytes({0x20, 0xF0})), Bytes({1, 0x20, 0xF0, 2, 0x5E, 0x50}));
+    QVERIFY(Decode(FaultInjector::WithBadChecksum(Bytes({0x20, 0xF0}))).isEmpty());
 }
 
 void SimReceiverTest::faultsOnTheLine()
@@ -417,7 +411,7 @@ void SimReceiverTest::eepromPersists()
         QVERIFY(receiver.Start());
         QVERIFY(!QFile::exists(options.eepromFile));
         SlaveSide slave(receiver.SlavePath());
-        slave.Write(UnitFrame::Encode(P({30, 1, 0x10, 0x02, 0x77})));
+        slave.Write(UnitFrame::Encode(Bytes({30, 1, 0x10, 0x02, 0x77})));
         QVERIFY(slave.WaitFor(1, 1000));
         // Saved soon after the write, while the unit runs on.
         QTRY_VERIFY(QFile::exists(options.eepromFile));
@@ -427,13 +421,13 @@ void SimReceiverTest::eepromPersists()
         QCOMPARE(saved.size(), 2048);
         QCOMPARE(saved.at(0x210), char(0x77));
         slave.Take();
-        slave.Write(UnitFrame::Encode(P({30, 1, 0x11, 0x02, 0x78})));
+        slave.Write(UnitFrame::Encode(Bytes({30, 1, 0x11, 0x02, 0x78})));
         QVERIFY(slave.WaitFor(1, 1000));
     } // and at exit
     SimulatedReceiver again(options);
     QVERIFY(again.Start());
     QCOMPARE(again.Eeprom().mid(0x210, 2), QByteArray("\x77\x78"));
-    QCOMPARE(again.Unit().Handle(P({30, 0, 0x11, 0x02})), QByteArrayList{P({30, 0x11, 2, 0x78})});
+    QCOMPARE(again.Unit().Handle(Bytes({30, 0, 0x11, 0x02})), QByteArrayList{Bytes({30, 0x11, 2, 0x78})});
 }
 
 void SimReceiverTest::wrongSizeEepromIsRefused_data()
@@ -591,7 +585,7 @@ void SimReceiverTest::programServesUntilTerminated()
     SlaveSide slave(link);
     QVERIFY(slave.IsOpen());
     slave.Write(IdentityQuery);
-    const QByteArray reply = UnitFrame::Encode(P({20, 20, 'K', '1', '1', '0'}));
+    const QByteArray reply = UnitFrame::Encode(Bytes({20, 20, 'K', '1', '1', '0'}));
     QVERIFY(slave.WaitFor(reply.size(), 2000));
     QCOMPARE(slave.Take(), reply);
 

@@ -1,19 +1,13 @@
 #include "link/message_set.h"
 #include "sim_unit.h"
 
+#include "test_bytes.h"
+
 #include <QTest>
 
 #include <array>
 
 namespace {
-
-QByteArray P(std::initializer_list<int> bytes)
-{
-    QByteArray out;
-    for (int byte : bytes)
-        out.append(static_cast<char>(byte & 0xFF));
-    return out;
-}
 
 QByteArray Text(const char* text)
 {
@@ -22,27 +16,27 @@ QByteArray Text(const char* text)
 
 QByteArray Report(int variable, int value)
 {
-    return P({MessageType::Variable, variable, value});
+    return Bytes({MessageType::Variable, variable, value});
 }
 
 QByteArray Report16(int variable, int value)
 {
-    return P({MessageType::Variable, variable, value & 0xFF, value >> 8});
+    return Bytes({MessageType::Variable, variable, value & 0xFF, value >> 8});
 }
 
 QByteArray Key(int code)
 {
-    return P({MessageType::Key, code});
+    return Bytes({MessageType::Key, code});
 }
 
 QByteArray Set(int variable, int value)
 {
-    return P({MessageType::Set, variable, value});
+    return Bytes({MessageType::Set, variable, value});
 }
 
 QByteArray Set16(int variable, int value)
 {
-    return P({MessageType::Set, variable, value & 0xFF, value >> 8});
+    return Bytes({MessageType::Set, variable, value & 0xFF, value >> 8});
 }
 
 // Powers the rooms on through the unit's own keys.
@@ -127,8 +121,8 @@ void SimUnitTest::identityAndVersion()
     QFETCH(int, major);
     QFETCH(int, minor);
     SimUnit unit(model, major, minor);
-    QCOMPARE(unit.Handle(P({20, 20})), QByteArrayList{P({20, 20}) + model.toLatin1()});
-    QCOMPARE(unit.Handle(P({23})), QByteArrayList{P({23, major, minor})});
+    QCOMPARE(unit.Handle(Bytes({20, 20})), QByteArrayList{Bytes({20, 20}) + model.toLatin1()});
+    QCOMPARE(unit.Handle(Bytes({23})), QByteArrayList{Bytes({23, major, minor})});
 }
 
 void SimUnitTest::firmwareText_data()
@@ -185,25 +179,25 @@ void SimUnitTest::allVariables()
                                      Report(58, 1),
                                      Report(59, 0),
                                      Report(60, 0)};
-    QCOMPARE(unit.Handle(P({20, 255})), expected);
+    QCOMPARE(unit.Handle(Bytes({20, 255})), expected);
 
     // A K110 has no speaker switching and so no speaker variables.
     SimUnit k110(QStringLiteral("K110"), 2, 5);
-    const QByteArrayList reports = k110.Handle(P({20, 255}));
+    const QByteArrayList reports = k110.Handle(Bytes({20, 255}));
     QCOMPARE(reports.size(), expected.size() - 2);
     QVERIFY(!reports.contains(Report(58, 1)));
-    QVERIFY(k110.Handle(P({20, Variable::SpeakersA})).isEmpty());
+    QVERIFY(k110.Handle(Bytes({20, Variable::SpeakersA})).isEmpty());
 }
 
 void SimUnitTest::inputNames()
 {
     SimUnit unit(QStringLiteral("K230"), 2, 5);
     for (int i = 0; i < InputCount; ++i) {
-        QCOMPARE(unit.Handle(P({20, 55, i})),
-                 QByteArrayList{P({20, 55, i}) + Text(DefaultSourceNames.at(std::size_t(i)))});
+        QCOMPARE(unit.Handle(Bytes({20, 55, i})),
+                 QByteArrayList{Bytes({20, 55, i}) + Text(DefaultSourceNames.at(std::size_t(i)))});
     }
-    QVERIFY(unit.Handle(P({20, 55, 10})).isEmpty());
-    QVERIFY(unit.Handle(P({20, 55, 255})).isEmpty());
+    QVERIFY(unit.Handle(Bytes({20, 55, 10})).isEmpty());
+    QVERIFY(unit.Handle(Bytes({20, 55, 255})).isEmpty());
 }
 
 void SimUnitTest::powerOnReportsTheRoom_data()
@@ -235,7 +229,7 @@ void SimUnitTest::powerOnReportsTheRoom()
     SimUnit unit(QStringLiteral("K230"), 2, 5);
     QCOMPARE(unit.Handle(Key(key)), expected);
     // Off again: only the power changes.
-    QCOMPARE(unit.Handle(Key(key)), QByteArrayList{expected.first().chopped(1) + P({0})});
+    QCOMPARE(unit.Handle(Key(key)), QByteArrayList{expected.first().chopped(1) + Bytes({0})});
 }
 
 void SimUnitTest::keys_data()
@@ -408,50 +402,50 @@ void SimUnitTest::rename()
     QFETCH(QByteArray, sent);
     QFETCH(QByteArray, stored);
     SimUnit unit(QStringLiteral("K230"), 2, 5);
-    const QByteArray reply = P({20, 55, index}) + stored;
-    QCOMPARE(unit.Handle(P({21, 55, index}) + sent), QByteArrayList{reply});
-    QCOMPARE(unit.Handle(P({20, 55, index})), QByteArrayList{reply});
+    const QByteArray reply = Bytes({20, 55, index}) + stored;
+    QCOMPARE(unit.Handle(Bytes({21, 55, index}) + sent), QByteArrayList{reply});
+    QCOMPARE(unit.Handle(Bytes({20, 55, index})), QByteArrayList{reply});
 }
 
 void SimUnitTest::malformedRequestsChangeNothing_data()
 {
     QTest::addColumn<QByteArray>("request");
     QTest::newRow("empty") << QByteArray();
-    QTest::newRow("query without variable") << P({20});
-    QTest::newRow("name query without index") << P({20, 55});
-    QTest::newRow("name index 10") << P({20, 55, 10});
-    QTest::newRow("query too long") << P({20, 23, 0});
-    QTest::newRow("unknown variable") << P({20, 22});
-    QTest::newRow("variable 99") << P({20, 99});
-    QTest::newRow("set without value") << P({21, 23});
-    QTest::newRow("8-bit set too long") << P({21, 23, 0, 0});
-    QTest::newRow("16-bit set too short") << P({21, 45, 1});
-    QTest::newRow("set of model") << P({21, 20, 1});
-    QTest::newRow("rename without name") << P({21, 55, 0});
-    QTest::newRow("rename index 10") << P({21, 55, 10, 'A'});
-    QTest::newRow("rename to spaces") << P({21, 55, 0, ' ', ' '});
-    QTest::newRow("key without code") << P({22});
-    QTest::newRow("key too long") << P({22, KeyCode::MainMute, 0});
-    QTest::newRow("version too long") << P({23, 0});
-    QTest::newRow("store without number") << P({25});
-    QTest::newRow("store preset 0") << P({25, 0});
-    QTest::newRow("store preset 6") << P({25, 6});
-    QTest::newRow("setup without op") << P({29});
-    QTest::newRow("setup read without index") << P({29, 0});
-    QTest::newRow("setup read past block") << P({29, 0, 67});
-    QTest::newRow("setup read at 255") << P({29, 0, 255});
-    QTest::newRow("setup write without value") << P({29, 1, 0});
-    QTest::newRow("setup write past block") << P({29, 1, 67, 5});
-    QTest::newRow("setup unknown op") << P({29, 3, 0});
-    QTest::newRow("end write too long") << P({29, 2, 0});
-    QTest::newRow("eeprom read short") << P({30, 0, 0});
-    QTest::newRow("eeprom read at 2048") << P({30, 0, 0, 8});
-    QTest::newRow("eeprom read at 65535") << P({30, 0, 255, 255});
-    QTest::newRow("eeprom write at 2048") << P({30, 1, 0, 8, 5});
-    QTest::newRow("eeprom write short") << P({30, 1, 0, 4});
-    QTest::newRow("eeprom unknown op") << P({30, 2, 0, 4});
-    QTest::newRow("unit's own RDS type") << P({27, 'A', 'B'});
-    QTest::newRow("unknown type") << P({99, 1, 2});
+    QTest::newRow("query without variable") << Bytes({20});
+    QTest::newRow("name query without index") << Bytes({20, 55});
+    QTest::newRow("name index 10") << Bytes({20, 55, 10});
+    QTest::newRow("query too long") << Bytes({20, 23, 0});
+    QTest::newRow("unknown variable") << Bytes({20, 22});
+    QTest::newRow("variable 99") << Bytes({20, 99});
+    QTest::newRow("set without value") << Bytes({21, 23});
+    QTest::newRow("8-bit set too long") << Bytes({21, 23, 0, 0});
+    QTest::newRow("16-bit set too short") << Bytes({21, 45, 1});
+    QTest::newRow("set of model") << Bytes({21, 20, 1});
+    QTest::newRow("rename without name") << Bytes({21, 55, 0});
+    QTest::newRow("rename index 10") << Bytes({21, 55, 10, 'A'});
+    QTest::newRow("rename to spaces") << Bytes({21, 55, 0, ' ', ' '});
+    QTest::newRow("key without code") << Bytes({22});
+    QTest::newRow("key too long") << Bytes({22, KeyCode::MainMute, 0});
+    QTest::newRow("version too long") << Bytes({23, 0});
+    QTest::newRow("store without number") << Bytes({25});
+    QTest::newRow("store preset 0") << Bytes({25, 0});
+    QTest::newRow("store preset 6") << Bytes({25, 6});
+    QTest::newRow("setup without op") << Bytes({29});
+    QTest::newRow("setup read without index") << Bytes({29, 0});
+    QTest::newRow("setup read past block") << Bytes({29, 0, 67});
+    QTest::newRow("setup read at 255") << Bytes({29, 0, 255});
+    QTest::newRow("setup write without value") << Bytes({29, 1, 0});
+    QTest::newRow("setup write past block") << Bytes({29, 1, 67, 5});
+    QTest::newRow("setup unknown op") << Bytes({29, 3, 0});
+    QTest::newRow("end write too long") << Bytes({29, 2, 0});
+    QTest::newRow("eeprom read short") << Bytes({30, 0, 0});
+    QTest::newRow("eeprom read at 2048") << Bytes({30, 0, 0, 8});
+    QTest::newRow("eeprom read at 65535") << Bytes({30, 0, 255, 255});
+    QTest::newRow("eeprom write at 2048") << Bytes({30, 1, 0, 8, 5});
+    QTest::newRow("eeprom write short") << Bytes({30, 1, 0, 4});
+    QTest::newRow("eeprom unknown op") << Bytes({30, 2, 0, 4});
+    QTest::newRow("unit's own RDS type") << Bytes({27, 'A', 'B'});
+    QTest::newRow("unknown type") << Bytes({99, 1, 2});
 }
 
 void SimUnitTest::malformedRequestsChangeNothing()
@@ -494,7 +488,7 @@ void SimUnitTest::nineKilohertzAmStep()
 {
     SimUnit unit(QStringLiteral("K230"), 2, 5);
     PowerUp(unit, true, false);
-    QCOMPARE(unit.Handle(P({30, 1, 19, 0, 0})), QByteArrayList{P({30, 19, 0, 0})});
+    QCOMPARE(unit.Handle(Bytes({30, 1, 19, 0, 0})), QByteArrayList{Bytes({30, 19, 0, 0})});
     unit.Handle(Key(KeyCode::MainTuner.bandAm));
     // 540 kHz lies on both grids; the next 9 kHz channel is 549.
     QCOMPARE(unit.Handle(Key(KeyCode::MainTuner.frequencyUp)),
@@ -552,8 +546,8 @@ void SimUnitTest::rdsSegmentsSpellTheRadioText()
 
     QByteArrayList frames = unit.RdsTick();
     QCOMPARE(frames.size(), 3);
-    QCOMPARE(frames.at(0), P({28, 0})); // clears what an earlier station left
-    QCOMPARE(frames.at(1), P({27}) + "CLASSIC ");
+    QCOMPARE(frames.at(0), Bytes({28, 0})); // clears what an earlier station left
+    QCOMPARE(frames.at(1), Bytes({27}) + "CLASSIC ");
 
     // Assemble the segments as the program does, for two rounds of seven.
     QByteArray text;
@@ -582,7 +576,7 @@ void SimUnitTest::rdsClearsOnAStationWithoutRds()
     unit.RdsTick();
     unit.Handle(Set16(45, 9470));
     // Short payloads empty the radio text and the PS name, once.
-    QCOMPARE(unit.RdsTick(), (QByteArrayList{P({28, 0}), P({27})}));
+    QCOMPARE(unit.RdsTick(), (QByteArrayList{Bytes({28, 0}), Bytes({27})}));
     QVERIFY(unit.RdsTick().isEmpty());
 }
 
