@@ -4,6 +4,8 @@ target_sources(veltrix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/options_store.cpp
     ${CMAKE_CURRENT_LIST_DIR}/message_table.h
     ${CMAKE_CURRENT_LIST_DIR}/message_table.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/termination_signals.h
+    ${CMAKE_CURRENT_LIST_DIR}/termination_signals.cpp
 )
 qt_add_resources(veltrix_core veltrix_messages
     PREFIX /veltrix

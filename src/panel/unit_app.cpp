@@ -3,23 +3,7 @@
 #include "desktop/options_store.h"
 #include "panel/control_panel_dlg.h"
 
-#include <QSocketNotifier>
-
-#include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
-
-namespace {
-
-int signalPipe[2] = {-1, -1};
-
-void OnTerminationSignal(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
-}
-
-} // namespace
+#include "desktop/termination_signals.h"
 
 UnitApp::UnitApp(int& argc, char** argv) : QApplication(argc, argv)
 {
@@ -53,19 +37,9 @@ int UnitApp::Run()
 
 void UnitApp::WatchTerminationSignals()
 {
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
-        return;
-    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
-    connect(notifier, &QSocketNotifier::activated, this, [this] {
-        char byte = 0;
-        [[maybe_unused]] const ssize_t n = ::read(signalPipe[0], &byte, 1);
+    auto* termination = new TerminationSignals(this);
+    connect(termination, &TerminationSignals::terminationRequested, this, [this] {
         if (panel)
             panel->close();
     });
-    struct sigaction action = {};
-    action.sa_handler = OnTerminationSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
 }
