@@ -79,6 +79,23 @@ inline constexpr const char* ZoneLocalName = "LOCAL";
 inline constexpr std::array<const char*, SignalTypeCount> SignalTypeNames = {
     "Analog", "Dolby Digital", "DTS", "Digital PCM", "HDCD"};
 
+// Surround modes by value; SurroundModeNone has no mode and an empty name.
+inline constexpr std::array<const char*, SurroundModeCount> SurroundModeNames = {
+    "Direct",
+    "Downmix",
+    "Dolby Pro Logic",
+    "Dolby Pro Logic II - Movie",
+    "Dolby Pro Logic II - Music",
+    "DTS NEO:6 - Cinema",
+    "DTS NEO:6 - Music",
+    "Matrix 7.1",
+    "EARS",
+    "Enhanced Stereo 1",
+    "Enhanced Stereo 2",
+    "",
+    "Dolby Pro Logic IIx - Movie",
+    "Dolby Pro Logic IIx - Music"};
+
 namespace KeyCode {
 inline constexpr std::uint8_t MainPower = 128;
 inline constexpr std::uint8_t ZonePower = 180;

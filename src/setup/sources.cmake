@@ -1,0 +1,4 @@
+target_sources(veltrix_gui PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/rename_input_dlg.h
+    ${CMAKE_CURRENT_LIST_DIR}/rename_input_dlg.cpp
+)
