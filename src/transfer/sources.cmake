@@ -1,5 +1,13 @@
 target_sources(veltrix_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/eeprom_map.h
     ${CMAKE_CURRENT_LIST_DIR}/transfer_state.h
     ${CMAKE_CURRENT_LIST_DIR}/memory_transfer.h
     ${CMAKE_CURRENT_LIST_DIR}/memory_transfer.cpp
+)
+
+target_sources(veltrix_gui PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/transfer_progress_dlg.h
+    ${CMAKE_CURRENT_LIST_DIR}/transfer_progress_dlg.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/transfer_presenter.h
+    ${CMAKE_CURRENT_LIST_DIR}/transfer_presenter.cpp
 )

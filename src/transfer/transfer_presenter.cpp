@@ -1,0 +1,54 @@
+#include "transfer/transfer_presenter.h"
+
+#include "desktop/message_box.h"
+#include "desktop/message_table.h"
+#include "transfer/transfer_progress_dlg.h"
+
+#include <QWidget>
+
+TransferPresenter::TransferPresenter(MemoryTransfer& memoryTransfer, QWidget* panelWidget)
+    : QObject(panelWidget), transfer(memoryTransfer), panel(panelWidget),
+      dialog(std::make_unique<TransferProgressDlg>(panelWidget))
+{
+    connect(&transfer, &MemoryTransfer::transferStarted, this, &TransferPresenter::OnStarted);
+    connect(&transfer, &MemoryTransfer::progressChanged, dialog.get(),
+            &TransferProgressDlg::SetPosition);
+    connect(&transfer, &MemoryTransfer::progressTextChanged, dialog.get(),
+            &TransferProgressDlg::SetText);
+    connect(&transfer, &MemoryTransfer::transferFinished, this, &TransferPresenter::OnFinished);
+    connect(&transfer, &MemoryTransfer::presetEmpty, this, &TransferPresenter::OnPresetEmpty);
+    connect(&transfer, &MemoryTransfer::transferFailed, this, &TransferPresenter::OnFailed);
+    // Posted, like a command to the window: the abort runs after Cancel has
+    // returned, with the panel already enabled.
+    connect(dialog.get(), &TransferProgressDlg::cancelRequested, &transfer, &MemoryTransfer::Abort,
+            Qt::QueuedConnection);
+}
+
+TransferPresenter::~TransferPresenter() = default;
+
+void TransferPresenter::OnStarted(const QString& text)
+{
+    if (panel)
+        panel->setEnabled(false);
+    dialog->SetProgressText(text);
+    dialog->Show();
+}
+
+void TransferPresenter::OnFinished()
+{
+    dialog->Close();
+    if (panel)
+        panel->setEnabled(true);
+}
+
+void TransferPresenter::OnPresetEmpty()
+{
+    // While a settings file is saved, the save skips the preset silently.
+    if (!transfer.State().savingToFile)
+        MessageBox::Plain(panel, MessageTable::Text(Message::PresetEmpty));
+}
+
+void TransferPresenter::OnFailed(int, const QString& text)
+{
+    MessageBox::Error(panel, text);
+}
