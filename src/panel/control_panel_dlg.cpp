@@ -35,6 +35,7 @@ constexpr int ToneChars = 6;
 constexpr int SignalTypeChars = 14;
 constexpr int FrequencyChars = 11;
 constexpr int PresetChars = 4;
+constexpr int RadioTextChars = 32; // of the 64 a station may send; the field scrolls
 
 QString Latin(const char* text)
 {
@@ -202,8 +203,15 @@ ControlPanelDlg::ControlPanelDlg(const Options& opts, bool autostart, QWidget* p
             &ControlPanelDlg::UpdateTunerSection);
     connect(&session, &UnitSession::reportApplied, this, &ControlPanelDlg::ApplyReport);
     connect(&session, &UnitSession::inputNameReported, this, &ControlPanelDlg::ShowInputName);
-    connect(&session, &UnitSession::psNameChanged, psName, &QLineEdit::setText);
-    connect(&session, &UnitSession::radioTextChanged, radioText, &QLineEdit::setText);
+    // A text longer than its field shows its start.
+    connect(&session, &UnitSession::psNameChanged, this, [this](const QString& name) {
+        psName->setText(name);
+        psName->setCursorPosition(0);
+    });
+    connect(&session, &UnitSession::radioTextChanged, this, [this](const QString& text) {
+        radioText->setText(text);
+        radioText->setCursorPosition(0);
+    });
 }
 
 ControlPanelDlg::~ControlPanelDlg()
@@ -413,6 +421,7 @@ QGroupBox* ControlPanelDlg::BuildTunerGroup()
     psName = NewField(QStringLiteral("psName"), 0, group);
     auto* rtLabel = NewLabel(QStringLiteral("RT:"), QStringLiteral("rtLabel"), group);
     radioText = NewField(QStringLiteral("radioText"), 0, group);
+    radioText->setMinimumWidth(radioText->fontMetrics().averageCharWidth() * RadioTextChars);
     tunerLabels = {bandLabel, frequencyLabel, presetLabel, searchLabel, psLabel, rtLabel};
 
     auto* layout = new QGridLayout(group);
