@@ -694,6 +694,7 @@ void ControlPanelDlg::ShowZonePower(bool on)
 
 void ControlPanelDlg::UpdateTunerSection(bool live)
 {
+    const bool wasLive = frequency->isEnabled();
     for (ReportRadioButton* band : bandButtons)
         band->setEnabled(live);
     for (QLabel* label : std::as_const(tunerLabels))
@@ -712,6 +713,11 @@ void ControlPanelDlg::UpdateTunerSection(bool live)
         for (QLineEdit* field : {frequency, preset, psName, radioText})
             field->clear();
         SelectOnly(bandButtons, -1);
+    } else if (!wasLive && (session.Status().tunerBand == Band::Fm ? fmFrequency : amFrequency)) {
+        // The unit reports the tuner's values whether or not it is heard, and
+        // often before the source that makes it heard: show what is known
+        // rather than empty fields until the next tuner report.
+        ShowTunerBand();
     }
 }
 

@@ -298,11 +298,13 @@ private Q_SLOTS:
                  Report(Variable::TunerBand, Band::Fm)});
         QVERIFY(Frequency()->text().isEmpty());
         f->Feed({Report(Variable::MainPower, 1), Report(Variable::MainSource, SourceTuner)});
-        // Live again: the fields wait for the unit's next reports.
-        QVERIFY(Frequency()->text().isEmpty());
-        f->Feed(Report(Variable::TunerBand, Band::Fm));
+        // Heard again: the values the unit reported meanwhile are shown at
+        // once, as a unit that reports its tuner before its source expects.
+        QVERIFY(f->Checked(u"bandFm"_s));
         QCOMPARE(Frequency()->text(), u"94.00 MHz"_s);
         QCOMPARE(Preset()->text(), u"5"_s);
+        f->Feed(Report16(Variable::FmFrequency, 9410));
+        QCOMPARE(Frequency()->text(), u"94.10 MHz"_s);
     }
 
     void reportSelectsTheFocusedField()
