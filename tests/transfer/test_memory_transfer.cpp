@@ -7,9 +7,11 @@
 #include "transfer/memory_transfer.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QHash>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 #include <functional>
@@ -17,9 +19,32 @@
 
 namespace {
 
+// Runs the event loop until done() holds or the time is up. (QTest's waits
+// sleep between rounds of events, which stretches every round trip.)
+bool WaitFor(const std::function<bool()>& done, int timeoutMs)
+{
+    if (done())
+        return true;
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    poll.start(1);
+    loop.exec();
+    return done();
+}
+
+void Pause(int ms)
+{
+    WaitFor([] { return false; }, ms);
+}
+
 constexpr int EepromSize = 2048;
-constexpr int Retry = 120;
-constexpr int Pace = 100;
+constexpr int Retry = 60;
+constexpr int Pace = 50;
 
 QByteArray Bytes(std::initializer_list<int> values)
 {
@@ -277,17 +302,17 @@ private Q_SLOTS:
                      QStringList{QStringLiteral("failed %1").arg(Message::BlockSizeInvalid)});
             QVERIFY(rec.texts.first().contains(QString::number(size)));
             QVERIFY(rig.transfer.ReadPreset(1));
-            QTRY_VERIFY(rec.Ended());
+            QVERIFY(WaitFor([&] { return rec.Ended(); }, 5000));
             QCOMPARE(rec.log.last(), QStringLiteral("failed %1").arg(Message::BlockSizeInvalid));
             QCOMPARE(rec.log.at(rec.log.size() - 2), Finished(MemoryTransfer::Outcome::Failed));
             // Nothing but the size was asked: no block, no preset.
-            QTest::qWait(Retry + 50);
+            Pause(Retry + 50);
             QCOMPARE(rig.ReadAddresses(), QList<int>{rig.Base()});
             QVERIFY(rig.Sent([](const QByteArray& p) { return p[0] == MessageType::LiveSetup; })
                         .isEmpty());
             return;
         }
-        QTRY_VERIFY(rec.Ended());
+        QVERIFY(WaitFor([&] { return rec.Ended(); }, 5000));
         QCOMPARE(rec.log.last(), QStringLiteral("block 0"));
         QCOMPARE(Block(rig.transfer.Image()), rig.live.left(size));
         const int table = rig.Base() + size + 1;
@@ -325,7 +350,7 @@ private Q_SLOTS:
         Recorder rec(rig.transfer);
 
         QVERIFY(rig.transfer.ReadPreset(preset));
-        QTRY_VERIFY(rec.Ended());
+        QVERIFY(WaitFor([&] { return rec.Ended(); }, 5000));
         QCOMPARE(rec.log,
                  (QStringList{Started(Message::ReadingPreset, QString::number(preset), model),
                               Finished(MemoryTransfer::Outcome::Completed),
@@ -374,14 +399,14 @@ private Q_SLOTS:
         rig.eeprom[status] = static_cast<char>(value);
         Recorder rec(rig.transfer);
         QVERIFY(rig.transfer.ReadPreset(2));
-        QTRY_VERIFY(rec.Ended());
+        QVERIFY(WaitFor([&] { return rec.Ended(); }, 5000));
         QCOMPARE(rec.log.mid(1), ending);
         if (ending.last().startsWith(QStringLiteral("failed")))
             QCOMPARE(rec.texts, QStringList{MessageTable::Text(Message::SizeMismatch)});
         if (ending.last().startsWith(QStringLiteral("block")))
             return;
         // The transfer ends at the status byte.
-        QTest::qWait(Retry + 50);
+        Pause(Retry + 50);
         QCOMPARE(rig.ReadAddresses(), (QList<int>{1024, status}));
         QVERIFY(!rig.transfer.IsBusy());
     }
@@ -397,7 +422,7 @@ private Q_SLOTS:
         };
         Recorder rec(rig.transfer);
         QVERIFY(rig.transfer.ReadCurrentSetup());
-        QTRY_VERIFY(rec.Ended());
+        QVERIFY(WaitFor([&] { return rec.Ended(); }, 5000));
         QCOMPARE(rec.log.last(), QStringLiteral("block 0"));
         QCOMPARE(Block(rig.transfer.Image()), rig.live);
 
@@ -473,7 +498,7 @@ private Q_SLOTS:
             QVERIFY(rig.transfer.ReadCurrentSetup());
         else
             QVERIFY(rig.transfer.ReadPreset(kind));
-        QTRY_VERIFY(rec.Ended());
+        QVERIFY(WaitFor([&] { return rec.Ended(); }, 5000));
         QVERIFY(rec.log.at(rec.log.size() - 2) == Finished(MemoryTransfer::Outcome::Completed));
         QVERIFY(rig.seen.value(target) >= 2);
 
@@ -501,12 +526,12 @@ private Q_SLOTS:
         Recorder rec(rig.transfer);
         QVERIFY(!rig.transfer.ReadCurrentSetup());
         QCOMPARE(rec.log, QStringList{QStringLiteral("failed %1").arg(Message::BlockSizeUnknown)});
-        QTRY_COMPARE(rig.status.facts.blockSize, 67);
+        QVERIFY(WaitFor([&] { return rig.status.facts.blockSize == 67; }, 5000));
         QCOMPARE(rig.ReadAddresses(), QList<int>{1024});
         QVERIFY(
             rig.Sent([](const QByteArray& p) { return p[0] == MessageType::LiveSetup; }).isEmpty());
         QVERIFY(rig.transfer.ReadCurrentSetup());
-        QTRY_VERIFY(rec.Ended());
+        QVERIFY(WaitFor([&] { return rec.Ended(); }, 5000));
         QCOMPARE(Block(rig.transfer.Image()), rig.live);
     }
 
@@ -589,7 +614,7 @@ private Q_SLOTS:
         QElapsedTimer clock;
         clock.start();
         QVERIFY(rig.transfer.WriteEeprom(data, start));
-        QTRY_VERIFY_WITH_TIMEOUT(rec.Ended(), 5000);
+        QVERIFY(WaitFor([&] { return rec.Ended(); }, 5000));
         // Confirmed bytes never wait for the pace.
         if (neverEcho.isEmpty() && lostOnce.isEmpty())
             QVERIFY(clock.elapsed() < Pace);
@@ -626,7 +651,7 @@ private Q_SLOTS:
         MemoryRig rig;
         Recorder rec(rig.transfer);
         QVERIFY(rig.transfer.WriteEeprom(QByteArray(350, '\x42'), 32));
-        QTRY_VERIFY_WITH_TIMEOUT(rec.Ended(), 10000);
+        QVERIFY(WaitFor([&] { return rec.Ended(); }, 10000));
         QCOMPARE(rec.progressTexts.size(), 350);
         QCOMPARE(rec.progressTexts.first(),
                  QStringLiteral("Transferring to EEPROM. (0/350 bytes)"));
@@ -650,8 +675,8 @@ private Q_SLOTS:
         });
         QVERIFY(rig.transfer.WriteEeprom(QByteArray(10, '\x11'), 600));
         QVERIFY(rig.transfer.WriteEeprom(QByteArray(10, '\x22'), 700));
-        QTRY_VERIFY(rec.Ended());
-        QTest::qWait(2 * Pace);
+        QVERIFY(WaitFor([&] { return rec.Ended(); }, 5000));
+        Pause(2 * Pace);
         QCOMPARE(rig.Sent(IsEepromWrite).size(), 4);
         QCOMPARE(rec.log.mid(1), (QStringList{QStringLiteral("eeprom 600 10 0"),
                                               Finished(MemoryTransfer::Outcome::Aborted)}));
@@ -670,8 +695,8 @@ private Q_SLOTS:
                 rig.transfer.Abort();
         });
         QVERIFY(rig.transfer.ReadTunerPresets());
-        QTRY_VERIFY(rec.Ended());
-        QTest::qWait(2 * Retry);
+        QVERIFY(WaitFor([&] { return rec.Ended(); }, 5000));
+        Pause(2 * Retry);
         QCOMPARE(rig.ReadAddresses().last(), 100);
         QCOMPARE(rec.log.last(), Finished(MemoryTransfer::Outcome::Aborted));
         const TransferState& state = rig.transfer.State();
@@ -704,7 +729,7 @@ private Q_SLOTS:
         };
         Recorder rec(rig.transfer);
         QVERIFY(rig.transfer.WriteSetup(0));
-        QTRY_VERIFY(rec.Ended());
+        QVERIFY(WaitFor([&] { return rec.Ended(); }, 5000));
         QCOMPARE(rec.log,
                  (QStringList{Started(Message::WritingCurrentSetup, QStringLiteral("K230")),
                               QStringLiteral("live written"),
@@ -735,7 +760,7 @@ private Q_SLOTS:
         rig.unit.Clear();
         Recorder rec(rig.transfer);
         QVERIFY(rig.transfer.WriteSetup(4));
-        QTRY_VERIFY_WITH_TIMEOUT(rec.Ended(), 5000);
+        QVERIFY(WaitFor([&] { return rec.Ended(); }, 5000));
         QCOMPARE(rec.log, (QStringList{Started(Message::WritingPreset, QStringLiteral("4"),
                                                QStringLiteral("K230")),
                                        QStringLiteral("eeprom %1 87 1").arg(p + 1),
@@ -766,9 +791,9 @@ private Q_SLOTS:
         QVERIFY(rig.transfer.WriteTunerPresets(list));
         QVERIFY(rig.transfer.IsBusy());
         QVERIFY(!rig.transfer.ReadCurrentSetup());
-        QTRY_VERIFY(!rig.unit.Requests().isEmpty());
+        QVERIFY(WaitFor([&] { return !rig.unit.Requests().isEmpty(); }, 5000));
         QVERIFY(clock.elapsed() >= 55);
-        QTRY_VERIFY_WITH_TIMEOUT(rec.Ended(), 10000);
+        QVERIFY(WaitFor([&] { return rec.Ended(); }, 10000));
         const auto image = list.Encode(9);
         QCOMPARE(rig.eeprom.mid(32, 350),
                  QByteArray(reinterpret_cast<const char*>(image.data()), 350));
@@ -790,7 +815,7 @@ private Q_SLOTS:
         QVERIFY(!rig.transfer.ReadPreset(1));
         QVERIFY(!rig.transfer.ReadTunerPresets());
         QVERIFY(!rig.transfer.WriteEeprom(QByteArray(1, 'x'), 900));
-        QTRY_VERIFY_WITH_TIMEOUT(rec.Ended(), 5000);
+        QVERIFY(WaitFor([&] { return rec.Ended(); }, 5000));
         rec.log.clear();
 
         QVERIFY(rig.transfer.WriteEepromByte(0x33, 900));
@@ -801,7 +826,7 @@ private Q_SLOTS:
         QVERIFY(!rig.transfer.WriteEeprom(QByteArray(), 10));
         QVERIFY(!rig.transfer.WriteEeprom(QByteArray(2, 'z'), 0xFFFF));
         QVERIFY(!rig.transfer.WriteSetup(7));
-        QTRY_VERIFY(rec.Ended());
+        QVERIFY(WaitFor([&] { return rec.Ended(); }, 5000));
         QCOMPARE(rec.log.mid(1),
                  (QStringList{QStringLiteral("eeprom 900 1 1"), QStringLiteral("eeprom 901 3 1"),
                               Finished(MemoryTransfer::Outcome::Completed)}));
