@@ -61,7 +61,8 @@ bool SerialPort::Close()
     if (port.isOpen())
         port.close();
     port.clearError();
-    // Completions already posted carry the old opening and are dropped.
+    // Discard() dropped what was not yet delivered; the new count tells
+    // handlers that the opening they were called for is over.
     ++opening;
     return true;
 }
@@ -73,6 +74,7 @@ bool SerialPort::IsOpen() const
 
 void SerialPort::Discard()
 {
+    completions.clear();
     reads.clear();
     writes.clear();
     readTotalTimer.stop();
@@ -128,18 +130,39 @@ void SerialPort::FinishRead()
     readIntervalTimer.stop();
     Request done = std::move(reads.front());
     reads.pop_front();
-    if (done.message != 0) {
-        const quint64 tag = opening;
-        QMetaObject::invokeMethod(
-            this,
-            [this, tag, done = std::move(done)] {
-                if (tag == opening)
-                    Q_EMIT readCompleted(done.message, done.length, done.data);
-            },
-            Qt::QueuedConnection);
-    }
+    if (done.message != 0)
+        Post({true, done.message, done.length, static_cast<int>(done.data.size()),
+              std::move(done.data)});
     if (!reads.empty())
         StartRead();
+}
+
+void SerialPort::Post(Completion completion)
+{
+    completions.push_back(std::move(completion));
+    if (!deliveryPosted) {
+        deliveryPosted = true;
+        QMetaObject::invokeMethod(this, &SerialPort::Deliver, Qt::QueuedConnection);
+    }
+}
+
+void SerialPort::Deliver()
+{
+    deliveryPosted = false;
+    while (!completions.empty()) {
+        Completion next = std::move(completions.front());
+        completions.pop_front();
+        // A handler may run a nested event loop (a modal wait, a dialog):
+        // keep a delivery posted while more is queued so it goes on there.
+        if (!completions.empty() && !deliveryPosted) {
+            deliveryPosted = true;
+            QMetaObject::invokeMethod(this, &SerialPort::Deliver, Qt::QueuedConnection);
+        }
+        if (next.isRead)
+            Q_EMIT readCompleted(next.message, next.requested, next.data);
+        else
+            Q_EMIT writeCompleted(next.message, next.requested, next.transferred);
+    }
 }
 
 void SerialPort::StartWrite()
@@ -169,17 +192,8 @@ void SerialPort::FinishWrite()
     writes.pop_front();
     if (done.done < done.length && port.isOpen())
         port.clear(QSerialPort::Output); // timed out: the rest is not sent late
-    if (done.message != 0) {
-        const quint64 tag = opening;
-        const int transferred = std::min(done.done, done.length);
-        QMetaObject::invokeMethod(
-            this,
-            [this, tag, message = done.message, length = done.length, transferred] {
-                if (tag == opening)
-                    Q_EMIT writeCompleted(message, length, transferred);
-            },
-            Qt::QueuedConnection);
-    }
+    if (done.message != 0)
+        Post({false, done.message, done.length, std::min(done.done, done.length), {}});
     if (!writes.empty())
         StartWrite();
 }

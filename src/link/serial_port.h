@@ -74,6 +74,18 @@ private:
         int done = 0;    // bytes written so far (writes)
     };
 
+    // A finished request waiting to be delivered to the owner.
+    struct Completion
+    {
+        bool isRead = true;
+        int message = 0;
+        int requested = 0;
+        int transferred = 0;
+        QByteArray data;
+    };
+
+    void Post(Completion completion);
+    void Deliver();
     void StartRead();
     void ServeRead();
     void FinishRead();
@@ -86,6 +98,11 @@ private:
     QSerialPort port;
     Timeouts timeouts;
     quint64 opening = 0;
+    // Completions are delivered by one posted call that drains this queue,
+    // so a whole frame already in the buffer takes one pass of the event
+    // loop rather than one pass per byte.
+    std::deque<Completion> completions;
+    bool deliveryPosted = false;
     std::deque<Request> reads;
     std::deque<Request> writes;
     QTimer readTotalTimer;

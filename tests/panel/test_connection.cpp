@@ -1,11 +1,10 @@
 #include "link/message_set.h"
 #include "panel/unit_session.h"
 #include "scripted_unit.h"
+#include "test_bytes.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include "test_bytes.h"
-
 #include <QTest>
 
 namespace {
@@ -23,9 +22,11 @@ UnitSession::Timing FastTiming()
     return timing;
 }
 
-// Answers like a healthy unit: identity, version, block size, a few
-// variables on the query of all, and input names.
-ScriptedUnit::Responder HealthyUnit(const QByteArray& model, int blockSizeByte,
+const QByteArray LastName = Bytes({20, 55, 9});
+
+// Answers like a healthy unit: identity, version, block size (after ignoring
+// the first few reads), a few variables on the query of all, input names.
+ScriptedUnit::Responder HealthyUnit(const QByteArray& model, int blockSizeByte = 67,
                                     int ignoreBlockSizeReads = 0)
 {
     auto identify = ScriptedUnit::Identifying(model, 2, 5);
@@ -44,10 +45,26 @@ ScriptedUnit::Responder HealthyUnit(const QByteArray& model, int blockSizeByte,
     };
 }
 
-qsizetype IndexOf(const QList<QByteArray>& list, const QByteArray& payload, qsizetype from = 0)
+// A session probing a scripted unit on a pseudo-terminal.
+struct Connection
 {
-    return list.indexOf(payload, from);
-}
+    ScriptedUnit unit;
+    UnitSession session;
+
+    explicit Connection(ScriptedUnit::Responder responder,
+                        UnitSession::Timing timing = FastTiming())
+    {
+        unit.SetResponder(std::move(responder));
+        session.SetTiming(timing);
+        session.SetPortSetting(unit.SlavePath());
+    }
+    // Starts probing; true once the handshake has asked for the last name.
+    bool StartAndHandshake()
+    {
+        session.Start();
+        return QTest::qWaitFor([this] { return unit.Payloads().contains(LastName); }, 5000);
+    }
+};
 
 } // namespace
 
@@ -59,12 +76,13 @@ private Q_SLOTS:
     void handshake_data()
     {
         QTest::addColumn<QByteArray>("model");
-        QTest::addColumn<QByteArray>("blockSizeRead");
+        QTest::addColumn<QByteArray>("blockSizeRead"); // empty: none expected
         QTest::addColumn<int>("blockSizeByte");
         QTest::addColumn<int>("blockSize");
         QTest::newRow("K230") << QByteArray("K230") << Bytes({30, 0, 0, 4}) << 0 << 67;
         QTest::newRow("K220") << QByteArray("K220") << Bytes({30, 0, 0, 3}) << 57 << 57;
         QTest::newRow("K110") << QByteArray("K110") << Bytes({30, 0, 0, 4}) << 66 << 66;
+        QTest::newRow("unsupported") << QByteArray("X999") << QByteArray() << 67 << -1;
     }
 
     void handshake()
@@ -74,151 +92,112 @@ private Q_SLOTS:
         QFETCH(int, blockSizeByte);
         QFETCH(int, blockSize);
 
-        ScriptedUnit unit;
-        unit.SetResponder(HealthyUnit(model, blockSizeByte, 2));
-        UnitSession session;
-        session.SetTiming(FastTiming());
-        session.SetPortSetting(unit.SlavePath());
-        QSignalSpy names(&session, &UnitSession::inputNameReported);
-        session.Start();
-
+        Connection c(HealthyUnit(model, blockSizeByte, 2));
+        QSignalSpy names(&c.session, &UnitSession::inputNameReported);
+        QVERIFY(c.StartAndHandshake());
         QTRY_COMPARE(names.size(), InputCount);
-        QTRY_COMPARE(session.Status().facts.blockSize, blockSize);
-        const LiveStatus& status = session.Status();
+        QTRY_COMPARE(c.session.Status().facts.blockSize, blockSize);
+        const LiveStatus& status = c.session.Status();
         QVERIFY(status.connected);
-        QVERIFY(!session.IsProbing());
+        QVERIFY(!c.session.IsProbing());
         QCOMPARE(status.facts.modelText, QString::fromLatin1(model));
         QCOMPARE(status.facts.versionText, QStringLiteral("v2.05"));
         QVERIFY(status.mainPower);
         QCOMPARE(status.inputNames[9], QStringLiteral("NAME9"));
 
-        const QList<QByteArray> sent = unit.Payloads();
-        QCOMPARE(sent.first(), Bytes({20, 20}));
-        QVERIFY(unit.RawReceived().startsWith(Bytes({0x01, 0x14, 0x14, 0x02, 0xD7})));
-        const qsizetype sizeRead = IndexOf(sent, blockSizeRead);
-        const qsizetype version = IndexOf(sent, Bytes({23}));
-        const qsizetype all = IndexOf(sent, Bytes({20, 255}));
-        const qsizetype firstName = IndexOf(sent, Bytes({20, 55, 0}));
-        QVERIFY(sizeRead > 0);
-        QVERIFY(version > sizeRead);
+        const QList<QByteArray> sent = c.unit.Payloads();
+        QVERIFY(c.unit.RawReceived().startsWith(Bytes({0x01, 0x14, 0x14, 0x02, 0xD7})));
+        const qsizetype version = sent.indexOf(Bytes({23}));
+        const qsizetype all = sent.indexOf(Bytes({20, 255}));
+        const qsizetype firstName = sent.indexOf(Bytes({20, 55, 0}));
+        QVERIFY(version > 0);
         QVERIFY(all > version);
         QVERIFY(firstName > all);
         for (int i = 1; i < InputCount; ++i)
-            QVERIFY(IndexOf(sent, Bytes({20, 55, i})) > firstName);
-        QCOMPARE(IndexOf(sent, Bytes({20, 55, 10})), -1);
-        // The unanswered block-size reads were repeated until answered.
-        QCOMPARE(sent.count(blockSizeRead), 3);
-    }
-
-    void unsupportedModelReadsNoBlockSize()
-    {
-        ScriptedUnit unit;
-        unit.SetResponder(HealthyUnit("X999", 67));
-        UnitSession session;
-        session.SetTiming(FastTiming());
-        session.SetPortSetting(unit.SlavePath());
-        session.Start();
-        QTRY_VERIFY(unit.Payloads().contains(Bytes({20, 55, 9})));
-        QVERIFY(session.Status().connected);
-        QVERIFY(!session.Status().facts.IsSupportedModel());
-        for (const QByteArray& p : unit.Payloads())
-            QVERIFY(p[0] != MessageType::Eeprom);
+            QVERIFY(sent.indexOf(Bytes({20, 55, i})) > firstName);
+        QCOMPARE(sent.indexOf(Bytes({20, 55, 10})), -1);
+        if (blockSizeRead.isEmpty()) {
+            for (const QByteArray& p : sent)
+                QVERIFY(p[0] != MessageType::Eeprom);
+        } else {
+            // Read before the version query, repeated until answered.
+            QVERIFY(sent.indexOf(blockSizeRead) < version);
+            QCOMPARE(sent.count(blockSizeRead), 3);
+        }
     }
 
     void probesAndFallsBackAfterTwoSilentPeriods()
     {
-        ScriptedUnit unit;
-        unit.SetResponder(HealthyUnit("K230", 67));
-        UnitSession session;
-        const UnitSession::Timing timing = FastTiming();
-        session.SetTiming(timing);
-        session.SetPortSetting(unit.SlavePath());
-        QSignalSpy shown(&session, &UnitSession::connectionShown);
-        session.Start();
-        QTRY_VERIFY(unit.Payloads().contains(Bytes({20, 55, 9})));
+        Connection c(HealthyUnit("K230"));
+        QSignalSpy shown(&c.session, &UnitSession::connectionShown);
+        QVERIFY(c.StartAndHandshake());
         QTRY_VERIFY(!shown.isEmpty());
         QCOMPARE(shown.last().at(0).toBool(), true);
 
         // The unit falls silent: the first quiet period only probes.
-        unit.SetResponder({});
-        unit.Clear();
-        QTRY_VERIFY(!session.Status().connected);
-        QVERIFY(!session.IsProbing());
-        QCOMPARE(unit.Payloads(), QList<QByteArray>{Bytes({20, 20})});
-        // The second one shows the disconnected view and starts probing.
-        QTRY_VERIFY(session.IsProbing());
+        c.unit.SetResponder({});
+        c.unit.Clear();
+        QTRY_VERIFY(!c.session.Status().connected);
+        QVERIFY(!c.session.IsProbing());
+        QCOMPARE(c.unit.Payloads(), QList<QByteArray>{Bytes({20, 20})});
+        // The second one shows the disconnected view and starts probing,
+        // once per connection period.
+        QTRY_VERIFY(c.session.IsProbing());
         QCOMPARE(shown.last().at(0).toBool(), false);
-        QTRY_VERIFY(unit.Payloads().count(Bytes({20, 20})) >= 4);
-        // Probes come once per connection period.
-        const QList<ScriptedUnit::Received>& probes = unit.Requests();
+        QTRY_VERIFY(c.unit.Payloads().count(Bytes({20, 20})) >= 4);
+        const QList<ScriptedUnit::Received>& probes = c.unit.Requests();
         const qint64 spacing = probes.last().atMs - probes.at(probes.size() - 2).atMs;
-        QVERIFY2(spacing >= timing.connectPeriod - 10, qPrintable(QString::number(spacing)));
+        QVERIFY2(spacing >= FastTiming().connectPeriod - 10, qPrintable(QString::number(spacing)));
 
         // It answers again: connected, with a fresh handshake.
-        unit.Clear();
-        unit.SetResponder(HealthyUnit("K230", 67));
-        QTRY_VERIFY(unit.Payloads().contains(Bytes({20, 55, 9})));
-        QVERIFY(session.Status().connected);
-        QVERIFY(!session.IsProbing());
-        QVERIFY(unit.Payloads().contains(Bytes({23})));
+        c.unit.Clear();
+        c.unit.SetResponder(HealthyUnit("K230"));
+        QTRY_VERIFY(c.unit.Payloads().contains(LastName));
+        QVERIFY(c.session.Status().connected);
+        QVERIFY(!c.session.IsProbing());
+        QVERIFY(c.unit.Payloads().contains(Bytes({23})));
         QCOMPARE(shown.last().at(0).toBool(), true);
     }
 
     void answerToTheProbeKeepsTheConnection()
     {
-        ScriptedUnit unit;
-        unit.SetResponder(HealthyUnit("K230", 67));
-        UnitSession session;
-        session.SetTiming(FastTiming());
-        session.SetPortSetting(unit.SlavePath());
-        QSignalSpy shown(&session, &UnitSession::connectionShown);
-        session.Start();
-        QTRY_VERIFY(unit.Payloads().contains(Bytes({20, 55, 9})));
+        Connection c(HealthyUnit("K230"));
+        QSignalSpy shown(&c.session, &UnitSession::connectionShown);
+        QVERIFY(c.StartAndHandshake());
         const qsizetype views = shown.size();
         // Quiet but answering the probe, as a unit with nothing to report.
         QTest::qWait(3 * FastTiming().port.readTotal);
-        QVERIFY(session.Status().connected);
-        QVERIFY(!session.IsProbing());
+        QVERIFY(c.session.Status().connected);
+        QVERIFY(!c.session.IsProbing());
         QCOMPARE(shown.size(), views);
     }
 
     void vanishedDeviceGoesBackToProbing()
     {
-        ScriptedUnit unit;
-        unit.SetResponder(HealthyUnit("K230", 67));
-        UnitSession session;
-        session.SetTiming(FastTiming());
-        session.SetPortSetting(unit.SlavePath());
-        session.Start();
-        QTRY_VERIFY(unit.Payloads().contains(Bytes({20, 55, 9})));
-        unit.Vanish();
-        QTRY_VERIFY(session.IsProbing());
-        QVERIFY(!session.Status().connected);
-        QVERIFY(!session.Link().IsOpen());
+        Connection c(HealthyUnit("K230"));
+        QVERIFY(c.StartAndHandshake());
+        c.unit.Vanish();
+        QTRY_VERIFY(c.session.IsProbing());
+        QVERIFY(!c.session.Status().connected);
+        QVERIFY(!c.session.Link().IsOpen());
     }
 
     void hostileBytesNeverStopTheReceiveLoop()
     {
-        ScriptedUnit unit;
-        unit.SetResponder(HealthyUnit("K230", 67));
-        UnitSession session;
-        session.SetTiming(FastTiming());
-        session.SetPortSetting(unit.SlavePath());
-        session.Start();
-        QTRY_VERIFY(unit.Payloads().contains(Bytes({20, 55, 9})));
-
+        Connection c(HealthyUnit("K230"));
+        QVERIFY(c.StartAndHandshake());
         QByteArray garbage;
         for (int i = 0; i < 4000; ++i)
             garbage.append(static_cast<char>((i * 7919) & 0xFF));
-        unit.SendRaw(garbage);
-        unit.SendRaw(QByteArray(1, 0x01) + QByteArray(300, 'A') + Bytes({0x02, 0x00}));
-        unit.SendRaw(Bytes({0x01, 0x14, 0x15, 0x02, 0x00})); // bad checksum
-        unit.Send(Bytes({20, 55, 77}) + "EVIL");
-        unit.Send(Bytes({28, 200, 'x', 'y'}));
-        unit.Send(Bytes({20, 53, 42}));
-        unit.Send(Bytes({20, 21, 0}));
-        QTRY_VERIFY(!session.Status().mainPower);
-        QVERIFY(session.Status().connected);
+        c.unit.SendRaw(garbage);
+        c.unit.SendRaw(QByteArray(1, 0x01) + QByteArray(300, 'A') + Bytes({0x02, 0x00}));
+        c.unit.SendRaw(Bytes({0x01, 0x14, 0x15, 0x02, 0x00})); // bad checksum
+        c.unit.Send(Bytes({20, 55, 77}) + "EVIL");
+        c.unit.Send(Bytes({28, 200, 'x', 'y'}));
+        c.unit.Send(Bytes({20, 53, 42}));
+        c.unit.Send(Bytes({20, 21, 0}));
+        QTRY_VERIFY(!c.session.Status().mainPower);
+        QVERIFY(c.session.Status().connected);
     }
 
     void autoDetectWalksEightPortsAndWraps()
@@ -245,22 +224,19 @@ private Q_SLOTS:
     void autoDetectResumesAfterTheLastPortTried()
     {
         QTemporaryDir dir;
-        ScriptedUnit unit;
-        unit.SetResponder(HealthyUnit("K230", 67));
-        QVERIFY(QFile::link(unit.SlavePath(), dir.filePath(QStringLiteral("port3"))));
-        UnitSession session;
         UnitSession::Timing timing = FastTiming();
         timing.connectPeriod = 120;
-        session.SetTiming(timing);
-        session.SetAutoDetectPattern(dir.filePath(QStringLiteral("port%1")));
-        session.Start();
-        QTRY_VERIFY(unit.Payloads().contains(Bytes({20, 55, 9})));
-        QCOMPARE(session.AutoDetectCounter(), 3);
-        QCOMPARE(session.Link().PortName(), dir.filePath(QStringLiteral("port3")));
+        Connection c(HealthyUnit("K230"), timing);
+        QVERIFY(QFile::link(c.unit.SlavePath(), dir.filePath(QStringLiteral("port3"))));
+        c.session.SetPortSetting(QString::fromLatin1(UnitSession::AutoDetect));
+        c.session.SetAutoDetectPattern(dir.filePath(QStringLiteral("port%1")));
+        QVERIFY(c.StartAndHandshake());
+        QCOMPARE(c.session.AutoDetectCounter(), 3);
+        QCOMPARE(c.session.Link().PortName(), dir.filePath(QStringLiteral("port3")));
 
-        unit.SetResponder({});
-        QTRY_VERIFY(session.IsProbing());
-        QTRY_COMPARE(session.AutoDetectCounter(), 4);
+        c.unit.SetResponder({});
+        QTRY_VERIFY(c.session.IsProbing());
+        QTRY_COMPARE(c.session.AutoDetectCounter(), 4);
     }
 };
 
