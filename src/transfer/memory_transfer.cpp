@@ -113,8 +113,10 @@ void MemoryTransfer::Finish(Outcome outcome)
 {
     activity = Activity::Idle;
     liveRetry.stop();
-    eepromRetry.stop();
     paceTimer.stop();
+    // A block-size read asked for while a write ran keeps its retry.
+    if (state.memAddress < 0)
+        eepromRetry.stop();
     Q_EMIT transferFinished(outcome);
 }
 
@@ -655,7 +657,9 @@ void MemoryTransfer::FinishJob()
 
 void MemoryTransfer::Abort()
 {
-    const bool wasActive = activity != Activity::Idle || writeBackTimer.isActive();
+    // A write-back that has not begun yet is dropped without a word: no
+    // transfer was announced for it.
+    const bool wasActive = activity != Activity::Idle;
     const bool wasWritingEeprom = state.writingEeprom;
     state.setupIndex = TransferState::IdleIndex;
     state.memAddress = TransferState::IdleAddress;
