@@ -5,6 +5,7 @@
 #include "transfer/eeprom_map.h"
 #include "transfer/memory_transfer.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QSignalSpy>
 #include <QTest>
@@ -42,6 +43,7 @@ void Pause(int ms)
 }
 
 constexpr int Retry = 15;
+constexpr int WriteBackDelay = 20;
 
 struct Line
 {
@@ -61,7 +63,7 @@ UnitSession::Timing FastTiming(int retry)
     timing.port.writeTotal = 500;
     timing.transfer.retry = retry;
     timing.transfer.pace = retry;
-    timing.transfer.writeBackDelay = 20;
+    timing.transfer.writeBackDelay = WriteBackDelay;
     return timing;
 }
 
@@ -260,7 +262,17 @@ private Q_SLOTS:
         QVERIFY(list.AddAm(10, 1710));
         const int step = t.State().amStepSize;
         const QByteArray flag = rig.Eeprom(19, 1);
+        // The write-back waits its delay before the first byte goes out.
+        QElapsedTimer clock;
+        qint64 firstWrite = -1;
+        QObject::connect(rig.sim.get(), &SimulatedReceiver::frameReceived, &t,
+                         [&](const QByteArray& frame) {
+                             if (firstWrite < 0 && frame.size() == 5 && frame[1] == MemoryOp::Write)
+                                 firstWrite = clock.elapsed();
+                         });
+        clock.start();
         QVERIFY(writeOutcomes.contains(rig.Run([&] { return t.WriteTunerPresets(list); })));
+        QVERIFY(firstWrite >= WriteBackDelay - 1);
         QCOMPARE(rig.Eeprom(32, 350), Bytes(list.Encode(step)));
         QCOMPARE(rig.Eeprom(19, 1), flag);
 
