@@ -9,6 +9,7 @@
 #include "panel/spin_arrows.h"
 #include "panel/tuner_entry.h"
 #include "setup/rename_input_dlg.h"
+#include "transfer/transfer_presenter.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -211,6 +212,16 @@ ControlPanelDlg::ControlPanelDlg(const Options& opts, bool autostart, QWidget* p
     connect(&session, &UnitSession::radioTextChanged, this, [this](const QString& text) {
         radioText->setText(text);
         radioText->setCursorPosition(0);
+    });
+
+    // Memory transfers disable the window and show their progress; when one
+    // ends (done, failed or cancelled) a connected unit can be saved and
+    // loaded again.
+    new TransferPresenter(session.Transfer(), this);
+    connect(&session.Transfer(), &MemoryTransfer::transferFinished, this, [this] {
+        const bool connected = session.Status().connected;
+        saveSettings->setEnabled(connected);
+        loadSettings->setEnabled(connected);
     });
 }
 

@@ -3,6 +3,8 @@
 #include "panel/spin_arrows.h"
 #include "setup/rename_input_dlg.h"
 #include "simulated_receiver.h"
+#include "transfer/transfer_presenter.h"
+#include "transfer/transfer_progress_dlg.h"
 
 #include <QAbstractButton>
 #include <QDeadlineTimer>
@@ -195,6 +197,33 @@ private Q_SLOTS:
         QTRY_COMPARE(button->text().trimmed(), u"TAPE DECK"_s);
         QCOMPARE(Find<QAbstractButton>(u"zoneSource2"_s)->text().trimmed(), u"TAPE DECK"_s);
         QTRY_VERIFY(Checked(u"mainSource2"_s));
+    }
+
+    // A memory transfer disables the window and shows its progress; Cancel
+    // gives the window back with Save and Load enabled.
+    void transfersTakeOverTheWindow()
+    {
+        auto* save = Find<QAbstractButton>(u"saveSettings"_s);
+        QVERIFY(panel->Session().Transfer().ReadCurrentSetup());
+        auto* presenter = panel->findChild<TransferPresenter*>();
+        QVERIFY(presenter);
+        TransferProgressDlg* progress = &presenter->Dialog();
+        QVERIFY(progress->IsShown());
+        QVERIFY(!panel->isEnabled());
+        QTRY_VERIFY(panel->isEnabled());
+        QVERIFY(!progress->IsShown());
+        QCOMPARE(panel->Session().Transfer().Image().BlockBytes(), sim->LiveSetup());
+
+        // A unit that stops answering leaves the read hanging until Cancel.
+        sim->SetSilent(true);
+        QVERIFY(panel->Session().Transfer().ReadTunerPresets());
+        QTest::qWait(100);
+        QVERIFY(progress->IsShown());
+        QTest::keyClick(progress, Qt::Key_Escape);
+        QVERIFY(panel->isEnabled());
+        QTRY_VERIFY(!panel->Session().Transfer().IsBusy());
+        QVERIFY(save->isEnabled());
+        sim->SetSilent(false);
     }
 };
 

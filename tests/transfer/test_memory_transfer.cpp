@@ -1,4 +1,5 @@
 #include "desktop/message_table.h"
+#include "event_wait.h"
 #include "link/message_set.h"
 #include "link/unit_link.h"
 #include "model/live_status.h"
@@ -17,29 +18,6 @@
 #include <memory>
 
 namespace {
-
-// Runs the event loop until done() holds or the time is up. (QTest's waits
-// sleep between rounds of events, which stretches every round trip.)
-bool WaitFor(const std::function<bool()>& done, int timeoutMs)
-{
-    if (done())
-        return true;
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    poll.start(1);
-    loop.exec();
-    return done();
-}
-
-void Pause(int ms)
-{
-    WaitFor([] { return false; }, ms);
-}
 
 constexpr int EepromSize = 2048;
 constexpr int Retry = 60;

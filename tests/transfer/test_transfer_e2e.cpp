@@ -1,4 +1,5 @@
 #include "desktop/message_table.h"
+#include "event_wait.h"
 #include "link/message_set.h"
 #include "panel/unit_session.h"
 #include "simulated_receiver.h"
@@ -18,29 +19,6 @@
 // pseudo-terminal, on a clean line and on a line that loses, spoils and
 // litters the unit's frames.
 namespace {
-
-// Runs the event loop until done() holds or the time is up. (QTest's waits
-// sleep between rounds of events, which stretches every round trip.)
-bool WaitFor(const std::function<bool()>& done, int timeoutMs)
-{
-    if (done())
-        return true;
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    poll.start(1);
-    loop.exec();
-    return done();
-}
-
-void Pause(int ms)
-{
-    WaitFor([] { return false; }, ms);
-}
 
 constexpr int Retry = 15;
 constexpr int WriteBackDelay = 20;
