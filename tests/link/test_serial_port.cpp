@@ -67,6 +67,8 @@ private Q_SLOTS:
         QCOMPARE(pty.Read(500), QByteArray("first-second-third"));
     }
 
+    // Reads queue behind the one in progress; each takes the bytes that
+    // come after its predecessor's.
     void readsAreServedOneAtATimeInOrder()
     {
         PtyPair pty;
@@ -84,23 +86,6 @@ private Q_SLOTS:
         QCOMPARE(read.at(1).at(1).toInt(), 2);
         QCOMPARE(read.at(1).at(2).toByteArray(), QByteArray("bc"));
         QCOMPARE(read.at(2).at(2).toByteArray(), QByteArray("d"));
-    }
-
-    void secondReadWaitsForTheFirst()
-    {
-        PtyPair pty;
-        SerialPort port;
-        QVERIFY(port.Open(pty.SlavePath(), ShortTimeouts()));
-        QSignalSpy read(&port, &SerialPort::readCompleted);
-        QVERIFY(port.QueueRead(1, 1));
-        QVERIFY(port.QueueRead(1, 2));
-        pty.Write("x");
-        QTRY_COMPARE(read.size(), 1);
-        QCOMPARE(read.at(0).at(0).toInt(), 1);
-        // The second read is now pending and takes the next byte, not the first.
-        pty.Write("y");
-        QTRY_COMPARE(read.size(), 2);
-        QCOMPARE(read.at(1).at(2).toByteArray(), QByteArray("y"));
     }
 
     void silentReadCompletesEmptyAfterTheTimeout()

@@ -1,9 +1,8 @@
 #include "link/message_set.h"
 #include "panel/unit_session.h"
-
-#include <QSignalSpy>
 #include "test_bytes.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 namespace {
@@ -54,63 +53,97 @@ private Q_SLOTS:
         QCOMPARE(f.session.Status().facts.versionText, QStringLiteral("v2.05"));
         f.Feed(Bytes({23, 2})); // short: ignored
         QCOMPARE(f.session.Status().facts.versionText, QStringLiteral("v2.05"));
-    }
-
-    void modelTextEndsAtNul()
-    {
-        Fixture f;
+        // A text ends at a 0 byte, as the unit terminates it.
         f.Feed(Bytes({20, 20, 'K', '2', '2', '0', 0, 'x'}));
         QCOMPARE(f.session.Status().facts.modelText, QStringLiteral("K220"));
         QCOMPARE(f.session.Status().modelIndex, 1);
     }
 
-    void valuesStoredOnlyWhileTheirRoomIsOn()
+    void reportsShownAndStored_data()
     {
-        Fixture f;
-        QSignalSpy applied(&f.session, &UnitSession::reportApplied);
-        f.Feed(Report(Variable::MainVolume, -30 & 0xFF));
-        QCOMPARE(f.session.Status().mainVolume, 0);
-        // Still handed on (to the volume popup), but not shown.
-        QCOMPARE(applied.size(), 1);
-        QCOMPARE(applied.at(0).at(1).toInt(), -30);
-        QCOMPARE(applied.at(0).at(2).toBool(), false);
-
-        f.Feed({Report(Variable::MainPower, 1), Report(Variable::MainVolume, -30 & 0xFF),
-                Report(Variable::Bass, -4 & 0xFF), Report(Variable::Treble, 6)});
-        QCOMPARE(f.session.Status().mainVolume, -30);
-        QCOMPARE(f.session.Status().bass, -4);
-        QCOMPARE(f.session.Status().treble, 6);
-        QCOMPARE(applied.last().at(2).toBool(), true);
-
-        f.Feed(Report(Variable::ZoneVolume, -20 & 0xFF));
-        QCOMPARE(f.session.Status().zoneVolume, 0);
-        f.Feed({Report(Variable::ZonePower, 1), Report(Variable::ZoneVolume, -20 & 0xFF)});
-        QCOMPARE(f.session.Status().zoneVolume, -20);
+        QTest::addColumn<QList<QByteArray>>("before");
+        QTest::addColumn<QByteArray>("report");
+        QTest::addColumn<bool>("shown");
+        QTest::addColumn<int>("value");
+        const QByteArray mainOn = Report(Variable::MainPower, 1);
+        const QByteArray zoneOn = Report(Variable::ZonePower, 1);
+        const QList<QByteArray> fmLive = {mainOn, Report(53, SourceTuner), Report(43, Band::Fm)};
+        QTest::newRow("main volume, main off")
+            << QList<QByteArray>{} << Report(23, 226) << false << -30;
+        QTest::newRow("main volume, main on")
+            << QList<QByteArray>{mainOn} << Report(23, 226) << true << -30;
+        QTest::newRow("zone volume, zone off")
+            << QList<QByteArray>{mainOn} << Report(27, 236) << false << -20;
+        QTest::newRow("zone volume, zone on")
+            << QList<QByteArray>{zoneOn} << Report(27, 236) << true << -20;
+        QTest::newRow("zone mute, zone off")
+            << QList<QByteArray>{mainOn} << Report(28, 1) << false << 1;
+        QTest::newRow("bass, main on")
+            << QList<QByteArray>{mainOn} << Report(33, 252) << true << -4;
+        QTest::newRow("signal type 4") << QList<QByteArray>{mainOn} << Report(39, 4) << true << 4;
+        QTest::newRow("signal type 5") << QList<QByteArray>{mainOn} << Report(39, 5) << false << 5;
+        QTest::newRow("signal type -1")
+            << QList<QByteArray>{mainOn} << Report(39, 255) << false << -1;
+        QTest::newRow("FM frequency, tuner not heard")
+            << QList<QByteArray>{mainOn} << Bytes({20, 45, 0x2E, 0x22}) << false << 8750;
+        QTest::newRow("FM frequency, FM heard")
+            << fmLive << Bytes({20, 45, 0xB8, 0x27}) << true << 10168;
+        QTest::newRow("AM frequency, FM heard")
+            << fmLive << Bytes({20, 44, 0xE8, 0x03}) << false << 1000;
+        QTest::newRow("FM preset 200, FM heard") << fmLive << Report(57, 200) << true << 200;
+        QTest::newRow("FM mute, tuner not heard")
+            << QList<QByteArray>{mainOn} << Report(47, 1) << false << 1;
     }
 
-    void tunerSourceWhileMainIsOff()
+    void reportsShownAndStored()
     {
+        QFETCH(QList<QByteArray>, before);
+        QFETCH(QByteArray, report);
+        QFETCH(bool, shown);
+        QFETCH(int, value);
         Fixture f;
-        f.Feed(Report(Variable::MainSource, SourceTuner));
-        QVERIFY(f.session.Status().mainSourceIsTuner);
-        QCOMPARE(f.session.Status().mainSource, -1);
-        QVERIFY(!f.session.Status().tunerLive);
-        // The zone on LOCAL hears the main room's tuner even with main off.
-        f.Feed({Report(Variable::ZonePower, 1), Report(Variable::ZoneSource, SourceExternal)});
-        QVERIFY(f.session.Status().tunerLive);
-        f.Feed(Report(Variable::MainSource, 0));
-        QVERIFY(!f.session.Status().tunerLive);
+        for (const QByteArray& r : before)
+            f.Feed(r);
+        QSignalSpy applied(&f.session, &UnitSession::reportApplied);
+        f.Feed(report);
+        QCOMPARE(applied.size(), 1);
+        QCOMPARE(applied.at(0).at(1).toInt(), value);
+        QCOMPARE(applied.at(0).at(2).toBool(), shown);
+
+        // Volumes and tone are kept only while shown; tuner values always.
+        const LiveStatus& status = f.session.Status();
+        switch (static_cast<int>(report[1])) {
+        case Variable::MainVolume:
+            QCOMPARE(status.mainVolume, shown ? value : 0);
+            break;
+        case Variable::ZoneVolume:
+            QCOMPARE(status.zoneVolume, shown ? value : 0);
+            break;
+        case Variable::Bass:
+            QCOMPARE(status.bass, value);
+            break;
+        case Variable::FmFrequency:
+            QCOMPARE(status.fmFrequency, value);
+            break;
+        case Variable::AmFrequency:
+            QCOMPARE(status.amFrequency, value);
+            break;
+        case Variable::FmPreset:
+            QCOMPARE(status.fmPreset, value);
+            break;
+        default:
+            break;
+        }
     }
 
     void tunerLiveRules_data()
     {
         QTest::addColumn<QList<QByteArray>>("reports");
         QTest::addColumn<bool>("live");
-        QTest::newRow("main on TUNER")
-            << QList<QByteArray>{Report(21, 1), Report(53, 9)} << true;
+        QTest::newRow("main on TUNER") << QList<QByteArray>{Report(21, 1), Report(53, 9)} << true;
         QTest::newRow("main on CD") << QList<QByteArray>{Report(21, 1), Report(53, 6)} << false;
-        QTest::newRow("zone on TUNER")
-            << QList<QByteArray>{Report(52, 1), Report(54, 9)} << true;
+        QTest::newRow("zone on TUNER") << QList<QByteArray>{Report(52, 1), Report(54, 9)} << true;
+        // The main room is off: its source is known but not selected.
         QTest::newRow("zone LOCAL, main source TUNER")
             << QList<QByteArray>{Report(53, 9), Report(52, 1), Report(54, 8)} << true;
         QTest::newRow("zone LOCAL, main source DVD")
@@ -180,29 +213,6 @@ private Q_SLOTS:
         QCOMPARE(f.session.Status().psName, QStringLiteral("RADIO 1 "));
     }
 
-    void frequenciesAndPresetsStoredAlways()
-    {
-        Fixture f;
-        QSignalSpy applied(&f.session, &UnitSession::reportApplied);
-        f.Feed(Bytes({20, Variable::FmFrequency, 0x2E, 0x22})); // 8750
-        f.Feed(Bytes({20, Variable::AmFrequency, 0xE8, 0x03})); // 1000
-        f.Feed(Report(Variable::FmPreset, 200));
-        QCOMPARE(f.session.Status().fmFrequency, 8750);
-        QCOMPARE(f.session.Status().amFrequency, 1000);
-        QCOMPARE(f.session.Status().fmPreset, 200);
-        QCOMPARE(applied.at(0).at(2).toBool(), false);
-        f.Feed(Bytes({20, Variable::FmFrequency, 0x2E})); // no high byte: ignored
-        QCOMPARE(f.session.Status().fmFrequency, 8750);
-
-        f.TunerOnFm();
-        applied.clear();
-        f.Feed(Bytes({20, Variable::FmFrequency, 0xB8, 0x27})); // 10168
-        f.Feed(Bytes({20, Variable::AmFrequency, 0x12, 0x02})); // other band: not shown
-        QCOMPARE(applied.at(0).at(1).toInt(), 10168);
-        QCOMPARE(applied.at(0).at(2).toBool(), true);
-        QCOMPARE(applied.at(1).at(2).toBool(), false);
-    }
-
     void inputNames()
     {
         Fixture f;
@@ -231,6 +241,7 @@ private Q_SLOTS:
         QTest::newRow("variable 200") << Report(200, 1);
         QTest::newRow("variable 22") << Report(22, 1);
         QTest::newRow("report without value") << Bytes({20, 21});
+        QTest::newRow("frequency without high byte") << Bytes({20, 45, 0x2E});
         QTest::newRow("lone type") << Bytes({20});
         QTest::newRow("unknown type") << Bytes({99, 1, 2, 3});
         QTest::newRow("live setup short") << Bytes({29});
@@ -251,20 +262,10 @@ private Q_SLOTS:
         QCOMPARE(after.zoneSource, before.zoneSource);
         QCOMPARE(after.surroundMode, before.surroundMode);
         QCOMPARE(after.tunerBand, before.tunerBand);
+        QCOMPARE(after.fmFrequency, before.fmFrequency);
         QCOMPARE(after.mainPower, before.mainPower);
         QCOMPARE(after.inputNames, before.inputNames);
         QCOMPARE(after.connected, before.connected);
-    }
-
-    void signalTypeShownOnlyInRange()
-    {
-        Fixture f;
-        f.Feed(Report(21, 1));
-        QSignalSpy applied(&f.session, &UnitSession::reportApplied);
-        f.Feed({Report(39, 4), Report(39, 5), Report(39, 255)});
-        QCOMPARE(applied.at(0).at(2).toBool(), true);
-        QCOMPARE(applied.at(1).at(2).toBool(), false);
-        QCOMPARE(applied.at(2).at(2).toBool(), false);
     }
 
     void mainPowerOffClearsSelections()
