@@ -1,27 +1,31 @@
 #include "link/message_set.h"
+#include "setup_fields.h"
 #include "sim_unit.h"
+#include "tuner_table.h"
 
 #include "test_bytes.h"
 
+#include <QSet>
 #include <QTest>
 
 #include <array>
+#include <utility>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
-QByteArray Text(const char* text)
+// A report (type 20) or a set request (type 21); frequencies are 16-bit words.
+QByteArray Message(int type, int variable, int value)
 {
-    return QByteArray(text);
+    if (variable == Variable::AmFrequency || variable == Variable::FmFrequency)
+        return Bytes({type, variable, value & 0xFF, value >> 8});
+    return Bytes({type, variable, value});
 }
 
-QByteArray Report(int variable, int value)
+QByteArray Set(int variable, int value)
 {
-    return Bytes({MessageType::Variable, variable, value});
-}
-
-QByteArray Report16(int variable, int value)
-{
-    return Bytes({MessageType::Variable, variable, value & 0xFF, value >> 8});
+    return Message(MessageType::Set, variable, value);
 }
 
 QByteArray Key(int code)
@@ -29,46 +33,56 @@ QByteArray Key(int code)
     return Bytes({MessageType::Key, code});
 }
 
-QByteArray Set(int variable, int value)
+// The reports of {variable, value} pairs, in this order.
+QByteArrayList Reports(const QList<std::pair<int, int>>& pairs)
 {
-    return Bytes({MessageType::Set, variable, value});
+    QByteArrayList out;
+    for (const auto& [variable, value] : pairs)
+        out.append(Message(MessageType::Variable, variable, value));
+    return out;
 }
 
-QByteArray Set16(int variable, int value)
+// The factory state in report order, the powers first: standby; the main
+// room on TUNER at -30 dB, the zone on LOCAL at -40 dB, the tuner on FM
+// preset 1 (87.90 MHz) and AM preset 1 (540 kHz).
+const QList<std::pair<int, int>> FactoryState = {
+    {21, 0}, {52, 0}, {23, -30}, {24, 0}, {27, -40}, {28, 0},    {31, 0}, {32, 0},
+    {33, 0}, {39, 0}, {40, 3},   {43, 1}, {44, 540}, {45, 8790}, {47, 0}, {53, 9},
+    {54, 8}, {56, 1}, {57, 1},   {58, 1}, {59, 0},   {60, 0}};
+
+// The factory-state reports of these variables, in report order.
+QByteArrayList Factory(const QList<int>& variables)
 {
-    return Bytes({MessageType::Set, variable, value & 0xFF, value >> 8});
+    QByteArrayList out;
+    for (const auto& [variable, value] : FactoryState) {
+        if (variables.contains(variable))
+            out.append(Message(MessageType::Variable, variable, value));
+    }
+    return out;
 }
 
-// Powers the rooms on through the unit's own keys.
-void PowerUp(SimUnit& unit, bool mainOn, bool zoneOn)
+// A factory K230 v2.05 with the rooms switched on by their keys.
+SimUnit K230(bool mainOn, bool zoneOn)
 {
+    SimUnit unit(u"K230"_s, 2, 5);
     if (mainOn)
         unit.Handle(Key(KeyCode::MainPower));
     if (zoneOn)
         unit.Handle(Key(KeyCode::ZonePower));
+    return unit;
 }
 
-struct Snapshot
+// What a request could change; the names are left out, as a rename is always answered.
+QByteArrayList State(SimUnit& unit)
 {
-    std::array<int, 64> values{};
-    QByteArray eeprom;
-    QByteArray setup;
-    QByteArrayList names;
+    return unit.Handle(Bytes({20, Variable::All})) << unit.Eeprom() << unit.LiveSetup();
+}
 
-    explicit Snapshot(const SimUnit& unit) : eeprom(unit.Eeprom()), setup(unit.LiveSetup())
-    {
-        for (int v = 0; v < 64; ++v)
-            values.at(static_cast<std::size_t>(v)) = unit.Value(static_cast<std::uint8_t>(v));
-        for (int i = 0; i < InputCount; ++i)
-            names.append(unit.InputName(i));
-    }
-    bool operator==(const Snapshot&) const = default;
-};
-
-// Factory start: FM 87.90 MHz on preset 1, AM 540 kHz on preset 1, main
-// volume -30 dB, zone -40 dB, surround mode 3, main source TUNER, zone LOCAL.
-constexpr int StartFm = 8790;
-constexpr int StartAm = 540;
+// rooms: bit 0 main on, bit 1 zone on.
+void Row(const char* name, const QByteArray& request, const QByteArrayList& expected, int rooms = 3)
+{
+    QTest::newRow(name) << request << expected << rooms;
+}
 
 } // namespace
 
@@ -77,507 +91,302 @@ class SimUnitTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void identityAndVersion_data();
-    void identityAndVersion();
-    void firmwareText_data();
-    void firmwareText();
-    void allVariables();
-    void inputNames();
-    void powerOnReportsTheRoom_data();
-    void powerOnReportsTheRoom();
-    void keys_data();
-    void keys();
-    void keysIgnoredWhileRoomOff_data();
-    void keysIgnoredWhileRoomOff();
-    void sets_data();
-    void sets();
-    void setsForARoomThatIsOffAreIgnored();
-    void rename_data();
-    void rename();
-    void malformedRequestsChangeNothing_data();
-    void malformedRequestsChangeNothing();
-    void volumeBottomIsMinusInfinity_data();
-    void volumeBottomIsMinusInfinity();
+    void perModel_data();
+    void perModel();
+    void requests_data();
+    void requests();
     void nineKilohertzAmStep();
-    void rdsOnlyWhileFmIsHeard_data();
-    void rdsOnlyWhileFmIsHeard();
-    void rdsSegmentsSpellTheRadioText();
-    void rdsClearsOnAStationWithoutRds();
+    void rds();
+    void liveSetup();
+    void storeAndRecall();
 };
 
-void SimUnitTest::identityAndVersion_data()
+void SimUnitTest::perModel_data()
 {
     QTest::addColumn<QString>("model");
     QTest::addColumn<int>("major");
     QTest::addColumn<int>("minor");
-    QTest::newRow("K230 v2.05") << QStringLiteral("K230") << 2 << 5;
-    QTest::newRow("K220 v1.20") << QStringLiteral("K220") << 1 << 20;
-    QTest::newRow("unsupported text") << QStringLiteral("XR-9000") << 0 << 99;
+    QTest::addColumn<int>("size"); // S
+    QTest::addColumn<int>("base"); // B
+    QTest::addColumn<bool>("speakers");
+    QTest::addColumn<int>("bottom"); // minus-infinity volume code
+    QTest::newRow("K230 v2.05") << u"K230"_s << 2 << 5 << 67 << 1024 << true << 181;
+    QTest::newRow("K240 v2.00") << u"K240"_s << 2 << 0 << 67 << 1024 << true << 181;
+    QTest::newRow("K230 v1.99") << u"K230"_s << 1 << 99 << 65 << 1024 << true << 181;
+    QTest::newRow("K110 v2.05") << u"K110"_s << 2 << 5 << 66 << 1024 << false << 181;
+    QTest::newRow("K220 v2.05") << u"K220"_s << 2 << 5 << 57 << 768 << true << 194;
+    QTest::newRow("K220 v1.20") << u"K220"_s << 1 << 20 << 54 << 768 << true << 194;
+    QTest::newRow("other text") << u"XR-9000"_s << 2 << 5 << 57 << 1024 << true << 181;
 }
 
-void SimUnitTest::identityAndVersion()
+void SimUnitTest::perModel()
 {
     QFETCH(QString, model);
     QFETCH(int, major);
     QFETCH(int, minor);
+    QFETCH(int, size);
+    QFETCH(int, base);
+    QFETCH(bool, speakers);
+    QFETCH(int, bottom);
     SimUnit unit(model, major, minor);
     QCOMPARE(unit.Handle(Bytes({20, 20})), QByteArrayList{Bytes({20, 20}) + model.toLatin1()});
     QCOMPARE(unit.Handle(Bytes({23})), QByteArrayList{Bytes({23, major, minor})});
-}
+    QByteArrayList all = Reports(FactoryState);
+    if (!speakers)
+        all.remove(19, 2); // the speaker variables
+    QCOMPARE(unit.Handle(Bytes({20, 255})), all);
+    QCOMPARE(unit.Handle(Bytes({20, 55, 9})), QByteArrayList{Bytes({20, 55, 9}) + "TUNER"});
 
-void SimUnitTest::firmwareText_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("valid");
-    QTest::addColumn<int>("major");
-    QTest::addColumn<int>("minor");
-    QTest::newRow("v2.05") << QStringLiteral("v2.05") << true << 2 << 5;
-    QTest::newRow("upper case") << QStringLiteral("V1.20") << true << 1 << 20;
-    QTest::newRow("largest major") << QStringLiteral("v127.99") << true << 127 << 99;
-    QTest::newRow("major too large") << QStringLiteral("v128.00") << false << 0 << 0;
-    QTest::newRow("one minor digit") << QStringLiteral("v2.5") << false << 0 << 0;
-    QTest::newRow("no v") << QStringLiteral("2.05") << false << 0 << 0;
-    QTest::newRow("trailing text") << QStringLiteral("v2.05b") << false << 0 << 0;
-    QTest::newRow("empty") << QString() << false << 0 << 0;
-}
-
-void SimUnitTest::firmwareText()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, valid);
-    int major = 0;
-    int minor = 0;
-    QCOMPARE(SimUnit::ParseFirmware(text, &major, &minor), valid);
-    if (valid) {
-        QTEST(major, "major");
-        QTEST(minor, "minor");
+    // The EEPROM: S at B, the live setup and its surround table after it;
+    // then A/V presets 1..5 of S + 21 bytes each, 1..3 stored with names.
+    const QByteArray& eeprom = unit.Eeprom();
+    QCOMPARE(quint8(eeprom.at(base)), size);
+    QCOMPARE(eeprom.mid(base + 1, size), unit.LiveSetup());
+    const std::array<QByteArray, AvPresetCount> names = {"MOVIES", "MUSIC", "RADIO", "", ""};
+    for (int k = 1; k <= AvPresetCount; ++k) {
+        QCOMPARE(quint8(eeprom.at(base + k * (size + 21))), k <= 3 ? size : 255);
+        QCOMPARE(eeprom.mid(643 + 13 * k, 13), names.at(k - 1).leftJustified(13, '\0'));
     }
-}
+    // The tuner table: twelve FM presets named by the listener, four AM, a 10 kHz grid.
+    QCOMPARE(eeprom.at(TunerTable::AmStepAddress), 1);
+    QCOMPARE(eeprom.mid(32 + 11, 11), Bytes({0x07, 0xC4}) + "Metro   " + Bytes({0}));
+    QCOMPARE(eeprom.mid(362, 2), Bytes({0, 99}));
+    QVERIFY(TunerTable::FmFrequency(eeprom, 12) && !TunerTable::FmFrequency(eeprom, 13));
+    QVERIFY(TunerTable::AmFrequency(eeprom, 4) && !TunerTable::AmFrequency(eeprom, 5));
 
-void SimUnitTest::allVariables()
-{
-    SimUnit unit(QStringLiteral("K230"), 2, 5);
-    const QByteArrayList expected = {Report(21, 0),
-                                     Report(52, 0),
-                                     Report(23, -30),
-                                     Report(24, 0),
-                                     Report(27, -40),
-                                     Report(28, 0),
-                                     Report(31, 0),
-                                     Report(32, 0),
-                                     Report(33, 0),
-                                     Report(39, 0),
-                                     Report(40, 3),
-                                     Report(43, Band::Fm),
-                                     Report16(44, StartAm),
-                                     Report16(45, StartFm),
-                                     Report(47, 0),
-                                     Report(53, SourceTuner),
-                                     Report(54, SourceExternal),
-                                     Report(56, 1),
-                                     Report(57, 1),
-                                     Report(58, 1),
-                                     Report(59, 0),
-                                     Report(60, 0)};
-    QCOMPARE(unit.Handle(Bytes({20, 255})), expected);
-
-    // A K110 has no speaker switching and so no speaker variables.
-    SimUnit k110(QStringLiteral("K110"), 2, 5);
-    const QByteArrayList reports = k110.Handle(Bytes({20, 255}));
-    QCOMPARE(reports.size(), expected.size() - 2);
-    QVERIFY(!reports.contains(Report(58, 1)));
-    QVERIFY(k110.Handle(Bytes({20, Variable::SpeakersA})).isEmpty());
-}
-
-void SimUnitTest::inputNames()
-{
-    SimUnit unit(QStringLiteral("K230"), 2, 5);
-    for (int i = 0; i < InputCount; ++i) {
-        QCOMPARE(unit.Handle(Bytes({20, 55, i})),
-                 QByteArrayList{Bytes({20, 55, i}) + Text(DefaultSourceNames.at(std::size_t(i)))});
+    // The setup fields lie at distinct places in the block, the zone volume last.
+    const SetupLayout& layout = unit.Layout();
+    QSet<int> taken;
+    for (int canonical = 30; canonical < 65; ++canonical) {
+        const int at = layout.Position(canonical);
+        QVERIFY2(at < size && (at < 0 || !taken.contains(at)),
+                 qPrintable(QString::number(canonical)));
+        taken.insert(at);
     }
-    QVERIFY(unit.Handle(Bytes({20, 55, 10})).isEmpty());
-    QVERIFY(unit.Handle(Bytes({20, 55, 255})).isEmpty());
+    QVERIFY(layout.InputRecordPosition(9) + layout.InputRecordSize() <= layout.Position(30));
+    QCOMPARE(layout.Position(SetupFields::ZoneVolume), size - 1);
+    auto field = [&](int canonical) {
+        return quint8(unit.LiveSetup().at(layout.Position(canonical)));
+    };
+    QCOMPARE(field(SetupFields::Source), SourceTuner + 1);
+    QCOMPARE(field(SetupFields::MainVolume), 18 + 30);
+    QCOMPARE(field(SetupFields::ZoneVolume), 256 - 40);
+
+    // The bottom volume step is the model's minus-infinity code.
+    unit.Handle(Key(KeyCode::MainPower));
+    unit.Handle(Set(23, -100));
+    QCOMPARE(unit.Handle(Key(KeyCode::MainVolumeDown)), Reports({{23, bottom}}));
+    QCOMPARE(unit.Handle(Key(KeyCode::MainVolumeUp)), Reports({{23, bottom + 1}}));
+    unit.Handle(Set(23, SimUnit::MaxVolume));
+    QCOMPARE(unit.Handle(Key(KeyCode::MainVolumeUp)), Reports({{23, SimUnit::MaxVolume}}));
 }
 
-void SimUnitTest::powerOnReportsTheRoom_data()
+void SimUnitTest::requests_data()
 {
-    QTest::addColumn<int>("key");
+    QTest::addColumn<QByteArray>("request");
     QTest::addColumn<QByteArrayList>("expected");
-    // The power comes first; the tuner section fills because the room now
-    // hears the tuner (the zone through LOCAL).
-    QTest::newRow("main") << int(KeyCode::MainPower)
-                          << QByteArrayList{
-                                 Report(21, 1),         Report(23, -30),       Report(24, 0),
-                                 Report(31, 0),         Report(32, 0),         Report(33, 0),
-                                 Report(39, 0),         Report(40, 3),         Report(43, 1),
-                                 Report16(44, StartAm), Report16(45, StartFm), Report(47, 0),
-                                 Report(53, 9),         Report(56, 1),         Report(57, 1),
-                                 Report(58, 1),         Report(59, 0),         Report(60, 0)};
-    QTest::newRow("zone") << int(KeyCode::ZonePower)
-                          << QByteArrayList{Report(52, 1),         Report(27, -40),
-                                            Report(28, 0),         Report(43, 1),
-                                            Report16(44, StartAm), Report16(45, StartFm),
-                                            Report(47, 0),         Report(54, 8),
-                                            Report(56, 1),         Report(57, 1)};
-}
-
-void SimUnitTest::powerOnReportsTheRoom()
-{
-    QFETCH(int, key);
-    QFETCH(QByteArrayList, expected);
-    SimUnit unit(QStringLiteral("K230"), 2, 5);
-    QCOMPARE(unit.Handle(Key(key)), expected);
-    // Off again: only the power changes.
-    QCOMPARE(unit.Handle(Key(key)), QByteArrayList{expected.first().chopped(1) + Bytes({0})});
-}
-
-void SimUnitTest::keys_data()
-{
-    QTest::addColumn<int>("key");
-    QTest::addColumn<QByteArrayList>("expected");
+    QTest::addColumn<int>("rooms");
     using namespace KeyCode;
-    QTest::newRow("main mute") << int(MainMute) << QByteArrayList{Report(24, 1)};
-    QTest::newRow("zone mute") << int(ZoneMute) << QByteArrayList{Report(28, 1)};
-    QTest::newRow("main volume up") << int(MainVolumeUp) << QByteArrayList{Report(23, -29)};
-    QTest::newRow("main volume down") << int(MainVolumeDown) << QByteArrayList{Report(23, -31)};
-    QTest::newRow("zone volume up") << int(ZoneVolumeUp) << QByteArrayList{Report(27, -39)};
-    QTest::newRow("zone volume down") << int(ZoneVolumeDown) << QByteArrayList{Report(27, -41)};
-    QTest::newRow("main DVD") << int(KeyCode::MainSource[0])
-                              << QByteArrayList{Report(39, 1), Report(53, 0)};
-    QTest::newRow("main CD") << int(KeyCode::MainSource[6])
-                             << QByteArrayList{Report(39, 3), Report(53, 6)};
-    QTest::newRow("main TUNER again")
-        << int(KeyCode::MainSource[9]) << QByteArrayList{Report(39, 0), Report(53, 9)};
-    QTest::newRow("zone SATELLITE") << int(KeyCode::ZoneSource[1]) << QByteArrayList{Report(54, 1)};
-    QTest::newRow("zone TUNER") << int(KeyCode::ZoneSource[9]) << QByteArrayList{Report(54, 9)};
-    QTest::newRow("speakers A") << int(SpeakersA) << QByteArrayList{Report(58, 0)};
-    QTest::newRow("speakers B") << int(SpeakersB) << QByteArrayList{Report(59, 1)};
-    QTest::newRow("tape monitor") << int(TapeMonitor) << QByteArrayList{Report(31, 1)};
-    QTest::newRow("tone defeat") << int(ToneDefeat) << QByteArrayList{Report(60, 1)};
-    QTest::newRow("band AM main") << int(MainTuner.bandAm)
-                                  << QByteArrayList{Report(43, 0), Report16(44, StartAm),
-                                                    Report(56, 1)};
-    QTest::newRow("band FM zone") << int(ZoneTuner.bandFm)
-                                  << QByteArrayList{Report(43, 1), Report16(45, StartFm),
-                                                    Report(57, 1)};
-    QTest::newRow("seek up") << int(MainTuner.seekUp)
-                             << QByteArrayList{Report16(45, 8870), Report(57, 2)};
-    QTest::newRow("seek down wraps")
-        << int(ZoneTuner.seekDown) << QByteArrayList{Report16(45, 10610), Report(57, 12)};
-    QTest::newRow("step up off preset")
-        << int(MainTuner.frequencyUp) << QByteArrayList{Report16(45, 8800), Report(57, 0)};
-    QTest::newRow("step down zone")
-        << int(ZoneTuner.frequencyDown) << QByteArrayList{Report16(45, 8780), Report(57, 0)};
-    QTest::newRow("preset up") << int(MainTuner.presetUp)
-                               << QByteArrayList{Report16(45, 8870), Report(57, 2)};
-    QTest::newRow("preset down wraps")
-        << int(ZoneTuner.presetDown) << QByteArrayList{Report16(45, 10610), Report(57, 12)};
+    // A room that comes on reports its state, the power first, and the tuner
+    // section because the room now hears the tuner (the zone through LOCAL).
+    const QByteArrayList mainOn = Reports({{21, 1}}) + Factory({23, 24, 31, 32, 33, 39, 40, 43, 44,
+                                                                45, 47, 53, 56, 57, 58, 59, 60});
+    const QByteArrayList zoneOn =
+        Reports({{52, 1}}) + Factory({27, 28, 43, 44, 45, 47, 54, 56, 57});
+    Row("main power on", Key(MainPower), mainOn, 0);
+    Row("zone power on", Key(ZonePower), zoneOn, 0);
+    Row("main power off", Key(MainPower), Reports({{21, 0}}));
+
+    Row("main mute", Key(MainMute), Reports({{24, 1}}));
+    Row("zone mute", Key(ZoneMute), Reports({{28, 1}}));
+    Row("main volume up", Key(MainVolumeUp), Reports({{23, -29}}));
+    Row("zone volume down", Key(ZoneVolumeDown), Reports({{27, -41}}));
+    Row("main CD", Key(MainSource[6]), Reports({{39, 3}, {53, 6}}));
+    Row("main TUNER again", Key(MainSource[9]), Reports({{39, 0}, {53, 9}}));
+    Row("zone SATELLITE", Key(ZoneSource[1]), Reports({{54, 1}}));
+    Row("speakers B", Key(SpeakersB), Reports({{59, 1}}));
+    Row("tape monitor", Key(TapeMonitor), Reports({{31, 1}}));
+    Row("tone defeat", Key(ToneDefeat), Reports({{60, 1}}));
+    Row("band AM", Key(MainTuner.bandAm), Reports({{43, 0}, {44, 540}, {56, 1}}));
+    Row("seek up", Key(MainTuner.seekUp), Reports({{45, 8870}, {57, 2}}));
+    Row("zone seek down wraps", Key(ZoneTuner.seekDown), Reports({{45, 10610}, {57, 12}}));
+    Row("step up off preset", Key(MainTuner.frequencyUp), Reports({{45, 8800}, {57, 0}}));
+    Row("zone preset down wraps", Key(ZoneTuner.presetDown), Reports({{45, 10610}, {57, 12}}));
     // Preset 1 holds DVD at -25 dB with bass +2; the zone on LOCAL stops
     // hearing the tuner, which needs no report.
-    QTest::newRow("recall preset 1")
-        << int(RecallPreset[0])
-        << QByteArrayList{Report(23, -25), Report(33, 2), Report(39, 1), Report(53, 0)};
-    QTest::newRow("recall empty preset 5") << int(RecallPreset[4]) << QByteArrayList{};
-    QTest::newRow("unknown key") << 1 << QByteArrayList{};
+    Row("recall preset 1", Key(RecallPreset[0]), Reports({{23, -25}, {33, 2}, {39, 1}, {53, 0}}));
+    Row("recall empty preset 5", Key(RecallPreset[4]), {});
+
+    // A value out of range changes nothing but is answered with the current one.
+    Row("volume minus infinity", Set(23, 181), Reports({{23, 181}}));
+    Row("volume below bottom clamps", Set(23, -100), Reports({{23, 181}}));
+    Row("volume above top clamps", Set(23, 30), Reports({{23, 18}}));
+    Row("bass beyond limit", Set(33, 20), Reports({{33, 10}}));
+    Row("odd treble rounds to step", Set(32, 3), Reports({{32, 2}}));
+    Row("surround 12", Set(40, 12), Reports({{40, 12}}));
+    Row("surround 11 refused", Set(40, 11), Reports({{40, 3}}));
+    Row("FM on preset 2", Set(45, 8870), Reports({{45, 8870}, {57, 2}}));
+    Row("FM snaps to 50 kHz", Set(45, 8812), Reports({{45, 8810}, {57, 0}}));
+    Row("FM out of band", Set(45, 10851), Reports({{45, 8790}}));
+    Row("AM switches band", Set(44, 900), Reports({{43, 0}, {44, 900}, {56, 3}}));
+    Row("AM out of band", Set(44, 529), Reports({{44, 540}}));
+    Row("FM mute 2 refused", Set(47, 2), Reports({{47, 0}}));
+    Row("FM preset 6 mutes", Set(57, 6), Reports({{45, 9470}, {47, 1}, {57, 6}}));
+    Row("empty FM preset", Set(57, 13), Reports({{57, 1}}));
+    Row("AM preset 2", Set(56, 2), Reports({{43, 0}, {44, 720}, {56, 2}}));
+    Row("main source 10 refused", Set(53, 10), Reports({{53, 9}}));
+    Row("zone source", Set(54, 2), Reports({{54, 2}}));
+    Row("main power off by value", Set(21, 0), Reports({{21, 0}}));
+    Row("eeprom write echoes", Bytes({30, 1, 0xFF, 0x07, 0x5A}), {Bytes({30, 0xFF, 0x07, 0x5A})});
+    Row("rename, padded", Bytes({21, 55, 2}) + "MY VCR       ", {Bytes({20, 55, 2}) + "MY VCR"});
+    Row("rename, cut at 13", Bytes({21, 55, 9}) + "ABCDEFGHIJKLMNO",
+        {Bytes({20, 55, 9}) + "ABCDEFGHIJKLM"});
+
+    // The rest change nothing: malformed requests, and a room that is off
+    // takes no keys and no values but its power.
+    Row("signal type is read-only", Set(39, 2), {});
+    Row("unknown key", Key(1), {});
+    Row("main off, recall", Key(RecallPreset[0]), {}, 2);
+    Row("main off, seek", Key(MainTuner.seekUp), {}, 2);
+    Row("main off, volume", Set(23, 0), {}, 2);
+    Row("zone off, volume up", Key(ZoneVolumeUp), {}, 1);
+    Row("zone off, band", Key(ZoneTuner.bandAm), {}, 1);
+    Row("zone off, volume", Set(27, 0), {}, 1);
+    Row("empty", QByteArray(), {});
+    Row("name index 10", Bytes({20, 55, 10}), {});
+    Row("unknown variable", Bytes({20, 22}), {});
+    Row("16-bit set too short", Bytes({21, 45, 1}), {});
+    Row("set of model", Bytes({21, 20, 1}), {});
+    Row("rename index 10", Bytes({21, 55, 10, 'A'}), {});
+    Row("rename to spaces", Bytes({21, 55, 0, ' ', ' '}), {});
+    Row("store preset 0", Bytes({25, 0}), {});
+    Row("store preset 6", Bytes({25, 6}), {});
+    Row("setup write past block", Bytes({29, 1, 67, 5}), {});
+    Row("setup unknown op", Bytes({29, 3, 0}), {});
+    Row("eeprom write at 2048", Bytes({30, 1, 0, 8, 5}), {});
+    Row("eeprom write short", Bytes({30, 1, 0, 4}), {});
+    Row("unknown type", Bytes({99, 1, 2}), {});
 }
 
-void SimUnitTest::keys()
-{
-    QFETCH(int, key);
-    QFETCH(QByteArrayList, expected);
-    SimUnit unit(QStringLiteral("K230"), 2, 5);
-    PowerUp(unit, true, true);
-    QCOMPARE(unit.Handle(Key(key)), expected);
-}
-
-void SimUnitTest::keysIgnoredWhileRoomOff_data()
-{
-    QTest::addColumn<bool>("mainOn");
-    QTest::addColumn<int>("key");
-    using namespace KeyCode;
-    const std::array<int, 9> mainKeys = {MainMute,        MainVolumeUp,     MainSource[0],
-                                         SpeakersA,       TapeMonitor,      ToneDefeat,
-                                         RecallPreset[0], MainTuner.seekUp, MainTuner.bandAm};
-    for (int key : mainKeys)
-        QTest::addRow("main key %d", key) << false << key;
-    const std::array<int, 6> zoneKeys = {ZoneMute,         ZoneVolumeUp,       ZoneSource[0],
-                                         ZoneTuner.seekUp, ZoneTuner.presetUp, ZoneTuner.bandAm};
-    for (int key : zoneKeys)
-        QTest::addRow("zone key %d", key) << true << key;
-}
-
-void SimUnitTest::keysIgnoredWhileRoomOff()
-{
-    QFETCH(bool, mainOn);
-    QFETCH(int, key);
-    SimUnit unit(QStringLiteral("K230"), 2, 5);
-    PowerUp(unit, mainOn, !mainOn);
-    const Snapshot before(unit);
-    QVERIFY(unit.Handle(Key(key)).isEmpty());
-    QVERIFY(Snapshot(unit) == before);
-}
-
-void SimUnitTest::sets_data()
-{
-    QTest::addColumn<QByteArray>("request");
-    QTest::addColumn<QByteArrayList>("expected");
-    QTest::newRow("volume 0 dB") << Set(23, 0) << QByteArrayList{Report(23, 0)};
-    QTest::newRow("volume minus infinity") << Set(23, 181) << QByteArrayList{Report(23, 181)};
-    QTest::newRow("volume below bottom clamps") << Set(23, -100) << QByteArrayList{Report(23, 181)};
-    QTest::newRow("volume above top clamps") << Set(23, 30) << QByteArrayList{Report(23, 18)};
-    QTest::newRow("zone volume") << Set(27, -10) << QByteArrayList{Report(27, -10)};
-    QTest::newRow("treble +4") << Set(32, 4) << QByteArrayList{Report(32, 4)};
-    QTest::newRow("bass -2") << Set(33, -2) << QByteArrayList{Report(33, -2)};
-    QTest::newRow("bass beyond limit") << Set(33, 20) << QByteArrayList{Report(33, 10)};
-    QTest::newRow("odd treble rounds to step") << Set(32, 3) << QByteArrayList{Report(32, 2)};
-    QTest::newRow("surround 12") << Set(40, 12) << QByteArrayList{Report(40, 12)};
-    QTest::newRow("surround 11 refused") << Set(40, 11) << QByteArrayList{Report(40, 3)};
-    QTest::newRow("surround 14 refused") << Set(40, 14) << QByteArrayList{Report(40, 3)};
-    QTest::newRow("FM off preset")
-        << Set16(45, 10110) << QByteArrayList{Report16(45, 10110), Report(57, 0)};
-    QTest::newRow("FM on preset 2")
-        << Set16(45, 8870) << QByteArrayList{Report16(45, 8870), Report(57, 2)};
-    QTest::newRow("FM snaps to 50 kHz")
-        << Set16(45, 8812) << QByteArrayList{Report16(45, 8810), Report(57, 0)};
-    QTest::newRow("FM top of band")
-        << Set16(45, 10850) << QByteArrayList{Report16(45, 10850), Report(57, 0)};
-    QTest::newRow("FM out of band") << Set16(45, 10851) << QByteArrayList{Report16(45, StartFm)};
-    QTest::newRow("AM switches band")
-        << Set16(44, 900) << QByteArrayList{Report(43, 0), Report16(44, 900), Report(56, 3)};
-    QTest::newRow("AM out of band") << Set16(44, 529) << QByteArrayList{Report16(44, StartAm)};
-    QTest::newRow("FM mute") << Set(47, 1) << QByteArrayList{Report(47, 1)};
-    QTest::newRow("FM mute 2 refused") << Set(47, 2) << QByteArrayList{Report(47, 0)};
-    QTest::newRow("FM preset 5") << Set(57, 5) << QByteArrayList{Report16(45, 9310), Report(57, 5)};
-    QTest::newRow("FM preset 6 mutes")
-        << Set(57, 6) << QByteArrayList{Report16(45, 9470), Report(47, 1), Report(57, 6)};
-    QTest::newRow("empty FM preset") << Set(57, 13) << QByteArrayList{Report(57, 1)};
-    QTest::newRow("FM preset 0") << Set(57, 0) << QByteArrayList{Report(57, 1)};
-    QTest::newRow("AM preset 2") << Set(56, 2)
-                                 << QByteArrayList{Report(43, 0), Report16(44, 720), Report(56, 2)};
-    QTest::newRow("main source") << Set(53, 6) << QByteArrayList{Report(39, 3), Report(53, 6)};
-    QTest::newRow("main source 10 refused") << Set(53, 10) << QByteArrayList{Report(53, 9)};
-    QTest::newRow("zone source") << Set(54, 2) << QByteArrayList{Report(54, 2)};
-    QTest::newRow("main power off") << Set(21, 0) << QByteArrayList{Report(21, 0)};
-    QTest::newRow("speakers A off") << Set(58, 0) << QByteArrayList{Report(58, 0)};
-    QTest::newRow("signal type is read-only") << Set(39, 2) << QByteArrayList{};
-}
-
-void SimUnitTest::sets()
+void SimUnitTest::requests()
 {
     QFETCH(QByteArray, request);
     QFETCH(QByteArrayList, expected);
-    SimUnit unit(QStringLiteral("K230"), 2, 5);
-    PowerUp(unit, true, true);
+    QFETCH(int, rooms);
+    SimUnit unit = K230(rooms & 1, rooms & 2);
+    const QByteArrayList before = State(unit);
     QCOMPARE(unit.Handle(request), expected);
-}
-
-void SimUnitTest::setsForARoomThatIsOffAreIgnored()
-{
-    SimUnit unit(QStringLiteral("K230"), 2, 5);
-    const Snapshot before(unit);
-    QVERIFY(unit.Handle(Set(23, 0)).isEmpty());
-    QVERIFY(unit.Handle(Set(27, 0)).isEmpty());
-    QVERIFY(unit.Handle(Set(40, 2)).isEmpty());
-    QVERIFY(Snapshot(unit) == before);
-    // The tuner is shared: a typed frequency counts while both rooms are off.
-    QCOMPARE(unit.Handle(Set16(45, 9150)), (QByteArrayList{Report16(45, 9150), Report(57, 4)}));
-}
-
-void SimUnitTest::rename_data()
-{
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QByteArray>("sent");
-    QTest::addColumn<QByteArray>("stored");
-    QTest::newRow("padded to 13") << 2 << Text("MY VCR       ") << Text("MY VCR");
-    QTest::newRow("inner spaces kept") << 0 << Text("BLU RAY 2    ") << Text("BLU RAY 2");
-    QTest::newRow("long name cut at 13")
-        << 8 << Text("ABCDEFGHIJKLMNOPQRST") << Text("ABCDEFGHIJKLM");
-    QTest::newRow("tuner") << 9 << Text("RADIO        ") << Text("RADIO");
-}
-
-void SimUnitTest::rename()
-{
-    QFETCH(int, index);
-    QFETCH(QByteArray, sent);
-    QFETCH(QByteArray, stored);
-    SimUnit unit(QStringLiteral("K230"), 2, 5);
-    const QByteArray reply = Bytes({20, 55, index}) + stored;
-    QCOMPARE(unit.Handle(Bytes({21, 55, index}) + sent), QByteArrayList{reply});
-    QCOMPARE(unit.Handle(Bytes({20, 55, index})), QByteArrayList{reply});
-}
-
-void SimUnitTest::malformedRequestsChangeNothing_data()
-{
-    QTest::addColumn<QByteArray>("request");
-    QTest::newRow("empty") << QByteArray();
-    QTest::newRow("query without variable") << Bytes({20});
-    QTest::newRow("name query without index") << Bytes({20, 55});
-    QTest::newRow("name index 10") << Bytes({20, 55, 10});
-    QTest::newRow("query too long") << Bytes({20, 23, 0});
-    QTest::newRow("unknown variable") << Bytes({20, 22});
-    QTest::newRow("variable 99") << Bytes({20, 99});
-    QTest::newRow("set without value") << Bytes({21, 23});
-    QTest::newRow("8-bit set too long") << Bytes({21, 23, 0, 0});
-    QTest::newRow("16-bit set too short") << Bytes({21, 45, 1});
-    QTest::newRow("set of model") << Bytes({21, 20, 1});
-    QTest::newRow("rename without name") << Bytes({21, 55, 0});
-    QTest::newRow("rename index 10") << Bytes({21, 55, 10, 'A'});
-    QTest::newRow("rename to spaces") << Bytes({21, 55, 0, ' ', ' '});
-    QTest::newRow("key without code") << Bytes({22});
-    QTest::newRow("key too long") << Bytes({22, KeyCode::MainMute, 0});
-    QTest::newRow("version too long") << Bytes({23, 0});
-    QTest::newRow("store without number") << Bytes({25});
-    QTest::newRow("store preset 0") << Bytes({25, 0});
-    QTest::newRow("store preset 6") << Bytes({25, 6});
-    QTest::newRow("setup without op") << Bytes({29});
-    QTest::newRow("setup read without index") << Bytes({29, 0});
-    QTest::newRow("setup read past block") << Bytes({29, 0, 67});
-    QTest::newRow("setup read at 255") << Bytes({29, 0, 255});
-    QTest::newRow("setup write without value") << Bytes({29, 1, 0});
-    QTest::newRow("setup write past block") << Bytes({29, 1, 67, 5});
-    QTest::newRow("setup unknown op") << Bytes({29, 3, 0});
-    QTest::newRow("end write too long") << Bytes({29, 2, 0});
-    QTest::newRow("eeprom read short") << Bytes({30, 0, 0});
-    QTest::newRow("eeprom read at 2048") << Bytes({30, 0, 0, 8});
-    QTest::newRow("eeprom read at 65535") << Bytes({30, 0, 255, 255});
-    QTest::newRow("eeprom write at 2048") << Bytes({30, 1, 0, 8, 5});
-    QTest::newRow("eeprom write short") << Bytes({30, 1, 0, 4});
-    QTest::newRow("eeprom unknown op") << Bytes({30, 2, 0, 4});
-    QTest::newRow("unit's own RDS type") << Bytes({27, 'A', 'B'});
-    QTest::newRow("unknown type") << Bytes({99, 1, 2});
-}
-
-void SimUnitTest::malformedRequestsChangeNothing()
-{
-    QFETCH(QByteArray, request);
-    SimUnit unit(QStringLiteral("K230"), 2, 5);
-    PowerUp(unit, true, true);
-    const Snapshot before(unit);
-    QVERIFY(unit.Handle(request).isEmpty());
-    QVERIFY(Snapshot(unit) == before);
-    QCOMPARE(unit.EepromRevision(), quint64{0});
-}
-
-void SimUnitTest::volumeBottomIsMinusInfinity_data()
-{
-    QTest::addColumn<QString>("model");
-    QTest::addColumn<int>("code");
-    QTest::newRow("K220") << QStringLiteral("K220") << 194;
-    QTest::newRow("K230") << QStringLiteral("K230") << 181;
-    QTest::newRow("K110") << QStringLiteral("K110") << 181;
-}
-
-void SimUnitTest::volumeBottomIsMinusInfinity()
-{
-    QFETCH(QString, model);
-    QFETCH(int, code);
-    SimUnit unit(model, 2, 5);
-    PowerUp(unit, true, false);
-    QByteArrayList last;
-    for (int i = 0; i < 200; ++i)
-        last = unit.Handle(Key(KeyCode::MainVolumeDown));
-    QCOMPARE(last, QByteArrayList{Report(23, code)});
-    QCOMPARE(unit.Handle(Key(KeyCode::MainVolumeUp)), QByteArrayList{Report(23, code + 1)});
-    for (int i = 0; i < 200; ++i)
-        last = unit.Handle(Key(KeyCode::MainVolumeUp));
-    QCOMPARE(last, QByteArrayList{Report(23, SimUnit::MaxVolume)});
+    if (expected.isEmpty())
+        QCOMPARE(State(unit), before);
 }
 
 void SimUnitTest::nineKilohertzAmStep()
 {
-    SimUnit unit(QStringLiteral("K230"), 2, 5);
-    PowerUp(unit, true, false);
+    SimUnit unit = K230(true, false);
     QCOMPARE(unit.Handle(Bytes({30, 1, 19, 0, 0})), QByteArrayList{Bytes({30, 19, 0, 0})});
     unit.Handle(Key(KeyCode::MainTuner.bandAm));
     // 540 kHz lies on both grids; the next 9 kHz channel is 549.
-    QCOMPARE(unit.Handle(Key(KeyCode::MainTuner.frequencyUp)),
-             (QByteArrayList{Report16(44, 549), Report(56, 0)}));
+    QCOMPARE(unit.Handle(Key(KeyCode::MainTuner.frequencyUp)), Reports({{44, 549}, {56, 0}}));
+    // AM preset 1 holds word 99, 540 kHz on a 10 kHz grid but out of band on this one.
+    QCOMPARE(unit.Handle(Set(56, 1)), Reports({{56, 0}}));
     // A typed frequency lands on the channel at or below it.
-    QCOMPARE(unit.Handle(Set16(44, 1000)), (QByteArrayList{Report16(44, 999), Report(56, 0)}));
-    QCOMPARE(unit.Handle(Set16(44, 1710)), (QByteArrayList{Report16(44, 1710), Report(56, 0)}));
-    QCOMPARE(unit.Handle(Key(KeyCode::MainTuner.frequencyUp)),
-             (QByteArrayList{Report16(44, 531), Report(56, 0)}));
-    QCOMPARE(unit.Handle(Key(KeyCode::MainTuner.frequencyDown)),
-             (QByteArrayList{Report16(44, 1710), Report(56, 0)}));
+    QCOMPARE(unit.Handle(Set(44, 1000)), Reports({{44, 999}, {56, 0}}));
+    QCOMPARE(unit.Handle(Set(44, 1710)), Reports({{44, 1710}, {56, 0}}));
+    QCOMPARE(unit.Handle(Key(KeyCode::MainTuner.frequencyUp)), Reports({{44, 531}, {56, 0}}));
+    QCOMPARE(unit.Handle(Key(KeyCode::MainTuner.frequencyDown)), Reports({{44, 1710}, {56, 0}}));
 }
 
-void SimUnitTest::rdsOnlyWhileFmIsHeard_data()
+void SimUnitTest::rds()
 {
-    QTest::addColumn<bool>("mainOn");
-    QTest::addColumn<int>("mainSource");
-    QTest::addColumn<bool>("zoneOn");
-    QTest::addColumn<int>("zoneSource");
-    QTest::addColumn<int>("band");
-    QTest::addColumn<bool>("heard");
-    QTest::newRow("main on tuner") << true << 9 << false << 8 << int(Band::Fm) << true;
-    QTest::newRow("zone on tuner") << false << 0 << true << 9 << int(Band::Fm) << true;
-    QTest::newRow("zone LOCAL, main tuner, main off")
-        << false << 9 << true << 8 << int(Band::Fm) << true;
-    QTest::newRow("zone LOCAL, main CD") << true << 6 << true << 8 << int(Band::Fm) << false;
-    QTest::newRow("tuner on AM") << true << 9 << true << 9 << int(Band::Am) << false;
-    QTest::newRow("both off") << false << 9 << false << 9 << int(Band::Fm) << false;
-}
-
-void SimUnitTest::rdsOnlyWhileFmIsHeard()
-{
-    QFETCH(bool, mainOn);
-    QFETCH(int, mainSource);
-    QFETCH(bool, zoneOn);
-    QFETCH(int, zoneSource);
-    QFETCH(int, band);
-    QFETCH(bool, heard);
-    SimUnit unit(QStringLiteral("K230"), 2, 5);
-    PowerUp(unit, true, true);
-    unit.Handle(Set(53, mainSource));
-    unit.Handle(Set(54, zoneSource));
-    unit.Handle(Set(43, band));
-    unit.Handle(Set(21, mainOn));
-    unit.Handle(Set(52, zoneOn));
-    QCOMPARE(unit.TunerHeardOnFm(), heard);
-    QCOMPARE(unit.RdsTick().isEmpty(), !heard);
-}
-
-void SimUnitTest::rdsSegmentsSpellTheRadioText()
-{
-    SimUnit unit(QStringLiteral("K230"), 2, 5);
-    PowerUp(unit, true, false);
-    const QByteArray expectedText = "Classic 87.9 - Brahms: Symphony No. 4 in E minor, Op. 98";
-
+    SimUnit unit = K230(true, true); // the zone on LOCAL
+    const QByteArray text = "Classic 87.9 - Brahms: Symphony No. 4 in E minor, Op. 98";
     QByteArrayList frames = unit.RdsTick();
-    QCOMPARE(frames.size(), 3);
-    QCOMPARE(frames.at(0), Bytes({28, 0})); // clears what an earlier station left
-    QCOMPARE(frames.at(1), Bytes({27}) + "CLASSIC ");
-
-    // Assemble the segments as the program does, for two rounds of seven.
-    QByteArray text;
-    int segments = 0;
-    for (int period = 0; period < 14; ++period) {
+    QCOMPARE(frames.takeFirst(), Bytes({28, 0})); // clears what an earlier station left
+    // Each period: the PS name and the next segment of eight; then from the start.
+    for (int period = 0; period < 8; ++period) {
+        const int offset = period * 8 % int(text.size());
         if (period > 0)
             frames = unit.RdsTick();
-        const QByteArray& segment = frames.last();
-        QCOMPARE(segment.at(0), char(MessageType::RadioText));
-        QVERIFY(segment.size() >= 4 && segment.size() <= 10);
-        const int offset = static_cast<std::uint8_t>(segment.at(1));
-        const QByteArray characters = segment.mid(2);
-        if (text.size() < offset + characters.size())
-            text.append(QByteArray(offset + characters.size() - text.size(), ' '));
-        text.replace(offset, characters.size(), characters);
-        segments += offset == 0 ? 1 : 0;
+        QCOMPARE(frames, (QByteArrayList{Bytes({27}) + "CLASSIC ",
+                                         Bytes({28, offset}) + text.mid(offset, 8)}));
     }
-    QCOMPARE(segments, 2);
-    QCOMPARE(text, expectedText);
+    // A station without RDS: short payloads empty the radio text and the PS name, once.
+    unit.Handle(Set(45, 9470));
+    QCOMPARE(unit.RdsTick(), (QByteArrayList{Bytes({28, 0}), Bytes({27})}));
+    QCOMPARE(unit.RdsTick(), QByteArrayList{});
+    // Only while a room that is on hears the tuner on FM; the zone on LOCAL
+    // hears what the main room plays.
+    const QList<std::pair<QByteArray, bool>> steps = {
+        {Set(43, 0), false}, // AM
+        {Set(43, 1), true},  // FM again
+        {Set(53, 6), false}, // main room on CD
+        {Set(54, 9), true},  // the zone on the tuner itself
+        {Set(52, 0), false}, // the zone off
+        {Set(53, 9), true},  // main room on the tuner
+        {Set(21, 0), false}, // both off
+    };
+    for (const auto& [request, heard] : steps) {
+        unit.Handle(request);
+        QCOMPARE(unit.RdsTick().isEmpty(), !heard);
+    }
 }
 
-void SimUnitTest::rdsClearsOnAStationWithoutRds()
+void SimUnitTest::liveSetup()
 {
-    SimUnit unit(QStringLiteral("K230"), 2, 5);
-    PowerUp(unit, true, false);
-    unit.RdsTick();
-    unit.Handle(Set16(45, 9470));
-    // Short payloads empty the radio text and the PS name, once.
-    QCOMPARE(unit.RdsTick(), (QByteArrayList{Bytes({28, 0}), Bytes({27})}));
-    QVERIFY(unit.RdsTick().isEmpty());
+    // A K110's block is 66 bytes, the zone volume its last.
+    SimUnit unit(u"K110"_s, 2, 5);
+    auto field = [&](int canonical) {
+        return quint8(unit.LiveSetup().at(unit.Layout().Position(canonical)));
+    };
+    // The setup follows the variables.
+    for (int key : {KeyCode::MainPower, KeyCode::ZonePower, KeyCode::MainVolumeUp})
+        unit.Handle(Key(key));
+    unit.Handle(Set(Variable::Treble, 6));
+    unit.Handle(Set(Variable::ZoneVolume, 5));
+    QCOMPARE(field(SetupFields::MainVolume), 18 - -29);
+    QCOMPARE(field(SetupFields::Treble), 8);
+    QCOMPARE(unit.Handle(Bytes({29, 0, 65})), QByteArrayList{Bytes({29, 65, 5})});
+
+    // Writes echo the byte now held; the unit switches when the write ends.
+    for (const auto& [canonical, value] : {std::pair{SetupFields::Source, 7},
+                                           {SetupFields::MainVolume, 18 + 20},
+                                           {SetupFields::Bass, SetupFields::ToneCode(-4)}}) {
+        const int at = unit.Layout().Position(canonical);
+        QCOMPARE(unit.Handle(Bytes({29, 1, at, value})), QByteArrayList{Bytes({29, at, value})});
+    }
+    QCOMPARE(unit.Handle(Bytes({29, 2})), Reports({{23, -20}, {33, -4}, {39, 3}, {53, 6}}));
+    unit.Handle(Set(Variable::ZoneVolume, -70));
+    QCOMPARE(field(SetupFields::ZoneVolume), int(SetupFields::ZoneVolumeOutOfRange));
+}
+
+void SimUnitTest::storeAndRecall()
+{
+    SimUnit unit(u"K220"_s, 2, 5); // S 57 at B 768
+    const int current = unit.Layout().CurrentTableAddress();
+    auto preset = [&](int k) { return unit.Eeprom().mid(768 + k * (57 + 21), 1 + 57 + 20); };
+    unit.Handle(Key(KeyCode::MainPower));
+    // Preset 2 is CD at -35 dB, treble +2, speakers A and B, the zone at
+    // -30 dB (reported though the zone is off); its table becomes current.
+    QCOMPARE(unit.Handle(Key(KeyCode::RecallPreset[1])),
+             Reports({{23, -35}, {27, -30}, {32, 2}, {39, 3}, {53, 6}, {59, 1}}));
+    QCOMPARE(preset(2), Bytes({57}) + unit.LiveSetup() + unit.Eeprom().mid(current, 20));
+
+    // Stored: the status byte S, the live setup and the current table, with
+    // a name for a preset that had none; a named one keeps its name.
+    unit.Handle(Key(KeyCode::MainVolumeDown));
+    QCOMPARE(unit.Handle(Bytes({25, 4})), QByteArrayList{});
+    QCOMPARE(preset(4), Bytes({57}) + unit.LiveSetup() + unit.Eeprom().mid(current, 20));
+    QCOMPARE(unit.Eeprom().mid(643 + 13 * 4, 13), QByteArray("A/V PRESET 4\0", 13));
+    unit.Handle(Bytes({25, 1}));
+    QCOMPARE(unit.Eeprom().mid(643 + 13, 13), QByteArray("MOVIES").leftJustified(13, '\0'));
+
+    // It comes back after other changes; a preset of another size does not.
+    unit.Handle(Key(KeyCode::MainSource[0]));
+    QCOMPARE(unit.Handle(Key(KeyCode::RecallPreset[3])), Reports({{39, 3}, {53, 6}}));
+    unit.Handle(Bytes({30, 1, (768 + 4 * 78) & 0xFF, (768 + 4 * 78) >> 8, 50}));
+    const QByteArray before = unit.LiveSetup();
+    QCOMPARE(unit.Handle(Key(KeyCode::RecallPreset[3])), QByteArrayList{});
+    QCOMPARE(unit.LiveSetup(), before);
 }
 
 QTEST_GUILESS_MAIN(SimUnitTest)

@@ -1,9 +1,6 @@
-# The simulated receiver: its unit state machine, its memories and its line.
+# The simulated receiver: its unit state machine and memories, and its line.
 veltrix_add_test(sim_unit_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/sim_unit_test.cpp
-    LIBS veltrix_sim)
-veltrix_add_test(sim_memory_test
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/sim_memory_test.cpp
     LIBS veltrix_sim)
 veltrix_add_test(sim_receiver_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/sim_receiver_test.cpp
