@@ -1,21 +1,17 @@
 #pragma once
 
-#include "desktop/options.h"
-#include "link/message_set.h"
+#include "event_wait.h"
 #include "panel/control_panel_dlg.h"
 #include "panel/spin_arrows.h"
 #include "scripted_unit.h"
 #include "test_bytes.h"
 
 #include <QAbstractButton>
-#include <QDeadlineTimer>
 #include <QLineEdit>
-#include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
 
 #include <algorithm>
-#include <initializer_list>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -36,86 +32,66 @@ inline QByteArray Report16(int variable, int value)
     return Bytes({MessageType::Variable, variable, value & 0xFF, value >> 8});
 }
 
-inline QByteArray ModelReport(const char* model)
+// Answers the handshake only (identity, version, block size, the default
+// input names): afterwards a test feeds the reports itself.
+inline ScriptedUnit::Responder HandshakeOnly(const QByteArray& model)
 {
-    return Bytes({MessageType::Variable, Variable::Model}) + QByteArray(model);
+    return [identify = ScriptedUnit::Identifying(model, 2, 5)](const QByteArray& request) {
+        if (request.size() == 4 && request[0] == MessageType::Eeprom && request[1] == 0)
+            return QList{Bytes({MessageType::Eeprom, request[2], request[3], 0})};
+        if (request.size() == 3 && request[0] == MessageType::Variable &&
+            request[1] == Variable::InputName && request[2] >= 0 && request[2] < InputCount)
+            return QList{request + DefaultSourceNames[static_cast<std::size_t>(request[2])]};
+        return identify(request);
+    };
 }
 
-// A control panel connected to a scripted unit over a pseudo-terminal, with
-// short timings. The unit answers the handshake (identity, version, block
-// size, the default input names) and nothing else, so after Ready() the line
-// is quiet: a test feeds reports straight into the session and reads the
-// payloads the panel sends.
+// A control panel on `port` with short timings.
 class PanelFixture
 {
 public:
-    explicit PanelFixture(const QByteArray& model = "K220")
+    explicit PanelFixture(const QString& port)
     {
-        unit.SetResponder([identify = ScriptedUnit::Identifying(model, 2, 5)](
-                              const QByteArray& request) -> QList<QByteArray> {
-            if (request.size() == 4 && request[0] == MessageType::Eeprom && request[1] == 0)
-                return {Bytes({MessageType::Eeprom, request[2], request[3], 0})};
-            if (request.size() == 3 && request[0] == MessageType::Variable &&
-                request[1] == Variable::InputName && request[2] >= 0 && request[2] < InputCount)
-                return {request + DefaultSourceNames[static_cast<std::size_t>(request[2])]};
-            return identify(request);
-        });
         Options options;
-        options.port = unit.SlavePath();
+        options.port = port;
         panel = std::make_unique<ControlPanelDlg>(options, false);
         UnitSession::Timing timing;
         timing.connectPeriod = 100;
         timing.refreshPause = 10;
         timing.port.readInterval = 20;
         timing.port.readTotal = 60000; // no silence probes during a test
-        timing.port.writeTotal = 500;
-        timing.transfer.retry = 60;
-        timing.transfer.pace = 40;
+        timing.transfer.retry = 200;
         panel->Session().SetTiming(timing);
         panel->Initialise();
-        sent = std::make_unique<QSignalSpy>(&panel->Session().Link(), &UnitLink::payloadSent);
+        QObject::connect(&panel->Session().Link(), &UnitLink::payloadSent, panel.get(),
+                         [this](const QByteArray& payload) { sent.append(payload); });
     }
 
-    // The handshake is over and the line is quiet.
-    bool Ready()
+    // Connected, with every input name read.
+    bool Ready() const
     {
-        const LiveStatus& status = panel->Session().Status();
-        auto ready = [&] {
-            return status.connected && status.facts.blockSize > 0 &&
-                   !status.inputNames[InputCount - 1].isEmpty();
-        };
-        // qWait rather than qWaitFor: the latter sleeps between passes
-        // without serving the line, long enough to miss the unit's answer
-        // within one connection period.
-        QDeadlineTimer deadline(10000);
-        while (!ready() && !deadline.hasExpired())
-            QTest::qWait(20);
-        return ready();
+        const LiveStatus& s = panel->Session().Status();
+        return WaitFor([&] { return s.facts.blockSize > 0 && !s.inputNames.back().isEmpty(); },
+                       10000);
     }
 
-    void Feed(const QByteArray& payload) { panel->Session().Dispatch(payload); }
-    void Feed(std::initializer_list<QByteArray> payloads)
+    void Feed(const QList<QByteArray>& payloads) const
     {
         for (const QByteArray& p : payloads)
-            Feed(p);
+            panel->Session().Dispatch(p);
     }
 
-    // Both rooms off, no tuner: the state every test starts from.
+    // Both rooms off, no tuner, the window active with the focus out of the
+    // tuner's fields.
     void Reset()
     {
-        Feed({ModelReport("K220"), Report(Variable::MainPower, 0), Report(Variable::ZonePower, 0),
+        panel->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(panel.get()));
+        Button(u"editPresets"_s)->setFocus();
+        Feed({Report(Variable::MainPower, 0), Report(Variable::ZonePower, 0),
               Report(Variable::MainSource, 6)});
-        ClearSent();
+        sent.clear();
     }
-
-    QList<QByteArray> Sent() const
-    {
-        QList<QByteArray> out;
-        for (const QList<QVariant>& args : *sent)
-            out.append(args.at(0).toByteArray());
-        return out;
-    }
-    void ClearSent() { sent->clear(); }
 
     template <typename T = QWidget> T* Find(const QString& name) const
     {
@@ -131,18 +107,23 @@ public:
     // arrows of a spin.
     void Click(const QString& target) const
     {
-        const QStringList parts = target.split(u'/');
-        QWidget* widget = nullptr;
-        if (parts.size() == 2) {
-            auto* spin = Find<SpinArrows>(parts[0]);
-            if (spin)
-                widget = parts[1] == QLatin1String("up") ? spin->UpArrow() : spin->DownArrow();
-        } else {
-            widget = Find(target);
-        }
-        QVERIFY2(widget, qPrintable(target));
-        QVERIFY2(widget->isEnabled(), qPrintable(target + u" is disabled"_s));
+        QWidget* widget = Find(target.section(u'/', 0, 0));
+        if (auto* spin = qobject_cast<SpinArrows*>(widget))
+            widget = target.endsWith(u"/up"_s) ? spin->UpArrow() : spin->DownArrow();
+        QVERIFY2(widget && widget->isEnabled(), qPrintable(target));
         QTest::mouseClick(widget, Qt::LeftButton, {}, Near(widget));
+    }
+
+    // Replaces the text of a field and, if `enter`, commits it with Enter.
+    void Type(const QString& name, const QString& text, bool enter = true) const
+    {
+        QLineEdit* field = Field(name);
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClick(field, Qt::Key_Backspace);
+        QTest::keyClicks(field, text);
+        if (enter)
+            QTest::keyClick(field, Qt::Key_Return);
     }
 
     // A point on a control's indicator or text: check boxes and radio
@@ -152,9 +133,6 @@ public:
         return {std::min(8, widget->width() / 2), widget->height() / 2};
     }
 
-    ScriptedUnit unit;
+    QList<QByteArray> sent; // the payloads the panel sent, in order; outlives the panel
     std::unique_ptr<ControlPanelDlg> panel;
-
-private:
-    std::unique_ptr<QSignalSpy> sent;
 };
