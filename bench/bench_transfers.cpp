@@ -6,6 +6,7 @@
 // Usage: bench_transfers [--line-rate BAUD] [--model TEXT]
 // Exit status 1 when a ratio exceeds the target.
 
+#include "event_wait.h"
 #include "link/message_set.h"
 #include "link/unit_frame.h"
 #include "link/unit_link.h"
@@ -76,7 +77,7 @@ public:
         bool sized = false;
         QObject::connect(&transfer, &MemoryTransfer::blockSizeRead, [&sized] { sized = true; });
         transfer.ReadBlockSize();
-        if (!Wait([&] { return sized; }, 10000)) {
+        if (!WaitFor([&] { return sized; }, 10000)) {
             *error = QStringLiteral("the simulated unit does not answer");
             return false;
         }
@@ -91,13 +92,13 @@ public:
         const auto connection = QObject::connect(&transfer, &MemoryTransfer::transferFinished,
                                                  [&ended] { ended = true; });
         // Let the line fall quiet so nothing earlier is counted.
-        Wait([] { return false; }, 100);
+        Pause(100);
         frames = 0;
         wireBytes = 0;
         QElapsedTimer clock;
         clock.start();
         if (start())
-            result.ended = Wait([&] { return ended; }, 120000);
+            result.ended = WaitFor([&] { return ended; }, 120000);
         result.timeMs = static_cast<double>(clock.nsecsElapsed()) / 1e6;
         QObject::disconnect(connection);
         result.frames = frames;
@@ -116,22 +117,6 @@ private:
             return;
         ++frames;
         wireBytes += UnitFrame::Encode(payload).size();
-    }
-
-    // Runs the event loop (no sleeping between rounds) until done().
-    static bool Wait(const std::function<bool()>& done, int timeoutMs)
-    {
-        QEventLoop loop;
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-            if (done())
-                loop.quit();
-        });
-        QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-        poll.start(1);
-        if (!done())
-            loop.exec();
-        return done();
     }
 
     int rate;
