@@ -3,102 +3,67 @@
 #include "link/message_set.h"
 #include "panel/unit_session.h"
 #include "simulated_receiver.h"
-#include "transfer/eeprom_map.h"
 #include "transfer/memory_transfer.h"
 
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 
 #include <functional>
 #include <memory>
+#include <utility>
+
+using namespace Qt::Literals::StringLiterals;
 
 // Whole transfers between the session and the simulated receiver over a
-// pseudo-terminal, on a clean line and on a line that loses, spoils and
+// pseudo-terminal, on a clean line and on one that loses, spoils and
 // litters the unit's frames.
 namespace {
 
-constexpr int Retry = 15;
 constexpr int WriteBackDelay = 20;
 
-struct Line
+struct SimRig
 {
-    int drop = 0;
-    int corrupt = 0;
-    bool noise = false;
-};
-
-// retry: the line is unpaced, a round trip takes well under a millisecond.
-UnitSession::Timing FastTiming(int retry)
-{
-    UnitSession::Timing timing;
-    timing.connectPeriod = 40;
-    timing.refreshPause = 10;
-    timing.port.readInterval = 20;
-    timing.port.readTotal = 250;
-    timing.port.writeTotal = 500;
-    timing.transfer.retry = retry;
-    timing.transfer.pace = retry;
-    timing.transfer.writeBackDelay = WriteBackDelay;
-    return timing;
-}
-
-bool IsMemoryFrame(const QByteArray& p)
-{
-    return !p.isEmpty() && (p[0] == MessageType::LiveSetup || p[0] == MessageType::Eeprom);
-}
-
-class SimRig
-{
-public:
-    SimRig(const QString& model, const Line& line)
+    explicit SimRig(const QString& model, bool faulty = false)
     {
         SimOptions options;
         options.model = model;
-        options.lineRate = 0;
+        options.lineRate = 0; // unpaced: a round trip takes well under a millisecond
         options.rdsPeriodMs = 0;
-        options.dropPercent = line.drop;
-        options.corruptPercent = line.corrupt;
-        options.noise = line.noise;
+        options.dropPercent = faulty ? 10 : 0;
+        options.corruptPercent = faulty ? 5 : 0;
+        options.noise = faulty;
         options.seed = 7;
-        options.trace = qEnvironmentVariableIsSet("TRACE_SIM");
         sim = std::make_unique<SimulatedReceiver>(options);
-        QObject::connect(sim.get(), &SimulatedReceiver::frameReceived,
-                         [this](const QByteArray& p) { memoryFrames += IsMemoryFrame(p); });
-        // Lost replies cost a retry period each: keep it short on a faulty line.
-        session.SetTiming(FastTiming(line.drop > 0 ? 4 : Retry));
+        QObject::connect(sim.get(), &SimulatedReceiver::frameReceived, [this](const QByteArray& p) {
+            memoryFrames += p[0] == MessageType::LiveSetup || p[0] == MessageType::Eeprom;
+        });
+        // Each lost reply costs a retry period: keep it short on a faulty line.
+        const int retry = faulty ? 4 : 15;
+        session.SetTiming({40, 10, {20, 250, 500}, {retry, retry, WriteBackDelay}});
     }
 
     bool Connect()
     {
-        QString error;
-        if (!sim->Start(&error)) {
-            qWarning("%s", qPrintable(error));
+        if (!sim->Start())
             return false;
-        }
         session.SetPortSetting(sim->SlavePath());
         session.Start();
         return WaitFor([this] { return session.Status().facts.blockSize > 0; }, 5000);
     }
 
-    // Starts a transfer and waits for its end; -1 when it could not start
-    // or did not end.
-    int Run(const std::function<bool()>& start)
+    // Starts a transfer and tells how it ended.
+    QString Run(const std::function<bool()>& start)
     {
         QSignalSpy finished(&Transfer(), &MemoryTransfer::transferFinished);
         if (!start())
-            return -1;
+            return u"not started"_s;
         if (!WaitFor([&] { return !finished.isEmpty(); }, 20000))
-            return -1;
-        return static_cast<int>(finished.first().first().value<MemoryTransfer::Outcome>());
+            return u"no end"_s;
+        return finished.first().first().toString(); // the outcome's name
     }
 
     MemoryTransfer& Transfer() { return session.Transfer(); }
-    const SettingsImage& Image() { return Transfer().Image(); }
-    int Size() const { return session.Status().facts.blockSize; }
-    int Base() const { return session.Status().facts.BlockSizeAddress(); }
     QByteArray Eeprom(int address, int count) const { return sim->Eeprom().mid(address, count); }
 
     std::unique_ptr<SimulatedReceiver> sim;
@@ -106,31 +71,10 @@ public:
     int memoryFrames = 0;
 };
 
-constexpr int Completed = static_cast<int>(MemoryTransfer::Outcome::Completed);
-constexpr int Failed = static_cast<int>(MemoryTransfer::Outcome::Failed);
-constexpr int Aborted = static_cast<int>(MemoryTransfer::Outcome::Aborted);
-
-QByteArray TableOf(const SettingsImage& image)
-{
-    return image.BlockAndTableBytes().mid(image.Size());
-}
-
 QByteArray Bytes(const TunerPresetList::Image& image)
 {
     return QByteArray(reinterpret_cast<const char*>(image.data()),
                       static_cast<qsizetype>(image.size()));
-}
-
-void AddLines()
-{
-    QTest::addColumn<QString>("model");
-    QTest::addColumn<int>("drop");
-    QTest::addColumn<int>("corrupt");
-    QTest::addColumn<bool>("noise");
-    QTest::newRow("K230") << "K230" << 0 << 0 << false;
-    QTest::newRow("K220") << "K220" << 0 << 0 << false;
-    QTest::newRow("K110") << "K110" << 0 << 0 << false;
-    QTest::newRow("K240, faulty line") << "K240" << 10 << 5 << true;
 }
 
 } // namespace
@@ -140,124 +84,91 @@ class TestTransferE2e : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // Every read gives the unit's bytes: current setup, five presets (three
-    // stored, two empty, then one with a wrong status), tuner presets.
-    void readsMatchTheUnit_data() { AddLines(); }
-    void readsMatchTheUnit()
+    void roundTrip_data()
     {
-        QFETCH(QString, model);
-        QFETCH(int, drop);
-        QFETCH(int, corrupt);
-        QFETCH(bool, noise);
-        SimRig rig(model, {drop, corrupt, noise});
-        QVERIFY(rig.Connect());
-        MemoryTransfer& t = rig.Transfer();
-        const int size = rig.Size();
-
-        QSignalSpy blocks(&t, &MemoryTransfer::setupBlockRead);
-        QCOMPARE(rig.Run([&] { return t.ReadCurrentSetup(); }), Completed);
-        QCOMPARE(rig.Image().BlockBytes(), rig.sim->LiveSetup());
-        QCOMPARE(TableOf(rig.Image()), rig.Eeprom(rig.Base() + size + 1, 20));
-
-        QSignalSpy empty(&t, &MemoryTransfer::presetEmpty);
-        for (int k = 1; k <= 5; ++k) {
-            const int p = rig.Base() + k * (size + 21);
-            const bool stored = k <= 3;
-            QCOMPARE(rig.Run([&] { return t.ReadPreset(k); }), stored ? Completed : Failed);
-            if (!stored) {
-                QCOMPARE(empty.last().first().toInt(), k);
-                continue;
-            }
-            QCOMPARE(blocks.last().first().toInt(), k);
-            QCOMPARE(rig.Image().BlockBytes(), rig.Eeprom(p + 1, size));
-            QCOMPARE(TableOf(rig.Image()), rig.Eeprom(p + 1 + size, 20));
-            QCOMPARE(rig.Image().NameBytes(), rig.Eeprom(643 + 13 * k, 13));
-            QVERIFY(!rig.Image().PresetName().isEmpty());
-        }
-        QCOMPARE(empty.size(), 2);
-
-        QByteArray eeprom = rig.sim->Eeprom();
-        eeprom[rig.Base() + 2 * (size + 21)] = static_cast<char>(size - 1);
-        QVERIFY(rig.sim->Unit().ReplaceEeprom(eeprom));
-        QSignalSpy failed(&t, &MemoryTransfer::transferFailed);
-        QCOMPARE(rig.Run([&] { return t.ReadPreset(2); }), Failed);
-        QCOMPARE(failed.size(), 1);
-        QCOMPARE(failed.first().first().toInt(), int(Message::SizeMismatch));
-
-        QSignalSpy tuner(&t, &MemoryTransfer::tunerPresetsRead);
-        QCOMPARE(rig.Run([&] { return t.ReadTunerPresets(); }), Completed);
-        QCOMPARE(Bytes(t.TunerImage()), rig.Eeprom(32, 350));
-        const auto list = tuner.first().first().value<TunerPresetList>();
-        QVERIFY(list.FmCount() > 0);
-        QCOMPARE(Bytes(list.Encode(t.State().amStepSize)),
-                 Bytes(TunerPresetList::Decode(t.TunerImage(), t.State().amStepSize)
-                           .Encode(t.State().amStepSize)));
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<bool>("faulty"); // drops 10 %, spoils 5 %, adds noise
+        QTest::newRow("K230") << "K230" << false;
+        QTest::newRow("K220") << "K220" << false;
+        QTest::newRow("K110") << "K110" << false;
+        QTest::newRow("K240, faulty line") << "K240" << true;
     }
-
-    // What goes back lands byte for byte: a changed current setup, a changed
-    // preset with its table and name, a changed tuner preset list.
-    void writesReachTheUnit_data() { AddLines(); }
-    void writesReachTheUnit()
+    // Every read gives the unit's bytes; a changed current setup, preset 1
+    // (block, table and name) and tuner preset list land byte for byte.
+    void roundTrip()
     {
         QFETCH(QString, model);
-        QFETCH(int, drop);
-        QFETCH(int, corrupt);
-        QFETCH(bool, noise);
-        SimRig rig(model, {drop, corrupt, noise});
+        QFETCH(bool, faulty);
+        SimRig rig(model, faulty);
         QVERIFY(rig.Connect());
         MemoryTransfer& t = rig.Transfer();
-        const int size = rig.Size();
-        // On a faulty line an echo may stay lost three times: the byte got
-        // there, the write says it could not confirm it.
-        const QList<int> writeOutcomes =
-            drop > 0 ? QList<int>{Completed, Failed} : QList<int>{Completed};
-
-        QCOMPARE(rig.Run([&] { return t.ReadCurrentSetup(); }), Completed);
         SettingsImage& image = t.Image();
-        QVERIFY(image.SetByte(47, 20)); // centre level +8 dB
-        QVERIFY(image.SetByte(33, 5));  // Pro Logic II dimension
+        const int size = rig.session.Status().facts.blockSize;
+        const int base = rig.session.Status().facts.BlockSizeAddress();
+        const auto preset = [&](int k) { return base + k * (size + 21); };
+        // On a faulty line an echo may stay lost three times: the byte got
+        // there, but the write says it could not confirm it.
+        const QStringList wrote =
+            faulty ? QStringList{u"Completed"_s, u"Failed"_s} : QStringList{u"Completed"_s};
+
+        QCOMPARE(rig.Run([&] { return t.ReadCurrentSetup(); }), u"Completed"_s);
+        QCOMPARE(image.BlockAndTableBytes(),
+                 rig.sim->LiveSetup() + rig.Eeprom(base + size + 1, 20));
+        QVERIFY(image.SetByte(47, 20));
+        QVERIFY(image.SetByte(33, 5));
         const QByteArray live = image.BlockBytes();
         QVERIFY(live != rig.sim->LiveSetup());
-        QCOMPARE(rig.Run([&] { return t.WriteSetup(0); }), Completed);
+        QCOMPARE(rig.Run([&] { return t.WriteSetup(0); }), u"Completed"_s);
         QVERIFY(WaitFor([&] { return rig.sim->LiveSetup() == live; }, 5000));
+        // Presets 1..3 hold a setup, 4 and 5 are empty.
+        QSignalSpy empty(&t, &MemoryTransfer::presetEmpty);
+        for (int k = 1; k <= 5; ++k) {
+            QCOMPARE(rig.Run([&] { return t.ReadPreset(k); }),
+                     k <= 3 ? u"Completed"_s : u"Failed"_s);
+            if (k <= 3) {
+                QCOMPARE(image.BlockAndTableBytes() + image.NameBytes(),
+                         rig.Eeprom(preset(k) + 1, size + 20) + rig.Eeprom(643 + 13 * k, 13));
+            }
+        }
+        QCOMPARE(empty.size(), 2);
+        QSignalSpy tuner(&t, &MemoryTransfer::tunerPresetsRead);
+        QCOMPARE(rig.Run([&] { return t.ReadTunerPresets(); }), u"Completed"_s);
+        QCOMPARE(Bytes(t.TunerImage()), rig.Eeprom(32, 350));
 
-        const int p = rig.Base() + size + 21;
-        QCOMPARE(rig.Run([&] { return t.ReadPreset(1); }), Completed);
+        QCOMPARE(rig.Run([&] { return t.ReadPreset(1); }), u"Completed"_s);
         QVERIFY(image.SetByte(46, 0));
         QVERIFY(image.SetTableByte(0, 0x21));
-        image.SetPresetName(QStringLiteral("Late Night"));
-        const QByteArray preset = image.BlockAndTableBytes();
-        QVERIFY(writeOutcomes.contains(rig.Run([&] { return t.WriteSetup(1); })));
-        QCOMPARE(rig.Eeprom(p + 1, size + 20), preset);
-        QCOMPARE(rig.Eeprom(643 + 13, 13), QByteArray("Late Night\0\0\0", 13));
-        QCOMPARE(rig.Eeprom(p, 1), QByteArray(1, static_cast<char>(size)));
-
-        QSignalSpy tuner(&t, &MemoryTransfer::tunerPresetsRead);
-        QCOMPARE(rig.Run([&] { return t.ReadTunerPresets(); }), Completed);
+        image.SetPresetName(u"Late Night"_s);
+        const QByteArray written = image.BlockAndTableBytes() + image.NameBytes();
+        QVERIFY(wrote.contains(rig.Run([&] { return t.WriteSetup(1); })));
+        QCOMPARE(rig.Eeprom(preset(1) + 1, size + 20) + rig.Eeprom(656, 13), written);
+        QCOMPARE(rig.Eeprom(preset(1), 1), QByteArray(1, static_cast<char>(size)));
         auto list = tuner.first().first().value<TunerPresetList>();
         QVERIFY(list.RemoveFm(0));
-        QVERIFY(list.AddFm(30, 10850, 1, QStringLiteral("TOP")));
+        QVERIFY(list.AddFm(30, 10850, 1, u"TOP"_s));
         QVERIFY(list.AddAm(10, 1710));
-        const int step = t.State().amStepSize;
         const QByteArray flag = rig.Eeprom(19, 1);
-        // The write-back waits its delay before the first byte goes out.
+        // The write-back waits its delay before it starts.
         QElapsedTimer clock;
-        qint64 firstWrite = -1;
-        QObject::connect(rig.sim.get(), &SimulatedReceiver::frameReceived, &t,
-                         [&](const QByteArray& frame) {
-                             if (firstWrite < 0 && frame.size() == 5 && frame[1] == MemoryOp::Write)
-                                 firstWrite = clock.elapsed();
-                         });
+        qint64 startedAt = -1;
+        QObject::connect(&t, &MemoryTransfer::transferStarted, &t,
+                         [&] { startedAt = clock.elapsed(); });
         clock.start();
-        QVERIFY(writeOutcomes.contains(rig.Run([&] { return t.WriteTunerPresets(list); })));
-        QVERIFY(firstWrite >= WriteBackDelay - 1);
-        QCOMPARE(rig.Eeprom(32, 350), Bytes(list.Encode(step)));
+        QSignalSpy texts(&t, &MemoryTransfer::progressTextChanged);
+        QVERIFY(wrote.contains(rig.Run([&] { return t.WriteTunerPresets(list); })));
+        QVERIFY(startedAt >= WriteBackDelay - 1);
+        QCOMPARE(texts.first().first().toString(), u"Transferring to EEPROM. (0/350 bytes)"_s);
+        QCOMPARE(texts.last().first().toString(), u"Transferring to EEPROM. (349/350 bytes)"_s);
+        QCOMPARE(rig.Eeprom(32, 350), Bytes(list.Encode(t.State().amStepSize)));
         QCOMPARE(rig.Eeprom(19, 1), flag);
 
-        // And it reads back as written.
-        QCOMPARE(rig.Run([&] { return t.ReadPreset(1); }), Completed);
-        QCOMPARE(image.BlockAndTableBytes(), preset);
-        QCOMPARE(image.PresetName(), QStringLiteral("Late Night"));
+        // A status byte that is neither 0 nor S.
+        QByteArray eeprom = rig.sim->Eeprom();
+        eeprom[preset(2)] = static_cast<char>(size - 1);
+        QVERIFY(rig.sim->Unit().ReplaceEeprom(eeprom));
+        QSignalSpy failed(&t, &MemoryTransfer::transferFailed);
+        QCOMPARE(rig.Run([&] { return t.ReadPreset(2); }), u"Failed"_s);
+        QCOMPARE(failed.first().first().toInt(), int(Message::SizeMismatch));
     }
 
     // Cancel: nothing more goes to the unit, and the next transfer works.
@@ -271,38 +182,30 @@ private Q_SLOTS:
     void cancelStopsCleanly()
     {
         QFETCH(int, kind);
-        SimRig rig(QStringLiteral("K230"), {});
+        SimRig rig(u"K230"_s);
         QVERIFY(rig.Connect());
         MemoryTransfer& t = rig.Transfer();
-        QCOMPARE(rig.Run([&] { return t.ReadCurrentSetup(); }), Completed);
-        const QByteArray before = rig.sim->Eeprom();
-
-        // The cancel arrives as the progress window posts it.
+        QCOMPARE(rig.Run([&] { return t.ReadCurrentSetup(); }), u"Completed"_s);
+        // The cancel arrives as the progress window posts it, once: the
+        // frames that follow (the session's own queries) must not post more.
         const int at = rig.memoryFrames + 30;
+        bool posted = false;
         QObject::connect(rig.sim.get(), &SimulatedReceiver::frameReceived, &t, [&] {
-            if (rig.memoryFrames == at)
+            if (rig.memoryFrames == at && !std::exchange(posted, true))
                 QMetaObject::invokeMethod(&t, &MemoryTransfer::Abort, Qt::QueuedConnection);
         });
-        const int outcome = rig.Run([&] {
-            if (kind == 0)
-                return t.ReadTunerPresets();
-            if (kind == 1)
-                return t.WriteEeprom(QByteArray(100, '\x77'), 1900);
-            return t.WriteCurrentSetup();
-        });
-        QCOMPARE(outcome, Aborted);
+        QCOMPARE(rig.Run([&] {
+            return kind == 0   ? t.ReadTunerPresets()
+                   : kind == 1 ? t.WriteEeprom(QByteArray(100, '\x77'), 1900)
+                               : t.WriteCurrentSetup();
+        }),
+                 u"Aborted"_s);
         const int sent = rig.memoryFrames;
         QVERIFY(sent <= at + 2);
-        Pause(4 * Retry);
+        Pause(60);
         QCOMPARE(rig.memoryFrames, sent);
-        if (kind == 1) {
-            const int written = rig.sim->Eeprom().mid(1900, 100).count('\x77');
-            QVERIFY(written > 20 && written < 40);
-            QCOMPARE(rig.sim->Eeprom().mid(1900 + written), before.mid(1900 + written));
-        }
-
-        QCOMPARE(rig.Run([&] { return t.ReadCurrentSetup(); }), Completed);
-        QCOMPARE(rig.Image().BlockBytes(), rig.sim->LiveSetup());
+        QCOMPARE(rig.Run([&] { return t.ReadCurrentSetup(); }), u"Completed"_s);
+        QCOMPARE(t.Image().BlockBytes(), rig.sim->LiveSetup());
     }
 };
 
