@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+
 namespace {
 
 // One simulator process and the requests it has seen, as hex payloads.
@@ -18,9 +20,8 @@ public:
     Simulator(const QString& link, const QStringList& extra)
     {
         process.setProgram(qEnvironmentVariable("VELTRIX_SIM"));
-        process.setArguments(QStringList{QStringLiteral("--link"), link,
-                                         QStringLiteral("--trace")} +
-                             extra);
+        process.setArguments(
+            QStringList{QStringLiteral("--link"), link, QStringLiteral("--trace")} + extra);
         process.start();
     }
     ~Simulator() { Stop(); }
@@ -77,7 +78,9 @@ private Q_SLOTS:
         conf.write("[Settings]\nPort=" + link.toUtf8() + "\n");
         conf.close();
 
-        auto sim = std::make_unique<Simulator>(link, QStringList{});
+        // The unit answers the handshake's fourteen requests, then falls silent.
+        auto sim = std::make_unique<Simulator>(
+            link, QStringList{QStringLiteral("--silent-after"), QStringLiteral("14")});
         QVERIFY(sim->WaitStarted());
 
         QProcess program;
@@ -102,11 +105,18 @@ private Q_SLOTS:
         QVERIFY(all > version);
         for (int i = 0; i < 10; ++i)
             QVERIFY(requests.indexOf(QStringLiteral("14 37 0%1").arg(i)) > all);
+        QCOMPARE(requests.size(), 14);
 
-        // The unit disappears and comes back on the same path: the program
-        // probes until it answers and runs the handshake again.
+        // Silence: one probe after 3 s, then after two silent periods the
+        // program reopens the port and asks again every 500 ms.
+        QTRY_VERIFY_WITH_TIMEOUT(sim->Requests().size() >= 18, 10000);
+        const QStringList probes = sim->Requests().mid(14);
+        QVERIFY(std::all_of(probes.begin(), probes.end(),
+                            [](const QString& r) { return r == QLatin1String("14 14"); }));
+
+        // The unit goes away and another answers on the same path: the
+        // program connects to it and runs the handshake again.
         sim->Stop();
-        QTest::qWait(800);
         sim = std::make_unique<Simulator>(link, QStringList{});
         QVERIFY(sim->WaitStarted());
         QTRY_VERIFY_WITH_TIMEOUT(sim->Requests().contains(QStringLiteral("14 37 09")), 10000);
