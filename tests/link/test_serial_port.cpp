@@ -1,5 +1,5 @@
 #include "link/serial_port.h"
-#include "pty_pair.h"
+#include "scripted_unit.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -52,8 +52,7 @@ private Q_SLOTS:
 
     void writesGoOutInOrder()
     {
-        PtyPair pty;
-        QVERIFY(pty.IsValid());
+        ScriptedUnit pty;
         SerialPort port;
         QVERIFY(port.Open(pty.SlavePath(), ShortTimeouts()));
         QSignalSpy written(&port, &SerialPort::writeCompleted);
@@ -64,21 +63,21 @@ private Q_SLOTS:
         QCOMPARE(written.at(0).at(0).toInt(), 7);
         QCOMPARE(written.at(0).at(2).toInt(), 6);
         QCOMPARE(written.at(1).at(0).toInt(), 9);
-        QCOMPARE(pty.Read(500), QByteArray("first-second-third"));
+        QTRY_COMPARE(pty.RawReceived(), QByteArray("first-second-third"));
     }
 
     // Reads queue behind the one in progress; each takes the bytes that
     // come after its predecessor's.
     void readsAreServedOneAtATimeInOrder()
     {
-        PtyPair pty;
+        ScriptedUnit pty;
         SerialPort port;
         QVERIFY(port.Open(pty.SlavePath(), ShortTimeouts()));
         QSignalSpy read(&port, &SerialPort::readCompleted);
         QVERIFY(port.QueueRead(1, 100));
         QVERIFY(port.QueueRead(2, 101));
         QVERIFY(port.QueueRead(1, 102));
-        pty.Write("abcd");
+        pty.SendRaw("abcd");
         QTRY_COMPARE(read.size(), 3);
         QCOMPARE(read.at(0).at(0).toInt(), 100);
         QCOMPARE(read.at(0).at(2).toByteArray(), QByteArray("a"));
@@ -90,7 +89,7 @@ private Q_SLOTS:
 
     void silentReadCompletesEmptyAfterTheTimeout()
     {
-        PtyPair pty;
+        ScriptedUnit pty;
         SerialPort port;
         QVERIFY(port.Open(pty.SlavePath(), ShortTimeouts()));
         QSignalSpy read(&port, &SerialPort::readCompleted);
@@ -106,19 +105,19 @@ private Q_SLOTS:
 
     void partialReadCompletesAfterTheInterval()
     {
-        PtyPair pty;
+        ScriptedUnit pty;
         SerialPort port;
         QVERIFY(port.Open(pty.SlavePath(), ShortTimeouts()));
         QSignalSpy read(&port, &SerialPort::readCompleted);
         QVERIFY(port.QueueRead(10, 5));
-        pty.Write("abc");
+        pty.SendRaw("abc");
         QTRY_COMPARE(read.size(), 1);
         QCOMPARE(read.at(0).at(2).toByteArray(), QByteArray("abc"));
     }
 
     void openOnAnOpenPortDiscardsEverything()
     {
-        PtyPair pty;
+        ScriptedUnit pty;
         SerialPort port;
         QVERIFY(port.Open(pty.SlavePath(), ShortTimeouts()));
         QList<int> delivered;
@@ -130,12 +129,12 @@ private Q_SLOTS:
                         // already posted: that completion must never arrive.
                         QVERIFY(port.Open(pty.SlavePath(), ShortTimeouts()));
                         QVERIFY(port.QueueRead(1, 2));
-                        pty.Write("c");
+                        pty.SendRaw("c");
                     }
                 });
         QVERIFY(port.QueueRead(1, 1));
         QVERIFY(port.QueueRead(1, 11));
-        pty.Write("ab");
+        pty.SendRaw("ab");
         QTRY_VERIFY(delivered.contains(2));
         QTest::qWait(200);
         QCOMPARE(delivered, (QList<int>{1, 2}));
@@ -143,7 +142,7 @@ private Q_SLOTS:
 
     void closeDiscardsPendingRequestsSilently()
     {
-        PtyPair pty;
+        ScriptedUnit pty;
         SerialPort port;
         QVERIFY(port.Open(pty.SlavePath(), ShortTimeouts()));
         QSignalSpy read(&port, &SerialPort::readCompleted);
@@ -160,13 +159,13 @@ private Q_SLOTS:
 
     void vanishingDeviceClosesOnce()
     {
-        PtyPair pty;
+        ScriptedUnit pty;
         SerialPort port;
         QVERIFY(port.Open(pty.SlavePath(), ShortTimeouts()));
         QSignalSpy lost(&port, &SerialPort::deviceLost);
         QSignalSpy read(&port, &SerialPort::readCompleted);
         QVERIFY(port.QueueRead(1, 1));
-        pty.CloseMaster();
+        pty.Vanish();
         QTRY_COMPARE(lost.size(), 1);
         QTest::qWait(200);
         QCOMPARE(lost.size(), 1);

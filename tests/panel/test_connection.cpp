@@ -1,5 +1,6 @@
 #include "link/message_set.h"
 #include "panel/unit_session.h"
+#include "event_wait.h"
 #include "scripted_unit.h"
 #include "test_bytes.h"
 
@@ -190,6 +191,7 @@ private Q_SLOTS:
         for (int i = 0; i < 4000; ++i)
             garbage.append(static_cast<char>((i * 7919) & 0xFF));
         c.unit.SendRaw(garbage);
+        Pause(50);
         c.unit.SendRaw(QByteArray(1, 0x01) + QByteArray(300, 'A') + Bytes({0x02, 0x00}));
         c.unit.SendRaw(Bytes({0x01, 0x14, 0x15, 0x02, 0x00})); // bad checksum
         c.unit.Send(Bytes({20, 55, 77}) + "EVIL");

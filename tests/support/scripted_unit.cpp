@@ -2,18 +2,14 @@
 
 #include "link/message_set.h"
 
-#include <QSocketNotifier>
-
-#include <unistd.h>
-
 ScriptedUnit::ScriptedUnit()
 {
     clock.start();
-    notifier = new QSocketNotifier(pty.MasterFd(), QSocketNotifier::Read, this);
-    connect(notifier, &QSocketNotifier::activated, this, &ScriptedUnit::OnReadable);
+    QString error;
+    if (!pty.Open(&error))
+        qFatal("ScriptedUnit: %s", qPrintable(error));
+    connect(&pty, &PtyEndpoint::bytesArrived, this, &ScriptedUnit::OnBytes);
 }
-
-ScriptedUnit::~ScriptedUnit() = default;
 
 void ScriptedUnit::Send(const QByteArray& payload)
 {
@@ -33,26 +29,11 @@ QList<QByteArray> ScriptedUnit::Payloads() const
     return out;
 }
 
-void ScriptedUnit::Vanish()
+void ScriptedUnit::OnBytes(const QByteArray& bytes)
 {
-    notifier->setEnabled(false);
-    pty.CloseMaster();
-}
-
-void ScriptedUnit::OnReadable()
-{
-    char buffer[256];
-    const ssize_t n = ::read(pty.MasterFd(), buffer, sizeof buffer);
-    if (n <= 0) {
-        // No slave open right now (the program is between two openings).
-        notifier->setEnabled(false);
-        QMetaObject::invokeMethod(
-            this, [this] { notifier->setEnabled(pty.IsValid()); }, Qt::QueuedConnection);
-        return;
-    }
-    raw.append(buffer, n);
-    for (ssize_t i = 0; i < n; ++i) {
-        if (!receiver.Feed(static_cast<std::uint8_t>(buffer[i])))
+    raw.append(bytes);
+    for (char c : bytes) {
+        if (!receiver.Feed(static_cast<std::uint8_t>(c)))
             continue;
         const QByteArray payload = receiver.Payload();
         requests.append({payload, clock.elapsed()});

@@ -1,6 +1,8 @@
 target_sources(veltrix_test_support PRIVATE
-    ${CMAKE_CURRENT_LIST_DIR}/pty_pair.h
-    ${CMAKE_CURRENT_LIST_DIR}/pty_pair.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/test_bytes.h
+    ${CMAKE_CURRENT_LIST_DIR}/event_wait.h
     ${CMAKE_CURRENT_LIST_DIR}/scripted_unit.h
     ${CMAKE_CURRENT_LIST_DIR}/scripted_unit.cpp
 )
+# The scripted unit stands on the simulated receiver's end of a pty.
+target_link_libraries(veltrix_test_support PUBLIC veltrix_sim)
