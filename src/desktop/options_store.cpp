@@ -34,17 +34,6 @@ Options OptionsStore::Load()
     return options;
 }
 
-void OptionsStore::Save(const Options& options)
-{
-    QSettings store = Store();
-    store.setValue(QStringLiteral("Settings/Port"), options.port);
-    store.setValue(QStringLiteral("Settings/AutostartMinimized"), options.autostartMinimized ? 1 : 0);
-    store.setValue(QStringLiteral("Settings/EnableTrayIcon"), options.enableTrayIcon ? 1 : 0);
-    store.setValue(QStringLiteral("Settings/MinimizeToTray"), options.minimizeToTray ? 1 : 0);
-    store.setValue(QStringLiteral("Settings/LeftClick"), options.leftClick);
-    SavePosition(options.x, options.y);
-}
-
 void OptionsStore::SavePosition(int x, int y)
 {
     QSettings store = Store();

@@ -11,6 +11,5 @@ class OptionsStore
 {
 public:
     static Options Load();
-    static void Save(const Options& options);
     static void SavePosition(int x, int y);
 };

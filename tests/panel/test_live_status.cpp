@@ -213,18 +213,6 @@ private Q_SLOTS:
         QCOMPARE(f.session.Status().psName, QStringLiteral("RADIO 1 "));
     }
 
-    void inputNames()
-    {
-        Fixture f;
-        QSignalSpy names(&f.session, &UnitSession::inputNameReported);
-        f.Feed(Bytes({20, 55, 9}) + "RADIO");
-        QCOMPARE(f.session.Status().inputNames[9], QStringLiteral("RADIO"));
-        f.Feed(Bytes({20, 55, 2}));
-        QCOMPARE(f.session.Status().inputNames[2], QString());
-        QCOMPARE(names.size(), 2);
-    }
-
-    // Reports the unit should never send: each is ignored and changes nothing.
     void hostileReportsIgnored_data()
     {
         QTest::addColumn<QByteArray>("payload");
