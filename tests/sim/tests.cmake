@@ -1,9 +1,7 @@
 # The simulated receiver: its unit state machine and memories, and its line.
-veltrix_add_test(sim_unit_test
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/sim_unit_test.cpp
-    LIBS veltrix_sim)
-veltrix_add_test(sim_receiver_test
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/sim_receiver_test.cpp
+veltrix_add_test(test_sim_unit SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_sim_unit.cpp LIBS veltrix_sim)
+veltrix_add_test(test_sim_receiver
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_sim_receiver.cpp
     LIBS veltrix_sim)
 # The receiver test also runs the program itself.
-add_dependencies(sim_receiver_test veltrix-unit-sim)
+add_dependencies(test_sim_receiver veltrix-unit-sim)

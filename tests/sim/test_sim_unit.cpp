@@ -390,4 +390,4 @@ void SimUnitTest::storeAndRecall()
 }
 
 QTEST_GUILESS_MAIN(SimUnitTest)
-#include "sim_unit_test.moc"
+#include "test_sim_unit.moc"

@@ -369,4 +369,4 @@ void SimReceiverTest::programServesUntilTerminated()
 }
 
 QTEST_GUILESS_MAIN(SimReceiverTest)
-#include "sim_receiver_test.moc"
+#include "test_sim_receiver.moc"
