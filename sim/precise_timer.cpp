@@ -29,18 +29,18 @@ void PreciseTimer::StartIn(qint64 nanoseconds)
         return;
     // A zero expiry would disarm the timer.
     const qint64 wait = nanoseconds > 0 ? nanoseconds : 1;
-    itimerspec spec{};
-    spec.it_value.tv_sec = static_cast<time_t>(wait / 1'000'000'000);
-    spec.it_value.tv_nsec = static_cast<long>(wait % 1'000'000'000);
-    timerfd_settime(fd, 0, &spec, nullptr);
+    itimerspec timerValue{};
+    timerValue.it_value.tv_sec = static_cast<time_t>(wait / 1'000'000'000);
+    timerValue.it_value.tv_nsec = static_cast<long>(wait % 1'000'000'000);
+    timerfd_settime(fd, 0, &timerValue, nullptr);
 }
 
 void PreciseTimer::Stop()
 {
     if (fd < 0)
         return;
-    itimerspec spec{};
-    timerfd_settime(fd, 0, &spec, nullptr);
+    itimerspec timerValue{};
+    timerfd_settime(fd, 0, &timerValue, nullptr);
 }
 
 void PreciseTimer::OnReadable()
