@@ -3,6 +3,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <tuple>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -83,25 +84,21 @@ private Q_SLOTS:
         QCOMPARE(TunerPresetList().Encode(step), EmptyImage());
     }
 
-    // Adds and replaces take only frequencies inside the band; a refused
-    // replace keeps the preset.
+    // Adds and replaces take only frequencies in the band; a refused one keeps the preset.
     void bandEdges()
     {
-        for (const auto& [f, ok] :
-             {std::pair{8749, false}, {8750, true}, {10850, true}, {10851, false}}) {
+        for (const auto& [fm, am, ok] : {std::tuple{8749, 529, false},
+                                         {8750, 530, true},
+                                         {10850, 1710, true},
+                                         {10851, 1711, false}}) {
             TunerPresetList list;
-            QVERIFY(list.AddFm(2, 9000, 0, QString()));
-            QCOMPARE(list.ReplaceFm(0, {2, f, 0, {}}), ok);
-            QCOMPARE(list.FmPresets().at(0).frequency, ok ? f : 9000);
-            QCOMPARE(list.AddFm(1, f, 0, QString()), ok);
-        }
-        for (const auto& [f, ok] :
-             {std::pair{529, false}, {530, true}, {1710, true}, {1711, false}}) {
-            TunerPresetList list;
-            QVERIFY(list.AddAm(2, 1000));
-            QCOMPARE(list.ReplaceAm(0, {2, f}), ok);
-            QCOMPARE(list.AmPresets().at(0).frequency, ok ? f : 1000);
-            QCOMPARE(list.AddAm(1, f), ok);
+            QVERIFY(list.AddFm(2, 9000, 0, QString()) && list.AddAm(2, 1000));
+            QCOMPARE(list.ReplaceFm(0, {2, fm, 0, {}}), ok);
+            QCOMPARE(list.ReplaceAm(0, {2, am}), ok);
+            QCOMPARE(list.FmPresets().at(0).frequency, ok ? fm : 9000);
+            QCOMPARE(list.AmPresets().at(0).frequency, ok ? am : 1000);
+            QCOMPARE(list.AddFm(1, fm, 0, QString()), ok);
+            QCOMPARE(list.AddAm(1, am), ok);
         }
     }
 
@@ -140,7 +137,6 @@ private Q_SLOTS:
         QCOMPARE(list.Encode(10), expected);
     }
 
-    // Changing only the mute flag changes only the slot's mute byte.
     void muteOnlyChange()
     {
         TunerPresetList list;

@@ -54,9 +54,8 @@ QByteArray ReadFile(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// The program's end of the line, opened with plain POSIX calls and read
-// while waiting on the event loop the receiver runs on. The unit keeps the
-// terminal in raw mode for it.
+// The program's end of the line, in the raw mode the unit keeps, read with
+// plain POSIX calls while the event loop the receiver runs on turns.
 struct SlaveSide
 {
     explicit SlaveSide(const QString& path)
@@ -69,15 +68,12 @@ struct SlaveSide
         clock.start();
         QCOMPARE(::write(fd, bytes.constData(), size_t(bytes.size())), ssize_t(bytes.size()));
     }
-    // Reads what has come so far.
     const QByteArray& Drain()
     {
         char buffer[512];
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n > 0) {
+        if (n > 0)
             received.append(buffer, n);
-            lastByteNs = clock.nsecsElapsed();
-        }
         return received;
     }
     // True once count bytes have come, false when the time is up first.
@@ -89,8 +85,7 @@ struct SlaveSide
 
     int fd;
     QByteArray received;
-    QElapsedTimer clock;   // from the last write
-    qint64 lastByteNs = 0; // when the last byte was read
+    QElapsedTimer clock; // from the last write
 };
 
 const QByteArray IdentityQuery = UnitFrame::Encode(Bytes({20, 20}));
@@ -103,270 +98,252 @@ class SimReceiverTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void pacedRepliesOverARealPty();
-    void lineFaultsAndSilence();
-    void faultStatistics_data();
-    void faultStatistics();
-    void eepromFileAndLink();
-    void commandLine_data();
-    void commandLine();
-    void programServesUntilTerminated();
-};
+    void pacedRepliesOverARealPty()
+    {
+        SimOptions options;
+        options.replyDelayMs = 20;
+        options.rdsPeriodMs = 20;
+        SimulatedReceiver receiver(options);
+        constexpr qint64 DelayNs = 20'000'000;
+        QString error;
+        QVERIFY2(receiver.Start(&error), qPrintable(error));
+        SlaveSide slave(receiver.SlavePath());
+        // EEPROM reads one at a time, as a memory transfer makes them: each reply
+        // comes whole, once the request, the delay and the reply have passed.
+        constexpr int Rounds = 5;
+        qint64 overheadNs = 0;
+        for (int address = 1024; address < 1024 + Rounds; ++address) {
+            const QByteArray request =
+                UnitFrame::Encode(Bytes({30, 0, address & 0xFF, address >> 8}));
+            const QByteArray reply = UnitFrame::Encode(
+                Bytes({30, address & 0xFF, address >> 8, quint8(receiver.Eeprom().at(address))}));
+            slave.Write(request);
+            QVERIFY(slave.Wait(reply.size(), 1000));
+            const qint64 elapsed = slave.clock.nsecsElapsed();
+            QCOMPARE(slave.Take(), reply);
+            const qint64 bound = WireNs(request.size() + reply.size()) + DelayNs;
+            QVERIFY2(elapsed >= bound, qPrintable(QString::number(elapsed)));
+            overheadNs += elapsed - bound;
+        }
+        // Coarse, as the machine may be busy; the pacing itself is far tighter.
+        QVERIFY(overheadNs / Rounds < 5'000'000);
 
-void SimReceiverTest::pacedRepliesOverARealPty()
-{
-    SimOptions options;
-    options.replyDelayMs = 20;
-    options.rdsPeriodMs = 20;
-    SimulatedReceiver receiver(options);
-    constexpr qint64 DelayNs = 20'000'000;
-    QString error;
-    QVERIFY2(receiver.Start(&error), qPrintable(error));
-    SlaveSide slave(receiver.SlavePath());
-    QVERIFY(slave.fd >= 0);
-    // EEPROM reads one after another, as a memory transfer makes them: each
-    // reply comes alone, byte for byte, not before the request crossed the
-    // line, the delay passed and the reply crossed back.
-    constexpr int Rounds = 5;
-    qint64 overheadNs = 0;
-    for (int address = 1024; address < 1024 + Rounds; ++address) {
-        const QByteArray request = UnitFrame::Encode(Bytes({30, 0, address & 0xFF, address >> 8}));
-        const QByteArray reply = UnitFrame::Encode(
-            Bytes({30, address & 0xFF, address >> 8, quint8(receiver.Eeprom().at(address))}));
-        slave.Write(request);
-        QVERIFY(slave.Wait(reply.size(), 1000));
-        QCOMPARE(slave.Take(), reply);
-        const qint64 bound = WireNs(request.size() + reply.size()) + DelayNs;
-        QVERIFY2(slave.lastByteNs >= bound, qPrintable(QString::number(slave.lastByteNs)));
-        overheadNs += slave.lastByteNs - bound;
+        // A burst: the requests cross the line in turn, the replies queue up.
+        const QByteArray version = UnitFrame::Encode(Bytes({23}));
+        const QByteArray versionReply = UnitFrame::Encode(Bytes({23, 2, 5}));
+        slave.Write(version + version + version);
+        QVERIFY(slave.Wait(3 * versionReply.size(), 1000));
+        const qint64 inbound = WireNs(3 * version.size() + versionReply.size());
+        const qint64 outbound = WireNs(version.size() + 3 * versionReply.size());
+        QVERIFY(slave.clock.nsecsElapsed() >= std::max(inbound, outbound) + DelayNs);
+        QCOMPARE(slave.Take(), versionReply + versionReply + versionReply);
+
+        // RDS, none in standby, takes its turns on the line once FM is heard.
+        slave.Write(UnitFrame::Encode(Bytes({22, KeyCode::MainPower})));
+        const QByteArray segment = Bytes({28, 8}) + "87.9 - B";
+        QVERIFY(WaitFor([&] { return Decode(slave.Drain()).contains(segment); }, 2000));
     }
-    // Coarse, as the machine may be busy; the pacing itself is far tighter.
-    QVERIFY(overheadNs / Rounds < 5'000'000);
 
-    // Requests in a burst: the third arrives when all three crossed the line,
-    // and the replies queue behind each other.
-    const QByteArray version = UnitFrame::Encode(Bytes({23}));
-    const QByteArray versionReply = UnitFrame::Encode(Bytes({23, 2, 5}));
-    slave.Write(version + version + version);
-    QVERIFY(slave.Wait(3 * versionReply.size(), 1000));
-    QCOMPARE(slave.Take(), versionReply + versionReply + versionReply);
-    const qint64 inbound = WireNs(3 * version.size() + versionReply.size());
-    const qint64 outbound = WireNs(version.size() + 3 * versionReply.size());
-    QVERIFY(slave.lastByteNs >= std::max(inbound, outbound) + DelayNs);
-
-    // RDS, none in standby, takes its turn on the line once FM is heard.
-    slave.Write(UnitFrame::Encode(Bytes({22, KeyCode::MainPower})));
-    const QByteArray segment = Bytes({28, 8}) + "87.9 - B";
-    QVERIFY(WaitFor([&] { return Decode(slave.Drain()).contains(segment); }, 2000));
-    QVERIFY(Decode(slave.Take()).contains(Bytes({27}) + "CLASSIC "));
-}
-
-void SimReceiverTest::lineFaultsAndSilence()
-{
-    SimOptions options;
-    options.silentAfter = 4;
-    options.lineRate = 0; // replies are on the line once their request is received
-    SimulatedReceiver receiver(options);
-    QSignalSpy received(&receiver, &SimulatedReceiver::frameReceived);
-    QSignalSpy sent(&receiver, &SimulatedReceiver::frameSent);
-    QVERIFY(receiver.Start());
-    SlaveSide slave(receiver.SlavePath());
-    auto ask = [&](const QByteArray& frame) {
-        slave.Write(frame);
-        const qsizetype count = received.size() + 1;
-        return WaitFor([&] { return received.size() == count; }, 1000);
-    };
     // Frame by frame: silenced, answered, spoilt, lost, and past the fourth
     // silent, though requests still act on the unit.
-    receiver.SetSilent(true);
-    QVERIFY(ask(IdentityQuery));
-    receiver.SetSilent(false);
-    QVERIFY(ask(IdentityQuery));
-    receiver.SetFaults(0, 100, false);
-    QVERIFY(ask(IdentityQuery));
-    receiver.SetFaults(100, 0, false);
-    QVERIFY(ask(IdentityQuery));
-    receiver.SetFaults(0, 0, false);
-    QVERIFY(ask(UnitFrame::Encode(Bytes({22, KeyCode::MainPower}))));
-    QCOMPARE(receiver.Unit().Value(Variable::MainPower), 1);
-    QVERIFY(!slave.Wait(100, 30));
-    // The spoilt checksum is the byte sum (8), escaped as the line needs.
-    QCOMPARE(slave.Take(), IdentityReply + Bytes({1, 20, 20, 'K', '2', '3', '0', 2, 0x5E, 0x48}));
-    QCOMPARE(sent.size(), 2);
-    QCOMPARE(received.at(0).at(0).toByteArray(), Bytes({20, 20}));
-}
-
-void SimReceiverTest::faultStatistics_data()
-{
-    QTest::addColumn<int>("drop");
-    QTest::addColumn<int>("corrupt");
-    QTest::addColumn<bool>("noise");
-    QTest::newRow("clean") << 0 << 0 << false;
-    QTest::newRow("drop 20") << 20 << 0 << false;
-    QTest::newRow("corrupt 10") << 0 << 10 << false;
-    QTest::newRow("drop 30, corrupt 30, noise") << 30 << 30 << true;
-    QTest::newRow("drop all") << 100 << 0 << true;
-}
-
-void SimReceiverTest::faultStatistics()
-{
-    QFETCH(int, drop);
-    QFETCH(int, corrupt);
-    QFETCH(bool, noise);
-    // The seed makes the line: a twin makes the same, another seed another
-    // wherever chance shows.
-    std::array<FaultInjector, 3> faults = {FaultInjector(7), FaultInjector(7), FaultInjector(8)};
-    for (FaultInjector& each : faults)
-        each.Configure(drop, corrupt, noise);
-    constexpr int Frames = 4000;
-    QByteArray stream;
-    QByteArrayList expected;
-    int dropped = 0;
-    int noisy = 0;
-    int unlike = 0;
-    for (int i = 0; i < Frames; ++i) {
-        // Payloads with bytes that need escaping, including the escape itself.
-        const QByteArray payload = Bytes({30, i & 0xFF, 0x5E, (i * 7) & 0xFF});
-        const FaultInjector::Outcome outcome = faults[0].Apply(payload);
-        QCOMPARE(faults[1].Apply(payload).bytes, outcome.bytes);
-        unlike += faults[2].Apply(payload).bytes != outcome.bytes ? 1 : 0;
-        if (outcome.fate == FaultInjector::Fate::Sent)
-            expected.append(payload);
-        // Stray bytes before the frame: never a start, end or escape byte.
-        const qsizetype start = outcome.bytes.indexOf(char(UnitFrame::Start));
-        for (char stray : outcome.bytes.left(start))
-            QVERIFY(!QByteArray("\x01\x02\x5E").contains(stray));
-        dropped += start < 0 ? 1 : 0;
-        noisy += start > 0 ? 1 : 0;
-        stream.append(outcome.bytes);
+    void lineFaultsAndSilence()
+    {
+        SimOptions options;
+        options.silentAfter = 4;
+        options.lineRate = 0; // replies are on the line once their request is received
+        SimulatedReceiver receiver(options);
+        QSignalSpy received(&receiver, &SimulatedReceiver::frameReceived);
+        QSignalSpy sent(&receiver, &SimulatedReceiver::frameSent);
+        QVERIFY(receiver.Start());
+        SlaveSide slave(receiver.SlavePath());
+        auto ask = [&](const QByteArray& frame) {
+            slave.Write(frame);
+            const qsizetype count = received.size() + 1;
+            return WaitFor([&] { return received.size() == count; }, 1000);
+        };
+        receiver.SetSilent(true);
+        QVERIFY(ask(IdentityQuery));
+        receiver.SetSilent(false);
+        QVERIFY(ask(IdentityQuery));
+        receiver.SetFaults(0, 100, false);
+        QVERIFY(ask(IdentityQuery));
+        receiver.SetFaults(100, 0, false);
+        QVERIFY(ask(IdentityQuery));
+        receiver.SetFaults(0, 0, false);
+        QVERIFY(ask(UnitFrame::Encode(Bytes({22, KeyCode::MainPower}))));
+        QCOMPARE(receiver.Unit().Value(Variable::MainPower), 1);
+        QVERIFY(!slave.Wait(100, 30));
+        // The spoilt checksum is the byte sum (8), escaped as the line needs.
+        QCOMPARE(slave.Take(),
+                 IdentityReply + Bytes({1, 20, 20, 'K', '2', '3', '0', 2, 0x5E, 0x48}));
+        QCOMPARE(sent.size(), 2);
+        QCOMPARE(received.at(0).at(0).toByteArray(), Bytes({20, 20}));
     }
-    QCOMPARE(unlike > 0, drop % 100 != 0 || corrupt != 0);
-    // Only the clean frames decode, noise and spoilt checksums in between.
-    QCOMPARE(Decode(stream), expected);
-    const int corrupted = Frames - dropped - int(expected.size());
-    auto near = [](int count, int total, int percent) {
-        return total == 0 || qAbs(100.0 * count / total - percent) < 2.5;
-    };
-    QVERIFY2(near(dropped, Frames, drop), qPrintable(QString::number(dropped)));
-    QVERIFY2(near(corrupted, Frames - dropped, corrupt), qPrintable(QString::number(corrupted)));
-    QVERIFY2(near(noisy, Frames - dropped, noise ? 30 : 0), qPrintable(QString::number(noisy)));
-}
 
-void SimReceiverTest::eepromFileAndLink()
-{
-    QTemporaryDir dir;
-    SimOptions options;
-    // Refused, and left as they were: images of the wrong size (by the
-    // command line too), then a file where the link should go.
-    for (int size : {2047, 2049}) {
-        options.eepromFile = WriteFile(dir.filePath(u"bad"_s), QByteArray(size, 'x'));
+    void faultStatistics_data()
+    {
+        QTest::addColumn<int>("drop");
+        QTest::addColumn<int>("corrupt");
+        QTest::addColumn<bool>("noise");
+        QTest::newRow("clean") << 0 << 0 << false;
+        QTest::newRow("drop 20") << 20 << 0 << false;
+        QTest::newRow("drop 30, corrupt 30, noise") << 30 << 30 << true;
+        QTest::newRow("drop all") << 100 << 0 << true;
+    }
+    // The seed makes the line: a twin the same, another seed another.
+    void faultStatistics()
+    {
+        QFETCH(int, drop);
+        QFETCH(int, corrupt);
+        QFETCH(bool, noise);
+        std::array<FaultInjector, 3> faults = {FaultInjector(7), FaultInjector(7),
+                                               FaultInjector(8)};
+        for (FaultInjector& each : faults)
+            each.Configure(drop, corrupt, noise);
+        constexpr int Frames = 4000;
+        QByteArray stream;
+        QByteArrayList expected;
+        int dropped = 0;
+        int noisy = 0;
+        int unlike = 0;
+        for (int i = 0; i < Frames; ++i) {
+            // Payloads with bytes that need escaping, including the escape itself.
+            const QByteArray payload = Bytes({30, i & 0xFF, 0x5E, (i * 7) & 0xFF});
+            const FaultInjector::Outcome outcome = faults[0].Apply(payload);
+            QCOMPARE(faults[1].Apply(payload).bytes, outcome.bytes);
+            unlike += faults[2].Apply(payload).bytes != outcome.bytes ? 1 : 0;
+            if (outcome.fate == FaultInjector::Fate::Sent)
+                expected.append(payload);
+            // Stray bytes before the frame: never a start, end or escape byte.
+            const qsizetype start = outcome.bytes.indexOf(char(UnitFrame::Start));
+            for (char stray : outcome.bytes.left(start))
+                QVERIFY(!QByteArray("\x01\x02\x5E").contains(stray));
+            dropped += start < 0 ? 1 : 0;
+            noisy += start > 0 ? 1 : 0;
+            stream.append(outcome.bytes);
+        }
+        QCOMPARE(unlike > 0, drop % 100 != 0 || corrupt != 0);
+        // Only the clean frames decode, noise and spoilt checksums in between.
+        QCOMPARE(Decode(stream), expected);
+        const int corrupted = Frames - dropped - int(expected.size());
+        auto near = [](int count, int total, int percent) {
+            return total == 0 || qAbs(100.0 * count / total - percent) < 2.5;
+        };
+        QVERIFY2(near(dropped, Frames, drop), qPrintable(QString::number(dropped)));
+        QVERIFY2(near(corrupted, Frames - dropped, corrupt),
+                 qPrintable(QString::number(corrupted)));
+        QVERIFY2(near(noisy, Frames - dropped, noise ? 30 : 0), qPrintable(QString::number(noisy)));
+    }
+
+    void eepromFileAndLink()
+    {
+        QTemporaryDir dir;
+        SimOptions options;
+        // Refused, and left as they were: images of the wrong size, then a
+        // file where the link should go.
+        for (int size : {2047, 2049}) {
+            options.eepromFile = WriteFile(dir.filePath(u"bad"_s), QByteArray(size, 'x'));
+            QString error;
+            QVERIFY(!SimulatedReceiver(options).Start(&error));
+            QVERIFY2(error.contains(u"2048"_s), qPrintable(error));
+            QCOMPARE(QFileInfo(options.eepromFile).size(), size);
+        }
+        options.eepromFile = dir.filePath(u"unit.eeprom"_s);
+        options.linkPath = WriteFile(dir.filePath(u"unit"_s), "keep me");
         QString error;
         QVERIFY(!SimulatedReceiver(options).Start(&error));
-        QVERIFY2(error.contains(u"2048"_s), qPrintable(error));
-        SimOptions parsed;
-        QCOMPARE(
-            SimCommandLine::Parse({u"sim"_s, u"--eeprom"_s, options.eepromFile}, &parsed, &error),
-            SimCommandLine::Outcome::Error);
-        QCOMPARE(QFileInfo(options.eepromFile).size(), size);
-    }
-    options.eepromFile = dir.filePath(u"unit.eeprom"_s);
-    options.linkPath = WriteFile(dir.filePath(u"unit"_s), "keep me");
-    QString error;
-    QVERIFY(!SimulatedReceiver(options).Start(&error));
-    QVERIFY2(error.contains(u"not a symbolic link"_s), qPrintable(error));
-    QCOMPARE(ReadFile(options.linkPath), QByteArray("keep me"));
+        QVERIFY2(error.contains(u"not a symbolic link"_s), qPrintable(error));
+        QCOMPARE(ReadFile(options.linkPath), QByteArray("keep me"));
 
-    // The stale link of an earlier run is replaced and the missing image
-    // made: saved soon after a write while the unit runs on, and at exit.
-    QFile::remove(options.linkPath);
-    QFile::link(u"/nonexistent"_s, options.linkPath);
+        // The stale link of an earlier run is replaced and the missing image
+        // made: saved soon after a write while the unit runs on, and at exit.
+        QFile::remove(options.linkPath);
+        QFile::link(u"/nonexistent"_s, options.linkPath);
+        {
+            SimulatedReceiver receiver(options);
+            QVERIFY(receiver.Start());
+            // Unplugged, the link goes with the pty; back, it points at the new one.
+            receiver.Disappear();
+            QVERIFY(!QFileInfo(options.linkPath).isSymLink());
+            QVERIFY(receiver.Reappear());
+            SlaveSide slave(options.linkPath);
+            slave.Write(UnitFrame::Encode(Bytes({30, 1, 0x10, 0x02, 0x77})));
+            QVERIFY(WaitFor([&] { return QFile::exists(options.eepromFile); }, 2000));
+            QCOMPARE(ReadFile(options.eepromFile), receiver.Eeprom());
+            slave.Write(UnitFrame::Encode(Bytes({30, 1, 0x11, 0x02, 0x78})));
+            QVERIFY(WaitFor([&] { return receiver.Eeprom().at(0x211) == 0x78; }, 1000));
+        }
+        SimulatedReceiver again(options);
+        QVERIFY(again.Start());
+        QCOMPARE(again.Eeprom().mid(0x210, 2), QByteArray("\x77\x78"));
+    }
+
+    void commandLine_data()
     {
-        SimulatedReceiver receiver(options);
-        QVERIFY(receiver.Start());
-        QCOMPARE(receiver.SlavePath(), options.linkPath);
-        // Unplugged, the link goes with the pty; back, it points at the new one.
-        receiver.Disappear();
-        QVERIFY(!QFileInfo(options.linkPath).isSymLink());
-        QVERIFY(receiver.Reappear());
-        SlaveSide slave(options.linkPath);
-        slave.Write(UnitFrame::Encode(Bytes({30, 1, 0x10, 0x02, 0x77})));
-        QVERIFY(WaitFor([&] { return QFile::exists(options.eepromFile); }, 2000));
-        QCOMPARE(ReadFile(options.eepromFile), receiver.Eeprom());
-        QCOMPARE(receiver.Eeprom().at(0x210), char(0x77));
-        slave.Write(UnitFrame::Encode(Bytes({30, 1, 0x11, 0x02, 0x78})));
-        QVERIFY(WaitFor([&] { return receiver.Eeprom().at(0x211) == 0x78; }, 1000));
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<QString>("message"); // in the error text; empty: runs
+        QTest::newRow("everything")
+            << u"--model=K220 --firmware=V127.20 --drop=5 --corrupt=7 --noise --reply-delay=15 "
+               "--silent-after=9 --line-rate=0 --trace --seed=4294967295 --rds-period=0 --link=/x"_s
+            << QString();
+        QTest::newRow("major above 127") << u"--firmware=v128.00"_s << u"v128.00"_s;
+        QTest::newRow("trailing text") << u"--firmware=v2.05b"_s << u"v2.05b"_s;
+        QTest::newRow("seed too large") << u"--seed=4294967296"_s << u"--seed"_s;
+        QTest::newRow("unknown option") << u"--colour"_s << u"colour"_s;
+        QTest::newRow("stray argument") << u"K230"_s << u"K230"_s;
+        QTest::newRow("image of 0 bytes") << u"--eeprom=/dev/null"_s << u"2048"_s;
     }
-    QVERIFY(!QFileInfo(options.linkPath).isSymLink());
-    SimulatedReceiver again(options);
-    QVERIFY(again.Start());
-    QCOMPARE(again.Eeprom().mid(0x210, 2), QByteArray("\x77\x78"));
-}
+    void commandLine()
+    {
+        QFETCH(QString, arguments);
+        QFETCH(QString, message);
+        SimOptions options;
+        options.model = u"unchanged"_s;
+        QString text;
+        const auto result =
+            SimCommandLine::Parse(("sim "_L1 + arguments).split(u' '), &options, &text);
+        QCOMPARE(result == SimCommandLine::Outcome::Run, message.isEmpty());
+        QVERIFY2(text.contains(message), qPrintable(text));
+        QCOMPARE(options.model, message.isEmpty() ? u"K220"_s : u"unchanged"_s);
+        if (!message.isEmpty())
+            return;
+        QCOMPARE(options.firmware, u"V127.20"_s);
+        QCOMPARE(options.seed, 4294967295u);
+        QCOMPARE(options.silentAfter, 9);
+        QCOMPARE(options.lineRate, 0);
+        QVERIFY(options.noise && options.trace);
+    }
 
-void SimReceiverTest::commandLine_data()
-{
-    QTest::addColumn<QString>("arguments");
-    QTest::addColumn<QString>("message"); // in the error text; empty: runs
-    QTest::newRow("everything")
-        << u"--model=K220 --firmware=V127.20 --drop=5 --corrupt=7 --noise --reply-delay=15 "
-           "--silent-after=9 --line-rate=0 --trace --seed=4294967295 --rds-period=0 --link=/x"_s
-        << QString();
-    QTest::newRow("major above 127") << u"--firmware=v128.00"_s << u"v128.00"_s;
-    QTest::newRow("trailing text") << u"--firmware=v2.05b"_s << u"v2.05b"_s;
-    QTest::newRow("seed too large") << u"--seed=4294967296"_s << u"--seed"_s;
-    QTest::newRow("unknown option") << u"--colour"_s << u"colour"_s;
-    QTest::newRow("stray argument") << u"K230"_s << u"K230"_s;
-}
+    void programServesUntilTerminated()
+    {
+        QTemporaryDir dir;
+        const QString link = dir.filePath(u"unit"_s);
+        const QString eeprom = dir.filePath(u"unit.eeprom"_s);
+        const QString sim = qEnvironmentVariable(
+            "VELTRIX_SIM", QCoreApplication::applicationDirPath() + u"/../veltrix-unit-sim"_s);
+        // Bad options exit with 2 before any line appears.
+        QCOMPARE(QProcess::execute(sim, {u"--drop=101"_s}), 2);
+        QProcess program;
+        program.start(sim,
+                      {u"--link"_s, link, u"--eeprom"_s, eeprom, u"--model=K110"_s, u"--trace"_s});
+        QVERIFY(WaitFor([&] { return program.canReadLine(); }, 5000));
+        QCOMPARE(program.readLine().trimmed(), link.toLocal8Bit());
 
-void SimReceiverTest::commandLine()
-{
-    QFETCH(QString, arguments);
-    QFETCH(QString, message);
-    SimOptions options;
-    options.model = u"unchanged"_s;
-    QString text;
-    const auto result = SimCommandLine::Parse(("sim "_L1 + arguments).split(u' '), &options, &text);
-    QCOMPARE(result == SimCommandLine::Outcome::Run, message.isEmpty());
-    QVERIFY2(text.contains(message), qPrintable(text));
-    QCOMPARE(options.model, message.isEmpty() ? u"K220"_s : u"unchanged"_s);
-    if (!message.isEmpty())
-        return;
-    QCOMPARE(options.firmware, u"V127.20"_s);
-    QCOMPARE(options.seed, 4294967295u);
-    QCOMPARE(options.silentAfter, 9);
-    QCOMPARE(options.lineRate, 0);
-    QVERIFY(options.noise && options.trace);
-}
+        SlaveSide slave(link);
+        slave.Write(IdentityQuery);
+        QVERIFY(slave.Wait(IdentityReply.size(), 2000));
 
-void SimReceiverTest::programServesUntilTerminated()
-{
-    QTemporaryDir dir;
-    const QString link = dir.filePath(u"unit"_s);
-    const QString eeprom = dir.filePath(u"unit.eeprom"_s);
-    const QString sim = qEnvironmentVariable("VELTRIX_SIM", QCoreApplication::applicationDirPath() +
-                                                                u"/../veltrix-unit-sim"_s);
-    // Bad options exit with 2 before any line appears.
-    QCOMPARE(QProcess::execute(sim, {u"--drop=101"_s}), 2);
-    QProcess program;
-    program.start(sim, {u"--link"_s, link, u"--eeprom"_s, eeprom, u"--model=K110"_s, u"--trace"_s});
-    QVERIFY(WaitFor([&] { return program.canReadLine(); }, 5000));
-    QCOMPARE(program.readLine().trimmed(), link.toLocal8Bit());
-
-    SlaveSide slave(link);
-    slave.Write(IdentityQuery);
-    const QByteArray reply = UnitFrame::Encode(Bytes({20, 20, 'K', '1', '1', '0'}));
-    QVERIFY(slave.Wait(reply.size(), 2000));
-    QCOMPARE(slave.Take(), reply);
-
-    program.terminate();
-    QVERIFY(program.waitForFinished(3000));
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), 0);
-    QVERIFY(!QFileInfo(link).isSymLink());
-    QCOMPARE(QFileInfo(eeprom).size(), 2048);
-    const QByteArray trace = program.readAllStandardError();
-    QVERIFY2(trace.contains(" ms <- 14 14\n"), trace.constData());
-    QVERIFY2(trace.contains(" ms -> 14 14 4b 31 31 30\n"), trace.constData());
-}
+        program.terminate();
+        QVERIFY(program.waitForFinished(3000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        QVERIFY(!QFileInfo(link).isSymLink());
+        QCOMPARE(QFileInfo(eeprom).size(), 2048);
+        const QByteArray trace = program.readAllStandardError();
+        QVERIFY2(trace.contains(" ms <- 14 14\n"), trace.constData());
+        QVERIFY2(trace.contains(" ms -> 14 14 4b 31 31 30\n"), trace.constData()); // K110
+    }
+};
 
 QTEST_GUILESS_MAIN(SimReceiverTest)
 #include "test_sim_receiver.moc"
