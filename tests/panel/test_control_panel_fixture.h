@@ -46,22 +46,14 @@ inline ScriptedUnit::Responder HandshakeOnly(const QByteArray& model)
     };
 }
 
-// A control panel on `port` with short timings.
 class PanelFixture
 {
 public:
     explicit PanelFixture(const QString& port)
     {
-        Options options;
-        options.port = port;
-        panel = std::make_unique<ControlPanelDlg>(options, false);
-        UnitSession::Timing timing;
-        timing.connectPeriod = 100;
-        timing.refreshPause = 10;
-        timing.port.readInterval = 20;
-        timing.port.readTotal = 60000; // no silence probes during a test
-        timing.transfer.retry = 200;
-        panel->Session().SetTiming(timing);
+        panel = std::make_unique<ControlPanelDlg>(Options{.port = port}, false);
+        // Short timings, but long reads: no silence probes during a test.
+        panel->Session().SetTiming({100, 10, {20, 60000, 1000}, {200, 200, 150}});
         panel->Initialise();
         QObject::connect(&panel->Session().Link(), &UnitLink::payloadSent, panel.get(),
                          [this](const QByteArray& payload) { sent.append(payload); });
@@ -81,8 +73,7 @@ public:
             panel->Session().Dispatch(p);
     }
 
-    // Both rooms off, no tuner, the window active with the focus out of the
-    // tuner's fields.
+    // Both rooms off, no tuner, the focus in the window but out of the tuner.
     void Reset()
     {
         panel->activateWindow();
@@ -103,8 +94,7 @@ public:
     bool Enabled(const QString& name) const { return Find(name)->isEnabled(); }
     QString Text(const QString& name) const { return Field(name)->text(); }
 
-    // Clicks a control by object name; "name/up" and "name/down" are the
-    // arrows of a spin.
+    // "name/up" and "name/down" are the arrows of a spin.
     void Click(const QString& target) const
     {
         QWidget* widget = Find(target.section(u'/', 0, 0));
@@ -114,13 +104,11 @@ public:
         QTest::mouseClick(widget, Qt::LeftButton, {}, Near(widget));
     }
 
-    // Replaces the text of a field and, if `enter`, commits it with Enter.
     void Type(const QString& name, const QString& text, bool enter = true) const
     {
         QLineEdit* field = Field(name);
         field->setFocus();
-        field->selectAll();
-        QTest::keyClick(field, Qt::Key_Backspace);
+        field->clear();
         QTest::keyClicks(field, text);
         if (enter)
             QTest::keyClick(field, Qt::Key_Return);

