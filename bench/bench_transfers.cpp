@@ -10,7 +10,7 @@
 #include "link/message_set.h"
 #include "link/unit_frame.h"
 #include "link/unit_link.h"
-#include "model/live_status.h"
+#include "model/model_facts.h"
 #include "simulated_receiver.h"
 #include "transfer/eeprom_map.h"
 #include "transfer/memory_transfer.h"
@@ -42,22 +42,16 @@ struct Result
 class Bench
 {
 public:
-    Bench(const QString& model, int lineRate) : rate(lineRate), transfer(link, status)
+    Bench(const QString& model, int lineRate) : rate(lineRate), transfer(link, facts)
     {
         SimOptions options;
         options.model = model;
         options.lineRate = lineRate;
         options.rdsPeriodMs = 0;
         sim = std::make_unique<SimulatedReceiver>(options);
-        status.facts.modelText = model;
-        status.facts.versionText = options.firmware;
+        facts.modelText = model;
+        facts.versionText = options.firmware;
 
-        QObject::connect(&link, &UnitLink::payloadReceived, [this](const QByteArray& p) {
-            if (p.startsWith(char(MessageType::LiveSetup)))
-                transfer.HandleLiveSetupReply(p);
-            else if (p.startsWith(char(MessageType::Eeprom)))
-                transfer.HandleEepromReply(p);
-        });
         // Both directions as they go on the wire.
         QObject::connect(&link, &UnitLink::payloadSent, [this](const QByteArray& p) { Count(p); });
         QObject::connect(sim.get(), &SimulatedReceiver::frameSent,
@@ -122,7 +116,7 @@ private:
     int rate;
     std::unique_ptr<SimulatedReceiver> sim;
     UnitLink link;
-    LiveStatus status;
+    ModelFacts facts;
     MemoryTransfer transfer;
     int frames = 0;
     qint64 wireBytes = 0;

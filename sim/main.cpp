@@ -5,7 +5,7 @@
 // signal, 1 when the line cannot be made, 2 for bad options or a bad EEPROM
 // file.
 
-#include "desktop/termination_signals.h"
+#include "common/termination_signals.h"
 #include "sim_command_line.h"
 #include "simulated_receiver.h"
 

@@ -2,17 +2,6 @@ target_sources(veltrix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/options.h
     ${CMAKE_CURRENT_LIST_DIR}/options_store.h
     ${CMAKE_CURRENT_LIST_DIR}/options_store.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/message_table.h
-    ${CMAKE_CURRENT_LIST_DIR}/message_table.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/termination_signals.h
-    ${CMAKE_CURRENT_LIST_DIR}/termination_signals.cpp
-)
-qt_add_resources(veltrix_core veltrix_messages
-    PREFIX /veltrix
-    BASE ${CMAKE_CURRENT_LIST_DIR}/../../resources
-    FILES ${CMAKE_CURRENT_LIST_DIR}/../../resources/messages.tsv)
-
-target_sources(veltrix_gui PRIVATE
-    ${CMAKE_CURRENT_LIST_DIR}/message_box.h
-    ${CMAKE_CURRENT_LIST_DIR}/message_box.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/autostart.h
+    ${CMAKE_CURRENT_LIST_DIR}/autostart.cpp
 )

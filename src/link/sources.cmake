@@ -6,4 +6,6 @@ target_sources(veltrix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/serial_port.cpp
     ${CMAKE_CURRENT_LIST_DIR}/unit_link.h
     ${CMAKE_CURRENT_LIST_DIR}/unit_link.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/unit_commands.h
+    ${CMAKE_CURRENT_LIST_DIR}/unit_commands.cpp
 )

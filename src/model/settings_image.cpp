@@ -328,7 +328,7 @@ void SettingsImage::FillFromLiveStatus(int mainVolume, int mainSource, int zoneV
     SetByte(SettingsField::ZoneVolume, zoneInRange ? zoneVolume : SettingsCode::ZoneVolumeUnset);
 }
 
-void SettingsImage::FillFromLiveStatus(const LiveStatus& status)
+void SettingsImage::FillFromLiveStatus(const LiveValues& status)
 {
     FillFromLiveStatus(status.mainVolume, status.mainSource, status.zoneVolume);
 }

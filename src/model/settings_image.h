@@ -9,7 +9,7 @@
 #include <array>
 #include <cstdint>
 
-struct LiveStatus;
+struct LiveValues;
 
 // The program's copy of one setup block of the receiver (the live setup or an
 // A/V preset), byte for byte as the unit stores it, with the 20-byte surround
@@ -136,7 +136,7 @@ public:
     // volume is written last, so where it shares the block's last byte with
     // the zone volume control, it wins. Volumes in dB, signed.
     void FillFromLiveStatus(int mainVolume, int mainSource, int zoneVolume);
-    void FillFromLiveStatus(const LiveStatus& status);
+    void FillFromLiveStatus(const LiveValues& status);
 
 private:
     int RecordPosition(int input) const;

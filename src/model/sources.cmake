@@ -2,6 +2,7 @@ target_sources(veltrix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/model_facts.h
     ${CMAKE_CURRENT_LIST_DIR}/model_facts.cpp
     ${CMAKE_CURRENT_LIST_DIR}/live_status.h
+    ${CMAKE_CURRENT_LIST_DIR}/live_status.cpp
 )
 target_sources(veltrix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/settings_field.h

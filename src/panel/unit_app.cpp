@@ -1,9 +1,9 @@
 #include "panel/unit_app.h"
 
+#include "common/termination_signals.h"
+#include "desktop/autostart.h"
 #include "desktop/options_store.h"
 #include "panel/control_panel_dlg.h"
-
-#include "desktop/termination_signals.h"
 
 UnitApp::UnitApp(int& argc, char** argv) : QApplication(argc, argv)
 {
@@ -15,14 +15,9 @@ UnitApp::UnitApp(int& argc, char** argv) : QApplication(argc, argv)
 
 UnitApp::~UnitApp() = default;
 
-bool UnitApp::IsAutostart(const QStringList& arguments)
-{
-    return arguments.size() == 2 && arguments.at(1) == QLatin1String("/run");
-}
-
 int UnitApp::Run()
 {
-    panel = std::make_unique<ControlPanelDlg>(OptionsStore::Load(), IsAutostart(arguments()));
+    panel = std::make_unique<ControlPanelDlg>(OptionsStore::Load(), Autostart::IsAutostart(arguments()));
     // The program ends when the panel shuts down (Escape, the close box,
     // Exit), not when its last visible window goes away: the panel may live
     // hidden in the tray.

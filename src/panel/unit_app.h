@@ -19,9 +19,6 @@ public:
     UnitApp(int& argc, char** argv);
     ~UnitApp() override;
 
-    // Exactly one argument "/run" marks a start by the log-on entry.
-    static bool IsAutostart(const QStringList& arguments);
-
     int Run();
 
 private:

@@ -14,15 +14,15 @@
 // unknown version is below every threshold.
 struct SetupFlags
 {
-    int presetNumber = 0;   // 0 the current setup, 1..5 an A/V preset
-    QString modelText;      // the connected model's name, e.g. "K230"
-    int modelIndex = 2;     // 1 for a K220, else 2
+    int presetNumber = 0;        // 0 the current setup, 1..5 an A/V preset
+    QString modelText;           // the connected model's name, e.g. "K230"
+    int modelIndex = 2;          // 1 for a K220, else 2
     bool extendedLayout = false; // K110, K230, K240: three-byte input records
 
-    bool temporaryOsd = false;       // v1.20 on: both on-screen display bits
-    bool separateSubwoofer = false;  // v1.23 on: subwoofer switch apart from the crossover
-    bool neo6CenterGain = false;     // v1.23 on
-    bool dtsDynamicRange = false;    // v1.26 on: the dynamic range byte holds two fields
+    bool temporaryOsd = false;      // v1.20 on: both on-screen display bits
+    bool separateSubwoofer = false; // v1.23 on: subwoofer switch apart from the crossover
+    bool neo6CenterGain = false;    // v1.23 on
+    bool dtsDynamicRange = false;   // v1.26 on: the dynamic range byte holds two fields
     // v2.00 on: trigger codes on the inputs, auto trigger and relay in their
     // new bits, Enhanced Stereo groups, Enhanced Bass, PLIIx surround modes,
     // the preset name, the zone volume control and the relay shown.

@@ -1,9 +1,8 @@
 #include "transfer/memory_transfer.h"
 
-#include "desktop/message_table.h"
+#include "common/message_table.h"
 #include "link/message_set.h"
 #include "link/unit_link.h"
-#include "model/live_status.h"
 #include "transfer/eeprom_map.h"
 
 #include <utility>
@@ -30,9 +29,10 @@ std::uint8_t At(QByteArrayView bytes, qsizetype index)
 
 } // namespace
 
-MemoryTransfer::MemoryTransfer(UnitLink& unitLink, LiveStatus& liveStatus, QObject* parent)
-    : QObject(parent), link(unitLink), status(liveStatus)
+MemoryTransfer::MemoryTransfer(UnitLink& unitLink, ModelFacts& unitFacts, QObject* parent)
+    : QObject(parent), link(unitLink), facts(unitFacts)
 {
+    connect(&link, &UnitLink::payloadReceived, this, &MemoryTransfer::OnLinkPayload);
     for (QTimer* timer : {&liveRetry, &eepromRetry, &paceTimer, &writeBackTimer})
         timer->setTimerType(Qt::PreciseTimer);
     paceTimer.setSingleShot(true);
@@ -48,17 +48,37 @@ void MemoryTransfer::SetTiming(const Timing& newTiming)
     timing = newTiming;
 }
 
+bool MemoryTransfer::IsReading() const
+{
+    switch (state.phase) {
+    case TransferPhase::LiveRead:
+    case TransferPhase::PresetSize:
+    case TransferPhase::PresetBlock:
+    case TransferPhase::Table:
+    case TransferPhase::Name:
+    case TransferPhase::Tuner:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool MemoryTransfer::IsWriting() const
+{
+    return state.phase == TransferPhase::LiveWrite || state.phase == TransferPhase::EepromWrite;
+}
+
 bool MemoryTransfer::IsBusy() const
 {
-    return activity != Activity::Idle || writeBackTimer.isActive();
+    return IsReading() || IsWriting() || writeBackTimer.isActive();
 }
 
 int MemoryTransfer::PresetAddress(int preset) const
 {
-    const int size = status.facts.blockSize;
+    const int size = facts.blockSize;
     if (!EepromMap::IsPresetNumber(preset) || !SettingsImage::IsAcceptableBlockSize(size))
         return -1;
-    return EepromMap::PresetAddress(status.facts.BlockSizeAddress(), size, preset);
+    return EepromMap::PresetAddress(facts.BlockSizeAddress(), size, preset);
 }
 
 QString MemoryTransfer::Text(int message) const
@@ -68,7 +88,7 @@ QString MemoryTransfer::Text(int message) const
 
 QString MemoryTransfer::ModelName() const
 {
-    return status.facts.modelText;
+    return facts.modelText;
 }
 
 // Emits the message for a block size that cannot be used; true when it can.
@@ -85,23 +105,28 @@ bool MemoryTransfer::CheckBlockSize(int size)
 }
 
 // The image must hold a block of the unit's size before it is written.
-bool MemoryTransfer::CheckImageFits()
+bool MemoryTransfer::CheckImageFits(const SettingsImage& source)
 {
-    const int size = status.facts.blockSize;
+    const int size = facts.blockSize;
     if (!CheckBlockSize(size))
         return false;
-    if (image.Size() == size)
+    if (source.Size() == size)
         return true;
     Q_EMIT transferFailed(Message::BlockMismatch,
-                          Text(Message::BlockMismatch).arg(image.Size()).arg(size));
+                          Text(Message::BlockMismatch).arg(source.Size()).arg(size));
     return false;
 }
 
 // ---------------------------------------------------------------- progress
 
-void MemoryTransfer::Begin(Activity newActivity, const QString& text, int steps)
+void MemoryTransfer::SetPhase(TransferPhase phase)
 {
-    activity = newActivity;
+    state.phase = phase;
+}
+
+void MemoryTransfer::Begin(TransferPhase phase, const QString& text, int steps)
+{
+    SetPhase(phase);
     stepsDone = 0;
     stepsTotal = steps > 0 ? steps : 1;
     percentShown = -1;
@@ -109,24 +134,27 @@ void MemoryTransfer::Begin(Activity newActivity, const QString& text, int steps)
     SetProgress(0);
 }
 
+// Every transfer ends here, whatever its phase: nothing is pending after it.
+// A block-size read asked for while a write ran starts now, after the slots
+// of transferFinished have seen an idle engine.
 void MemoryTransfer::Finish(Outcome outcome)
 {
-    activity = Activity::Idle;
+    SetPhase(TransferPhase::Idle);
+    state.memAddress = TransferState::IdleAddress;
+    state.setupIndex = TransferState::IdleIndex;
     liveRetry.stop();
+    eepromRetry.stop();
     paceTimer.stop();
-    // A block-size read asked for while a write ran keeps its retry.
-    if (state.memAddress < 0)
-        eepromRetry.stop();
     Q_EMIT transferFinished(outcome);
+    if (sizeReadWanted && state.phase == TransferPhase::Idle) {
+        sizeReadWanted = false;
+        ReadBlockSize();
+    }
 }
 
 // Ends the running read early and tells the user why.
 void MemoryTransfer::Fail(int message, const QString& text)
 {
-    state.memAddress = TransferState::IdleAddress;
-    state.setupIndex = TransferState::IdleIndex;
-    state.readingSize = state.readingSetup = state.readingTable = false;
-    state.readingPresetName = state.readingTuner = false;
     Finish(Outcome::Failed);
     Q_EMIT transferFailed(message, text);
 }
@@ -171,58 +199,68 @@ void MemoryTransfer::SendEepromRead(int address)
 
 void MemoryTransfer::OnLiveRetry()
 {
-    if (state.setupIndex == TransferState::IdleIndex) {
-        liveRetry.stop();
-        return;
-    }
-    if (state.readingSetup)
+    if (state.phase == TransferPhase::LiveRead)
         SendLiveRead(state.setupIndex);
-    else
+    else if (state.phase == TransferPhase::LiveWrite)
         SendLiveWrite();
+    else
+        liveRetry.stop();
 }
 
 void MemoryTransfer::OnEepromRetry()
 {
-    if (state.memAddress <= 0) {
+    if (state.memAddress == TransferState::IdleAddress || IsWriting()) {
         eepromRetry.stop();
         return;
     }
     SendEepromRead(state.memAddress);
 }
 
+void MemoryTransfer::OnLinkPayload(const QByteArray& payload)
+{
+    if (payload.isEmpty())
+        return;
+    if (payload[0] == static_cast<char>(MessageType::LiveSetup))
+        HandleLiveSetupReply(payload);
+    else if (payload[0] == static_cast<char>(MessageType::Eeprom))
+        HandleEepromReply(payload);
+}
+
 // ---------------------------------------------------------------- reads
 
 void MemoryTransfer::ReadBlockSize()
 {
-    if (activity != Activity::Idle && activity != Activity::Writing)
+    if (IsWriting()) {
+        // The write's echoes share the line; the size waits for the run's end.
+        sizeReadWanted = true;
         return;
-    state.readingSize = true;
-    SendEepromRead(status.facts.BlockSizeAddress());
+    }
+    if (state.phase != TransferPhase::Idle && state.phase != TransferPhase::SizeRead)
+        return;
+    SetPhase(TransferPhase::SizeRead);
+    SendEepromRead(facts.BlockSizeAddress());
 }
 
 bool MemoryTransfer::ReadCurrentSetup()
 {
     if (IsBusy())
         return false;
-    const int size = status.facts.blockSize;
+    const int size = facts.blockSize;
     if (!CheckBlockSize(size)) {
         // The size read of the connection may have been lost to a transfer
         // started before it was answered; ask again so a retry can work.
-        if (size < 0 && !sizeReported && !state.readingSize)
+        if (size < 0 && !sizeReported && state.phase != TransferPhase::SizeRead)
             ReadBlockSize();
         return false;
     }
-    image.Reset(status.facts);
+    image.Reset(facts);
     state.presetNumber = 0;
-    state.blockBase = status.facts.BlockSizeAddress();
-    state.readingSetup = true;
-    state.readingTable = state.readingPresetName = state.readingTuner = false;
+    state.blockBase = facts.BlockSizeAddress();
     // A size read still pending is dropped: its answer is known.
-    state.readingSize = false;
     state.memAddress = TransferState::IdleAddress;
     eepromRetry.stop();
     // The live block, then the table and the read one past it.
-    Begin(Activity::ReadingSetup, Text(Message::ReadingCurrentSetup).arg(ModelName()),
+    Begin(TransferPhase::LiveRead, Text(Message::ReadingCurrentSetup).arg(ModelName()),
           size + EepromMap::SurroundTableSize + 1);
     SendLiveRead(0);
     return true;
@@ -233,16 +271,13 @@ bool MemoryTransfer::ReadPreset(int preset)
     if (IsBusy() || !EepromMap::IsPresetNumber(preset))
         return false;
     state.presetNumber = preset;
-    state.readingSetup = state.readingTable = state.readingPresetName = false;
-    state.readingTuner = false;
     // The size read, the status byte, the block, the table and the name,
     // each phase with its read one past the end. The size is not known yet;
     // the total is fixed again once it is.
-    Begin(Activity::ReadingPreset, Text(Message::ReadingPreset).arg(preset).arg(ModelName()),
+    Begin(TransferPhase::PresetSize, Text(Message::ReadingPreset).arg(preset).arg(ModelName()),
           2 + SettingsImage::MaxBlockSize + EepromMap::SurroundTableSize + 1 +
               EepromMap::PresetNameLength + 1);
-    state.readingSize = true;
-    SendEepromRead(status.facts.BlockSizeAddress());
+    SendEepromRead(facts.BlockSizeAddress());
     return true;
 }
 
@@ -250,10 +285,7 @@ bool MemoryTransfer::ReadTunerPresets()
 {
     if (IsBusy())
         return false;
-    state.readingSize = state.readingSetup = state.readingTable = false;
-    state.readingPresetName = false;
-    state.readingTuner = true;
-    Begin(Activity::ReadingTuner, Text(Message::ReadingTunerPresets).arg(ModelName()),
+    Begin(TransferPhase::Tuner, Text(Message::ReadingTunerPresets).arg(ModelName()),
           1 + EepromMap::TunerImageSize);
     SendEepromRead(EepromMap::AmStepFlag);
     return true;
@@ -266,57 +298,67 @@ void MemoryTransfer::HandleEepromReply(QByteArrayView payload)
     const int address = At(payload, 1) | At(payload, 2) << 8;
     const std::uint8_t value = At(payload, 3);
 
+    if (state.phase == TransferPhase::EepromWrite) {
+        OnWriteEcho(address, value);
+        return;
+    }
     // Only the reply to the pending read counts. A late duplicate after a
     // retry, or a reply for any other address, is dropped and the retry timer
     // keeps running, so nothing stalls and nothing lands in the wrong byte.
-    // (Decided before the echo is handled: a slot of the write's end may
-    // start a new read.)
-    const bool answersRead = state.memAddress >= 0 && address == state.memAddress;
-    if (state.writingEeprom)
-        OnWriteEcho(address, value);
-    if (!answersRead || address != state.memAddress)
+    if (state.memAddress == TransferState::IdleAddress || address != state.memAddress)
         return;
     eepromRetry.stop();
-    if (state.readingSize)
+    switch (state.phase) {
+    case TransferPhase::SizeRead:
+    case TransferPhase::PresetSize:
         OnBlockSize(value);
-    else if (state.readingTuner)
+        return;
+    case TransferPhase::Tuner:
         OnTunerByte(address, value);
-    else if (state.readingSetup)
+        return;
+    case TransferPhase::PresetBlock:
         OnPresetByte(address, value);
-    else if (state.readingTable)
+        return;
+    case TransferPhase::Table:
         OnTableByte(address, value);
-    else if (state.readingPresetName)
+        return;
+    case TransferPhase::Name:
         OnNameByte(address, value);
-    else
+        return;
+    default:
         state.memAddress = TransferState::IdleAddress;
+        return;
+    }
 }
 
 void MemoryTransfer::OnBlockSize(std::uint8_t value)
 {
-    status.facts.blockSize = ModelFacts::DecodeBlockSize(value);
+    facts.blockSize = ModelFacts::DecodeBlockSize(value);
     sizeReported = true;
-    state.readingSize = false;
     state.memAddress = TransferState::IdleAddress;
-    if (activity == Activity::ReadingPreset)
+    const bool presetRead = state.phase == TransferPhase::PresetSize;
+    if (presetRead)
         Advance();
-    Q_EMIT blockSizeRead(status.facts.blockSize);
-    if (activity == Activity::ReadingPreset)
+    else
+        SetPhase(TransferPhase::Idle);
+    Q_EMIT blockSizeRead(facts.blockSize);
+    if (presetRead && state.phase == TransferPhase::PresetSize)
         StartPresetBlock();
 }
 
 void MemoryTransfer::StartPresetBlock()
 {
-    const int size = status.facts.blockSize;
+    const int size = facts.blockSize;
     if (!SettingsImage::IsAcceptableBlockSize(size)) {
         Fail(Message::BlockSizeInvalid, Text(Message::BlockSizeInvalid).arg(size));
         return;
     }
-    image.Reset(status.facts);
+    image.Reset(facts);
     // Now that S is known: the size read, the status byte, S bytes, and the
     // table and the name with their reads one past the end.
     stepsTotal = 2 + size + EepromMap::SurroundTableSize + 1 + EepromMap::PresetNameLength + 1;
     state.blockBase = PresetAddress(state.presetNumber);
-    state.readingSetup = true;
+    SetPhase(TransferPhase::PresetBlock);
     SendEepromRead(state.blockBase);
 }
 
@@ -337,8 +379,6 @@ void MemoryTransfer::OnTunerByte(int address, std::uint8_t value)
         SendEepromRead(address + 1);
         return;
     }
-    state.memAddress = TransferState::IdleAddress;
-    state.readingTuner = false;
     Finish(Outcome::Completed);
     Q_EMIT tunerPresetsRead(TunerPresetList::Decode(tunerImage, state.amStepSize));
 }
@@ -349,8 +389,6 @@ void MemoryTransfer::OnPresetByte(int address, std::uint8_t value)
     if (address == state.blockBase) {
         const int preset = state.presetNumber;
         if (value == EepromMap::PresetStatusEmpty) {
-            state.memAddress = TransferState::IdleAddress;
-            state.readingSetup = false;
             Finish(Outcome::Failed);
             Q_EMIT presetEmpty(preset);
             return;
@@ -368,10 +406,8 @@ void MemoryTransfer::OnPresetByte(int address, std::uint8_t value)
         return;
     image.SetByteAt(position, value);
     Advance();
-    if (position == size - 1) {
-        state.readingSetup = false;
-        state.readingTable = true;
-    }
+    if (position == size - 1)
+        SetPhase(TransferPhase::Table);
     SendEepromRead(address + 1);
 }
 
@@ -388,12 +424,11 @@ void MemoryTransfer::OnTableByte(int address, std::uint8_t value)
         return;
     }
     // The read one past the table only ends the phase.
-    state.readingTable = false;
     if (state.presetNumber == 0) {
         CompleteSetupRead();
         return;
     }
-    state.readingPresetName = true;
+    SetPhase(TransferPhase::Name);
     SendEepromRead(EepromMap::PresetNameAddress(state.presetNumber));
 }
 
@@ -409,16 +444,14 @@ void MemoryTransfer::OnNameByte(int address, std::uint8_t value)
         return;
     }
     // The read one past the name only ends the phase.
-    state.readingPresetName = false;
     CompleteSetupRead();
 }
 
 void MemoryTransfer::CompleteSetupRead()
 {
-    state.memAddress = TransferState::IdleAddress;
     SetProgress(100);
     Finish(Outcome::Completed);
-    Q_EMIT setupBlockRead(state.presetNumber);
+    Q_EMIT setupBlockRead(state.presetNumber, image);
 }
 
 void MemoryTransfer::HandleLiveSetupReply(QByteArrayView payload)
@@ -431,11 +464,11 @@ void MemoryTransfer::HandleLiveSetupReply(QByteArrayView payload)
     // foreign; the retry timer goes on untouched.
     if (index != state.setupIndex)
         return;
-    if (activity == Activity::Writing) {
+    if (state.phase == TransferPhase::LiveWrite) {
         OnLiveEcho(index, value);
         return;
     }
-    if (activity != Activity::ReadingSetup || !state.readingSetup)
+    if (state.phase != TransferPhase::LiveRead)
         return;
 
     image.SetByteAt(index, value);
@@ -448,50 +481,45 @@ void MemoryTransfer::HandleLiveSetupReply(QByteArrayView payload)
     // in EEPROM.
     liveRetry.stop();
     state.setupIndex = TransferState::IdleIndex;
-    state.readingSetup = false;
-    state.readingTable = true;
-    state.blockBase = status.facts.BlockSizeAddress();
+    SetPhase(TransferPhase::Table);
+    state.blockBase = facts.BlockSizeAddress();
     SendEepromRead(EepromMap::TableAddress(state.blockBase, image.Size()));
 }
 
 // ---------------------------------------------------------------- writes
 
-bool MemoryTransfer::WriteSetup(int presetNumber)
+bool MemoryTransfer::WriteSetup(int presetNumber, const SettingsImage& source)
 {
     if (presetNumber == 0)
-        return WriteCurrentSetup();
+        return WriteCurrentSetup(source);
     if (EepromMap::IsPresetNumber(presetNumber))
-        return WritePreset(presetNumber);
+        return WritePreset(presetNumber, source);
     return false;
 }
 
-bool MemoryTransfer::WriteCurrentSetup()
+bool MemoryTransfer::WriteCurrentSetup(const SettingsImage& source)
 {
-    if (activity != Activity::Idle && activity != Activity::Writing)
-        return false;
-    if (!CheckImageFits())
+    if (IsReading() || !CheckImageFits(source))
         return false;
     state.presetNumber = 0;
     return Enqueue(
-        {true, 0, image.BlockBytes(), Text(Message::WritingCurrentSetup).arg(ModelName())});
+        {true, 0, source.BlockBytes(), Text(Message::WritingCurrentSetup).arg(ModelName())});
 }
 
-bool MemoryTransfer::WritePreset(int preset)
+bool MemoryTransfer::WritePreset(int preset, const SettingsImage& source)
 {
-    if (activity != Activity::Idle && activity != Activity::Writing)
-        return false;
-    if (!EepromMap::IsPresetNumber(preset) || !CheckImageFits())
+    if (IsReading() || !EepromMap::IsPresetNumber(preset) || !CheckImageFits(source))
         return false;
     state.presetNumber = preset;
     state.blockBase = PresetAddress(preset);
     const QString title = Text(Message::WritingPreset).arg(preset).arg(ModelName());
-    return Enqueue({false, state.blockBase + 1, image.BlockAndTableBytes(), title}) &&
-           Enqueue({false, EepromMap::PresetNameAddress(preset), image.NameBytes(), title});
+    return Enqueue({false, state.blockBase + 1, source.BlockAndTableBytes(), title}) &&
+           Enqueue({false, EepromMap::PresetNameAddress(preset), source.NameBytes(), title});
 }
 
 bool MemoryTransfer::WriteEeprom(QByteArrayView data, int address)
 {
-    if (activity != Activity::Idle && activity != Activity::Writing)
+    if (IsReading())
         return false;
     if (data.isEmpty() || address < 0 || address + data.size() > AddressSpace)
         return false;
@@ -507,7 +535,7 @@ bool MemoryTransfer::WriteEepromByte(std::uint8_t value, int address)
 
 bool MemoryTransfer::WriteTunerPresets(const TunerPresetList& presets)
 {
-    if (activity != Activity::Idle && activity != Activity::Writing)
+    if (IsReading())
         return false;
     tunerImage = presets.Encode(state.amStepSize);
     writeBackTimer.start(timing.writeBackDelay);
@@ -522,14 +550,20 @@ void MemoryTransfer::WriteBack()
 
 bool MemoryTransfer::Enqueue(WriteJob newJob)
 {
-    if (activity == Activity::Writing) {
+    if (IsWriting()) {
         queued.push_back(std::move(newJob));
         return true;
+    }
+    if (state.phase == TransferPhase::SizeRead) {
+        // The size is asked again once the run has ended.
+        state.memAddress = TransferState::IdleAddress;
+        eepromRetry.stop();
+        sizeReadWanted = true;
     }
     job = std::move(newJob);
     runBytes = 0;
     runUnconfirmed = 0;
-    Begin(Activity::Writing, job.title, 1);
+    Begin(job.live ? TransferPhase::LiveWrite : TransferPhase::EepromWrite, job.title, 1);
     StartJob();
     return true;
 }
@@ -538,8 +572,8 @@ void MemoryTransfer::StartJob()
 {
     const bool first = runBytes == 0;
     runBytes += static_cast<int>(job.data.size());
+    SetPhase(job.live ? TransferPhase::LiveWrite : TransferPhase::EepromWrite);
     if (job.live) {
-        state.readingSetup = false;
         if (!first)
             Q_EMIT progressTextChanged(job.title);
         SetProgress(0);
@@ -547,7 +581,6 @@ void MemoryTransfer::StartJob()
         SendLiveWrite();
         return;
     }
-    state.writingEeprom = true;
     byteIndex = 0;
     unconfirmed = 0;
     StartWriteByte();
@@ -610,7 +643,7 @@ void MemoryTransfer::OnWriteEcho(int address, std::uint8_t value)
 
 void MemoryTransfer::OnPaceTimeout()
 {
-    if (!state.writingEeprom)
+    if (state.phase != TransferPhase::EepromWrite)
         return;
     if (sends < MaxWriteSends)
         SendWriteByte();
@@ -628,7 +661,6 @@ void MemoryTransfer::NextWriteByte(bool confirmed)
         StartWriteByte();
         return;
     }
-    state.writingEeprom = false;
     runUnconfirmed += unconfirmed;
     Q_EMIT eepromWriteFinished(job.address, static_cast<int>(job.data.size()), unconfirmed == 0);
     FinishJob();
@@ -636,7 +668,7 @@ void MemoryTransfer::NextWriteByte(bool confirmed)
 
 void MemoryTransfer::FinishJob()
 {
-    if (activity != Activity::Writing)
+    if (!IsWriting())
         return; // a slot aborted the run
     if (!queued.empty()) {
         job = std::move(queued.front());
@@ -658,23 +690,22 @@ void MemoryTransfer::FinishJob()
 void MemoryTransfer::Abort()
 {
     // A write-back that has not begun yet is dropped without a word: no
-    // transfer was announced for it.
-    const bool wasActive = activity != Activity::Idle;
-    const bool wasWritingEeprom = state.writingEeprom;
-    state.setupIndex = TransferState::IdleIndex;
-    state.memAddress = TransferState::IdleAddress;
-    state.readingSize = state.readingSetup = state.readingTable = false;
-    state.readingPresetName = state.readingTuner = false;
-    state.writingEeprom = false;
+    // transfer was announced for it. So is a size read of its own.
+    const bool wasActive = IsReading() || IsWriting();
+    const bool wasWritingEeprom = state.phase == TransferPhase::EepromWrite;
     state.savingToFile = false;
-    liveRetry.stop();
-    eepromRetry.stop();
-    paceTimer.stop();
     writeBackTimer.stop();
     queued.clear();
-    activity = Activity::Idle;
-    if (wasWritingEeprom)
+    sizeReadWanted = false;
+    if (!wasActive) {
+        SetPhase(TransferPhase::Idle);
+        state.memAddress = TransferState::IdleAddress;
+        eepromRetry.stop();
+        return;
+    }
+    if (wasWritingEeprom) {
+        SetPhase(TransferPhase::Idle);
         Q_EMIT eepromWriteFinished(job.address, static_cast<int>(job.data.size()), false);
-    if (wasActive)
-        Q_EMIT transferFinished(Outcome::Aborted);
+    }
+    Finish(Outcome::Aborted);
 }

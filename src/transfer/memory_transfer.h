@@ -13,8 +13,8 @@
 #include <cstdint>
 #include <deque>
 
+class ModelFacts;
 class UnitLink;
-struct LiveStatus;
 
 // Moves bytes between the program and the receiver's memories: the live
 // setup (type 29, 8-bit index) and the EEPROM (type 30, 16-bit address), one
@@ -23,9 +23,9 @@ struct LiveStatus;
 // is ignored and never stops the retry.
 //
 // Runs on the owner's thread and never blocks: each step is driven by a reply
-// or a timer. Replies reach it through HandleLiveSetupReply and
-// HandleEepromReply, called by the session's dispatch for every type-29 and
-// type-30 payload.
+// or a timer. It listens to the link's payloads itself and takes the type-29
+// and type-30 ones. The model facts are those of the attached unit; the
+// engine writes only their block size, when the unit reports it.
 //
 // A transfer is one read (current setup, A/V preset, tuner presets) or one run
 // of writes. It begins with transferStarted and ends with exactly one
@@ -35,9 +35,10 @@ struct LiveStatus;
 // by then. Reads are refused while anything runs; writes queue behind a
 // running write and run in the order they were asked for.
 //
-// The buffers (setup image with surround table and name, tuner preset image)
-// belong to the engine and keep what the last read left in them; an aborted
-// read leaves them partly filled.
+// A setup block read leaves with setupBlockRead as a copy: the consumer
+// (the setup sheet, the settings-file save) edits its own and hands it to
+// WriteSetup. The engine's buffers keep what the last read left in them; an
+// aborted read leaves them partly filled.
 class MemoryTransfer : public QObject
 {
     Q_OBJECT
@@ -62,16 +63,15 @@ public:
     // unconfirmed.
     static constexpr int MaxWriteSends = 3;
 
-    MemoryTransfer(UnitLink& link, LiveStatus& status, QObject* parent = nullptr);
+    MemoryTransfer(UnitLink& link, ModelFacts& facts, QObject* parent = nullptr);
 
     void SetTiming(const Timing& timing);
     const TransferState& State() const { return state; }
     // A transfer runs, or a tuner write-back is scheduled.
     bool IsBusy() const;
 
-    // The setup block with its surround mode table and preset name: filled by
-    // the reads, edited by the setup sheet, written by WriteSetup.
-    SettingsImage& Image() { return image; }
+    // The setup block with its surround mode table and preset name as the
+    // last read left it.
     const SettingsImage& Image() const { return image; }
     // The 350 bytes at EEPROM 32..381 as last read or written.
     const TunerPresetList::Image& TunerImage() const { return tunerImage; }
@@ -86,8 +86,9 @@ public:
     void SetSavingToFile(bool saving) { state.savingToFile = saving; }
 
     // Reads the block size byte at the base of the setup area; repeated every
-    // retry period until answered. The answer lands in status.facts.blockSize
-    // and is announced by blockSizeRead. Ignored while a read runs.
+    // retry period until answered. The answer lands in the facts' blockSize
+    // and is announced by blockSizeRead. Ignored while a read runs; asked
+    // while a write runs, it starts when the write run has ended.
     void ReadBlockSize();
 
     // Reads. Each returns false, with nothing sent, when it cannot start:
@@ -110,13 +111,13 @@ public:
     // a 16-bit address, or (with transferFailed) the block size is unusable.
     //
     // 0: WriteCurrentSetup; 1..5: WritePreset; anything else writes nothing.
-    bool WriteSetup(int presetNumber);
+    bool WriteSetup(int presetNumber, const SettingsImage& image);
     // The image's block into the live setup, each byte confirmed by the unit's
     // echo (repeated until it is), then the end-of-write frame.
-    bool WriteCurrentSetup();
+    bool WriteCurrentSetup(const SettingsImage& image);
     // The image's block and surround table at P(k) + 1, then its name at
     // 643 + 13·k. The status byte is left alone.
-    bool WritePreset(int preset);
+    bool WritePreset(int preset, const SettingsImage& image);
     // `data` at `address` onwards, one paced write per byte, each confirmed
     // by the unit's echo (address and value). Unconfirmed bytes are sent
     // again, up to MaxWriteSends in all; the write moves on at the first
@@ -132,9 +133,6 @@ public:
     // writes; leaves the buffers as far as they were filled.
     void Abort();
 
-    void HandleLiveSetupReply(QByteArrayView payload);
-    void HandleEepromReply(QByteArrayView payload);
-
 Q_SIGNALS:
     // A transfer began: disable the panel, show the progress window with text.
     void transferStarted(const QString& text);
@@ -147,9 +145,9 @@ Q_SIGNALS:
 
     // The unit answered the block-size read; size is already decoded.
     void blockSizeRead(int size);
-    // Image() holds the block just read, with its table (and, for a preset,
-    // its name). presetNumber 0 is the current setup.
-    void setupBlockRead(int presetNumber);
+    // The block just read, with its table (and, for a preset, its name).
+    // presetNumber 0 is the current setup.
+    void setupBlockRead(int presetNumber, const SettingsImage& image);
     // The tuner presets just read, decoded with the unit's AM step.
     void tunerPresetsRead(const TunerPresetList& presets);
     // The status byte of the preset says it holds nothing.
@@ -163,15 +161,6 @@ Q_SIGNALS:
     void transferFailed(int message, const QString& text);
 
 private:
-    enum class Activity
-    {
-        Idle,
-        ReadingSetup,
-        ReadingPreset,
-        ReadingTuner,
-        Writing,
-    };
-
     struct WriteJob
     {
         bool live = false; // live setup, else EEPROM
@@ -180,12 +169,15 @@ private:
         QString title; // progress text while it runs
     };
 
+    bool IsReading() const;
+    bool IsWriting() const;
     bool CheckBlockSize(int size);
-    bool CheckImageFits();
+    bool CheckImageFits(const SettingsImage& source);
     QString Text(int message) const;
     QString ModelName() const;
 
-    void Begin(Activity activity, const QString& text, int steps);
+    void Begin(TransferPhase phase, const QString& text, int steps);
+    void SetPhase(TransferPhase phase);
     void Finish(Outcome outcome);
     void Fail(int message, const QString& text);
     void Advance();
@@ -197,6 +189,9 @@ private:
     void OnLiveRetry();
     void OnEepromRetry();
 
+    void OnLinkPayload(const QByteArray& payload);
+    void HandleLiveSetupReply(QByteArrayView payload);
+    void HandleEepromReply(QByteArrayView payload);
     void OnBlockSize(std::uint8_t value);
     void StartPresetBlock();
     void OnTunerByte(int address, std::uint8_t value);
@@ -217,15 +212,15 @@ private:
     void WriteBack();
 
     UnitLink& link;
-    LiveStatus& status;
+    ModelFacts& facts;
     Timing timing;
     TransferState state;
-    Activity activity = Activity::Idle;
 
     SettingsImage image;
     TunerPresetList::Image tunerImage{};
 
-    bool sizeReported = false; // the unit has answered a block-size read
+    bool sizeReported = false;   // the unit has answered a block-size read
+    bool sizeReadWanted = false; // asked for while a write ran
 
     int stepsDone = 0;
     int stepsTotal = 1;

@@ -1,7 +1,7 @@
 #include "transfer/transfer_presenter.h"
 
-#include "desktop/message_box.h"
-#include "desktop/message_table.h"
+#include "common/message_box.h"
+#include "common/message_table.h"
 #include "transfer/transfer_progress_dlg.h"
 
 #include <QWidget>

@@ -1,6 +1,6 @@
-#include "desktop/message_table.h"
+#include "common/message_table.h"
 #include "desktop/options_store.h"
-#include "panel/unit_app.h"
+#include "desktop/autostart.h"
 
 #include <QDir>
 #include <QSettings>
@@ -83,7 +83,7 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, arguments);
         QFETCH(bool, autostart);
-        QCOMPARE(UnitApp::IsAutostart(arguments), autostart);
+        QCOMPARE(Autostart::IsAutostart(arguments), autostart);
     }
 
     void messageTableTexts()

@@ -1,1 +1,1 @@
-veltrix_add_test(test_options SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_options.cpp LIBS veltrix_gui)
+veltrix_add_test(test_options SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_options.cpp)

@@ -3,7 +3,7 @@
 // send must leave the program in one piece.
 
 #include "link/unit_frame.h"
-#include "panel/unit_session.h"
+#include "unit/unit_session.h"
 
 #include <QCoreApplication>
 
@@ -26,19 +26,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size > 0 && (data[0] & 1)) {
         const char on[] = {20, 21, 1, 20, 52, 1, 20, 53, 9, 20, 54, 8};
         for (int i = 0; i < 12; i += 3)
-            session.Dispatch(QByteArray(on + i, 3));
+            Q_EMIT session.Link().payloadReceived(QByteArray(on + i, 3));
     }
     for (std::size_t i = 0; i < size; ++i) {
         if (receiver.Feed(data[i])) {
             const QByteArray& payload = receiver.Payload();
             if (payload.size() > 63)
                 __builtin_trap();
-            session.Dispatch(payload);
+            Q_EMIT session.Link().payloadReceived(payload);
         }
     }
     // Payloads straight in as well, without the framing in the way.
     if (size > 1)
-        session.Dispatch(QByteArray(reinterpret_cast<const char*>(data + 1),
+        Q_EMIT session.Link().payloadReceived(QByteArray(reinterpret_cast<const char*>(data + 1),
                                     static_cast<qsizetype>(std::min<std::size_t>(size - 1, 63))));
     return 0;
 }

@@ -1,5 +1,5 @@
-#include "desktop/message_box.h"
-#include "desktop/message_table.h"
+#include "common/message_box.h"
+#include "common/message_table.h"
 #include "setup/rename_input_dlg.h"
 #include "test_control_panel_fixture.h"
 
@@ -277,9 +277,9 @@ private Q_SLOTS:
     // unit's report.
     void sendInputName()
     {
-        f->panel->SendInputName(4, u"ABCDEFGHIJKLMNOP  "_s);
-        f->panel->SendInputName(1, u"   "_s);
-        f->panel->SendInputName(10, u"X"_s);
+        f->panel->Session().Commands().SendInputName(4, u"ABCDEFGHIJKLMNOP  "_s);
+        f->panel->Session().Commands().SendInputName(1, u"   "_s);
+        f->panel->Session().Commands().SendInputName(10, u"X"_s);
         QCOMPARE(f->sent, QList{NameFrame(4, "ABCDEFGHIJKLM")});
         QCOMPARE(f->Button(u"mainSource4"_s)->text(), u"ABCDEFGHIJKLMNOP"_s);
         f->Feed({Bytes({20, 55, 4}) + "ABCDEFGHIJKLM"});

@@ -62,7 +62,7 @@ public:
     // Connected, with every input name read.
     bool Ready() const
     {
-        const LiveStatus& s = panel->Session().Status();
+        const LiveValues& s = panel->Session().Status();
         return WaitFor([&] { return s.facts.blockSize > 0 && !s.inputNames.back().isEmpty(); },
                        10000);
     }

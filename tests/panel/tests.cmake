@@ -1,5 +1,3 @@
-veltrix_add_test(test_live_status SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_live_status.cpp)
-veltrix_add_test(test_connection SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_connection.cpp)
 veltrix_add_test(test_control_panel
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_control_panel.cpp
             ${CMAKE_CURRENT_LIST_DIR}/test_control_panel_fixture.h

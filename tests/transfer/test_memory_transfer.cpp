@@ -1,8 +1,8 @@
-#include "desktop/message_table.h"
+#include "common/message_table.h"
 #include "event_wait.h"
 #include "link/message_set.h"
 #include "link/unit_link.h"
-#include "model/live_status.h"
+#include "model/model_facts.h"
 #include "scripted_unit.h"
 #include "test_bytes.h"
 #include "transfer/memory_transfer.h"
@@ -61,12 +61,12 @@ QString Failed(int message, std::initializer_list<int> args = {})
 // unit's replies (`seen`: the sends of that exact request).
 struct Rig
 {
-    explicit Rig(const char* model = "K230", int sizeByte = 0) : transfer(link, status)
+    explicit Rig(const char* model = "K230", int sizeByte = 0) : transfer(link, facts)
     {
         for (int a = 0; a < eeprom.size(); ++a)
             eeprom[a] = static_cast<char>(a * 7 + 3);
-        status.facts = {QString::fromLatin1(model), u"v2.05"_s};
-        eeprom[status.facts.BlockSizeAddress()] = static_cast<char>(sizeByte);
+        facts = {QString::fromLatin1(model), u"v2.05"_s};
+        eeprom[facts.BlockSizeAddress()] = static_cast<char>(sizeByte);
         unit.SetResponder([this](const QByteArray& request) {
             QByteArrayList out = Answer(request);
             if (tamper)
@@ -74,12 +74,6 @@ struct Rig
             return out;
         });
         transfer.SetTiming({Retry, Pace, 60});
-        QObject::connect(&link, &UnitLink::payloadReceived, [this](const QByteArray& p) {
-            if (p.startsWith(char(MessageType::LiveSetup)))
-                transfer.HandleLiveSetupReply(p);
-            else if (p.startsWith(char(MessageType::Eeprom)))
-                transfer.HandleEepromReply(p);
-        });
         using T = MemoryTransfer;
         const auto on = [this](auto signal, auto to) { QObject::connect(&transfer, signal, to); };
         on(&T::transferFinished, // the outcome's name
@@ -119,7 +113,7 @@ struct Rig
 
     ScriptedUnit unit;
     UnitLink link;
-    LiveStatus status;
+    ModelFacts facts;
     MemoryTransfer transfer;
     QSignalSpy finished{&transfer, &MemoryTransfer::transferFinished};
     QByteArray eeprom = QByteArray(0x10000, 0);
@@ -228,7 +222,7 @@ private Q_SLOTS:
         Pause(Retry + 20); // nothing more is asked after the end
         QTEST(rig.log, "log");
         QTEST(rig.eepromReads, "eepromReads");
-        const int size = rig.status.facts.blockSize;
+        const int size = rig.facts.blockSize;
         const QList<int> live = read == 0 && started ? Range(0, size - 1) : QList<int>();
         QCOMPARE(rig.liveReads,
                  target.startsWith(char(MessageType::LiveSetup)) ? Twice(live, 9) : live);
@@ -285,13 +279,14 @@ private Q_SLOTS:
                 out.first().back() = static_cast<char>(~r.back());
         };
         const QByteArray data = Bytes({1, 2, 3, 4, 0x5E, 0x01, 0xFF, 0});
-        rig.status.facts.blockSize = 8;
-        rig.transfer.Image().Reset(rig.status.facts);
+        rig.facts.blockSize = 8;
+        SettingsImage image;
+        image.Reset(rig.facts);
         for (int i = 0; i < 8; ++i)
-            rig.transfer.Image().SetByteAt(i, quint8(data[i]));
+            image.SetByteAt(i, quint8(data[i]));
         QElapsedTimer clock;
         clock.start();
-        QVERIFY(live ? rig.transfer.WriteSetup(0) : rig.transfer.WriteEeprom(data, 500));
+        QVERIFY(live ? rig.transfer.WriteSetup(0, image) : rig.transfer.WriteEeprom(data, 500));
         QVERIFY(rig.finished.wait(5000));
         // A confirmed or contradicted byte never waits for the pace.
         if (!echoes.contains(u'l') && !echoes.contains(u'n'))
@@ -335,11 +330,11 @@ private Q_SLOTS:
         QVERIFY(rig.transfer.WriteEeprom(QByteArray(3, 'y'), 901));
         QVERIFY(!rig.transfer.ReadPreset(1));
         QVERIFY(!rig.transfer.WriteEeprom(QByteArray(2, 'z'), 0xFFFF));
-        QVERIFY(!rig.transfer.WriteSetup(7));
+        QVERIFY(!rig.transfer.WriteSetup(7, SettingsImage()));
         QVERIFY(rig.finished.wait(5000));
         QCOMPARE(rig.log, QStringList({u"eeprom 900 1 1"_s, u"eeprom 901 3 1"_s, u"Completed"_s}));
         QCOMPARE(rig.eeprom.mid(900, 4), QByteArray("3yyy"));
-        QVERIFY(WaitFor([&] { return rig.status.facts.blockSize == 67; }, 5000));
+        QVERIFY(WaitFor([&] { return rig.facts.blockSize == 67; }, 5000));
     }
 };
 

@@ -1,7 +1,7 @@
-#include "desktop/message_table.h"
+#include "common/message_table.h"
 #include "event_wait.h"
 #include "link/message_set.h"
-#include "panel/unit_session.h"
+#include "unit/unit_session.h"
 #include "simulated_receiver.h"
 #include "transfer/memory_transfer.h"
 
@@ -94,7 +94,10 @@ private Q_SLOTS:
         SimRig rig(model, faulty);
         QVERIFY(rig.Connect());
         MemoryTransfer& t = rig.session.Transfer();
-        SettingsImage& image = t.Image();
+        // The sheet's copy: each block read arrives with its completion.
+        SettingsImage image;
+        QObject::connect(&t, &MemoryTransfer::setupBlockRead, &t,
+                         [&](int, const SettingsImage& read) { image = read; });
         const int size = rig.session.Status().facts.blockSize;
         const int base = rig.session.Status().facts.BlockSizeAddress();
         const auto preset = [&](int k) { return base + k * (size + 21); };
@@ -109,7 +112,7 @@ private Q_SLOTS:
         QVERIFY(image.SetByte(47, 20));
         const QByteArray live = image.BlockBytes();
         QVERIFY(live != rig.sim->LiveSetup());
-        QCOMPARE(rig.Run([&] { return t.WriteSetup(0); }), u"Completed"_s);
+        QCOMPARE(rig.Run([&] { return t.WriteSetup(0, image); }), u"Completed"_s);
         QVERIFY(WaitFor([&] { return rig.sim->LiveSetup() == live; }, 5000));
         // Presets 1..3 hold a setup, 4 and 5 are empty; 3 gets a status
         // byte that is neither 0 nor S.
@@ -133,11 +136,11 @@ private Q_SLOTS:
         QCOMPARE(rig.Run([&] { return t.ReadTunerPresets(); }), u"Completed"_s);
         QCOMPARE(QByteArrayView(t.TunerImage()).toByteArray(), rig.Eeprom(32, 350));
 
-        // Preset 1 gets the blank image the empty presets' reads left, edited.
+        // Preset 1 gets the last block read, edited.
         QVERIFY(image.SetTableByte(0, 0x21));
         image.SetPresetName(u"Late Night"_s);
         const QByteArray written = image.BlockAndTableBytes() + image.NameBytes();
-        QVERIFY(wrote.contains(rig.Run([&] { return t.WriteSetup(1); })));
+        QVERIFY(wrote.contains(rig.Run([&] { return t.WriteSetup(1, image); })));
         QCOMPARE(rig.Eeprom(preset(1) + 1, size + 20) + rig.Eeprom(656, 13), written);
         QCOMPARE(rig.Eeprom(preset(1), 1), QByteArray(1, static_cast<char>(size)));
         auto list = tuner.first().first().value<TunerPresetList>();
@@ -176,7 +179,7 @@ private Q_SLOTS:
         const std::function<bool()> transfers[] = {
             [&] { return t.ReadTunerPresets(); },
             [&] { return t.WriteEeprom(QByteArray(100, '\x77'), 1900); },
-            [&] { return t.WriteCurrentSetup(); }};
+            [&] { return t.WriteCurrentSetup(t.Image()); }};
         for (const auto& start : transfers) {
             at = rig.memoryFrames + 30;
             posted = false;

@@ -1,7 +1,7 @@
-#include "desktop/message_box.h"
-#include "desktop/message_table.h"
+#include "common/message_box.h"
+#include "common/message_table.h"
 #include "link/unit_link.h"
-#include "model/live_status.h"
+#include "model/model_facts.h"
 #include "transfer/memory_transfer.h"
 #include "transfer/transfer_presenter.h"
 #include "transfer/transfer_progress_dlg.h"
@@ -22,16 +22,16 @@ namespace {
 // that is only started and cancelled.
 struct PanelRig
 {
-    PanelRig() : transfer(link, status)
+    PanelRig() : transfer(link, facts)
     {
-        status.facts = {u"K230"_s, u"v2.05"_s, 67};
+        facts = {u"K230"_s, u"v2.05"_s, 67};
         panel.show();
     }
     int Bar() const { return dlg.findChild<QProgressBar*>(u"progressBar"_s)->value(); }
     QString Line() const { return dlg.findChild<QLabel*>(u"progressText"_s)->text(); }
 
     UnitLink link;
-    LiveStatus status;
+    ModelFacts facts;
     MemoryTransfer transfer;
     QWidget panel;
     TransferProgressDlg& dlg = (new TransferPresenter(transfer, &panel))->Dialog();

@@ -1,5 +1,5 @@
 #include "link/message_set.h"
-#include "panel/unit_session.h"
+#include "unit/unit_session.h"
 #include "event_wait.h"
 #include "scripted_unit.h"
 #include "test_bytes.h"
@@ -94,11 +94,11 @@ private Q_SLOTS:
         QFETCH(int, blockSize);
 
         Connection c(HealthyUnit(model, blockSizeByte, 2));
-        QSignalSpy names(&c.session, &UnitSession::inputNameReported);
+        QSignalSpy names(&c.session.Live(), &LiveStatus::inputNameReported);
         QVERIFY(c.StartAndHandshake());
         QTRY_COMPARE(names.size(), InputCount);
         QTRY_COMPARE(c.session.Status().facts.blockSize, blockSize);
-        const LiveStatus& status = c.session.Status();
+        const LiveValues& status = c.session.Status();
         QVERIFY(status.connected);
         QVERIFY(!c.session.IsProbing());
         QCOMPARE(status.facts.modelText, QString::fromLatin1(model));
@@ -130,7 +130,7 @@ private Q_SLOTS:
     void probesAndFallsBackAfterTwoSilentPeriods()
     {
         Connection c(HealthyUnit("K230"));
-        QSignalSpy shown(&c.session, &UnitSession::connectionShown);
+        QSignalSpy shown(&c.session.Live(), &LiveStatus::connectionShown);
         QVERIFY(c.StartAndHandshake());
         QTRY_VERIFY(!shown.isEmpty());
         QCOMPARE(shown.last().at(0).toBool(), true);
@@ -163,7 +163,7 @@ private Q_SLOTS:
     void answerToTheProbeKeepsTheConnection()
     {
         Connection c(HealthyUnit("K230"));
-        QSignalSpy shown(&c.session, &UnitSession::connectionShown);
+        QSignalSpy shown(&c.session.Live(), &LiveStatus::connectionShown);
         QVERIFY(c.StartAndHandshake());
         const qsizetype views = shown.size();
         // Quiet but answering the probe, as a unit with nothing to report.

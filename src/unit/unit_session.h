@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/serial_port.h"
+#include "link/unit_commands.h"
 #include "link/unit_link.h"
 #include "model/live_status.h"
 #include "transfer/memory_transfer.h"
@@ -11,10 +12,11 @@
 
 #include <functional>
 
-// The control panel's dealings with the unit, without any widget: the
-// connection procedure with port auto-detection, the handshake, the silence
-// handling, the dispatch of received messages and their effect on the live
-// status. The window follows through the signals, which mirror its views.
+// The program's dealings with the unit, without any widget: the connection
+// procedure with port auto-detection, the handshake, the silence handling
+// and the dispatch of received reports to the live status. It owns the link,
+// the live status, the commands and the memory transfers; views follow the
+// live status's signals and send through the commands.
 //
 // Everything runs on the thread that owns the session (the GUI thread).
 class UnitSession : public QObject
@@ -54,49 +56,28 @@ public:
     void Refresh();
 
     UnitLink& Link() { return link; }
-    const LiveStatus& Status() const { return status; }
+    LiveStatus& Live() { return status; }
+    const LiveValues& Status() const { return status.Values(); }
+    UnitCommands& Commands() { return commands; }
     MemoryTransfer& Transfer() { return transfer; }
     bool IsProbing() const { return connectTimer.isActive(); }
 
-    // Entry points of received messages, public so tests can feed payloads.
+    // Entry point of received messages, public so tests can feed payloads.
+    // Memory replies (types 29 and 30) reach the transfers from the link.
     void Dispatch(const QByteArray& payload);
-    void ApplyReport(QByteArrayView payload);
-    void ApplyVersion(QByteArrayView payload);
-    void ApplyPsName(QByteArrayView payload);
-    void ApplyRadioText(QByteArrayView payload);
-
-Q_SIGNALS:
-    // The views of the window, in the order the window must apply them.
-    void connectionLineRefreshed();     // connection line and model-dependent items
-    void connectionShown(bool connected);
-    void mainPowerShown(bool on);       // the main room's controls follow main power
-    void zonePowerShown(bool on);
-    void tunerSectionUpdated(bool live);
-    // A variable report. shown tells whether the panel displays it (its room
-    // is on, its value is in range); unshown reports still matter to the
-    // volume popup. value is signed where the variable is signed, the
-    // unsigned 16-bit value for frequencies, else the unsigned byte.
-    void reportApplied(int variable, int value, bool shown);
-    void inputNameReported(int index, const QString& name);
-    void psNameChanged(const QString& name);
-    void radioTextChanged(const QString& text);
 
 private:
     void OnConnectTimer();
+    void OnConnected();
     void OnLineSilent();
     void OnDeviceLost();
-    void ShowDisconnected();
-    void RefreshConnectionLine();
-    void SetMainPower(bool on);
-    void SetZonePower(bool on);
-    void UpdateTunerSection();
-    void SetPsName(const QString& name);
-    void SetRadioText(const QString& text);
+    void StartProbing();
     void AfterPause(std::function<void()> step);
 
     Timing timing;
     UnitLink link;
     LiveStatus status;
+    UnitCommands commands{link, status};
     MemoryTransfer transfer;
     QTimer connectTimer;
     QString portSetting = QString::fromLatin1(AutoDetect);

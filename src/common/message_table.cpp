@@ -1,4 +1,4 @@
-#include "desktop/message_table.h"
+#include "common/message_table.h"
 
 #include <QFile>
 #include <QHash>

@@ -1,5 +1,5 @@
 #include "link/message_set.h"
-#include "panel/unit_session.h"
+#include "unit/unit_session.h"
 #include "test_bytes.h"
 
 #include <QSignalSpy>
@@ -104,14 +104,14 @@ private Q_SLOTS:
         Fixture f;
         for (const QByteArray& r : before)
             f.Feed(r);
-        QSignalSpy applied(&f.session, &UnitSession::reportApplied);
+        QSignalSpy applied(&f.session.Live(), &LiveStatus::reportApplied);
         f.Feed(report);
         QCOMPARE(applied.size(), 1);
         QCOMPARE(applied.at(0).at(1).toInt(), value);
         QCOMPARE(applied.at(0).at(2).toBool(), shown);
 
         // Volumes and tone are kept only while shown; tuner values always.
-        const LiveStatus& status = f.session.Status();
+        const LiveValues& status = f.session.Status();
         switch (static_cast<int>(report[1])) {
         case Variable::MainVolume:
             QCOMPARE(status.mainVolume, shown ? value : 0);
@@ -168,7 +168,7 @@ private Q_SLOTS:
     {
         Fixture f;
         f.TunerOnFm();
-        QSignalSpy changed(&f.session, &UnitSession::radioTextChanged);
+        QSignalSpy changed(&f.session.Live(), &LiveStatus::radioTextChanged);
         f.Feed(Text(MessageType::RadioText, 10, "AB"));
         QCOMPARE(f.session.Status().radioText, QStringLiteral("          AB"));
         f.Feed(Text(MessageType::RadioText, 0, "Hello"));
@@ -202,7 +202,7 @@ private Q_SLOTS:
         QCOMPARE(f.session.Status().radioText, QString());
 
         f.TunerOnFm();
-        QSignalSpy ps(&f.session, &UnitSession::psNameChanged);
+        QSignalSpy ps(&f.session.Live(), &LiveStatus::psNameChanged);
         f.Feed(Bytes({MessageType::PsName}) + "RADIO 1 ");
         f.Feed(Report(Variable::MainSource, 6));
         QCOMPARE(f.session.Status().psName, QString());
@@ -243,9 +243,9 @@ private Q_SLOTS:
         QFETCH(QByteArray, payload);
         Fixture f;
         f.Feed({Report(21, 1), Report(52, 1), Report(53, 2), Report(54, 3), Report(40, 4)});
-        const LiveStatus before = f.session.Status();
+        const LiveValues before = f.session.Status();
         f.Feed(payload);
-        const LiveStatus& after = f.session.Status();
+        const LiveValues& after = f.session.Status();
         QCOMPARE(after.mainSource, before.mainSource);
         QCOMPARE(after.zoneSource, before.zoneSource);
         QCOMPARE(after.surroundMode, before.surroundMode);

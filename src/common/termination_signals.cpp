@@ -1,4 +1,4 @@
-#include "desktop/termination_signals.h"
+#include "common/termination_signals.h"
 
 #include <QSocketNotifier>
 

@@ -1,4 +1,4 @@
-#include "desktop/message_box.h"
+#include "common/message_box.h"
 
 #include <QApplication>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "panel/tuner_entry.h"
+#include "tuner/tuner_entry.h"
 
 #include <algorithm>
 

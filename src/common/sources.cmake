@@ -1,0 +1,17 @@
+# What every layer uses: the message table and the termination signals in
+# the core, the message-box hook in the GUI library.
+target_sources(veltrix_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/message_table.h
+    ${CMAKE_CURRENT_LIST_DIR}/message_table.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/termination_signals.h
+    ${CMAKE_CURRENT_LIST_DIR}/termination_signals.cpp
+)
+qt_add_resources(veltrix_core veltrix_messages
+    PREFIX /veltrix
+    BASE ${CMAKE_CURRENT_LIST_DIR}/../../resources
+    FILES ${CMAKE_CURRENT_LIST_DIR}/../../resources/messages.tsv)
+
+target_sources(veltrix_gui PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/message_box.h
+    ${CMAKE_CURRENT_LIST_DIR}/message_box.cpp
+)

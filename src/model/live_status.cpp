@@ -1,0 +1,355 @@
+#include "model/live_status.h"
+
+namespace {
+
+int SignedByte(QByteArrayView payload, qsizetype index)
+{
+    return static_cast<std::int8_t>(payload[index]);
+}
+
+int UnsignedByte(QByteArrayView payload, qsizetype index)
+{
+    return static_cast<std::uint8_t>(payload[index]);
+}
+
+// Texts on the line are Latin-1 and end at the payload's end or at a 0 byte.
+QString TextFrom(QByteArrayView payload, qsizetype from)
+{
+    if (from >= payload.size())
+        return {};
+    QByteArrayView text = payload.sliced(from);
+    const qsizetype nul = text.indexOf('\0');
+    if (nul >= 0)
+        text = text.first(nul);
+    return QString::fromLatin1(text);
+}
+
+bool IsSurroundMode(int value)
+{
+    return value >= 0 && value < SurroundModeCount && value != SurroundModeNone;
+}
+
+bool IsSource(int value)
+{
+    return value >= 0 && value < InputCount;
+}
+
+} // namespace
+
+LiveStatus::LiveStatus(QObject* parent) : QObject(parent) {}
+
+// ---------------------------------------------------------------- connection
+
+void LiveStatus::BeginConnection()
+{
+    values.mainPower = false;
+    values.zonePower = false;
+    values.mainSource = -1;
+    values.zoneSource = -1;
+    values.tunerLive = false;
+    values.fmMute = false;
+    values.radioText.clear();
+    values.psName.clear();
+    Q_EMIT connectionShown(true);
+}
+
+void LiveStatus::MarkSilent()
+{
+    values.connected = false;
+}
+
+void LiveStatus::ShowDisconnected()
+{
+    values.connected = false;
+    Q_EMIT connectionShown(false);
+    SetMainPower(false);
+    SetZonePower(false);
+    RefreshConnectionLine();
+}
+
+void LiveStatus::RefreshConnectionLine()
+{
+    if (values.connected) {
+        values.modelIndex = values.facts.ModelIndex();
+        values.extendedLayout = values.facts.HasExtendedLayout();
+    } else {
+        values.extendedLayout = false;
+    }
+    Q_EMIT connectionLineRefreshed();
+
+    if (!values.connected) {
+        values.firstConnectionPending = true;
+    } else if (values.facts.IsSupportedModel() && values.firstConnectionPending) {
+        values.firstConnectionPending = false;
+        Q_EMIT supportedUnitConnected();
+    }
+}
+
+void LiveStatus::SetMainPower(bool on)
+{
+    values.mainPower = on;
+    if (!on) {
+        values.mainSource = -1;
+        values.surroundMode = -1;
+    }
+    Q_EMIT mainPowerShown(on);
+    UpdateTunerSection();
+}
+
+void LiveStatus::SetZonePower(bool on)
+{
+    values.zonePower = on;
+    if (!on)
+        values.zoneSource = -1;
+    Q_EMIT zonePowerShown(on);
+    UpdateTunerSection();
+}
+
+void LiveStatus::UpdateTunerSection()
+{
+    values.tunerLive = values.mainSource == SourceTuner || values.zoneSource == SourceTuner ||
+                       (values.zoneSource == SourceExternal && values.mainSourceIsTuner);
+    if (!values.tunerLive) {
+        values.radioText.clear();
+        values.psName.clear();
+        values.fmMute = false;
+    }
+    Q_EMIT tunerSectionUpdated(values.tunerLive);
+}
+
+// ---------------------------------------------------------------- reports
+
+void LiveStatus::ApplyVersion(QByteArrayView payload)
+{
+    if (payload.size() < 3)
+        return;
+    values.facts.versionText =
+        QString::asprintf("v%d.%02d", SignedByte(payload, 1), SignedByte(payload, 2));
+    RefreshConnectionLine();
+    Q_EMIT versionReported();
+}
+
+void LiveStatus::ApplyReport(QByteArrayView payload)
+{
+    if (payload.size() < 2)
+        return;
+    const int variable = SignedByte(payload, 1);
+    if (variable == Variable::Model) {
+        if (payload.size() <= 2)
+            return;
+        values.connected = true;
+        values.facts.modelText = TextFrom(payload, 2);
+        RefreshConnectionLine();
+        Q_EMIT identified();
+        return;
+    }
+    if (payload.size() < 3)
+        return;
+    const int v = SignedByte(payload, 2);
+    const int raw = UnsignedByte(payload, 2);
+    if (variable == Variable::InputName) {
+        if (!IsSource(v))
+            return;
+        const QString name = TextFrom(payload, 3);
+        values.inputNames[static_cast<std::size_t>(v)] = name;
+        values.inputNameKnown[static_cast<std::size_t>(v)] = true;
+        Q_EMIT inputNameReported(v, name);
+        return;
+    }
+    ApplyVariable(variable, v, raw, payload);
+}
+
+void LiveStatus::ApplyVariable(int variable, int v, int raw, QByteArrayView payload)
+{
+    const bool main = values.mainPower;
+    const bool zone = values.zonePower;
+    switch (variable) {
+    case Variable::MainPower:
+        SetMainPower(v != 0);
+        Q_EMIT reportApplied(variable, v, true);
+        return;
+    case Variable::ZonePower:
+        SetZonePower(v != 0);
+        Q_EMIT reportApplied(variable, v, true);
+        return;
+    case Variable::MainVolume:
+    case Variable::Treble:
+    case Variable::Bass:
+        if (main) {
+            int& kept = variable == Variable::MainVolume ? values.mainVolume
+                        : variable == Variable::Treble   ? values.treble
+                                                         : values.bass;
+            kept = v;
+        }
+        Q_EMIT reportApplied(variable, v, main);
+        return;
+    case Variable::ZoneVolume:
+        if (zone)
+            values.zoneVolume = v;
+        Q_EMIT reportApplied(variable, v, zone);
+        return;
+    case Variable::MainMute:
+    case Variable::TapeMonitor:
+    case Variable::SpeakersA:
+    case Variable::SpeakersB:
+    case Variable::ToneDefeat:
+        Q_EMIT reportApplied(variable, v, main);
+        return;
+    case Variable::ZoneMute:
+        Q_EMIT reportApplied(variable, v, zone);
+        return;
+    case Variable::SignalType:
+        Q_EMIT reportApplied(variable, v, main && v >= 0 && v < SignalTypeCount);
+        return;
+    case Variable::SurroundMode: {
+        const bool shown = main && IsSurroundMode(v);
+        if (shown)
+            values.surroundMode = v;
+        Q_EMIT reportApplied(variable, v, shown);
+        return;
+    }
+    case Variable::MainSource:
+    case Variable::ZoneSource: {
+        const bool isMain = variable == Variable::MainSource;
+        if (isMain)
+            values.mainSourceIsTuner = raw == SourceTuner;
+        const bool shown = (isMain ? main : zone) && IsSource(v);
+        if (shown)
+            (isMain ? values.mainSource : values.zoneSource) = v;
+        Q_EMIT reportApplied(variable, v, shown);
+        UpdateTunerSection();
+        return;
+    }
+    default:
+        ApplyTuner(variable, v, raw, payload);
+        return;
+    }
+}
+
+void LiveStatus::ApplyTuner(int variable, int v, int raw, QByteArrayView payload)
+{
+    switch (variable) {
+    case Variable::TunerBand:
+        if (v != Band::Am && v != Band::Fm)
+            return;
+        values.tunerBand = v;
+        Q_EMIT reportApplied(variable, v, values.tunerLive);
+        return;
+    case Variable::AmFrequency:
+    case Variable::FmFrequency: {
+        if (payload.size() < 4)
+            return;
+        const int frequency = raw | (UnsignedByte(payload, 3) << 8);
+        const bool fm = variable == Variable::FmFrequency;
+        (fm ? values.fmFrequency : values.amFrequency) = frequency;
+        Q_EMIT reportApplied(variable, frequency,
+                             values.tunerLive && values.tunerBand == (fm ? Band::Fm : Band::Am));
+        return;
+    }
+    case Variable::AmPreset:
+    case Variable::FmPreset: {
+        const bool fm = variable == Variable::FmPreset;
+        (fm ? values.fmPreset : values.amPreset) = raw;
+        Q_EMIT reportApplied(variable, raw,
+                             values.tunerLive && values.tunerBand == (fm ? Band::Fm : Band::Am));
+        return;
+    }
+    case Variable::FmMute:
+        if (values.tunerLive)
+            values.fmMute = v != 0;
+        Q_EMIT reportApplied(variable, v, values.tunerLive);
+        return;
+    default:
+        return;
+    }
+}
+
+void LiveStatus::AssumeTunerValue(int variable, int value)
+{
+    switch (variable) {
+    case Variable::AmFrequency:
+        values.amFrequency = value;
+        return;
+    case Variable::FmFrequency:
+        values.fmFrequency = value;
+        return;
+    case Variable::AmPreset:
+        values.amPreset = value;
+        return;
+    case Variable::FmPreset:
+        values.fmPreset = value;
+        return;
+    default:
+        return;
+    }
+}
+
+void LiveStatus::AssumeInputName(int index, const QString& name)
+{
+    if (!IsSource(index))
+        return;
+    values.inputNames[static_cast<std::size_t>(index)] = name;
+    values.inputNameKnown[static_cast<std::size_t>(index)] = true;
+    Q_EMIT inputNameAssumed(index, name);
+}
+
+QString LiveStatus::InputCaption(int index) const
+{
+    if (!IsSource(index))
+        return {};
+    const auto i = static_cast<std::size_t>(index);
+    return values.inputNameKnown[i] ? values.inputNames[i]
+                                    : QString::fromLatin1(DefaultSourceNames[i]);
+}
+
+QString LiveStatus::VolumeText(int value) const
+{
+    if ((value & 0xFF) == values.facts.MinusInfinityCode())
+        return QStringLiteral("-oo dB");
+    return QStringLiteral("%1 dB").arg(value);
+}
+
+// ---------------------------------------------------------------- RDS
+
+void LiveStatus::SetPsName(const QString& name)
+{
+    if (name == values.psName)
+        return;
+    values.psName = name;
+    Q_EMIT psNameChanged(name);
+}
+
+void LiveStatus::SetRadioText(const QString& text)
+{
+    if (text == values.radioText)
+        return;
+    values.radioText = text;
+    Q_EMIT radioTextChanged(text);
+}
+
+void LiveStatus::ApplyPsName(QByteArrayView payload)
+{
+    if (!values.tunerLive)
+        return;
+    // A name of fewer than eight characters is no name.
+    SetPsName(payload.size() >= 9 ? TextFrom(payload, 1) : QString());
+}
+
+void LiveStatus::ApplyRadioText(QByteArrayView payload)
+{
+    if (!values.tunerLive)
+        return;
+    if (payload.size() < 4) {
+        SetRadioText(QString());
+        return;
+    }
+    const int offset = SignedByte(payload, 1);
+    if (offset < 0)
+        return; // no position before the start of the text
+    const QString segment = QString::fromLatin1(payload.sliced(2));
+    QString text = values.radioText;
+    if (text.size() < offset + segment.size())
+        text = text.leftJustified(offset + segment.size(), QLatin1Char(' '));
+    text.replace(offset, segment.size(), segment);
+    SetRadioText(text);
+}

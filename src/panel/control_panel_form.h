@@ -1,0 +1,85 @@
+#pragma once
+
+#include "link/message_set.h"
+
+#include <QList>
+
+#include <array>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMainWindow;
+class QPushButton;
+class QVBoxLayout;
+class ReportCheckBox;
+class ReportRadioButton;
+class SpinArrows;
+
+// The control panel's controls and their layout: the Main, Zone and Tuner
+// groups, the bottom row with the connection line and the warning. A form
+// only builds and holds the widgets (each with an object name and an
+// accessible name); the window that inherits it gives them their behaviour.
+struct ControlPanelForm
+{
+    // Builds every control into the window's central widget.
+    void SetupUi(QMainWindow* window);
+
+    // Main group.
+    ReportCheckBox* mainPower = nullptr;
+    ReportCheckBox* mainMute = nullptr;
+    ReportCheckBox* speakersA = nullptr;
+    ReportCheckBox* speakersB = nullptr;
+    QLineEdit* mainVolume = nullptr;
+    SpinArrows* mainVolumeSpin = nullptr;
+    QLineEdit* signalType = nullptr;
+    std::array<ReportRadioButton*, InputCount> mainSources{};
+    ReportCheckBox* tapeMonitor = nullptr;
+    // By surround mode value; the entry of SurroundModeNone stays null.
+    std::array<ReportRadioButton*, SurroundModeCount> surroundModes{};
+    std::array<ReportRadioButton*, SurroundModeCount - 1> surroundButtons{};
+    ReportCheckBox* toneDefeat = nullptr;
+    QLineEdit* bass = nullptr;
+    SpinArrows* bassSpin = nullptr;
+    QLineEdit* treble = nullptr;
+    SpinArrows* trebleSpin = nullptr;
+    std::array<QPushButton*, AvPresetCount> recallButtons{};
+    std::array<QPushButton*, AvPresetCount> storeButtons{};
+    QList<QLabel*> mainLabels;
+
+    // Zone group.
+    ReportCheckBox* zonePower = nullptr;
+    ReportCheckBox* zoneMute = nullptr;
+    QLabel* zoneVolumeLabel = nullptr;
+    QLineEdit* zoneVolume = nullptr;
+    SpinArrows* zoneVolumeSpin = nullptr;
+    std::array<ReportRadioButton*, InputCount> zoneSources{};
+
+    // Tuner group.
+    std::array<ReportRadioButton*, 2> bandButtons{}; // by band value: AM, FM
+    QLineEdit* frequency = nullptr;
+    SpinArrows* frequencySpin = nullptr;
+    QLineEdit* preset = nullptr;
+    SpinArrows* presetSpin = nullptr;
+    QPushButton* seekDown = nullptr;
+    QPushButton* seekUp = nullptr;
+    ReportCheckBox* fmMute = nullptr;
+    QLineEdit* psName = nullptr;
+    QLineEdit* radioText = nullptr;
+    QList<QLabel*> tunerLabels;
+
+    // Bottom row.
+    QLabel* connectionLine = nullptr;
+    QPushButton* editPresets = nullptr;
+    QPushButton* saveSettings = nullptr;
+    QPushButton* loadSettings = nullptr;
+    QLabel* warning = nullptr;
+
+private:
+    QGroupBox* BuildMainGroup();
+    QGroupBox* BuildZoneGroup();
+    QGroupBox* BuildTunerGroup();
+    void BuildBottomRow(QVBoxLayout* layout);
+
+    QMainWindow* window = nullptr;
+};

@@ -1,0 +1,5 @@
+# The session with the unit: connection procedure, handshake and dispatch.
+target_sources(veltrix_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/unit_session.h
+    ${CMAKE_CURRENT_LIST_DIR}/unit_session.cpp
+)
