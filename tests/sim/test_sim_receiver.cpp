@@ -235,6 +235,145 @@ private Q_SLOTS:
         QVERIFY2(near(noisy, Frames - dropped, noise ? 30 : 0), qPrintable(QString::number(noisy)));
     }
 
+    void requestFaults_data()
+    {
+        QTest::addColumn<int>("drop");
+        QTest::addColumn<int>("corrupt");
+        QTest::addColumn<bool>("noise");
+        QTest::newRow("drop 20") << 20 << 0 << false;
+        QTest::newRow("corrupt 25, noise") << 0 << 25 << true;
+        QTest::newRow("drop 10, corrupt 15, noise") << 10 << 15 << true;
+    }
+    // EEPROM writes over the line: only those the unit's receiver accepts are
+    // stored and answered, a seed repeats itself, and the replies keep the
+    // faults their seed gave them before requests had any.
+    void requestFaults()
+    {
+        QFETCH(int, drop);
+        QFETCH(int, corrupt);
+        QFETCH(bool, noise);
+        constexpr int Frames = 400;
+        constexpr int Chunk = 40; // the replies to one stay below what the pty keeps unread
+        auto address = [](int i) { return 600 + i; };
+        const QByteArray factory = SimUnit(u"K230"_s, 2, 5).Eeprom();
+        auto value = [&](int a) { return ~factory.at(a) & 0xFF; };
+        struct Run
+        {
+            QString fates; // per request: Received, Dropped, Rejected
+            QByteArray line;
+            QByteArray eeprom;
+        };
+        auto run = [&](quint32 seed) {
+            SimOptions options;
+            options.lineRate = 0;
+            options.seed = seed;
+            options.corruptPercent = 20;
+            options.requestDropPercent = drop;
+            options.requestCorruptPercent = corrupt;
+            options.requestNoise = noise;
+            SimulatedReceiver receiver(options);
+            Run result;
+            connect(&receiver, &SimulatedReceiver::frameReceived, [&] { result.fates += u'R'; });
+            connect(&receiver, &SimulatedReceiver::requestDropped, [&] { result.fates += u'D'; });
+            connect(&receiver, &SimulatedReceiver::requestRejected, [&] { result.fates += u'C'; });
+            if (!receiver.Start())
+                return result;
+            SlaveSide slave(receiver.SlavePath());
+            for (int i = 0; i < Frames; i += Chunk) {
+                QByteArray requests;
+                for (int a = address(i); a < address(i + Chunk); ++a)
+                    requests += UnitFrame::Encode(Bytes({30, 1, a & 0xFF, a >> 8, value(a)}));
+                slave.Write(requests);
+                WaitFor([&] { return slave.Drain(), result.fates.size() == i + Chunk; }, 2000);
+            }
+            // A clean round trip last: every reply before it has come.
+            receiver.SetFaults(0, 0, false);
+            receiver.SetRequestFaults(0, 0, false);
+            const QByteArray last = UnitFrame::Encode(Bytes({23, 2, 5}));
+            slave.Write(UnitFrame::Encode(Bytes({23})));
+            WaitFor([&] { return slave.Drain().endsWith(last); }, 2000);
+            result.line = slave.Take().chopped(last.size());
+            result.fates.chop(1);
+            result.eeprom = receiver.Eeprom();
+            return result;
+        };
+        const Run first = run(7);
+        QCOMPARE(first.fates.size(), Frames);
+        const Run twin = run(7);
+        QCOMPARE(twin.fates, first.fates);
+        QCOMPARE(twin.line, first.line);
+        QVERIFY(run(8).fates != first.fates);
+
+        FaultInjector replies(7);
+        replies.Configure(0, 20, false);
+        QByteArray expected;
+        for (int i = 0; i < Frames; ++i) {
+            const int a = address(i);
+            const bool stored = first.fates.at(i) == u'R';
+            QCOMPARE(first.eeprom.at(a) != factory.at(a), stored);
+            if (stored)
+                expected += replies.Apply(Bytes({30, a & 0xFF, a >> 8, value(a)})).bytes;
+        }
+        QCOMPARE(first.line, expected);
+        const auto dropped = first.fates.count(u'D');
+        const auto rejected = first.fates.count(u'C');
+        QVERIFY2(qAbs(100.0 * dropped / Frames - drop) < 5, qPrintable(first.fates));
+        QVERIFY2(qAbs(100.0 * rejected / (Frames - dropped) - corrupt) < 5,
+                 qPrintable(first.fates));
+    }
+
+    // An EEPROM write through a hang and a pulled cable: while silent the
+    // bytes are stored unanswered, while unplugged they are lost, and a frame
+    // that the cable cut is lost whole. A clamped cell holds its most.
+    void silentAndUnpluggedMidWrite()
+    {
+        SimOptions options;
+        options.lineRate = 0;
+        options.liveClamps = {{67, 1}};
+        QString error;
+        QVERIFY(!SimulatedReceiver(options).Start(&error));
+        QVERIFY2(error.contains(u"67 bytes"_s), qPrintable(error));
+        options.liveClamps.clear();
+        options.eepromClamps = {{1502, 0x30}};
+        SimulatedReceiver receiver(options);
+        QSignalSpy received(&receiver, &SimulatedReceiver::frameReceived);
+        QSignalSpy dropped(&receiver, &SimulatedReceiver::requestDropped);
+        QVERIFY(receiver.Start());
+        SlaveSide slave(receiver.SlavePath());
+        const QByteArray before = receiver.Eeprom();
+        auto write = [](int i) {
+            return UnitFrame::Encode(Bytes({30, 1, (1500 + i) & 0xFF, (1500 + i) >> 8, 0x40 + i}));
+        };
+        auto send = [&](const QByteArray& bytes, QSignalSpy& spy, qsizetype count) {
+            slave.Write(bytes);
+            return WaitFor([&] { return spy.size() == count; }, 1000);
+        };
+        QVERIFY(send(write(0) + write(1) + write(2) + write(3), received, 4));
+        receiver.SetSilent(true);
+        QVERIFY(send(write(4) + write(5), received, 6));
+        receiver.SetSilent(false);
+        // Frames cut by the cable going and coming back, after an escape byte:
+        // 01 1E 5E | 41 E3 5E 45 ..
+        QVERIFY(send(write(6) + write(7).left(3), received, 7));
+        receiver.SetUnplugged(true);
+        QVERIFY(send(write(7).mid(3) + write(8) + write(9).left(3), dropped, 1));
+        receiver.SetUnplugged(false);
+        QVERIFY(send(write(9).mid(3) + write(10) + write(11), received, 9));
+        QCOMPARE(dropped.size(), 1);
+
+        QByteArray replies;
+        for (int i : {0, 1, 2, 3, 6, 10, 11})
+            replies += UnitFrame::Encode(
+                Bytes({30, (1500 + i) & 0xFF, (1500 + i) >> 8, i == 2 ? 0x30 : 0x40 + i}));
+        QVERIFY(slave.Wait(replies.size(), 1000));
+        QCOMPARE(slave.Take(), replies);
+        QByteArray stored = before;
+        for (int i : {0, 1, 3, 4, 5, 6, 10, 11}) // 7, 8 and 9 never came
+            stored[1500 + i] = char(0x40 + i);
+        stored[1502] = 0x30;
+        QCOMPARE(receiver.Eeprom(), stored);
+    }
+
     void eepromFileAndLink()
     {
         QTemporaryDir dir;
@@ -281,22 +420,37 @@ private Q_SLOTS:
     void commandLine_data()
     {
         QTest::addColumn<QString>("arguments");
-        QTest::addColumn<QString>("message"); // in the error text; empty: runs
-        QTest::newRow("everything")
-            << u"--model=K220 --firmware=V127.20 --drop=5 --corrupt=7 --noise --reply-delay=15 "
-               "--silent-after=9 --line-rate=0 --trace --seed=4294967295 --rds-period=0 --link=/x"_s
-            << QString();
-        QTest::newRow("major above 127") << u"--firmware=v128.00"_s << u"v128.00"_s;
-        QTest::newRow("trailing text") << u"--firmware=v2.05b"_s << u"v2.05b"_s;
-        QTest::newRow("seed too large") << u"--seed=4294967296"_s << u"--seed"_s;
-        QTest::newRow("unknown option") << u"--colour"_s << u"colour"_s;
-        QTest::newRow("stray argument") << u"K230"_s << u"K230"_s;
-        QTest::newRow("image of 0 bytes") << u"--eeprom=/dev/null"_s << u"2048"_s;
+        QTest::addColumn<QString>("message");  // in the error text; empty: runs
+        QTest::addColumn<QString>("requests"); // request faults of a run: drop/corrupt/noise
+        auto row = [](const char* name, const QString& arguments, const QString& message,
+                      const QString& requests = QString()) {
+            QTest::newRow(name) << arguments << message << requests;
+        };
+        row("everything",
+            u"--model=K220 --firmware=V127.20 --drop=5 --corrupt=7 --noise --reply-delay=15 "
+            "--silent-after=9 --line-rate=0 --trace --seed=4294967295 --rds-period=0 --link=/x "
+            "--drop-requests=3 --corrupt-requests=4 --noise-requests --clamp-live=54=9 "
+            "--clamp-live=0=255 --clamp-eeprom=2047=0 --clamp-eeprom=2047=7"_s,
+            QString(), u"3/4/1"_s);
+        row("faults both ways", u"--model=K220 --drop=5 --corrupt=7 --faults-both"_s, QString(),
+            u"5/7/0"_s);
+        row("both and its own", u"--faults-both --noise-requests"_s, u"--noise-requests"_s);
+        row("clamp without a value", u"--clamp-live=3"_s, u"\"3\""_s);
+        row("clamp past the block", u"--model=K220 --firmware=v1.20 --clamp-live=54=0"_s,
+            u"0 to 53"_s);
+        row("clamp to 256", u"--clamp-eeprom=5=256"_s, u"5=256"_s);
+        row("major above 127", u"--firmware=v128.00"_s, u"v128.00"_s);
+        row("trailing text", u"--firmware=v2.05b"_s, u"v2.05b"_s);
+        row("seed too large", u"--seed=4294967296"_s, u"--seed"_s);
+        row("unknown option", u"--colour"_s, u"colour"_s);
+        row("stray argument", u"K230"_s, u"K230"_s);
+        row("image of 0 bytes", u"--eeprom=/dev/null"_s, u"2048"_s);
     }
     void commandLine()
     {
         QFETCH(QString, arguments);
         QFETCH(QString, message);
+        QFETCH(QString, requests);
         SimOptions options;
         options.model = u"unchanged"_s;
         QString text;
@@ -307,6 +461,14 @@ private Q_SLOTS:
         QCOMPARE(options.model, message.isEmpty() ? u"K220"_s : u"unchanged"_s);
         if (!message.isEmpty())
             return;
+        QCOMPARE(u"%1/%2/%3"_s.arg(options.requestDropPercent)
+                     .arg(options.requestCorruptPercent)
+                     .arg(int(options.requestNoise)),
+                 requests);
+        if (qstrcmp(QTest::currentDataTag(), "everything") != 0)
+            return;
+        QCOMPARE(options.liveClamps, (QMap<int, int>{{0, 255}, {54, 9}}));
+        QCOMPARE(options.eepromClamps, (QMap<int, int>{{2047, 7}}));
         QCOMPARE(options.firmware, u"V127.20"_s);
         QCOMPARE(options.seed, 4294967295u);
         QCOMPARE(options.silentAfter, 9);

@@ -327,6 +327,25 @@ private Q_SLOTS:
                  QByteArrayList{Bytes({29, 65, SetupFields::ZoneVolumeOutOfRange})});
     }
 
+    // A cell that holds less than was written stores and echoes the most it
+    // holds; its neighbours and smaller values pass, and 255 lifts the clamp.
+    void clampedCells()
+    {
+        SimUnit unit(u"K110"_s, 2, 5); // a block of 66
+        QVERIFY(!unit.SetLiveClamp(66, 0) && !unit.SetLiveClamp(0, 256));
+        QVERIFY(!unit.SetEepromClamp(2048, 0) && !unit.SetEepromClamp(-1, 0));
+        QVERIFY(unit.SetLiveClamp(65, 100) && unit.SetEepromClamp(0x7FF, 0));
+        QCOMPARE(unit.Handle(Bytes({29, 1, 65, 200})), QByteArrayList{Bytes({29, 65, 100})});
+        QCOMPARE(unit.Handle(Bytes({29, 0, 65})), QByteArrayList{Bytes({29, 65, 100})});
+        QCOMPARE(unit.Handle(Bytes({29, 1, 65, 99})), QByteArrayList{Bytes({29, 65, 99})});
+        QCOMPARE(unit.Handle(Bytes({30, 1, 0xFF, 7, 0x5A})),
+                 QByteArrayList{Bytes({30, 0xFF, 7, 0})});
+        QCOMPARE(unit.Handle(Bytes({30, 1, 0xFE, 7, 0x5A})),
+                 QByteArrayList{Bytes({30, 0xFE, 7, 0x5A})});
+        QVERIFY(unit.SetLiveClamp(65, 255));
+        QCOMPARE(unit.Handle(Bytes({29, 1, 65, 200})), QByteArrayList{Bytes({29, 65, 200})});
+    }
+
     void storeAndRecall()
     {
         SimUnit unit(u"K220"_s, 2, 5); // S 57 at B 768
