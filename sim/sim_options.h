@@ -23,7 +23,7 @@ struct SimOptions
     int requestCorruptPercent = 0;
     bool requestNoise = false;
     int replyDelayMs = 0;   // time between a request's arrival and its reply
-    int silentAfter = -1;   // answer only the first N frames received; -1 = always
+    int silentAfter = -1;   // answer only the first N requests accepted; -1 = always
     int lineRate = 9600;    // baud, 10 bits per byte both ways; 0 = unpaced
     bool trace = false;     // every frame both ways to stderr
     quint32 seed = 1;       // fault injection and noise are reproducible, each direction
