@@ -5,9 +5,10 @@
 
 #include <random>
 
-// Decides what the line does to each frame the unit sends: lose it, spoil its
-// checksum, or put stray bytes before it. The decisions come from a seeded
-// generator, so a run with the same seed and the same frames is the same.
+// Decides what one direction of the line does to each frame: lose it, spoil
+// its checksum, or put stray bytes before it. The decisions come from a
+// seeded generator, so a run with the same seed and the same frames is the
+// same; each direction has an injector of its own.
 class FaultInjector
 {
 public:

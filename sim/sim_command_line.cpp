@@ -45,6 +45,30 @@ bool ReadInt(const QCommandLineParser& parser, const QCommandLineOption& option,
     return true;
 }
 
+// Each INDEX=MAX of a repeatable clamp option into clamps; cells outside
+// 0..cells - 1 or values outside 0..255 are refused.
+bool ReadClamps(const QCommandLineParser& parser, const QCommandLineOption& option, int cells,
+                QMap<int, int>* clamps, QString* error)
+{
+    for (const QString& text : parser.values(option)) {
+        const QStringList parts = text.split(u'=');
+        bool cellOk = false;
+        bool maxOk = false;
+        const int cell = parts.size() == 2 ? parts.at(0).toInt(&cellOk) : -1;
+        const int max = parts.size() == 2 ? parts.at(1).toInt(&maxOk) : -1;
+        if (!cellOk || !maxOk || cell < 0 || cell >= cells || max < 0 || max > 0xFF) {
+            *error = QStringLiteral("--%1 takes %2=MAX with %2 from 0 to %3 and MAX from 0 to "
+                                    "255, not \"%4\"")
+                         .arg(option.names().constFirst(), option.valueName().section(u'=', 0, 0))
+                         .arg(cells - 1)
+                         .arg(text);
+            return false;
+        }
+        clamps->insert(cell, max);
+    }
+    return true;
+}
+
 } // namespace
 
 SimCommandLine::Outcome SimCommandLine::Parse(const QStringList& arguments, SimOptions* options,
@@ -72,13 +96,40 @@ SimCommandLine::Outcome SimCommandLine::Parse(const QStringList& arguments, SimO
         QStringLiteral("Symlink to the slave path (an existing symlink is replaced)."),
         QStringLiteral("PATH"));
     const QCommandLineOption drop(QStringLiteral("drop"),
-                                  QStringLiteral("Percentage of sent frames that are lost."),
+                                  QStringLiteral("Percentage of the unit's frames that are lost."),
                                   QStringLiteral("PERCENT"));
     const QCommandLineOption corrupt(
-        QStringLiteral("corrupt"), QStringLiteral("Percentage of sent frames with a bad checksum."),
+        QStringLiteral("corrupt"),
+        QStringLiteral("Percentage of the unit's frames with a bad checksum."),
         QStringLiteral("PERCENT"));
     const QCommandLineOption noise(QStringLiteral("noise"),
-                                   QStringLiteral("Stray bytes between sent frames."));
+                                   QStringLiteral("Stray bytes before the unit's frames."));
+    const QCommandLineOption dropRequests(
+        QStringLiteral("drop-requests"),
+        QStringLiteral("Percentage of the program's frames that are lost before the unit sees "
+                       "them."),
+        QStringLiteral("PERCENT"));
+    const QCommandLineOption corruptRequests(
+        QStringLiteral("corrupt-requests"),
+        QStringLiteral("Percentage of the program's frames that reach the unit with a bad "
+                       "checksum, so that it refuses them."),
+        QStringLiteral("PERCENT"));
+    const QCommandLineOption noiseRequests(
+        QStringLiteral("noise-requests"),
+        QStringLiteral("Stray bytes before the program's frames."));
+    const QCommandLineOption faultsBoth(
+        QStringLiteral("faults-both"),
+        QStringLiteral("--drop, --corrupt and --noise act on the program's frames too (instead of "
+                       "the -requests options)."));
+    const QCommandLineOption clampLive(
+        QStringLiteral("clamp-live"),
+        QStringLiteral("Live setup byte INDEX holds at most MAX: a write of more stores and "
+                       "echoes MAX. Repeatable."),
+        QStringLiteral("INDEX=MAX"));
+    const QCommandLineOption clampEeprom(
+        QStringLiteral("clamp-eeprom"),
+        QStringLiteral("EEPROM byte ADDRESS holds at most MAX, as --clamp-live. Repeatable."),
+        QStringLiteral("ADDRESS=MAX"));
     const QCommandLineOption delay(QStringLiteral("reply-delay"),
                                    QStringLiteral("Delay before each reply."),
                                    QStringLiteral("MS"));
@@ -98,8 +149,10 @@ SimCommandLine::Outcome SimCommandLine::Parse(const QStringList& arguments, SimO
                                  QStringLiteral("RDS period while FM is heard (default 1000; "
                                                 "0 = no RDS)."),
                                  QStringLiteral("MS"));
-    parser.addOptions({help, model, firmware, eeprom, linkPath, drop, corrupt, noise, delay,
-                       silentAfter, lineRate, trace, seed, rds});
+    parser.addOptions({help,          model,      firmware,  eeprom,       linkPath,
+                       drop,          corrupt,    noise,     dropRequests, corruptRequests,
+                       noiseRequests, faultsBoth, clampLive, clampEeprom,  delay,
+                       silentAfter,   lineRate,   trace,     seed,         rds});
 
     if (!parser.parse(arguments)) {
         *text = parser.errorText();
@@ -130,12 +183,15 @@ SimCommandLine::Outcome SimCommandLine::Parse(const QStringList& arguments, SimO
     parsed.eepromFile = parser.value(eeprom);
     parsed.linkPath = parser.value(linkPath);
     parsed.noise = parser.isSet(noise);
+    parsed.requestNoise = parser.isSet(noiseRequests);
     parsed.trace = parser.isSet(trace);
 
     constexpr qint64 IntMax = std::numeric_limits<int>::max();
     qint64 seedValue = parsed.seed;
     if (!ReadInt(parser, drop, {0, 100}, &parsed.dropPercent, text) ||
         !ReadInt(parser, corrupt, {0, 100}, &parsed.corruptPercent, text) ||
+        !ReadInt(parser, dropRequests, {0, 100}, &parsed.requestDropPercent, text) ||
+        !ReadInt(parser, corruptRequests, {0, 100}, &parsed.requestCorruptPercent, text) ||
         !ReadInt(parser, delay, {0, IntMax}, &parsed.replyDelayMs, text) ||
         !ReadInt(parser, silentAfter, {0, IntMax}, &parsed.silentAfter, text) ||
         !ReadInt(parser, lineRate, {0, 4'000'000}, &parsed.lineRate, text) ||
@@ -143,6 +199,26 @@ SimCommandLine::Outcome SimCommandLine::Parse(const QStringList& arguments, SimO
         !ReadNumber(parser, seed, {0, std::numeric_limits<quint32>::max()}, &seedValue, text))
         return Outcome::Error;
     parsed.seed = static_cast<quint32>(seedValue);
+
+    if (parser.isSet(faultsBoth)) {
+        for (const QCommandLineOption* own : {&dropRequests, &corruptRequests, &noiseRequests}) {
+            if (parser.isSet(*own)) {
+                *text = QStringLiteral("--faults-both takes the request faults from --drop, "
+                                       "--corrupt and --noise; leave out --%1")
+                            .arg(own->names().constFirst());
+                return Outcome::Error;
+            }
+        }
+        parsed.requestDropPercent = parsed.dropPercent;
+        parsed.requestCorruptPercent = parsed.corruptPercent;
+        parsed.requestNoise = parsed.noise;
+    }
+    // The block size depends on the model and firmware, known by now.
+    const SimUnit unit(parsed.model, major, minor);
+    if (!ReadClamps(parser, clampLive, static_cast<int>(unit.LiveSetup().size()),
+                    &parsed.liveClamps, text) ||
+        !ReadClamps(parser, clampEeprom, SimUnit::EepromSize, &parsed.eepromClamps, text))
+        return Outcome::Error;
 
     // A bad image is refused before the line appears, so no program connects
     // to a unit that is about to exit.

@@ -124,6 +124,32 @@ bool SimUnit::ReplaceEeprom(const QByteArray& image)
     return true;
 }
 
+bool SimUnit::SetLiveClamp(int index, int max)
+{
+    return SetClamp(liveClamps, index, static_cast<int>(liveSetup.size()), max);
+}
+
+bool SimUnit::SetEepromClamp(int address, int max)
+{
+    return SetClamp(eepromClamps, address, EepromSize, max);
+}
+
+bool SimUnit::SetClamp(QMap<int, int>& clamps, int cell, int cells, int max)
+{
+    if (cell < 0 || cell >= cells || max < 0 || max > 0xFF)
+        return false;
+    if (max == 0xFF)
+        clamps.remove(cell);
+    else
+        clamps.insert(cell, max);
+    return true;
+}
+
+int SimUnit::Clamped(const QMap<int, int>& clamps, int cell, int value)
+{
+    return std::min(value, clamps.value(cell, 0xFF));
+}
+
 int SimUnit::Value(std::uint8_t variable) const
 {
     return IsLive(variable) ? values.at(variable) : -1;
@@ -690,7 +716,7 @@ void SimUnit::LiveSetupRequest(QByteArrayView request, QList<QByteArray>& out)
     if (index >= liveSetup.size())
         return;
     if (op == MemoryOp::Write)
-        liveSetup[index] = static_cast<char>(Byte(request, 3));
+        liveSetup[index] = static_cast<char>(Clamped(liveClamps, index, Byte(request, 3)));
     out.append(Bytes({MessageType::LiveSetup, index, Byte(liveSetup, index)}));
 }
 
@@ -707,9 +733,12 @@ void SimUnit::EepromRequest(QByteArrayView request, QList<QByteArray>& out)
     const int address = high << 8 | low;
     if (address >= EepromSize)
         return;
-    if (op == MemoryOp::Write && Byte(eeprom, address) != Byte(request, 4)) {
-        eeprom[address] = static_cast<char>(Byte(request, 4));
-        ++eepromRevision;
+    if (op == MemoryOp::Write) {
+        const int value = Clamped(eepromClamps, address, Byte(request, 4));
+        if (Byte(eeprom, address) != value) {
+            eeprom[address] = static_cast<char>(value);
+            ++eepromRevision;
+        }
     }
     out.append(Bytes({MessageType::Eeprom, low, high, Byte(eeprom, address)}));
 }

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
+#include <QMap>
 #include <QString>
 
 #include <array>
@@ -41,6 +42,15 @@ public:
     // PS name when the station has no RDS); each period then sends the PS name
     // and the next segment of the radio text.
     QList<QByteArray> RdsTick();
+
+    // A memory cell that holds at most max: a write request (type 29 or 30)
+    // of a larger value stores max, and the reply echoes max. The unit's own
+    // changes (variables, stored and recalled presets) are not clamped, and
+    // nor is what the cell holds already. A max of 255 lifts the clamp. False,
+    // and nothing changes, for an index outside the block, an address outside
+    // the EEPROM or a max outside 0..255.
+    bool SetLiveClamp(int index, int max);
+    bool SetEepromClamp(int address, int max);
 
     // Replaces the EEPROM with an image of exactly EepromSize bytes.
     bool ReplaceEeprom(const QByteArray& image);
@@ -91,6 +101,8 @@ private:
     void RecallPreset(int number);
     void ApplySetupToLive();
     int SetupByte(int canonical) const;
+    static bool SetClamp(QMap<int, int>& clamps, int cell, int cells, int max);
+    static int Clamped(const QMap<int, int>& clamps, int cell, int value);
     void PutSetupByte(int canonical, int value);
 
     QString model;
@@ -103,6 +115,8 @@ private:
     Values values{};
     Flags forced;
     std::array<QByteArray, 10> inputNames;
-    int rdsFrequency = 0; // station of the last RDS period, 0 = none
+    QMap<int, int> liveClamps;   // index → largest value a write stores
+    QMap<int, int> eepromClamps; // address → largest value a write stores
+    int rdsFrequency = 0;        // station of the last RDS period, 0 = none
     int rdsOffset = 0;
 };

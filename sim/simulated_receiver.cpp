@@ -4,17 +4,21 @@
 #include "precise_timer.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 
 constexpr int SaveDelayMs = 100; // writes come in bursts: save once they pause
 constexpr qint64 NanosecondsPerMs = 1'000'000;
+// The request direction's generator runs on another stream of the same seed.
+constexpr quint32 RequestSeedMix = 0x9E3779B9;
 
 } // namespace
 
 SimulatedReceiver::SimulatedReceiver(const SimOptions& simOptions, QObject* parent)
     : QObject(parent), options(simOptions), link(simOptions.linkPath), faults(simOptions.seed),
-      inLine(simOptions.lineRate), outLine(simOptions.lineRate), lineTimer(new PreciseTimer(this))
+      requestFaults(simOptions.seed ^ RequestSeedMix), inLine(simOptions.lineRate),
+      outLine(simOptions.lineRate), lineTimer(new PreciseTimer(this))
 {
     int major = 2;
     int minor = 5;
@@ -27,6 +31,23 @@ SimulatedReceiver::SimulatedReceiver(const SimOptions& simOptions, QObject* pare
     }
     unit = std::make_unique<SimUnit>(options.model, major, minor);
     faults.Configure(options.dropPercent, options.corruptPercent, options.noise);
+    requestFaults.Configure(options.requestDropPercent, options.requestCorruptPercent,
+                            options.requestNoise);
+    for (auto it = options.liveClamps.cbegin(); it != options.liveClamps.cend(); ++it) {
+        if (!unit->SetLiveClamp(it.key(), it.value()) && startError.isEmpty())
+            startError = QStringLiteral("cannot clamp live setup index %1 to %2: the block of "
+                                        "%3 %4 has %5 bytes")
+                             .arg(it.key())
+                             .arg(it.value())
+                             .arg(options.model, options.firmware)
+                             .arg(unit->LiveSetup().size());
+    }
+    for (auto it = options.eepromClamps.cbegin(); it != options.eepromClamps.cend(); ++it) {
+        if (!unit->SetEepromClamp(it.key(), it.value()) && startError.isEmpty())
+            startError = QStringLiteral("cannot clamp EEPROM address %1 to %2")
+                             .arg(it.key())
+                             .arg(it.value());
+    }
     clock.start();
 
     connect(&pty, &PtyEndpoint::bytesArrived, this, &SimulatedReceiver::OnBytes);
@@ -104,6 +125,11 @@ void SimulatedReceiver::SetFaults(int dropPercent, int corruptPercent, bool nois
     faults.Configure(dropPercent, corruptPercent, noise);
 }
 
+void SimulatedReceiver::SetRequestFaults(int dropPercent, int corruptPercent, bool noise)
+{
+    requestFaults.Configure(dropPercent, corruptPercent, noise);
+}
+
 void SimulatedReceiver::SetSilent(bool on)
 {
     silent = on;
@@ -113,13 +139,31 @@ void SimulatedReceiver::SetSilent(bool on)
     }
 }
 
+void SimulatedReceiver::SetUnplugged(bool on)
+{
+    if (on == unplugged)
+        return;
+    unplugged = on;
+    lineDecoder.Reset();
+    unitReceiver.Reset();
+    if (!on)
+        return;
+    departures.clear();
+    outLine.Reset();
+    // Requests whose last byte was still on the wire never get there.
+    for (const Arrival& arrival : std::exchange(arrivals, {}))
+        LoseRequest(arrival.payload, " (unplugged)");
+    Pump();
+}
+
 void SimulatedReceiver::Disappear()
 {
     link.Remove();
     pty.Close();
     arrivals.clear();
     departures.clear();
-    decoder.Reset();
+    lineDecoder.Reset();
+    unitReceiver.Reset();
     inLine.Reset();
     outLine.Reset();
     lineTimer->Stop();
@@ -158,8 +202,13 @@ void SimulatedReceiver::OnBytes(const QByteArray& bytes)
     for (char byte : bytes) {
         // Each byte is on the line for its own wire time after the previous.
         const qint64 arrived = inLine.Transmit(now, 1);
-        if (decoder.Feed(static_cast<std::uint8_t>(byte)))
-            arrivals.push_back({arrived, decoder.Payload()});
+        if (!lineDecoder.Feed(static_cast<std::uint8_t>(byte)))
+            continue;
+        const QByteArray payload = lineDecoder.Payload();
+        if (unplugged)
+            LoseRequest(payload, " (unplugged)");
+        else
+            arrivals.push_back({arrived, payload, requestFaults.Apply(payload)});
     }
     Pump();
 }
@@ -196,21 +245,52 @@ void SimulatedReceiver::Pump()
 
 bool SimulatedReceiver::Answering() const
 {
-    return !silent && (options.silentAfter < 0 || received < options.silentAfter);
+    return !silent && !unplugged && (options.silentAfter < 0 || received < options.silentAfter);
 }
 
 void SimulatedReceiver::Receive(const Arrival& arrival)
 {
+    if (arrival.outcome.fate == FaultInjector::Fate::Dropped) {
+        LoseRequest(arrival.payload, " (dropped)");
+        return;
+    }
+    // What the line delivers, noise and all, goes through the unit's own
+    // receiver, which alone decides whether a frame came.
+    bool accepted = false;
+    QByteArray payload;
+    for (char byte : arrival.outcome.bytes) {
+        if (unitReceiver.Feed(static_cast<std::uint8_t>(byte))) {
+            accepted = true;
+            payload = unitReceiver.Payload();
+        }
+    }
+    if (!accepted) {
+        Trace("<-", arrival.payload, " (bad checksum, refused)");
+        Q_EMIT requestRejected(arrival.payload);
+        return;
+    }
+    Handle(payload, arrival.dueNs);
+}
+
+void SimulatedReceiver::LoseRequest(const QByteArray& payload, const char* note)
+{
+    Trace("<-", payload, note);
+    Q_EMIT requestDropped(payload);
+}
+
+void SimulatedReceiver::Handle(const QByteArray& payload, qint64 arrivedNs)
+{
     // A frame is answered only while the unit still answers before it came.
     const bool answer = Answering();
     ++received;
-    Trace("<-", arrival.payload);
-    Q_EMIT frameReceived(arrival.payload);
-    const QList<QByteArray> replies = unit->Handle(arrival.payload);
+    Trace("<-", payload);
+    const QList<QByteArray> replies = unit->Handle(payload);
     NoteEepromChange();
-    if (!answer)
+    Q_EMIT frameReceived(payload);
+    // A receiver silenced or unplugged from the signal sends no reply to it.
+    if (!answer || silent || unplugged)
         return;
-    const qint64 ready = arrival.dueNs + qint64{options.replyDelayMs} * NanosecondsPerMs;
+    const qint64 ready = arrivedNs + qint64{options.replyDelayMs} * NanosecondsPerMs;
     for (const QByteArray& reply : replies)
         Queue(reply, ready);
 }

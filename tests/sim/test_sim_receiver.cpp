@@ -235,6 +235,137 @@ private Q_SLOTS:
         QVERIFY2(near(noisy, Frames - dropped, noise ? 30 : 0), qPrintable(QString::number(noisy)));
     }
 
+    void requestFaults_data()
+    {
+        QTest::addColumn<int>("drop");
+        QTest::addColumn<int>("corrupt");
+        QTest::addColumn<bool>("noise");
+        QTest::newRow("drop 20") << 20 << 0 << false;
+        QTest::newRow("drop 10, corrupt 25, noise") << 10 << 25 << true;
+    }
+    // EEPROM writes over the line: only those the unit's receiver accepts are
+    // stored and answered, a seed repeats itself, and the replies keep the
+    // faults their seed gave them before requests had any.
+    void requestFaults()
+    {
+        QFETCH(int, drop);
+        QFETCH(int, corrupt);
+        QFETCH(bool, noise);
+        constexpr int Frames = 400;
+        constexpr int Chunk = 40;  // the replies to one stay below what the pty keeps unread
+        constexpr int First = 600; // the first address written
+        const QByteArray factory = SimUnit(u"K230"_s, 2, 5).Eeprom();
+        auto value = [&](int a) { return ~factory.at(a) & 0xFF; };
+        struct Run
+        {
+            QString fates; // per request: Received, Dropped, Rejected
+            QByteArray line;
+            QByteArray eeprom;
+        };
+        auto run = [&](quint32 seed) {
+            SimOptions options;
+            options.lineRate = 0;
+            options.seed = seed;
+            options.corruptPercent = 20;
+            options.requestDropPercent = drop;
+            options.requestCorruptPercent = corrupt;
+            options.requestNoise = noise;
+            SimulatedReceiver receiver(options);
+            Run result;
+            connect(&receiver, &SimulatedReceiver::frameReceived, [&] { result.fates += u'R'; });
+            connect(&receiver, &SimulatedReceiver::requestDropped, [&] { result.fates += u'D'; });
+            connect(&receiver, &SimulatedReceiver::requestRejected, [&] { result.fates += u'C'; });
+            if (!receiver.Start())
+                return result;
+            SlaveSide slave(receiver.SlavePath());
+            for (int i = 0; i < Frames; i += Chunk) {
+                QByteArray requests;
+                for (int a = First + i; a < First + i + Chunk; ++a)
+                    requests += UnitFrame::Encode(Bytes({30, 1, a & 0xFF, a >> 8, value(a)}));
+                slave.Write(requests);
+                WaitFor([&] { return slave.Drain(), result.fates.size() == i + Chunk; }, 2000);
+            }
+            // A clean round trip last: every reply before it has come.
+            receiver.SetFaults(0, 0, false);
+            receiver.SetRequestFaults(0, 0, false);
+            const QByteArray last = UnitFrame::Encode(Bytes({23, 2, 5}));
+            slave.Write(UnitFrame::Encode(Bytes({23})));
+            WaitFor([&] { return slave.Drain().endsWith(last); }, 2000);
+            result.line = slave.Take().chopped(last.size());
+            result.fates.chop(1);
+            result.eeprom = receiver.Eeprom();
+            return result;
+        };
+        const Run first = run(7);
+        QCOMPARE(first.fates.size(), Frames);
+        const Run twin = run(7);
+        QCOMPARE(twin.fates, first.fates);
+        QCOMPARE(twin.line, first.line);
+
+        FaultInjector replies(7);
+        replies.Configure(0, 20, false);
+        QByteArray expected;
+        for (int a = First; a < First + Frames; ++a) {
+            const bool stored = first.fates.at(a - First) == u'R';
+            QCOMPARE(first.eeprom.at(a) != factory.at(a), stored);
+            if (stored)
+                expected += replies.Apply(Bytes({30, a & 0xFF, a >> 8, value(a)})).bytes;
+        }
+        QCOMPARE(first.line, expected);
+        const auto dropped = first.fates.count(u'D');
+        const auto rejected = first.fates.count(u'C');
+        QVERIFY2(qAbs(100.0 * dropped / Frames - drop) < 5, qPrintable(first.fates));
+        QVERIFY2(qAbs(100.0 * rejected / (Frames - dropped) - corrupt) < 5,
+                 qPrintable(first.fates));
+    }
+
+    // An EEPROM write through a hang and a pulled cable: while silent the
+    // bytes are stored unanswered, while unplugged they are lost, and a frame
+    // that the cable cut is lost whole. A clamped cell holds its most.
+    void silentAndUnpluggedMidWrite()
+    {
+        SimOptions options;
+        options.lineRate = 0;
+        options.eepromClamps = {{1502, 0x30}};
+        SimulatedReceiver receiver(options);
+        QSignalSpy received(&receiver, &SimulatedReceiver::frameReceived);
+        QSignalSpy dropped(&receiver, &SimulatedReceiver::requestDropped);
+        QVERIFY(receiver.Start());
+        SlaveSide slave(receiver.SlavePath());
+        const QByteArray before = receiver.Eeprom();
+        auto write = [](int i) {
+            return UnitFrame::Encode(Bytes({30, 1, (1500 + i) & 0xFF, (1500 + i) >> 8, 0x40 + i}));
+        };
+        auto send = [&](const QByteArray& bytes, QSignalSpy& spy, qsizetype count) {
+            slave.Write(bytes);
+            return WaitFor([&] { return spy.size() == count; }, 1000);
+        };
+        QVERIFY(send(write(0) + write(1) + write(2) + write(3), received, 4));
+        receiver.SetSilent(true);
+        QVERIFY(send(write(4) + write(5), received, 6));
+        receiver.SetSilent(false);
+        // Frames cut by the cable going and coming back, after an escape byte:
+        // 01 1E 5E | 41 E3 5E 45 ..
+        QVERIFY(send(write(6) + write(7).left(3), received, 7));
+        receiver.SetUnplugged(true);
+        QVERIFY(send(write(7).mid(3) + write(8) + write(9).left(3), dropped, 1));
+        receiver.SetUnplugged(false);
+        QVERIFY(send(write(9).mid(3) + write(10) + write(11), received, 9));
+        QCOMPARE(dropped.size(), 1);
+
+        QByteArray replies;
+        for (int i : {0, 1, 2, 3, 6, 10, 11})
+            replies += UnitFrame::Encode(
+                Bytes({30, (1500 + i) & 0xFF, (1500 + i) >> 8, i == 2 ? 0x30 : 0x40 + i}));
+        QVERIFY(slave.Wait(replies.size(), 1000));
+        QCOMPARE(slave.Take(), replies);
+        QByteArray stored = before;
+        for (int i : {0, 1, 3, 4, 5, 6, 10, 11}) // 7, 8 and 9 never came
+            stored[1500 + i] = char(0x40 + i);
+        stored[1502] = 0x30;
+        QCOMPARE(receiver.Eeprom(), stored);
+    }
+
     void eepromFileAndLink()
     {
         QTemporaryDir dir;
@@ -284,8 +415,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message"); // in the error text; empty: runs
         QTest::newRow("everything")
             << u"--model=K220 --firmware=V127.20 --drop=5 --corrupt=7 --noise --reply-delay=15 "
-               "--silent-after=9 --line-rate=0 --trace --seed=4294967295 --rds-period=0 --link=/x"_s
+               "--silent-after=9 --line-rate=0 --trace --seed=4294967295 --rds-period=0 --link=/x "
+               "--faults-both --clamp-live=54=9 --clamp-live=0=255 --clamp-eeprom=2047=0 "
+               "--clamp-eeprom=2047=7"_s
             << QString();
+        QTest::newRow("both and its own")
+            << u"--faults-both --noise-requests"_s << u"--noise-requests"_s;
+        QTest::newRow("request drop 101") << u"--drop-requests=101"_s << u"--drop-requests"_s;
+        QTest::newRow("clamp without a value") << u"--clamp-live=3"_s << u"\"3\""_s;
+        QTest::newRow("clamp past the block")
+            << u"--model=K220 --firmware=v1.20 --clamp-live=54=0"_s << u"0 to 53"_s;
         QTest::newRow("major above 127") << u"--firmware=v128.00"_s << u"v128.00"_s;
         QTest::newRow("trailing text") << u"--firmware=v2.05b"_s << u"v2.05b"_s;
         QTest::newRow("seed too large") << u"--seed=4294967296"_s << u"--seed"_s;
@@ -307,6 +446,11 @@ private Q_SLOTS:
         QCOMPARE(options.model, message.isEmpty() ? u"K220"_s : u"unchanged"_s);
         if (!message.isEmpty())
             return;
+        QCOMPARE(QList<int>({options.requestDropPercent, options.requestCorruptPercent,
+                             int(options.requestNoise)}),
+                 QList<int>({5, 7, 1}));
+        QCOMPARE(options.liveClamps, (QMap<int, int>{{0, 255}, {54, 9}}));
+        QCOMPARE(options.eepromClamps, (QMap<int, int>{{2047, 7}}));
         QCOMPARE(options.firmware, u"V127.20"_s);
         QCOMPARE(options.seed, 4294967295u);
         QCOMPARE(options.silentAfter, 9);

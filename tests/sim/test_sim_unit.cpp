@@ -57,10 +57,13 @@ QByteArrayList Factory(const QList<int>& variables)
     return Reports(state);
 }
 
-// A factory K230 v2.05 with the rooms switched on by their keys.
+// A factory K230 v2.05 with the rooms switched on by their keys, and two
+// cells that hold less than a byte: live setup 66 up to 100, EEPROM 0x7FE 0.
 SimUnit K230(bool mainOn, bool zoneOn)
 {
     SimUnit unit(u"K230"_s, 2, 5);
+    unit.SetLiveClamp(66, 100);
+    unit.SetEepromClamp(0x7FE, 0);
     if (mainOn)
         unit.Handle(Key(KeyCode::MainPower));
     if (zoneOn)
@@ -219,6 +222,9 @@ private Q_SLOTS:
         Row("main source 10 refused", Set(53, 10), Reports({{53, 9}}));
         Row("eeprom write echoes", Bytes({30, 1, 0xFF, 0x07, 0x5A}),
             {Bytes({30, 0xFF, 0x07, 0x5A})});
+        Row("setup write clamped", Bytes({29, 1, 66, 101}), {Bytes({29, 66, 100})});
+        Row("setup write under clamp", Bytes({29, 1, 66, 99}), {Bytes({29, 66, 99})});
+        Row("eeprom write clamped", Bytes({30, 1, 0xFE, 0x07, 0x5A}), {Bytes({30, 0xFE, 0x07, 0})});
         Row("rename, padded", Bytes({21, 55, 2}) + "MY VCR       ",
             {Bytes({20, 55, 2}) + "MY VCR"});
         Row("rename, cut at 13", Bytes({21, 55, 9}) + "ABCDEFGHIJKLMNO",
