@@ -209,21 +209,25 @@ void LiveStatus::ApplyVariable(int variable, int v, int raw, QByteArrayView payl
         return;
     }
     case Variable::MainSource:
-    case Variable::ZoneSource: {
-        const bool isMain = variable == Variable::MainSource;
-        if (isMain)
-            values.mainSourceIsTuner = raw == SourceTuner;
-        const bool shown = (isMain ? main : zone) && IsSource(v);
-        if (shown)
-            (isMain ? values.mainSource : values.zoneSource) = v;
-        Q_EMIT reportApplied(variable, v, shown);
-        UpdateTunerSection();
+    case Variable::ZoneSource:
+        ApplySource(variable, v, raw);
         return;
-    }
     default:
         ApplyTuner(variable, v, raw, payload);
         return;
     }
+}
+
+void LiveStatus::ApplySource(int variable, int v, int raw)
+{
+    const bool isMain = variable == Variable::MainSource;
+    if (isMain)
+        values.mainSourceIsTuner = raw == SourceTuner;
+    const bool shown = (isMain ? values.mainPower : values.zonePower) && IsSource(v);
+    if (shown)
+        (isMain ? values.mainSource : values.zoneSource) = v;
+    Q_EMIT reportApplied(variable, v, shown);
+    UpdateTunerSection();
 }
 
 void LiveStatus::ApplyTuner(int variable, int v, int raw, QByteArrayView payload)

@@ -128,6 +128,7 @@ Q_SIGNALS:
 
 private:
     void ApplyVariable(int variable, int v, int raw, QByteArrayView payload);
+    void ApplySource(int variable, int v, int raw);
     void ApplyTuner(int variable, int v, int raw, QByteArrayView payload);
     void SetMainPower(bool on);
     void SetZonePower(bool on);

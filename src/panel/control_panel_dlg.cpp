@@ -463,40 +463,49 @@ void ControlPanelDlg::RefreshConnectionLine()
 // ---------------------------------------------------------------------------
 // Reports
 
+ReportCheckBox* ControlPanelDlg::CheckBoxOf(int variable) const
+{
+    switch (variable) {
+    case Variable::MainPower:
+        return mainPower;
+    case Variable::ZonePower:
+        return zonePower;
+    case Variable::MainMute:
+        return mainMute;
+    case Variable::ZoneMute:
+        return zoneMute;
+    case Variable::TapeMonitor:
+        return tapeMonitor;
+    case Variable::SpeakersA:
+        return speakersA;
+    case Variable::SpeakersB:
+        return speakersB;
+    case Variable::ToneDefeat:
+        return toneDefeat;
+    case Variable::FmMute:
+        return fmMute;
+    default:
+        return nullptr;
+    }
+}
+
 void ControlPanelDlg::ApplyReport(int variable, int value, bool shown)
 {
     if (!shown)
         return;
-    const auto mark = [value](ReportCheckBox* box) { box->setChecked(value != 0); };
+    if (ReportCheckBox* box = CheckBoxOf(variable)) {
+        box->setChecked(value != 0);
+        if (box == mainPower || box == zonePower)
+            EndWait();
+        return;
+    }
     switch (variable) {
-    case Variable::MainPower:
-        mark(mainPower);
-        EndWait();
-        return;
-    case Variable::ZonePower:
-        mark(zonePower);
-        EndWait();
-        return;
     case Variable::MainVolume:
         mainVolume->setText(session.Live().VolumeText(value));
         return;
     case Variable::ZoneVolume:
         zoneVolume->setText(session.Live().VolumeText(value));
         return;
-    case Variable::MainMute:
-        return mark(mainMute);
-    case Variable::ZoneMute:
-        return mark(zoneMute);
-    case Variable::TapeMonitor:
-        return mark(tapeMonitor);
-    case Variable::SpeakersA:
-        return mark(speakersA);
-    case Variable::SpeakersB:
-        return mark(speakersB);
-    case Variable::ToneDefeat:
-        return mark(toneDefeat);
-    case Variable::FmMute:
-        return mark(fmMute);
     case Variable::Treble:
         treble->setText(QStringLiteral("%1 dB").arg(value));
         return;

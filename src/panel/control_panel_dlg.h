@@ -73,7 +73,9 @@ private:
     void ShowZonePower(bool on);
     void UpdateTunerSection(bool heard);
     void RefreshConnectionLine();
+    // The one switch from a report to a view.
     void ApplyReport(int variable, int value, bool shown);
+    ReportCheckBox* CheckBoxOf(int variable) const;
     void ShowInputName(int index, const QString& name);
     void ShowTunerBand();
     void ShowFrequency();

@@ -135,6 +135,23 @@ QGroupBox* ControlPanelForm::BuildMainGroup()
         switches->addWidget(box);
     switches->addStretch(1);
 
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(BuildMainSources(group));
+    columns->addSpacing(12);
+    columns->addLayout(BuildSurroundModes(group));
+    columns->addSpacing(12);
+    columns->addLayout(BuildMainSettings(group));
+
+    auto* layout = new QVBoxLayout(group);
+    layout->addLayout(switches);
+    layout->addLayout(columns);
+    layout->addWidget(NewLabel(QStringLiteral("To rename an input, double click on its name."),
+                               QStringLiteral("renameNote"), group));
+    return group;
+}
+
+QVBoxLayout* ControlPanelForm::BuildMainSources(QGroupBox* group)
+{
     auto* sources = new QVBoxLayout;
     for (int i = 0; i < InputCount; ++i) {
         mainSources[static_cast<std::size_t>(i)] =
@@ -146,7 +163,11 @@ QGroupBox* ControlPanelForm::BuildMainGroup()
     tapeMonitor = NewCheckBox(QStringLiteral("TAPE MONITOR"), QStringLiteral("tapeMonitor"), group);
     sources->addWidget(tapeMonitor);
     sources->addStretch(1);
+    return sources;
+}
 
+QVBoxLayout* ControlPanelForm::BuildSurroundModes(QGroupBox* group)
+{
     auto* surround = new QVBoxLayout;
     std::size_t next = 0;
     for (int mode = 0; mode < SurroundModeCount; ++mode) {
@@ -159,7 +180,11 @@ QGroupBox* ControlPanelForm::BuildMainGroup()
         surround->addWidget(button);
     }
     surround->addStretch(1);
+    return surround;
+}
 
+QGridLayout* ControlPanelForm::BuildMainSettings(QGroupBox* group)
+{
     auto* volumeLabel =
         NewLabel(QStringLiteral("Volume:"), QStringLiteral("mainVolumeLabel"), group);
     mainVolume =
@@ -216,20 +241,7 @@ QGroupBox* ControlPanelForm::BuildMainGroup()
     settings->addWidget(storeLabel, 9, 0, 1, 2);
     settings->addLayout(storeRow, 10, 0, 1, 2);
     settings->setRowStretch(11, 1);
-
-    auto* columns = new QHBoxLayout;
-    columns->addLayout(sources);
-    columns->addSpacing(12);
-    columns->addLayout(surround);
-    columns->addSpacing(12);
-    columns->addLayout(settings);
-
-    auto* layout = new QVBoxLayout(group);
-    layout->addLayout(switches);
-    layout->addLayout(columns);
-    layout->addWidget(NewLabel(QStringLiteral("To rename an input, double click on its name."),
-                               QStringLiteral("renameNote"), group));
-    return group;
+    return settings;
 }
 
 QGroupBox* ControlPanelForm::BuildZoneGroup()

@@ -6,6 +6,7 @@
 
 #include <array>
 
+class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -77,6 +78,9 @@ struct ControlPanelForm
 
 private:
     QGroupBox* BuildMainGroup();
+    QVBoxLayout* BuildMainSources(QGroupBox* group);
+    QVBoxLayout* BuildSurroundModes(QGroupBox* group);
+    QGridLayout* BuildMainSettings(QGroupBox* group);
     QGroupBox* BuildZoneGroup();
     QGroupBox* BuildTunerGroup();
     void BuildBottomRow(QVBoxLayout* layout);

@@ -17,7 +17,8 @@ UnitApp::~UnitApp() = default;
 
 int UnitApp::Run()
 {
-    panel = std::make_unique<ControlPanelDlg>(OptionsStore::Load(), Autostart::IsAutostart(arguments()));
+    panel = std::make_unique<ControlPanelDlg>(OptionsStore::Load(),
+                                              Autostart::IsAutostart(arguments()));
     // The program ends when the panel shuts down (Escape, the close box,
     // Exit), not when its last visible window goes away: the panel may live
     // hidden in the tray.
