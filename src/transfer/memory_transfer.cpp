@@ -27,6 +27,14 @@ std::uint8_t At(QByteArrayView bytes, qsizetype index)
     return static_cast<std::uint8_t>(bytes[index]);
 }
 
+QString NumberList(const QList<int>& numbers)
+{
+    QStringList texts;
+    for (int n : numbers)
+        texts << QString::number(n);
+    return texts.join(QStringLiteral(", "));
+}
+
 } // namespace
 
 MemoryTransfer::MemoryTransfer(UnitLink& unitLink, ModelFacts& unitFacts, QObject* parent)
@@ -562,7 +570,9 @@ bool MemoryTransfer::Enqueue(WriteJob newJob)
     }
     job = std::move(newJob);
     runBytes = 0;
-    runUnconfirmed = 0;
+    runConfirmed = 0;
+    runRefused.clear();
+    runClamped.clear();
     Begin(job.live ? TransferPhase::LiveWrite : TransferPhase::EepromWrite, job.title, 1);
     StartJob();
     return true;
@@ -573,17 +583,24 @@ void MemoryTransfer::StartJob()
     const bool first = runBytes == 0;
     runBytes += static_cast<int>(job.data.size());
     SetPhase(job.live ? TransferPhase::LiveWrite : TransferPhase::EepromWrite);
+    byteIndex = 0;
     if (job.live) {
         if (!first)
             Q_EMIT progressTextChanged(job.title);
         SetProgress(0);
-        state.setupIndex = 0;
-        SendLiveWrite();
+        StartLiveByte(0);
         return;
     }
-    byteIndex = 0;
-    unconfirmed = 0;
+    jobRefused = false;
     StartWriteByte();
+}
+
+void MemoryTransfer::StartLiveByte(int index)
+{
+    state.setupIndex = index;
+    otherValue = -1;
+    otherAnswers = 0;
+    SendLiveWrite();
 }
 
 void MemoryTransfer::OnLiveEcho(int index, std::uint8_t value)
@@ -591,15 +608,23 @@ void MemoryTransfer::OnLiveEcho(int index, std::uint8_t value)
     if (!job.live)
         return;
     if (value != At(job.data, index)) {
-        // The unit holds something else: say it again at once.
-        SendLiveWrite();
-        return;
+        // The unit holds something else. The same other value three times
+        // running is the unit's own limit: take it and go on. Anything else
+        // is said again after the retry period, not at once, so a unit
+        // that answers fast is not flooded.
+        otherAnswers = value == otherValue ? otherAnswers + 1 : 1;
+        otherValue = value;
+        if (otherAnswers < LiveClampAnswers) {
+            liveRetry.start(timing.retry);
+            return;
+        }
+        runClamped.append(index);
     }
+    ++runConfirmed;
     const int size = static_cast<int>(job.data.size());
     SetProgress((index + 1) * 100 / size);
     if (index + 1 < size) {
-        state.setupIndex = index + 1;
-        SendLiveWrite();
+        StartLiveByte(index + 1);
         return;
     }
     liveRetry.stop();
@@ -622,11 +647,22 @@ void MemoryTransfer::SendWriteByte()
 {
     const int address = job.address + byteIndex;
     ++sends;
+    readingBack = false;
     link.SendFrame({MessageType::Eeprom, MemoryOp::Write, Low(address), High(address),
                     At(job.data, byteIndex)});
     paceTimer.start(timing.pace);
 }
 
+void MemoryTransfer::SendReadBack()
+{
+    const int address = job.address + byteIndex;
+    readingBack = true;
+    link.SendFrame({MessageType::Eeprom, MemoryOp::Read, Low(address), High(address)});
+    paceTimer.start(timing.pace);
+}
+
+// An echo of the write and the reply to a read-back look alike: either way
+// the unit says what it now holds at that address.
 void MemoryTransfer::OnWriteEcho(int address, std::uint8_t value)
 {
     if (address != job.address + byteIndex)
@@ -635,34 +671,47 @@ void MemoryTransfer::OnWriteEcho(int address, std::uint8_t value)
         NextWriteByte(true);
         return;
     }
-    if (sends < MaxWriteSends)
-        SendWriteByte();
-    else
+    if (!readingBack) {
+        // A different echo may be a stray one: ask what the unit holds.
+        SendReadBack();
+        return;
+    }
+    // The unit holds another value. After MaxWriteSends it refuses this
+    // byte; the write goes on and reports it at the end.
+    if (sends >= MaxWriteSends)
         NextWriteByte(false);
+    else
+        SendWriteByte();
 }
 
 void MemoryTransfer::OnPaceTimeout()
 {
     if (state.phase != TransferPhase::EepromWrite)
         return;
-    if (sends < MaxWriteSends)
+    // No answer: read the byte back, and when that is not answered either,
+    // write it again. A unit that stays silent ends the run through
+    // ConnectionLost, never by skipping the byte.
+    if (readingBack)
         SendWriteByte();
     else
-        NextWriteByte(false);
+        SendReadBack();
 }
 
 void MemoryTransfer::NextWriteByte(bool confirmed)
 {
     paceTimer.stop();
-    if (!confirmed)
-        ++unconfirmed;
+    if (confirmed) {
+        ++runConfirmed;
+    } else {
+        runRefused.append(job.address + byteIndex);
+        jobRefused = true;
+    }
     ++byteIndex;
     if (byteIndex < job.data.size()) {
         StartWriteByte();
         return;
     }
-    runUnconfirmed += unconfirmed;
-    Q_EMIT eepromWriteFinished(job.address, static_cast<int>(job.data.size()), unconfirmed == 0);
+    Q_EMIT eepromWriteFinished(job.address, static_cast<int>(job.data.size()), !jobRefused);
     FinishJob();
 }
 
@@ -676,13 +725,63 @@ void MemoryTransfer::FinishJob()
         StartJob();
         return;
     }
-    const int failedBytes = runUnconfirmed;
-    const int allBytes = runBytes;
-    Finish(failedBytes == 0 ? Outcome::Completed : Outcome::Failed);
-    if (failedBytes > 0) {
-        Q_EMIT transferFailed(Message::WriteUnconfirmed,
-                              Text(Message::WriteUnconfirmed).arg(failedBytes).arg(allBytes));
+    const QList<int> refused = std::exchange(runRefused, {});
+    const QList<int> clamped = std::exchange(runClamped, {});
+    Finish(refused.isEmpty() ? Outcome::Completed : Outcome::Failed);
+    if (!refused.isEmpty()) {
+        Q_EMIT transferFailed(Message::WriteRefused, Text(Message::WriteRefused)
+                                                         .arg(refused.size())
+                                                         .arg(runBytes)
+                                                         .arg(NumberList(refused)));
     }
+    if (!clamped.isEmpty())
+        Q_EMIT transferFailed(Message::LiveClamped,
+                              Text(Message::LiveClamped).arg(NumberList(clamped)));
+}
+
+// ---------------------------------------------------------------- lost unit
+
+void MemoryTransfer::ConnectionLost()
+{
+    if (writeBackTimer.isActive()) {
+        // Announced to nobody yet: say only that nothing was written.
+        writeBackTimer.stop();
+        Q_EMIT transferFailed(Message::ReadLost, Text(Message::ReadLost));
+    }
+    const bool reading = IsReading();
+    const bool writing = IsWriting();
+    const int confirmed = runConfirmed;
+    const int all = runBytes + QueuedBytes();
+    queued.clear();
+    runRefused.clear();
+    runClamped.clear();
+    sizeReadWanted = false;
+    state.savingToFile = false;
+    if (!reading && !writing) {
+        // A size read of its own: the next connection asks again.
+        SetPhase(TransferPhase::Idle);
+        state.memAddress = TransferState::IdleAddress;
+        eepromRetry.stop();
+        return;
+    }
+    if (state.phase == TransferPhase::EepromWrite) {
+        SetPhase(TransferPhase::Idle);
+        Q_EMIT eepromWriteFinished(job.address, static_cast<int>(job.data.size()), false);
+    }
+    Finish(Outcome::Failed);
+    if (writing)
+        Q_EMIT transferFailed(Message::WriteLost,
+                              Text(Message::WriteLost).arg(confirmed).arg(all));
+    else
+        Q_EMIT transferFailed(Message::ReadLost, Text(Message::ReadLost));
+}
+
+int MemoryTransfer::QueuedBytes() const
+{
+    int bytes = 0;
+    for (const WriteJob& waiting : queued)
+        bytes += static_cast<int>(waiting.data.size());
+    return bytes;
 }
 
 // ---------------------------------------------------------------- abort
@@ -696,6 +795,8 @@ void MemoryTransfer::Abort()
     state.savingToFile = false;
     writeBackTimer.stop();
     queued.clear();
+    runRefused.clear();
+    runClamped.clear();
     sizeReadWanted = false;
     if (!wasActive) {
         SetPhase(TransferPhase::Idle);

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -59,9 +60,12 @@ public:
     };
     Q_ENUM(Outcome)
 
-    // Sends of one EEPROM byte, the first included, before it counts as
-    // unconfirmed.
-    static constexpr int MaxWriteSends = 3;
+    // Sends of one EEPROM byte, the first included, after which a unit that
+    // still answers with another value has refused it.
+    static constexpr int MaxWriteSends = 5;
+    // Answers with the same other value after which a live-setup byte is
+    // taken as the unit's own limit.
+    static constexpr int LiveClampAnswers = 3;
 
     MemoryTransfer(UnitLink& link, ModelFacts& facts, QObject* parent = nullptr);
 
@@ -118,10 +122,13 @@ public:
     // The image's block and surround table at P(k) + 1, then its name at
     // 643 + 13·k. The status byte is left alone.
     bool WritePreset(int preset, const SettingsImage& image);
-    // `data` at `address` onwards, one paced write per byte, each confirmed
-    // by the unit's echo (address and value). Unconfirmed bytes are sent
-    // again, up to MaxWriteSends in all; the write moves on at the first
-    // matching echo. Ends with eepromWriteFinished.
+    // `data` at `address` onwards, one paced write per byte. A byte counts
+    // as written only when the unit confirms it: by its echo, or, when the
+    // echo is missing or different, by reading the address back. It is sent
+    // again until confirmed; a unit that still holds another value after
+    // MaxWriteSends has refused it, and the run ends Failed with those
+    // addresses. No byte is ever skipped silently; the first matching echo
+    // moves on at once. Ends with eepromWriteFinished.
     bool WriteEeprom(QByteArrayView data, int address);
     bool WriteEepromByte(std::uint8_t value, int address);
     // Encodes the list for the unit's AM step into the tuner preset image
@@ -132,6 +139,11 @@ public:
     // Stops whatever runs after the request in flight and drops queued
     // writes; leaves the buffers as far as they were filled.
     void Abort();
+    // The unit is gone (the session declared the connection lost): whatever
+    // runs ends at once, Failed, with a message that says what was done: for
+    // a write, how many bytes from the start were confirmed; for a read,
+    // that nothing was changed. Nothing more is sent.
+    void ConnectionLost();
 
 Q_SIGNALS:
     // A transfer began: disable the panel, show the progress window with text.
@@ -154,8 +166,8 @@ Q_SIGNALS:
     void presetEmpty(int presetNumber);
     // The live setup took every byte; the end-of-write frame has been sent.
     void liveSetupWritten();
-    // One EEPROM write ended; confirmed is false when a byte stayed
-    // unconfirmed or the write was aborted.
+    // One EEPROM write ended; confirmed is false when the unit refused a
+    // byte or the write was stopped.
     void eepromWriteFinished(int address, int count, bool confirmed);
     // A message for the user (number and text from the message table).
     void transferFailed(int message, const QString& text);
@@ -202,13 +214,16 @@ private:
 
     bool Enqueue(WriteJob job);
     void StartJob();
+    void StartLiveByte(int index);
     void OnLiveEcho(int index, std::uint8_t value);
     void StartWriteByte();
     void SendWriteByte();
+    void SendReadBack();
     void OnWriteEcho(int address, std::uint8_t value);
     void OnPaceTimeout();
     void NextWriteByte(bool confirmed);
     void FinishJob();
+    int QueuedBytes() const;
     void WriteBack();
 
     UnitLink& link;
@@ -229,11 +244,16 @@ private:
     // The running write and those queued behind it.
     WriteJob job;
     std::deque<WriteJob> queued;
-    int byteIndex = 0;   // byte of job in flight
-    int sends = 0;       // sends of that byte so far
-    int unconfirmed = 0; // bytes of job given up on
-    int runBytes = 0;    // bytes of the whole run, for the message
-    int runUnconfirmed = 0;
+    int byteIndex = 0;        // byte of job in flight
+    int sends = 0;            // EEPROM writes of that byte so far
+    bool readingBack = false; // the last request for it was a read-back
+    int otherValue = -1;      // live setup: the other value the unit last answered
+    int otherAnswers = 0;     // times running it answered that value
+    bool jobRefused = false;  // the unit refused a byte of job
+    int runBytes = 0;         // bytes of the whole run, for the messages
+    int runConfirmed = 0;     // bytes of the run confirmed so far
+    QList<int> runRefused;    // EEPROM addresses the unit refused
+    QList<int> runClamped;    // live-setup positions the unit held at its own value
 
     QTimer liveRetry;   // resends the pending live-setup request
     QTimer eepromRetry; // resends the pending EEPROM read

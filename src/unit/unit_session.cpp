@@ -2,21 +2,23 @@
 
 #include "link/message_set.h"
 
+#include <algorithm>
+
 UnitSession::UnitSession(QObject* parent) : QObject(parent), transfer(link, status.Facts())
 {
     connectTimer.setTimerType(Qt::PreciseTimer);
     connect(&connectTimer, &QTimer::timeout, this, &UnitSession::OnConnectTimer);
+    versionRetry.setSingleShot(true);
+    nameRetry.setSingleShot(true);
+    connect(&versionRetry, &QTimer::timeout, this, &UnitSession::OnVersionRetry);
+    connect(&nameRetry, &QTimer::timeout, this, &UnitSession::OnNameRetry);
+    connect(&status, &LiveStatus::versionReported, &versionRetry, &QTimer::stop);
     connect(&link, &UnitLink::payloadReceived, this, &UnitSession::Dispatch);
     connect(&link, &UnitLink::lineSilent, this, &UnitSession::OnLineSilent);
     connect(&link, &UnitLink::deviceLost, this, &UnitSession::OnDeviceLost);
     connect(&status, &LiveStatus::supportedUnitConnected, &transfer,
             &MemoryTransfer::ReadBlockSize);
-    // One query for input 0 brings in all ten names, each asked when the
-    // previous one arrives.
-    connect(&status, &LiveStatus::inputNameReported, this, [this](int index) {
-        if (index < InputCount - 1)
-            commands.QueryInputName(index + 1);
-    });
+    connect(&status, &LiveStatus::inputNameReported, this, &UnitSession::OnNameReported);
 }
 
 void UnitSession::SetTiming(const Timing& newTiming)
@@ -36,6 +38,9 @@ void UnitSession::Start()
 void UnitSession::Stop()
 {
     connectTimer.stop();
+    versionRetry.stop();
+    nameRetry.stop();
+    transfer.Abort();
     link.Close();
 }
 
@@ -51,8 +56,79 @@ void UnitSession::AfterPause(std::function<void()> step)
 
 void UnitSession::Refresh()
 {
-    commands.QueryVersion();
+    versionAsks = 0;
+    AskVersion();
     AfterPause([this] { commands.QueryAll(); });
+}
+
+// ---------------------------------------------------------------- handshake
+
+void UnitSession::AskVersion()
+{
+    commands.QueryVersion();
+    versionRetry.start(timing.handshakeRetry);
+}
+
+void UnitSession::OnVersionRetry()
+{
+    if (link.IsOpen() && versionAsks++ < HandshakeRetries)
+        AskVersion();
+}
+
+void UnitSession::AskName(int index)
+{
+    nameIndex = index;
+    commands.QueryInputName(index);
+    nameRetry.start(timing.handshakeRetry);
+}
+
+// One query for input 0 brings in all ten names, each asked when the
+// previous one arrives; a name whose reply is lost is asked again, and after
+// the last try the chain goes on with the next, so one loss costs one name
+// at most.
+void UnitSession::OnNameReported(int index)
+{
+    if (index < InputCount - 1) {
+        nameAsks = 0;
+        AskName(index + 1);
+        return;
+    }
+    if (nameIndex >= 0) {
+        nameRetry.stop();
+        nameIndex = -1;
+        Q_EMIT inputNamesSettled();
+    }
+}
+
+void UnitSession::OnNameRetry()
+{
+    if (nameIndex < 0 || !link.IsOpen())
+        return;
+    if (nameAsks++ < HandshakeRetries) {
+        AskName(nameIndex);
+        return;
+    }
+    nameAsks = 0;
+    if (nameIndex < InputCount - 1) {
+        AskName(nameIndex + 1);
+        return;
+    }
+    nameIndex = -1;
+    Q_EMIT inputNamesSettled();
+}
+
+void UnitSession::FetchUnknownInputNames()
+{
+    const auto& known = status.Values().inputNameKnown;
+    const auto unknown = std::find(known.begin(), known.end(), false);
+    if (unknown == known.end() || !link.IsOpen()) {
+        QMetaObject::invokeMethod(this, &UnitSession::inputNamesSettled, Qt::QueuedConnection);
+        return;
+    }
+    if (nameIndex >= 0)
+        return; // a chain runs; it reaches the unknown ones
+    nameAsks = 0;
+    AskName(static_cast<int>(unknown - known.begin()));
 }
 
 void UnitSession::OnConnectTimer()
@@ -76,7 +152,12 @@ void UnitSession::OnConnected()
     status.RefreshConnectionLine();
     status.BeginConnection();
     Refresh();
-    AfterPause([this] { AfterPause([this] { commands.QueryInputName(0); }); });
+    AfterPause([this] {
+        AfterPause([this] {
+            nameAsks = 0;
+            AskName(0);
+        });
+    });
 }
 
 void UnitSession::OnLineSilent()
@@ -88,14 +169,24 @@ void UnitSession::OnLineSilent()
         commands.QueryModel();
         return;
     }
-    status.ShowDisconnected();
-    StartProbing();
+    ShowConnectionLost();
 }
 
 void UnitSession::OnDeviceLost()
 {
     // The port is gone and closed: nothing more can be heard on it, so go
     // straight to probing, which reopens it when it comes back.
+    ShowConnectionLost();
+}
+
+void UnitSession::ShowConnectionLost()
+{
+    versionRetry.stop();
+    nameRetry.stop();
+    nameIndex = -1;
+    // Transfers end before the views hear of it, so the panel they
+    // disabled is enabled again by the time it shows "Not Connected".
+    transfer.ConnectionLost();
     status.ShowDisconnected();
     StartProbing();
 }

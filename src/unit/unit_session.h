@@ -34,7 +34,11 @@ public:
         int refreshPause = 100;  // ms between the handshake's queries
         SerialPort::Timeouts port;
         MemoryTransfer::Timing transfer;
+        int handshakeRetry = 1000; // ms before a version or name query is asked again
     };
+
+    // Times a handshake query is asked again when its reply is lost.
+    static constexpr int HandshakeRetries = 3;
 
     explicit UnitSession(QObject* parent = nullptr);
 
@@ -55,6 +59,12 @@ public:
     // follows after a short pause so a slow unit is not flooded.
     void Refresh();
 
+    // Asks again for every input name not known yet, from the first such
+    // input on; inputNamesSettled follows when the chain has ended (at once,
+    // queued, when every name is known). A consumer that shows or saves
+    // names calls this first.
+    void FetchUnknownInputNames();
+
     UnitLink& Link() { return link; }
     LiveStatus& Live() { return status; }
     const LiveValues& Status() const { return status.Values(); }
@@ -66,12 +76,23 @@ public:
     // Memory replies (types 29 and 30) reach the transfers from the link.
     void Dispatch(const QByteArray& payload);
 
+Q_SIGNALS:
+    // The chain of input-name queries has ended; names still unknown then
+    // were lost on the line.
+    void inputNamesSettled();
+
 private:
     void OnConnectTimer();
     void OnConnected();
     void OnLineSilent();
     void OnDeviceLost();
     void StartProbing();
+    void ShowConnectionLost();
+    void AskVersion();
+    void OnVersionRetry();
+    void AskName(int index);
+    void OnNameReported(int index);
+    void OnNameRetry();
     void AfterPause(std::function<void()> step);
 
     Timing timing;
@@ -80,6 +101,11 @@ private:
     UnitCommands commands{link, status};
     MemoryTransfer transfer;
     QTimer connectTimer;
+    QTimer versionRetry;
+    int versionAsks = 0;
+    QTimer nameRetry;
+    int nameIndex = -1; // input whose name the chain waits for; -1 when none
+    int nameAsks = 0;
     QString portSetting = QString::fromLatin1(AutoDetect);
     int autoDetectCounter = 0;
     QString autoDetectPattern = QStringLiteral("COM%1");

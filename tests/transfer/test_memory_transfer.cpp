@@ -235,48 +235,69 @@ private Q_SLOTS:
         QVERIFY(std::is_sorted(rig.progress.cbegin(), rig.progress.cend()));
     }
 
-    // Each byte is confirmed by its echo. A different echo sends it again at
-    // once, a missing one after the pace (EEPROM) or the retry (live). An
-    // EEPROM byte goes three times at most, then counts as unconfirmed.
+    // Each byte is confirmed by its echo or, when the echo is missing or
+    // different, by reading it back. An EEPROM byte the unit still holds at
+    // another value after five sends is refused and reported; a live byte
+    // the unit answers three times with the same other value is its clamp.
+    // A different live echo is answered after the retry period.
     void writes_data()
     {
         QTest::addColumn<bool>("live");
-        // Per byte: '.' echoed; first echo 'w' wrong, 'l' lost; 'x' always wrong, 'n' none.
+        // Per byte: '.' echoed; 'w' first echo wrong; 'l' first echo lost;
+        // 'b' first echo and first read-back lost; 'r' the unit keeps
+        // another value (EEPROM: refuses it; live: clamps it).
         QTest::addColumn<QString>("echoes");
-        QTest::addColumn<QList<int>>("sent"); // the bytes in the order sent
+        QTest::addColumn<QList<int>>("sent"); // the bytes written, in order
         QTest::addColumn<QStringList>("log");
-        QTest::newRow("EEPROM, wrong echoes")
-            << false << u"w......w"_s << QList<int>{0, 0, 1, 2, 3, 4, 5, 6, 7, 7}
+        QTest::newRow("EEPROM, wrong and lost echoes")
+            << false << u"w.l....b"_s << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 7}
             << QStringList{u"eeprom 500 8 1"_s, u"Completed"_s};
-        QTest::newRow("EEPROM, one echo lost, one always different, one never")
-            << false << u"..xl...n"_s << QList<int>{0, 1, 2, 2, 2, 3, 3, 4, 5, 6, 7, 7, 7}
+        QTest::newRow("EEPROM, a byte the unit refuses")
+            << false << u"..r....."_s << QList<int>{0, 1, 2, 2, 2, 2, 2, 3, 4, 5, 6, 7}
             << QStringList{u"eeprom 500 8 0"_s, u"Failed"_s,
-                           Failed(Message::WriteUnconfirmed, {2, 8})};
+                           Failed(Message::WriteRefused, {1, 8, 502})};
         QTest::newRow("live, lost and wrong echo")
             << true << u"..w..l.."_s << QList<int>{0, 1, 2, 2, 3, 4, 5, 5, 6, 7}
             << QStringList{u"live written"_s, u"Completed"_s};
+        QTest::newRow("live, a value the unit clamps")
+            << true << u"...r...."_s << QList<int>{0, 1, 2, 3, 3, 3, 4, 5, 6, 7}
+            << QStringList{u"live written"_s, u"Completed"_s, Failed(Message::LiveClamped, {3})};
     }
     void writes()
     {
         QFETCH(bool, live);
         QFETCH(QString, echoes);
         Rig rig;
-        // The data byte a request writes, -1 for any other request.
-        const auto byteOf = [](const QByteArray& r) {
-            if (r.size() < 4 || r[1] != MemoryOp::Write)
+        const int base = live ? 0 : 500;
+        const auto isLive = [](const QByteArray& r) { return r[0] == MessageType::LiveSetup; };
+        // The byte of the block a request is for, -1 for any other request.
+        const auto byteOf = [&](const QByteArray& r) {
+            if (r.size() < 3 || isLive(r) != live || (!live && r.size() < 4))
                 return -1;
-            return r[0] == MessageType::LiveSetup ? quint8(r[2]) : Address(r) - 500;
+            const int i = live ? quint8(r[2]) : Address(r) - base;
+            return i >= 0 && i < 8 ? i : -1;
         };
         QList<int> sent;
+        QHash<int, int> reads; // read-backs per byte
         rig.tamper = [&](const QByteArray& r, int seen, QByteArrayList& out) {
             const int i = byteOf(r);
             if (i < 0)
                 return;
-            sent << i;
-            if (echoes[i] == u'n' || (echoes[i] == u'l' && seen == 1))
-                out.clear();
-            else if (echoes[i] == u'x' || (echoes[i] == u'w' && seen == 1))
+            const QChar how = echoes[i];
+            const bool write = r[1] == MemoryOp::Write;
+            if (write)
+                sent << i;
+            const int readBacks = write ? 0 : ++reads[i];
+            if (how == u'r') {
+                const char other = static_cast<char>(0x10);
+                (live ? rig.live : rig.eeprom)[base + i] = other;
+                out.first().back() = other;
+            } else if (write && seen == 1 && how == u'w') {
                 out.first().back() = static_cast<char>(~r.back());
+            } else if ((write && seen == 1 && (how == u'l' || how == u'b')) ||
+                       (readBacks == 1 && how == u'b')) {
+                out.clear();
+            }
         };
         const QByteArray data = Bytes({1, 2, 3, 4, 0x5E, 0x01, 0xFF, 0});
         rig.facts.blockSize = 8;
@@ -288,11 +309,14 @@ private Q_SLOTS:
         clock.start();
         QVERIFY(live ? rig.transfer.WriteSetup(0, image) : rig.transfer.WriteEeprom(data, 500));
         QVERIFY(rig.finished.wait(5000));
-        // A confirmed or contradicted byte never waits for the pace.
-        if (!echoes.contains(u'l') && !echoes.contains(u'n'))
+        // A confirmed or contradicted EEPROM byte never waits for the pace.
+        if (!live && !echoes.contains(u'l') && !echoes.contains(u'b'))
             QVERIFY(clock.elapsed() < 3 * Pace);
         QTEST(sent, "sent");
-        QCOMPARE(live ? rig.live.left(8) : rig.eeprom.mid(500, 8), data);
+        QByteArray expected = data;
+        if (echoes.contains(u'r'))
+            expected[echoes.indexOf(u'r')] = 0x10;
+        QCOMPARE(live ? rig.live.left(8) : rig.eeprom.mid(500, 8), expected);
         QTEST(rig.log, "log");
         const QByteArray end = Bytes({MessageType::LiveSetup, MemoryOp::EndWrite});
         if (live) // the end-of-write frame closes it
