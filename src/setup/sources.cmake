@@ -5,3 +5,25 @@ target_sources(veltrix_gui PRIVATE
 target_sources(veltrix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/setup_flags.h
 )
+
+# Records of the Speaker, Levels and Listening Modes pages.
+target_sources(veltrix_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/speaker_fields.h
+    ${CMAKE_CURRENT_LIST_DIR}/speaker_fields.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/level_fields.h
+    ${CMAKE_CURRENT_LIST_DIR}/level_fields.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/listening_mode_fields.h
+    ${CMAKE_CURRENT_LIST_DIR}/listening_mode_fields.cpp
+)
+target_sources(veltrix_gui PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/c_speaker_page.h
+    ${CMAKE_CURRENT_LIST_DIR}/c_speaker_page.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/c_level_page.h
+    ${CMAKE_CURRENT_LIST_DIR}/c_level_page.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/c_listening_mode_page.h
+    ${CMAKE_CURRENT_LIST_DIR}/c_listening_mode_page.cpp
+)
+qt_add_resources(veltrix_gui veltrix_pictures
+    PREFIX /veltrix
+    BASE ${CMAKE_CURRENT_LIST_DIR}/../../resources
+    FILES ${CMAKE_CURRENT_LIST_DIR}/../../resources/pictures/listener.png)
