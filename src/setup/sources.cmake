@@ -27,3 +27,12 @@ qt_add_resources(veltrix_gui veltrix_pictures
     PREFIX /veltrix
     BASE ${CMAKE_CURRENT_LIST_DIR}/../../resources
     FILES ${CMAKE_CURRENT_LIST_DIR}/../../resources/pictures/listener.png)
+
+# The pages' fields as one record, and the flow from a read block to the
+# sheet and back to the unit.
+target_sources(veltrix_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/setup_fields.h
+    ${CMAKE_CURRENT_LIST_DIR}/setup_fields.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/setup_flow.h
+    ${CMAKE_CURRENT_LIST_DIR}/setup_flow.cpp
+)

@@ -56,6 +56,15 @@ void MemoryTransfer::SetTiming(const Timing& newTiming)
     timing = newTiming;
 }
 
+// A transfer asked for while no unit is there would only retry into the void.
+bool MemoryTransfer::RefusedForLostUnit()
+{
+    if (!unitLost)
+        return false;
+    Q_EMIT transferFailed(Message::ReadLost, Text(Message::ReadLost));
+    return true;
+}
+
 bool MemoryTransfer::IsReading() const
 {
     switch (state.phase) {
@@ -243,7 +252,7 @@ void MemoryTransfer::ReadBlockSize()
         sizeReadWanted = true;
         return;
     }
-    if (state.phase != TransferPhase::Idle && state.phase != TransferPhase::SizeRead)
+    if (unitLost || (state.phase != TransferPhase::Idle && state.phase != TransferPhase::SizeRead))
         return;
     SetPhase(TransferPhase::SizeRead);
     SendEepromRead(facts.BlockSizeAddress());
@@ -251,7 +260,7 @@ void MemoryTransfer::ReadBlockSize()
 
 bool MemoryTransfer::ReadCurrentSetup()
 {
-    if (IsBusy())
+    if (IsBusy() || RefusedForLostUnit())
         return false;
     const int size = facts.blockSize;
     if (!CheckBlockSize(size)) {
@@ -276,7 +285,7 @@ bool MemoryTransfer::ReadCurrentSetup()
 
 bool MemoryTransfer::ReadPreset(int preset)
 {
-    if (IsBusy() || !EepromMap::IsPresetNumber(preset))
+    if (IsBusy() || !EepromMap::IsPresetNumber(preset) || RefusedForLostUnit())
         return false;
     state.presetNumber = preset;
     // The size read, the status byte, the block, the table and the name,
@@ -291,7 +300,7 @@ bool MemoryTransfer::ReadPreset(int preset)
 
 bool MemoryTransfer::ReadTunerPresets()
 {
-    if (IsBusy())
+    if (IsBusy() || RefusedForLostUnit())
         return false;
     Begin(TransferPhase::Tuner, Text(Message::ReadingTunerPresets).arg(ModelName()),
           1 + EepromMap::TunerImageSize);
@@ -543,7 +552,7 @@ bool MemoryTransfer::WriteEepromByte(std::uint8_t value, int address)
 
 bool MemoryTransfer::WriteTunerPresets(const TunerPresetList& presets)
 {
-    if (IsReading())
+    if (IsReading() || RefusedForLostUnit())
         return false;
     tunerImage = presets.Encode(state.amStepSize);
     writeBackTimer.start(timing.writeBackDelay);
@@ -558,6 +567,8 @@ void MemoryTransfer::WriteBack()
 
 bool MemoryTransfer::Enqueue(WriteJob newJob)
 {
+    if (RefusedForLostUnit())
+        return false;
     if (IsWriting()) {
         queued.push_back(std::move(newJob));
         return true;
@@ -743,6 +754,7 @@ void MemoryTransfer::FinishJob()
 
 void MemoryTransfer::ConnectionLost()
 {
+    unitLost = true;
     if (writeBackTimer.isActive()) {
         // Announced to nobody yet: say only that nothing was written.
         writeBackTimer.stop();

@@ -144,6 +144,9 @@ public:
     // a write, how many bytes from the start were confirmed; for a read,
     // that nothing was changed. Nothing more is sent.
     void ConnectionLost();
+    // A unit answers again: transfers may start. Until then, after
+    // ConnectionLost, every start is refused with the message ReadLost.
+    void ConnectionEstablished() { unitLost = false; }
 
 Q_SIGNALS:
     // A transfer began: disable the panel, show the progress window with text.
@@ -181,6 +184,7 @@ private:
         QString title; // progress text while it runs
     };
 
+    bool RefusedForLostUnit();
     bool IsReading() const;
     bool IsWriting() const;
     bool CheckBlockSize(int size);
@@ -236,6 +240,7 @@ private:
 
     bool sizeReported = false;   // the unit has answered a block-size read
     bool sizeReadWanted = false; // asked for while a write ran
+    bool unitLost = false;       // ConnectionLost, and no unit has answered since
 
     int stepsDone = 0;
     int stepsTotal = 1;

@@ -3,6 +3,7 @@
 #include "link/message_set.h"
 
 #include <algorithm>
+#include <utility>
 
 UnitSession::UnitSession(QObject* parent) : QObject(parent), transfer(link, status.Facts())
 {
@@ -149,6 +150,7 @@ void UnitSession::OnConnectTimer()
 void UnitSession::OnConnected()
 {
     connectTimer.stop();
+    transfer.ConnectionEstablished();
     status.RefreshConnectionLine();
     status.BeginConnection();
     Refresh();
@@ -183,12 +185,15 @@ void UnitSession::ShowConnectionLost()
 {
     versionRetry.stop();
     nameRetry.stop();
-    nameIndex = -1;
+    const bool fetchingNames = std::exchange(nameIndex, -1) >= 0;
     // Transfers end before the views hear of it, so the panel they
     // disabled is enabled again by the time it shows "Not Connected".
     transfer.ConnectionLost();
     status.ShowDisconnected();
     StartProbing();
+    // Whoever waits for the names hears that the chain is over.
+    if (fetchingNames)
+        Q_EMIT inputNamesSettled();
 }
 
 void UnitSession::StartProbing()

@@ -1,0 +1,93 @@
+#include "setup/setup_flow.h"
+
+#include "unit/unit_session.h"
+
+#include <QTimer>
+
+namespace {
+
+QString TrimmedRight(const QString& text)
+{
+    qsizetype end = text.size();
+    while (end > 0 && text[end - 1].isSpace())
+        --end;
+    return text.left(end);
+}
+
+} // namespace
+
+SetupFlow::SetupFlow(UnitSession& unitSession, QObject* parent)
+    : QObject(parent), session(unitSession)
+{
+    // Handled after the transfer's own signal has returned, as a command the
+    // window posts to itself: the editor's modal loop never runs inside the
+    // engine's reply handling.
+    connect(&session.Transfer(), &MemoryTransfer::setupBlockRead, this,
+            [this](int number, const SettingsImage& read) {
+                QTimer::singleShot(0, this, [this, number, read] { OnBlockRead(number, read); });
+            });
+}
+
+bool SetupFlow::Open(int number)
+{
+    MemoryTransfer& transfer = session.Transfer();
+    if (number == 0)
+        return transfer.ReadCurrentSetup();
+    return transfer.ReadPreset(number);
+}
+
+void SetupFlow::OnBlockRead(int number, const SettingsImage& read)
+{
+    presetNumber = number;
+    image = read;
+    flags = SetupFlags::For(session.Status().facts, number);
+    if (session.Transfer().State().savingToFile) {
+        if (saver)
+            saver(number, image, SetupFields::Load(image, flags), flags);
+        return;
+    }
+    // The names are what the Input page shows and compares: any still
+    // unknown (lost on the line at connection) are asked for first.
+    auto* once = new QObject(this);
+    connect(&session, &UnitSession::inputNamesSettled, once, [this, once] {
+        delete once;
+        Edit();
+    });
+    session.FetchUnknownInputNames();
+}
+
+void SetupFlow::Edit()
+{
+    if (!session.Status().connected)
+        return; // lost while the names were asked for
+    SetupFields fields = SetupFields::Load(image, flags);
+    for (int i = 0; i < InputCount; ++i)
+        fields.input.names[static_cast<std::size_t>(i)] = session.Live().InputCaption(i);
+    const bool accepted = editor && editor(fields, flags);
+    Q_EMIT editorClosed(presetNumber, accepted);
+    if (!accepted)
+        return;
+
+    fields.Store(image, flags);
+    renames.clear();
+    names.clear();
+    for (int i = 0; i < InputCount; ++i) {
+        const QString name = fields.input.names[static_cast<std::size_t>(i)];
+        names << name;
+        const QString caption = TrimmedRight(session.Live().InputCaption(i));
+        if (name.compare(caption, Qt::CaseInsensitive) != 0)
+            renames << i;
+    }
+    RenameNext();
+}
+
+void SetupFlow::RenameNext()
+{
+    if (renames.isEmpty()) {
+        Q_EMIT writeStarted(presetNumber, session.Transfer().WriteSetup(presetNumber, image));
+        return;
+    }
+    const int input = renames.takeFirst();
+    session.Commands().SendInputName(input, names.at(input));
+    QTimer::singleShot(renamePause, this, &SetupFlow::RenameNext);
+}
