@@ -1,11 +1,35 @@
 #include "panel/report_radio_button.h"
 
+#include "panel/panel_button_accessible.h"
+
 #include <QMouseEvent>
 
-ReportRadioButton::ReportRadioButton(const QString& text, QWidget* parent)
-    : QRadioButton(text, parent)
+namespace {
+
+QAccessibleInterface* AccessibleFactory(const QString& className, QObject* object)
+{
+    if (className != QLatin1String(ReportRadioButton::staticMetaObject.className()))
+        return nullptr;
+    auto* button = qobject_cast<ReportRadioButton*>(object);
+    return button ? new PanelButtonAccessible(button, QAccessible::RadioButton,
+                                              &PanelButtonAccessible::PlainText)
+                  : nullptr;
+}
+
+} // namespace
+
+ReportRadioButton::ReportRadioButton(const QString& text, QWidget* parent) : QRadioButton(parent)
 {
     setAutoExclusive(false);
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(&AccessibleFactory);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
+    // Set here, not by the base: setText() announces the name to assistive
+    // technology, which looks the interface up and keeps it for the object's
+    // life; from the base's constructor it would find Qt's own.
+    setText(text);
 }
 
 void ReportRadioButton::nextCheckState()

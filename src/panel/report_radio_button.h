@@ -6,7 +6,9 @@
 // itself: a click only emits clicked(), and the selection follows the unit's
 // report through setChecked(). It is not auto-exclusive, so the panel can
 // clear a whole group (a room switched off) and selects one button at a time
-// itself.
+// itself. Assistive technology still sees a radio button (Qt would call a
+// non-exclusive one a check box), and its press and toggle actions click it
+// as a mouse click would.
 //
 // A double click emits clicked() once for its first click and then
 // doubleClicked(); its second press does not click again.

@@ -1,15 +1,15 @@
 #include "panel/spin_arrows.h"
 
-#include <QToolButton>
+#include "panel/spin_arrow_button.h"
+
 #include <QVBoxLayout>
 
 namespace {
 
 QToolButton* NewArrow(Qt::ArrowType type, const QString& name, QWidget* parent)
 {
-    auto* arrow = new QToolButton(parent);
+    auto* arrow = new SpinArrowButton(type, parent);
     arrow->setObjectName(name);
-    arrow->setArrowType(type);
     arrow->setAutoRepeat(true);
     arrow->setFocusPolicy(Qt::NoFocus);
     arrow->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Ignored);

@@ -7,7 +7,8 @@ class QToolButton;
 // The two arrows of a spin beside a read-only field. The arrows keep no
 // position of their own: each press reports a step, as a platform spin
 // control reports its position delta. The upper arrow steps by -1, the
-// lower one by +1; both repeat while held.
+// lower one by +1; both repeat while held. Give the spin an accessible name
+// ("Volume"): its arrows are spoken as "Volume up" and "Volume down".
 class SpinArrows : public QWidget
 {
     Q_OBJECT

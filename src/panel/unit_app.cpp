@@ -5,12 +5,18 @@
 #include "desktop/options_store.h"
 #include "panel/control_panel_dlg.h"
 
+#include <QIcon>
+
 UnitApp::UnitApp(int& argc, char** argv) : QApplication(argc, argv)
 {
     setOrganizationName(QStringLiteral("Orvane"));
     setApplicationName(QStringLiteral("Veltrix PC Interface"));
     setApplicationVersion(QStringLiteral("%1.%2").arg(VersionMajor).arg(VersionMinor));
     setQuitOnLastWindowClosed(false);
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/veltrix/icons/veltrix_%1.png").arg(size), QSize(size, size));
+    setWindowIcon(icon);
 }
 
 UnitApp::~UnitApp() = default;

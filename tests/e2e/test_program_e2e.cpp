@@ -127,6 +127,24 @@ private Q_SLOTS:
         QVERIFY(program.waitForFinished(5000));
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     }
+
+    // Started outside a desktop session the program says so and fails,
+    // instead of Qt's abort with a core dump.
+    void startWithoutDisplay()
+    {
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(QLatin1String(name));
+        program.setProcessEnvironment(env);
+        program.start(qEnvironmentVariable("VELTRIX_PROGRAM"), QStringList{});
+        QVERIFY(program.waitForFinished(5000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 1);
+        QCOMPARE(program.readAllStandardError(),
+                 QByteArray("veltrix-pc-interface: no display found (DISPLAY and WAYLAND_DISPLAY "
+                            "are unset); run it in a desktop session.\n"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestProgramE2e)
