@@ -5,3 +5,11 @@ target_sources(veltrix_gui PRIVATE
 target_sources(veltrix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/setup_flags.h
 )
+target_sources(veltrix_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/input_fields.h
+    ${CMAKE_CURRENT_LIST_DIR}/input_fields.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/advanced_fields.h
+    ${CMAKE_CURRENT_LIST_DIR}/advanced_fields.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/surround_mode_fields.h
+    ${CMAKE_CURRENT_LIST_DIR}/surround_mode_fields.cpp
+)
