@@ -42,6 +42,8 @@ QLineEdit* NewNameBox(QWidget* parent, const QString& name, const QString& label
     box->setObjectName(name);
     box->setAccessibleName(label);
     box->setMaxLength(length);
+    // Wide enough for a full name of capitals.
+    box->setMinimumWidth(box->fontMetrics().horizontalAdvance(QString(length, u'W')));
     QObject::connect(box, &QLineEdit::textEdited, box, [box](const QString& text) {
         const QString upper = text.toUpper();
         if (upper == text)
