@@ -8,6 +8,8 @@
 #include "panel/report_radio_button.h"
 #include "panel/spin_arrows.h"
 #include "setup/rename_input_dlg.h"
+#include "setup/setup_flow.h"
+#include "setup/setup_sheet.h"
 #include "transfer/transfer_presenter.h"
 #include "tuner/tuner_entry.h"
 
@@ -147,6 +149,18 @@ void ControlPanelDlg::BuildMenus()
     refreshAction =
         unitMenu->addAction(QStringLiteral("&Refresh"), this, [this] { session.Refresh(); });
     refreshAction->setObjectName(QStringLiteral("refresh"));
+
+    // The setup entries start a read; the sheet opens when it completes.
+    setupFlow = new SetupFlow(session, this);
+    setupFlow->SetEditor(SetupSheet::Editor(this));
+    for (int k = 0; k <= AvPresetCount; ++k) {
+        const QString text = k == 0 ? QStringLiteral("Current &Setup...")
+                                    : QStringLiteral("A/V Setup %1...").arg(k);
+        QAction* action = unitMenu->addAction(text, this, [this, k] { setupFlow->Open(k); });
+        action->setObjectName(k == 0 ? QStringLiteral("currentSetup")
+                                     : QStringLiteral("avSetup%1").arg(k));
+        setupActions[static_cast<std::size_t>(k)] = action;
+    }
 
     menuBar()->addMenu(QStringLiteral("&Help"));
 }
@@ -357,6 +371,7 @@ void ControlPanelDlg::ShowConnection(bool connected)
             power->setChecked(false);
     }
     refreshAction->setEnabled(connected);
+    setupActions[0]->setEnabled(connected);
 }
 
 void ControlPanelDlg::ShowMainPower(bool on)
@@ -458,6 +473,8 @@ void ControlPanelDlg::RefreshConnectionLine()
     unitMenu->setTitle(supported ? QStringLiteral("&") + status.facts.modelText
                                  : QStringLiteral("Unit"));
     warning->setVisible(status.connected && !supported);
+    for (QAction* action : setupActions)
+        action->setEnabled(supported);
 }
 
 // ---------------------------------------------------------------------------

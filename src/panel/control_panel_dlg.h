@@ -12,6 +12,7 @@
 
 class QAction;
 class QMenu;
+class SetupFlow;
 
 // The program's main window, titled "Veltrix PC Interface": the control
 // panel of the attached receiver, with the Main, Zone and Tuner groups and
@@ -106,4 +107,7 @@ private:
 
     QMenu* unitMenu = nullptr;
     QAction* refreshAction = nullptr;
+    // "Current Setup..." then "A/V Setup 1..." to "A/V Setup 5...".
+    std::array<QAction*, 1 + AvPresetCount> setupActions{};
+    SetupFlow* setupFlow = nullptr;
 };

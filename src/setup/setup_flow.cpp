@@ -61,8 +61,11 @@ void SetupFlow::Edit()
     if (!session.Status().connected)
         return; // lost while the names were asked for
     SetupFields fields = SetupFields::Load(image, flags);
-    for (int i = 0; i < InputCount; ++i)
-        fields.input.names[static_cast<std::size_t>(i)] = session.Live().InputCaption(i);
+    for (int i = 0; i < InputCount; ++i) {
+        const QString caption = session.Live().InputCaption(i);
+        fields.input.names[static_cast<std::size_t>(i)] = caption;
+        fields.surround.names[static_cast<std::size_t>(i)] = caption;
+    }
     const bool accepted = editor && editor(fields, flags);
     Q_EMIT editorClosed(presetNumber, accepted);
     if (!accepted)

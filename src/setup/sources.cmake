@@ -55,3 +55,9 @@ target_sources(veltrix_gui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/c_surrmode_page.h
     ${CMAKE_CURRENT_LIST_DIR}/c_surrmode_page.cpp
 )
+
+# The sheet that holds the pages.
+target_sources(veltrix_gui PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/setup_sheet.h
+    ${CMAKE_CURRENT_LIST_DIR}/setup_sheet.cpp
+)

@@ -1,4 +1,5 @@
 #include "simulated_receiver.h"
+#include "setup/setup_sheet.h"
 #include "test_control_panel_fixture.h"
 #include "transfer/transfer_presenter.h"
 #include "transfer/transfer_progress_dlg.h"
@@ -50,12 +51,15 @@ private Q_SLOTS:
     void transfersTakeOverTheWindow()
     {
         ControlPanelDlg* panel = f->panel.get();
+        bool sheetShown = false; // the read ends in the Receiver Setup sheet
+        SetupSheet::SetNextAnswer([&](SetupSheet&) { return !(sheetShown = true); });
         QVERIFY(panel->Session().Transfer().ReadCurrentSetup());
         TransferProgressDlg* progress = &panel->findChild<TransferPresenter*>()->Dialog();
         QVERIFY(progress->IsShown());
         QVERIFY(!panel->isEnabled());
         QTRY_VERIFY(panel->isEnabled());
         QVERIFY(!progress->IsShown());
+        QTRY_VERIFY(sheetShown);
 
         // A unit that stops answering leaves the read hanging until Cancel.
         sim->SetSilent(true);

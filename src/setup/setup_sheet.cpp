@@ -1,0 +1,109 @@
+#include "setup/setup_sheet.h"
+
+#include "link/message_set.h"
+
+#include "setup/c_advanced_page.h"
+#include "setup/c_input_page.h"
+#include "setup/c_level_page.h"
+#include "setup/c_listening_mode_page.h"
+#include "setup/c_speaker_page.h"
+#include "setup/c_surrmode_page.h"
+
+#include <QDialogButtonBox>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+SetupSheet::Answer& NextAnswer()
+{
+    static SetupSheet::Answer answer;
+    return answer;
+}
+
+} // namespace
+
+SetupSheet::SetupSheet(const SetupFields& fields, const SetupFlags& sheetFlags, QWidget* parent)
+    : QDialog(parent), loaded(fields), flags(sheetFlags)
+{
+    setObjectName(QStringLiteral("setupSheet"));
+    setWindowTitle(Caption(flags.presetNumber));
+    tabs = new QTabWidget(this);
+    tabs->setObjectName(QStringLiteral("setupPages"));
+
+    if (flags.EditingPreset()) {
+        surroundPage = new CSurrmodePage(tabs);
+        surroundPage->Load(fields.surround, flags);
+        tabs->addTab(surroundPage, CSurrmodePage::Title());
+    } else {
+        inputPage = new CInputPage(tabs);
+        inputPage->Load(fields.input, flags);
+        tabs->addTab(inputPage, CInputPage::Title());
+    }
+    speakerPage = new CSpeakerPage(tabs);
+    speakerPage->Load(fields.speaker, flags);
+    tabs->addTab(speakerPage, CSpeakerPage::Title());
+    levelPage = new CLevelPage(tabs);
+    levelPage->SetSpeakerPage(speakerPage);
+    levelPage->Load(fields.level, flags);
+    tabs->addTab(levelPage, CLevelPage::Title());
+    listeningPage = new CListeningModePage(tabs);
+    listeningPage->SetSpeakerPage(speakerPage);
+    listeningPage->Load(fields.listening, flags);
+    tabs->addTab(listeningPage, CListeningModePage::Title());
+    advancedPage = new CAdvancedPage(tabs);
+    advancedPage->Load(fields.advanced, flags);
+    tabs->addTab(advancedPage, CAdvancedPage::Title());
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabs);
+    layout->addWidget(buttons);
+}
+
+QString SetupSheet::Caption(int presetNumber)
+{
+    if (presetNumber == 0)
+        return QStringLiteral("Receiver Setup - Current Setup");
+    if (presetNumber >= 1 && presetNumber <= AvPresetCount)
+        return QStringLiteral("Receiver Setup - Preset %1").arg(presetNumber);
+    return QStringLiteral("Receiver Setup");
+}
+
+bool SetupSheet::Run(SetupFields& fields)
+{
+    bool accepted = false;
+    if (Answer answer = std::exchange(NextAnswer(), {})) {
+        show();
+        accepted = answer(*this);
+        hide();
+    } else {
+        accepted = exec() == QDialog::Accepted;
+    }
+    if (!accepted)
+        return false;
+    if (inputPage)
+        fields.input = inputPage->Fields();
+    if (surroundPage)
+        fields.surround = surroundPage->Fields();
+    fields.speaker = speakerPage->Fields();
+    fields.level = levelPage->Fields();
+    fields.listening = listeningPage->Fields();
+    fields.advanced = advancedPage->Fields();
+    return true;
+}
+
+std::function<bool(SetupFields&, const SetupFlags&)> SetupSheet::Editor(QWidget* parent)
+{
+    return [parent](SetupFields& fields, const SetupFlags& flags) {
+        SetupSheet sheet(fields, flags, parent);
+        return sheet.Run(fields);
+    };
+}
+
+void SetupSheet::SetNextAnswer(Answer answer)
+{
+    NextAnswer() = std::move(answer);
+}
