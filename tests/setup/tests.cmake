@@ -4,3 +4,7 @@ veltrix_add_test(test_speaker_level_pages SOURCES ${CMAKE_CURRENT_LIST_DIR}/test
 
 veltrix_add_test(test_input_advanced_fields SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_input_advanced_fields.cpp)
 veltrix_add_test(test_input_advanced_pages SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_input_advanced_pages.cpp LIBS veltrix_gui)
+# The sheet from the Unit menu against the simulated receiver.
+veltrix_add_test(test_setup_sheet_e2e
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_setup_sheet_e2e.cpp
+    LIBS veltrix_gui veltrix_sim)

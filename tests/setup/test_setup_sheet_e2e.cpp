@@ -1,0 +1,219 @@
+#include "common/message_box.h"
+#include "common/message_table.h"
+#include "panel/test_control_panel_fixture.h"
+#include "setup/setup_fields.h"
+#include "setup/setup_sheet.h"
+#include "simulated_receiver.h"
+#include "transfer/eeprom_map.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTabWidget>
+
+#include <functional>
+
+// The Receiver Setup sheet from the Unit menu against the simulated
+// receiver: what OK writes is exactly what the pages changed, byte for
+// byte; OK without a change writes the same bytes; Cancel writes nothing.
+namespace {
+
+// One control per page that every model and firmware has, and the field it
+// edits.
+struct Edit
+{
+    const char* control;
+    std::function<void(SetupFields&, int index)> apply;
+};
+
+const Edit CurrentSetupEdits[] = {
+    {"digitalAudio0", [](SetupFields& f, int i) { f.input.rows[0].digitalAudio = i; }},
+    {"frontDistance", [](SetupFields& f, int i) { f.speaker.frontDistance = i; }},
+    {"frontLeftLevel", [](SetupFields& f, int i) { f.level.levels[0] = i; }},
+    {"dimension", [](SetupFields& f, int i) { f.listening.dimension = i; }},
+    {"dolbyDynamicRange", [](SetupFields& f, int i) { f.advanced.dolbyDynamicRange = i; }},
+};
+const Edit PresetEdits[] = {
+    {"dts0", [](SetupFields& f, int i) { f.surround.rows[0].dts = i; }},
+    {"frontDistance", [](SetupFields& f, int i) { f.speaker.frontDistance = i; }},
+    {"frontLeftLevel", [](SetupFields& f, int i) { f.level.levels[0] = i; }},
+    {"dimension", [](SetupFields& f, int i) { f.listening.dimension = i; }},
+    {"dolbyDynamicRange", [](SetupFields& f, int i) { f.advanced.dolbyDynamicRange = i; }},
+};
+
+enum class Answer
+{
+    Cancel,
+    Unchanged,
+    Edited,
+};
+
+} // namespace
+
+class TestSetupSheetE2e : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<SimulatedReceiver> sim;
+    std::unique_ptr<PanelFixture> f;
+
+    int Size() const { return f->panel->Session().Status().facts.blockSize; }
+    int PresetAddress(int k) const
+    {
+        const ModelFacts& facts = f->panel->Session().Status().facts;
+        return EepromMap::PresetAddress(facts.BlockSizeAddress(), Size(), k);
+    }
+
+    // The block as the unit holds it, in an image of the unit's layout.
+    SettingsImage UnitBlock(int k) const
+    {
+        SettingsImage image;
+        image.Reset(f->panel->Session().Status().facts);
+        const QByteArray block =
+            k == 0 ? sim->LiveSetup() : sim->Eeprom().mid(PresetAddress(k) + 1, Size());
+        for (int i = 0; i < Size(); ++i)
+            image.SetByteAt(i, quint8(block[i]));
+        if (k > 0) {
+            const QByteArray table = sim->Eeprom().mid(PresetAddress(k) + 1 + Size(), 20);
+            const QByteArray name = sim->Eeprom().mid(EepromMap::PresetNameAddress(k), 13);
+            for (int i = 0; i < 20; ++i)
+                image.SetTableByte(i, quint8(table[i]));
+            for (int i = 0; i < 13; ++i)
+                image.SetNameByte(i, quint8(name[i]));
+        }
+        return image;
+    }
+
+    // Opens block k from the menu, answers the sheet, waits for the write.
+    // The indexes chosen land in `chosen`, by edit.
+    bool OpenAndAnswer(int k, Answer answer, QList<int>* chosen = nullptr)
+    {
+        const auto& edits = k == 0 ? CurrentSetupEdits : PresetEdits;
+        bool shown = false;
+        SetupSheet::SetNextAnswer([&](SetupSheet& sheet) {
+            shown = true;
+            if (sheet.windowTitle() != SetupSheet::Caption(k))
+                return false;
+            for (const Edit& edit : edits) {
+                auto* list = sheet.findChild<QComboBox*>(QString::fromLatin1(edit.control));
+                if (!list)
+                    return false;
+                const int target = (list->currentIndex() + 1) % list->count();
+                if (answer == Answer::Edited) {
+                    list->setCurrentIndex(target);
+                    Q_EMIT list->activated(target);
+                }
+                if (chosen)
+                    chosen->append(target);
+            }
+            if (answer == Answer::Edited) {
+                if (k == 0)
+                    sheet.findChild<QLineEdit*>(u"name4"_s)->setText(u"PLAYER"_s);
+                else if (auto* name = sheet.findChild<QLineEdit*>(u"presetName"_s))
+                    name->setText(u"LATE NIGHT"_s);
+            }
+            return answer != Answer::Cancel;
+        });
+        QSignalSpy finished(&f->panel->Session().Transfer(), &MemoryTransfer::transferFinished);
+        f->panel->findChild<QAction*>(k == 0 ? u"currentSetup"_s : u"avSetup%1"_s.arg(k))
+            ->trigger();
+        // The read, then (on OK) the write.
+        const int transfers = answer == Answer::Cancel ? 1 : 2;
+        const bool done = WaitFor([&] { return finished.size() >= transfers; }, 20000);
+        Pause(50);
+        return done && shown && finished.size() == transfers;
+    }
+
+private Q_SLOTS:
+    void setupBlocksRoundTrip_data()
+    {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<QString>("firmware");
+        QTest::newRow("K230 v2.05") << u"K230"_s << u"v2.05"_s;
+        QTest::newRow("K220 v1.20") << u"K220"_s << u"v1.20"_s;
+        QTest::newRow("K220 v2.05") << u"K220"_s << u"v2.05"_s;
+        QTest::newRow("K110 v2.05") << u"K110"_s << u"v2.05"_s;
+        QTest::newRow("K240 v1.26") << u"K240"_s << u"v1.26"_s;
+    }
+    void setupBlocksRoundTrip()
+    {
+        QFETCH(QString, model);
+        QFETCH(QString, firmware);
+        SimOptions options;
+        options.model = model;
+        options.firmware = firmware;
+        options.lineRate = 0;
+        options.rdsPeriodMs = 0;
+        sim = std::make_unique<SimulatedReceiver>(options);
+        QVERIFY(sim->Start());
+        f = std::make_unique<PanelFixture>(sim->SlavePath());
+        QVERIFY(f->Ready());
+        int writesBefore = 0;
+        QObject::connect(sim.get(), &SimulatedReceiver::frameReceived, [&](const QByteArray& p) {
+            writesBefore += p.size() > 1 && p[1] == MemoryOp::Write &&
+                            (p[0] == MessageType::LiveSetup || p[0] == MessageType::Eeprom);
+        });
+
+        for (int k = 0; k <= AvPresetCount; ++k) {
+            const QByteArray eeprom = sim->Eeprom();
+            const QByteArray live = sim->LiveSetup();
+            if (sim->Eeprom().at(k == 0 ? 0 : PresetAddress(k)) == char(0xFF) && k > 0) {
+                // An empty preset says so and opens nothing.
+                MessageBox::SetNextAnswer(QMessageBox::Ok);
+                QSignalSpy empty(&f->panel->Session().Transfer(), &MemoryTransfer::presetEmpty);
+                f->panel->findChild<QAction*>(u"avSetup%1"_s.arg(k))->trigger();
+                QVERIFY(empty.wait(5000));
+                QCOMPARE(MessageBox::LastText(), MessageTable::Text(Message::PresetEmpty));
+                continue;
+            }
+            const SettingsImage before = UnitBlock(k);
+
+            const int writes = writesBefore;
+            QVERIFY2(OpenAndAnswer(k, Answer::Cancel), "cancel");
+            QCOMPARE(writesBefore, writes);
+            QVERIFY(OpenAndAnswer(k, Answer::Unchanged));
+            QVERIFY(writesBefore > writes); // the whole block again
+            QCOMPARE(sim->Eeprom(), eeprom);
+            QCOMPARE(sim->LiveSetup(), live);
+
+            QList<int> chosen;
+            QVERIFY(OpenAndAnswer(k, Answer::Edited, &chosen));
+            const SetupFlags flags = SetupFlags::For(f->panel->Session().Status().facts, k);
+            SettingsImage expected = before;
+            SetupFields fields = SetupFields::Load(before, flags);
+            const auto& edits = k == 0 ? CurrentSetupEdits : PresetEdits;
+            for (qsizetype e = 0; e < chosen.size(); ++e)
+                edits[e].apply(fields, chosen[e]);
+            if (k > 0 && flags.newFirmware)
+                fields.advanced.presetName = u"LATE NIGHT"_s;
+            fields.Store(expected, flags);
+            QVERIFY(expected.BlockBytes() != before.BlockBytes());
+            const SettingsImage after = UnitBlock(k);
+            QCOMPARE(after.BlockBytes(), expected.BlockBytes());
+            QCOMPARE(after.BlockAndTableBytes(), expected.BlockAndTableBytes());
+            QCOMPARE(after.NameBytes(), expected.NameBytes());
+            if (k > 0 && flags.newFirmware)
+                QCOMPARE(after.PresetName(), u"LATE NIGHT"_s);
+            // Nothing else in the EEPROM moved.
+            QByteArray outside = sim->Eeprom();
+            QByteArray outsideBefore = eeprom;
+            if (k > 0) { // the block with its table, and the name
+                for (QByteArray* bytes : {&outside, &outsideBefore}) {
+                    bytes->replace(PresetAddress(k) + 1, Size() + 20, QByteArray(Size() + 20, 0));
+                    bytes->replace(EepromMap::PresetNameAddress(k), 13, QByteArray(13, 0));
+                }
+            }
+            QCOMPARE(outside, outsideBefore);
+            if (k == 0) {
+                QTRY_COMPARE(f->panel->Session().Live().InputCaption(4), u"PLAYER"_s);
+                QCOMPARE(f->Button(u"mainSource4"_s)->text(), u"PLAYER"_s);
+            }
+        }
+        f.reset();
+        sim.reset();
+    }
+};
+
+QTEST_MAIN(TestSetupSheetE2e)
+#include "test_setup_sheet_e2e.moc"
