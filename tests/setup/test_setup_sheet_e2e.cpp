@@ -49,6 +49,21 @@ enum class Answer
     Edited,
 };
 
+// With VELTRIX_SHOTS=DIR set, the first current-setup sheet is saved there
+// as a picture of each page (for the README), under a real display.
+void SaveShot(SetupSheet& sheet, int k, Answer answer)
+{
+    const QString dir = qEnvironmentVariable("VELTRIX_SHOTS");
+    if (dir.isEmpty() || k != 0 || answer != Answer::Cancel)
+        return;
+    for (int page = 0; page < sheet.Tabs()->count(); ++page) {
+        sheet.Tabs()->setCurrentIndex(page);
+        QTest::qWait(200);
+        sheet.grab().save(u"%1/setup-sheet-%2.png"_s.arg(dir).arg(page));
+    }
+    sheet.Tabs()->setCurrentIndex(0);
+}
+
 } // namespace
 
 class TestSetupSheetE2e : public QObject
@@ -95,6 +110,7 @@ class TestSetupSheetE2e : public QObject
             shown = true;
             if (sheet.windowTitle() != SetupSheet::Caption(k))
                 return false;
+            SaveShot(sheet, k, answer);
             for (const Edit& edit : edits) {
                 auto* list = sheet.findChild<QComboBox*>(QString::fromLatin1(edit.control));
                 if (!list)
