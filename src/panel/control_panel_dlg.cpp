@@ -141,8 +141,8 @@ ControlPanelDlg::~ControlPanelDlg()
 
 void ControlPanelDlg::BuildMenus()
 {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->addAction(QStringLiteral("E&xit"), this, &ControlPanelDlg::close);
+    fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
+    exitAction = fileMenu->addAction(QStringLiteral("E&xit"), this, &ControlPanelDlg::close);
 
     unitMenu = menuBar()->addMenu(QStringLiteral("Unit"));
     unitMenu->setObjectName(QStringLiteral("unitMenu"));
@@ -162,7 +162,7 @@ void ControlPanelDlg::BuildMenus()
         setupActions[static_cast<std::size_t>(k)] = action;
     }
 
-    menuBar()->addMenu(QStringLiteral("&Help"));
+    helpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
 }
 
 void ControlPanelDlg::ConnectViews()
@@ -269,6 +269,9 @@ void ControlPanelDlg::ConnectZoneAndTunerCommands()
     connect(presetSpin, &SpinArrows::stepped, this,
             [this](int delta) { commands.StepTunerPreset(delta); });
     connect(fmMute, &QCheckBox::clicked, this, [this] { commands.ToggleFmMute(); });
+    connect(editPresets, &QPushButton::clicked, this, &ControlPanelDlg::editPresetsClicked);
+    connect(saveSettings, &QPushButton::clicked, this, &ControlPanelDlg::saveSettingsClicked);
+    connect(loadSettings, &QPushButton::clicked, this, &ControlPanelDlg::loadSettingsClicked);
 }
 
 // ---------------------------------------------------------------------------

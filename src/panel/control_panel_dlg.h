@@ -40,8 +40,15 @@ public:
 
     UnitSession& Session() { return session; }
     QString ConnectionLine() const;
-    // The model's menu, for the features that add their entries to it.
+    // The menus, for the features that add their entries to them: File
+    // (entries go before ExitAction), the model's Unit menu, Help.
+    QMenu* FileMenu() const { return fileMenu; }
+    QAction* ExitAction() const { return exitAction; }
     QMenu* UnitMenu() const { return unitMenu; }
+    QMenu* HelpMenu() const { return helpMenu; }
+    // The setup flow, for the features that feed on read blocks (the
+    // settings-file save).
+    SetupFlow& Setup() const { return *setupFlow; }
 
     // The wait cursor over the window, ended by EndWait or after
     // `milliseconds`.
@@ -52,6 +59,10 @@ public:
 Q_SIGNALS:
     // The window stored its position and closed the port; the program ends.
     void shutDownFinished();
+    // The bottom row's buttons; the features behind them listen.
+    void editPresetsClicked();
+    void saveSettingsClicked();
+    void loadSettingsClicked();
 
 protected:
     bool event(QEvent* event) override;
@@ -105,7 +116,10 @@ private:
     bool waiting = false;
     QPointer<QWidget> rememberedFocus;
 
+    QMenu* fileMenu = nullptr;
+    QAction* exitAction = nullptr;
     QMenu* unitMenu = nullptr;
+    QMenu* helpMenu = nullptr;
     QAction* refreshAction = nullptr;
     // "Current Setup..." then "A/V Setup 1..." to "A/V Setup 5...".
     std::array<QAction*, 1 + AvPresetCount> setupActions{};
