@@ -69,6 +69,142 @@ bool ReadClamps(const QCommandLineParser& parser, const QCommandLineOption& opti
     return true;
 }
 
+// Every option of the simulator's command line.
+struct OptionSet
+{
+    const QCommandLineOption help{QStringList{QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help.")};
+    const QCommandLineOption model{QStringLiteral("model"),
+                                   QStringLiteral("Identification text (default K230)."),
+                                   QStringLiteral("TEXT")};
+    const QCommandLineOption firmware{QStringLiteral("firmware"),
+                                      QStringLiteral("Firmware version vX.YY (default v2.05)."),
+                                      QStringLiteral("VERSION")};
+    const QCommandLineOption eeprom{
+        QStringLiteral("eeprom"),
+        QStringLiteral("EEPROM image of 2048 bytes: loaded at start if it exists, saved after "
+                       "writes and at exit."),
+        QStringLiteral("FILE")};
+    const QCommandLineOption linkPath{
+        QStringLiteral("link"),
+        QStringLiteral("Symlink to the slave path (an existing symlink is replaced)."),
+        QStringLiteral("PATH")};
+    const QCommandLineOption drop{QStringLiteral("drop"),
+                                  QStringLiteral("Percentage of the unit's frames that are lost."),
+                                  QStringLiteral("PERCENT")};
+    const QCommandLineOption corrupt{
+        QStringLiteral("corrupt"),
+        QStringLiteral("Percentage of the unit's frames with a bad checksum."),
+        QStringLiteral("PERCENT")};
+    const QCommandLineOption noise{QStringLiteral("noise"),
+                                   QStringLiteral("Stray bytes before the unit's frames.")};
+    const QCommandLineOption dropRequests{
+        QStringLiteral("drop-requests"),
+        QStringLiteral("Percentage of the program's frames that are lost before the unit sees "
+                       "them."),
+        QStringLiteral("PERCENT")};
+    const QCommandLineOption corruptRequests{
+        QStringLiteral("corrupt-requests"),
+        QStringLiteral("Percentage of the program's frames that reach the unit with a bad "
+                       "checksum, so that it refuses them."),
+        QStringLiteral("PERCENT")};
+    const QCommandLineOption noiseRequests{
+        QStringLiteral("noise-requests"),
+        QStringLiteral("Stray bytes before the program's frames.")};
+    const QCommandLineOption faultsBoth{
+        QStringLiteral("faults-both"),
+        QStringLiteral("--drop, --corrupt and --noise act on the program's frames too (instead of "
+                       "the -requests options).")};
+    const QCommandLineOption clampLive{
+        QStringLiteral("clamp-live"),
+        QStringLiteral("Live setup byte INDEX holds at most MAX: a write of more stores and "
+                       "echoes MAX. Repeatable."),
+        QStringLiteral("INDEX=MAX")};
+    const QCommandLineOption clampEeprom{
+        QStringLiteral("clamp-eeprom"),
+        QStringLiteral("EEPROM byte ADDRESS holds at most MAX, as --clamp-live. Repeatable."),
+        QStringLiteral("ADDRESS=MAX")};
+    const QCommandLineOption delay{QStringLiteral("reply-delay"),
+                                   QStringLiteral("Delay before each reply."),
+                                   QStringLiteral("MS")};
+    const QCommandLineOption silentAfter{
+        QStringLiteral("silent-after"),
+        QStringLiteral("Stop sending anything after N received frames."), QStringLiteral("N")};
+    const QCommandLineOption lineRate{
+        QStringLiteral("line-rate"),
+        QStringLiteral("Line rate, 10 bits per byte both ways (default 9600; 0 = unpaced)."),
+        QStringLiteral("BAUD")};
+    const QCommandLineOption trace{QStringLiteral("trace"),
+                                   QStringLiteral("Every frame both ways to stderr.")};
+    const QCommandLineOption seed{QStringLiteral("seed"),
+                                  QStringLiteral("Seed of fault injection and noise (default 1)."),
+                                  QStringLiteral("N")};
+    const QCommandLineOption rds{QStringLiteral("rds-period"),
+                                 QStringLiteral("RDS period while FM is heard (default 1000; "
+                                                "0 = no RDS)."),
+                                 QStringLiteral("MS")};
+
+    void AddTo(QCommandLineParser& parser) const
+    {
+        parser.addOptions({help,          model,      firmware,  eeprom,       linkPath,
+                           drop,          corrupt,    noise,     dropRequests, corruptRequests,
+                           noiseRequests, faultsBoth, clampLive, clampEeprom,  delay,
+                           silentAfter,   lineRate,   trace,     seed,         rds});
+    }
+};
+
+// Switches and numbers from the parsed line into `parsed`.
+bool ReadValues(const QCommandLineParser& parser, const OptionSet& o, SimOptions& parsed,
+                QString* text)
+{
+    if (parser.isSet(o.model))
+        parsed.model = parser.value(o.model);
+    if (parser.isSet(o.firmware))
+        parsed.firmware = parser.value(o.firmware);
+    int major = 0;
+    int minor = 0;
+    if (!SimUnit::ParseFirmware(parsed.firmware, &major, &minor)) {
+        *text = QStringLiteral("--firmware takes a version vX.YY such as v2.05, not \"%1\"")
+                    .arg(parsed.firmware);
+        return false;
+    }
+    parsed.eepromFile = parser.value(o.eeprom);
+    parsed.linkPath = parser.value(o.linkPath);
+    parsed.noise = parser.isSet(o.noise);
+    parsed.requestNoise = parser.isSet(o.noiseRequests);
+    parsed.trace = parser.isSet(o.trace);
+
+    constexpr qint64 IntMax = std::numeric_limits<int>::max();
+    qint64 seedValue = parsed.seed;
+    if (!ReadInt(parser, o.drop, {0, 100}, &parsed.dropPercent, text) ||
+        !ReadInt(parser, o.corrupt, {0, 100}, &parsed.corruptPercent, text) ||
+        !ReadInt(parser, o.dropRequests, {0, 100}, &parsed.requestDropPercent, text) ||
+        !ReadInt(parser, o.corruptRequests, {0, 100}, &parsed.requestCorruptPercent, text) ||
+        !ReadInt(parser, o.delay, {0, IntMax}, &parsed.replyDelayMs, text) ||
+        !ReadInt(parser, o.silentAfter, {0, IntMax}, &parsed.silentAfter, text) ||
+        !ReadInt(parser, o.lineRate, {0, 4'000'000}, &parsed.lineRate, text) ||
+        !ReadInt(parser, o.rds, {0, IntMax}, &parsed.rdsPeriodMs, text) ||
+        !ReadNumber(parser, o.seed, {0, std::numeric_limits<quint32>::max()}, &seedValue, text))
+        return false;
+    parsed.seed = static_cast<quint32>(seedValue);
+
+    if (parser.isSet(o.faultsBoth)) {
+        for (const QCommandLineOption* own :
+             {&o.dropRequests, &o.corruptRequests, &o.noiseRequests}) {
+            if (parser.isSet(*own)) {
+                *text = QStringLiteral("--faults-both takes the request faults from --drop, "
+                                       "--corrupt and --noise; leave out --%1")
+                            .arg(own->names().constFirst());
+                return false;
+            }
+        }
+        parsed.requestDropPercent = parsed.dropPercent;
+        parsed.requestCorruptPercent = parsed.corruptPercent;
+        parsed.requestNoise = parsed.noise;
+    }
+    return true;
+}
+
 } // namespace
 
 SimCommandLine::Outcome SimCommandLine::Parse(const QStringList& arguments, SimOptions* options,
@@ -78,87 +214,13 @@ SimCommandLine::Outcome SimCommandLine::Parse(const QStringList& arguments, SimO
     parser.setApplicationDescription(QStringLiteral(
         "A simulated Orvane receiver on a pseudo-terminal. Prints the path to open as its first "
         "line, then serves the line until SIGINT or SIGTERM."));
-    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Show this help."));
-    const QCommandLineOption model(QStringLiteral("model"),
-                                   QStringLiteral("Identification text (default K230)."),
-                                   QStringLiteral("TEXT"));
-    const QCommandLineOption firmware(QStringLiteral("firmware"),
-                                      QStringLiteral("Firmware version vX.YY (default v2.05)."),
-                                      QStringLiteral("VERSION"));
-    const QCommandLineOption eeprom(
-        QStringLiteral("eeprom"),
-        QStringLiteral("EEPROM image of 2048 bytes: loaded at start if it exists, saved after "
-                       "writes and at exit."),
-        QStringLiteral("FILE"));
-    const QCommandLineOption linkPath(
-        QStringLiteral("link"),
-        QStringLiteral("Symlink to the slave path (an existing symlink is replaced)."),
-        QStringLiteral("PATH"));
-    const QCommandLineOption drop(QStringLiteral("drop"),
-                                  QStringLiteral("Percentage of the unit's frames that are lost."),
-                                  QStringLiteral("PERCENT"));
-    const QCommandLineOption corrupt(
-        QStringLiteral("corrupt"),
-        QStringLiteral("Percentage of the unit's frames with a bad checksum."),
-        QStringLiteral("PERCENT"));
-    const QCommandLineOption noise(QStringLiteral("noise"),
-                                   QStringLiteral("Stray bytes before the unit's frames."));
-    const QCommandLineOption dropRequests(
-        QStringLiteral("drop-requests"),
-        QStringLiteral("Percentage of the program's frames that are lost before the unit sees "
-                       "them."),
-        QStringLiteral("PERCENT"));
-    const QCommandLineOption corruptRequests(
-        QStringLiteral("corrupt-requests"),
-        QStringLiteral("Percentage of the program's frames that reach the unit with a bad "
-                       "checksum, so that it refuses them."),
-        QStringLiteral("PERCENT"));
-    const QCommandLineOption noiseRequests(
-        QStringLiteral("noise-requests"),
-        QStringLiteral("Stray bytes before the program's frames."));
-    const QCommandLineOption faultsBoth(
-        QStringLiteral("faults-both"),
-        QStringLiteral("--drop, --corrupt and --noise act on the program's frames too (instead of "
-                       "the -requests options)."));
-    const QCommandLineOption clampLive(
-        QStringLiteral("clamp-live"),
-        QStringLiteral("Live setup byte INDEX holds at most MAX: a write of more stores and "
-                       "echoes MAX. Repeatable."),
-        QStringLiteral("INDEX=MAX"));
-    const QCommandLineOption clampEeprom(
-        QStringLiteral("clamp-eeprom"),
-        QStringLiteral("EEPROM byte ADDRESS holds at most MAX, as --clamp-live. Repeatable."),
-        QStringLiteral("ADDRESS=MAX"));
-    const QCommandLineOption delay(QStringLiteral("reply-delay"),
-                                   QStringLiteral("Delay before each reply."),
-                                   QStringLiteral("MS"));
-    const QCommandLineOption silentAfter(
-        QStringLiteral("silent-after"),
-        QStringLiteral("Stop sending anything after N received frames."), QStringLiteral("N"));
-    const QCommandLineOption lineRate(
-        QStringLiteral("line-rate"),
-        QStringLiteral("Line rate, 10 bits per byte both ways (default 9600; 0 = unpaced)."),
-        QStringLiteral("BAUD"));
-    const QCommandLineOption trace(QStringLiteral("trace"),
-                                   QStringLiteral("Every frame both ways to stderr."));
-    const QCommandLineOption seed(QStringLiteral("seed"),
-                                  QStringLiteral("Seed of fault injection and noise (default 1)."),
-                                  QStringLiteral("N"));
-    const QCommandLineOption rds(QStringLiteral("rds-period"),
-                                 QStringLiteral("RDS period while FM is heard (default 1000; "
-                                                "0 = no RDS)."),
-                                 QStringLiteral("MS"));
-    parser.addOptions({help,          model,      firmware,  eeprom,       linkPath,
-                       drop,          corrupt,    noise,     dropRequests, corruptRequests,
-                       noiseRequests, faultsBoth, clampLive, clampEeprom,  delay,
-                       silentAfter,   lineRate,   trace,     seed,         rds});
-
+    const OptionSet o;
+    o.AddTo(parser);
     if (!parser.parse(arguments)) {
         *text = parser.errorText();
         return Outcome::Error;
     }
-    if (parser.isSet(help)) {
+    if (parser.isSet(o.help)) {
         *text = parser.helpText();
         return Outcome::Help;
     }
@@ -169,55 +231,16 @@ SimCommandLine::Outcome SimCommandLine::Parse(const QStringList& arguments, SimO
     }
 
     SimOptions parsed;
-    if (parser.isSet(model))
-        parsed.model = parser.value(model);
-    if (parser.isSet(firmware))
-        parsed.firmware = parser.value(firmware);
+    if (!ReadValues(parser, o, parsed, text))
+        return Outcome::Error;
     int major = 0;
     int minor = 0;
-    if (!SimUnit::ParseFirmware(parsed.firmware, &major, &minor)) {
-        *text = QStringLiteral("--firmware takes a version vX.YY such as v2.05, not \"%1\"")
-                    .arg(parsed.firmware);
-        return Outcome::Error;
-    }
-    parsed.eepromFile = parser.value(eeprom);
-    parsed.linkPath = parser.value(linkPath);
-    parsed.noise = parser.isSet(noise);
-    parsed.requestNoise = parser.isSet(noiseRequests);
-    parsed.trace = parser.isSet(trace);
-
-    constexpr qint64 IntMax = std::numeric_limits<int>::max();
-    qint64 seedValue = parsed.seed;
-    if (!ReadInt(parser, drop, {0, 100}, &parsed.dropPercent, text) ||
-        !ReadInt(parser, corrupt, {0, 100}, &parsed.corruptPercent, text) ||
-        !ReadInt(parser, dropRequests, {0, 100}, &parsed.requestDropPercent, text) ||
-        !ReadInt(parser, corruptRequests, {0, 100}, &parsed.requestCorruptPercent, text) ||
-        !ReadInt(parser, delay, {0, IntMax}, &parsed.replyDelayMs, text) ||
-        !ReadInt(parser, silentAfter, {0, IntMax}, &parsed.silentAfter, text) ||
-        !ReadInt(parser, lineRate, {0, 4'000'000}, &parsed.lineRate, text) ||
-        !ReadInt(parser, rds, {0, IntMax}, &parsed.rdsPeriodMs, text) ||
-        !ReadNumber(parser, seed, {0, std::numeric_limits<quint32>::max()}, &seedValue, text))
-        return Outcome::Error;
-    parsed.seed = static_cast<quint32>(seedValue);
-
-    if (parser.isSet(faultsBoth)) {
-        for (const QCommandLineOption* own : {&dropRequests, &corruptRequests, &noiseRequests}) {
-            if (parser.isSet(*own)) {
-                *text = QStringLiteral("--faults-both takes the request faults from --drop, "
-                                       "--corrupt and --noise; leave out --%1")
-                            .arg(own->names().constFirst());
-                return Outcome::Error;
-            }
-        }
-        parsed.requestDropPercent = parsed.dropPercent;
-        parsed.requestCorruptPercent = parsed.corruptPercent;
-        parsed.requestNoise = parsed.noise;
-    }
+    SimUnit::ParseFirmware(parsed.firmware, &major, &minor);
     // The block size depends on the model and firmware, known by now.
     const SimUnit unit(parsed.model, major, minor);
-    if (!ReadClamps(parser, clampLive, static_cast<int>(unit.LiveSetup().size()),
+    if (!ReadClamps(parser, o.clampLive, static_cast<int>(unit.LiveSetup().size()),
                     &parsed.liveClamps, text) ||
-        !ReadClamps(parser, clampEeprom, SimUnit::EepromSize, &parsed.eepromClamps, text))
+        !ReadClamps(parser, o.clampEeprom, SimUnit::EepromSize, &parsed.eepromClamps, text))
         return Outcome::Error;
 
     // A bad image is refused before the line appears, so no program connects

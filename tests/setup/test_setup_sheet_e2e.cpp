@@ -111,6 +111,13 @@ class TestSetupSheetE2e : public QObject
             if (sheet.windowTitle() != SetupSheet::Caption(k))
                 return false;
             SaveShot(sheet, k, answer);
+            const QStringList pages = {k == 0 ? u"Input Settings"_s : u"Surround Modes"_s,
+                                       u"Speaker Setup"_s, u"Levels"_s, u"Listening Modes"_s,
+                                       u"Advanced"_s};
+            for (int page = 0; page < pages.size(); ++page) {
+                if (sheet.Tabs()->tabText(page) != pages[page])
+                    return false;
+            }
             for (const Edit& edit : edits) {
                 auto* list = sheet.findChild<QComboBox*>(QString::fromLatin1(edit.control));
                 if (!list)

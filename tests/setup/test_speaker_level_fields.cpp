@@ -39,6 +39,42 @@ class TestSpeakerLevelFields : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // The firmware thresholds the sheet hands to the pages, at and just
+    // below each one; versions compare as text, ignoring case.
+    void flagsAtThresholds_data()
+    {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<QString>("flags"); // temporary OSD, subwoofer+NEO:6, DTS DR, v2.00
+        QTest::newRow("K220 v1.19") << u"K220"_s << u"v1.19"_s << u"0000"_s;
+        QTest::newRow("K220 v1.20") << u"K220"_s << u"v1.20"_s << u"1000"_s;
+        QTest::newRow("K230 v1.22") << u"K230"_s << u"v1.22"_s << u"1000"_s;
+        QTest::newRow("K230 V1.23") << u"K230"_s << u"V1.23"_s << u"1100"_s;
+        QTest::newRow("K240 v1.25") << u"K240"_s << u"v1.25"_s << u"1100"_s;
+        QTest::newRow("K240 v1.26") << u"K240"_s << u"v1.26"_s << u"1110"_s;
+        QTest::newRow("K110 v1.99") << u"K110"_s << u"v1.99"_s << u"1110"_s;
+        QTest::newRow("K110 v2.00") << u"K110"_s << u"v2.00"_s << u"1111"_s;
+        QTest::newRow("no version yet") << u"K230"_s << QString() << u"0000"_s;
+    }
+    void flagsAtThresholds()
+    {
+        QFETCH(QString, model);
+        QFETCH(QString, version);
+        QFETCH(QString, flags);
+        const ModelFacts facts{model, version};
+        for (int preset : {0, 3}) {
+            const SetupFlags f = SetupFlags::For(facts, preset);
+            const QString got = u"%1%2%3%4"_s.arg(int(f.temporaryOsd))
+                                    .arg(int(f.separateSubwoofer && f.neo6CenterGain))
+                                    .arg(int(f.dtsDynamicRange))
+                                    .arg(int(f.newFirmware));
+            QCOMPARE(got, flags);
+            QCOMPARE(f.IsK220(), model == u"K220"_s);
+            QCOMPARE(f.extendedLayout, model != u"K220"_s);
+            QCOMPARE(f.PlIIx(), preset != 0 && f.newFirmware);
+        }
+    }
+
     // Every field of the three pages across models and firmware: where it is
     // read, that an unchanged record (full of unknown codes here) stores the
     // block back as it was, and that edited fields land on their bytes only.
