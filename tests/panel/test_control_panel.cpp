@@ -175,14 +175,15 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("volume");    // the row's tag is the model
         QTest::addColumn<QString>("shape"); // both volumes, the unit's menu, what else shows
-        QTest::newRow("K220") << 194 << u"-oo dB -oo dB &K220 speakersA speakersB"_s;
-        QTest::newRow("K230") << 194 << u"-62 dB -62 dB &K230 speakersA speakersB"_s;
-        QTest::newRow("K110") << 181 << u"-oo dB -oo dB &K110"_s;
+        QTest::newRow("K220") << 194 << u"-oo dB -oo dB &K220 setup speakersA speakersB"_s;
+        QTest::newRow("K230") << 194 << u"-62 dB -62 dB &K230 setup speakersA speakersB"_s;
+        QTest::newRow("K110") << 181 << u"-oo dB -oo dB &K110 setup"_s;
         QTest::newRow("X999") << 181 << u"-oo dB -oo dB Unit warning speakersA speakersB"_s;
     }
 
     // The volume's bottom code, the speaker switches and the unit's menu
-    // follow the model; a K220 afterwards shows everything again.
+    // with its six setup entries follow the model; a K220 afterwards shows
+    // everything again.
     void modelShapesTheWindow()
     {
         QFETCH(int, volume);
@@ -191,6 +192,11 @@ private Q_SLOTS:
                      Report(Variable::MainVolume, volume), Report(Variable::ZoneVolume, volume)});
             QStringList out{f->Text(u"mainVolume"_s), f->Text(u"zoneVolume"_s),
                             f->Find<QMenu>(u"unitMenu"_s)->title()};
+            const QStringList setup = Names("currentSetup avSetup1 avSetup2 avSetup3 avSetup4 "
+                                            "avSetup5");
+            if (std::all_of(setup.cbegin(), setup.cend(),
+                            [&](const QString& n) { return f->Find<QAction>(n)->isEnabled(); }))
+                out << u"setup"_s;
             for (const QString& name : Names("warning speakersA speakersB")) {
                 if (!f->Find(name)->isHidden())
                     out << name;
@@ -198,7 +204,7 @@ private Q_SLOTS:
             return out.join(u' ');
         };
         QTEST(shape(QTest::currentDataTag()), "shape");
-        QCOMPARE(shape("K220").section(u' ', 4), u"&K220 speakersA speakersB"_s);
+        QCOMPARE(shape("K220").section(u' ', 4), u"&K220 setup speakersA speakersB"_s);
     }
 
     // Back in the window, the focus goes where it was when the window was
@@ -394,6 +400,8 @@ private Q_SLOTS:
         QVERIFY(!f->Enabled(u"saveSettings"_s) && f->Enabled(u"editPresets"_s));
         QCOMPARE(f->Find<QMenu>(u"unitMenu"_s)->title(), u"Unit"_s);
         QVERIFY(!f->Find<QAction>(u"refresh"_s)->isEnabled());
+        QVERIFY(!f->Find<QAction>(u"currentSetup"_s)->isEnabled());
+        QVERIFY(!f->Find<QAction>(u"avSetup5"_s)->isEnabled());
     }
 };
 
