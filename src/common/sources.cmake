@@ -1,6 +1,7 @@
 # What every layer uses: the message table and the termination signals in
 # the core, the message-box hook in the GUI library.
 target_sources(veltrix_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/text.h
     ${CMAKE_CURRENT_LIST_DIR}/message_table.h
     ${CMAKE_CURRENT_LIST_DIR}/message_table.cpp
     ${CMAKE_CURRENT_LIST_DIR}/termination_signals.h

@@ -1,5 +1,6 @@
 #include "link/unit_commands.h"
 
+#include "common/text.h"
 #include "link/message_set.h"
 #include "link/unit_link.h"
 #include "model/live_status.h"
@@ -11,14 +12,6 @@ constexpr int ToneStep = 2; // dB
 std::uint8_t Byte(int value)
 {
     return static_cast<std::uint8_t>(value & 0xFF);
-}
-
-QString TrimmedRight(const QString& text)
-{
-    qsizetype end = text.size();
-    while (end > 0 && text[end - 1].isSpace())
-        --end;
-    return text.left(end);
 }
 
 } // namespace
@@ -204,7 +197,7 @@ void UnitCommands::SendName(int index, const QString& name)
 
 bool UnitCommands::SendInputName(int index, const QString& name)
 {
-    const QString trimmed = TrimmedRight(name);
+    const QString trimmed = Text::TrimmedRight(name);
     if (index < 0 || index >= InputCount || trimmed.isEmpty())
         return false;
     status.AssumeInputName(index, trimmed);
@@ -214,7 +207,7 @@ bool UnitCommands::SendInputName(int index, const QString& name)
 
 bool UnitCommands::RequestRename(int index, const QString& name)
 {
-    const QString trimmed = TrimmedRight(name.left(InputNameLength));
+    const QString trimmed = Text::TrimmedRight(name.left(InputNameLength));
     if (index < 0 || index >= InputCount || trimmed.isEmpty())
         return false;
     SendName(index, trimmed);

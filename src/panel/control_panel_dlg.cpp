@@ -2,6 +2,7 @@
 
 #include "common/message_box.h"
 #include "common/message_table.h"
+#include "common/text.h"
 #include "desktop/options_store.h"
 #include "model/tuner_preset_list.h"
 #include "panel/report_check_box.h"
@@ -45,14 +46,6 @@ template <std::size_t N> void SelectOnly(const std::array<ReportRadioButton*, N>
 template <std::size_t N> bool InRange(const std::array<ReportRadioButton*, N>&, int index)
 {
     return index >= 0 && index < static_cast<int>(N);
-}
-
-QString TrimmedRight(const QString& text)
-{
-    qsizetype end = text.size();
-    while (end > 0 && text[end - 1].isSpace())
-        --end;
-    return text.left(end);
 }
 
 // A rewritten field is selected while it has the focus, so typing replaces
@@ -625,7 +618,7 @@ void ControlPanelDlg::RenameInput(int index)
 {
     if (index < 0 || index >= SourceTuner)
         return;
-    const QString current = TrimmedRight(mainSources[static_cast<std::size_t>(index)]->text());
+    const QString current = Text::TrimmedRight(mainSources[static_cast<std::size_t>(index)]->text());
     RenameInputDlg dialog(this);
     dialog.SetNames(current, current);
     // The caption follows when the unit reports the new name.

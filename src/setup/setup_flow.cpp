@@ -1,20 +1,9 @@
 #include "setup/setup_flow.h"
 
+#include "common/text.h"
 #include "unit/unit_session.h"
 
 #include <QTimer>
-
-namespace {
-
-QString TrimmedRight(const QString& text)
-{
-    qsizetype end = text.size();
-    while (end > 0 && text[end - 1].isSpace())
-        --end;
-    return text.left(end);
-}
-
-} // namespace
 
 SetupFlow::SetupFlow(UnitSession& unitSession, QObject* parent)
     : QObject(parent), session(unitSession)
@@ -77,7 +66,7 @@ void SetupFlow::Edit()
     for (int i = 0; i < InputCount; ++i) {
         const QString name = fields.input.names[static_cast<std::size_t>(i)];
         names << name;
-        const QString caption = TrimmedRight(session.Live().InputCaption(i));
+        const QString caption = Text::TrimmedRight(session.Live().InputCaption(i));
         if (name.compare(caption, Qt::CaseInsensitive) != 0)
             renames << i;
     }
