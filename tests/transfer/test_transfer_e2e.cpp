@@ -254,7 +254,7 @@ private Q_SLOTS:
                              rig.sim->SetUnplugged(true);
                              plugged = false;
                              unplugged.start();
-                             QTimer::singleShot(5000, &t, [&] {
+                             QTimer::singleShot(5000, Qt::PreciseTimer, &t, [&] {
                                  rig.sim->SetUnplugged(false);
                                  plugged = true;
                              });
