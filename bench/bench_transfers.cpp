@@ -160,6 +160,14 @@ int main(int argc, char* argv[])
         bench.Run(QStringLiteral("A/V preset 1 read"), [&] { return t.ReadPreset(1); }),
         bench.Run(QStringLiteral("EEPROM write, 350 bytes"),
                   [&] { return t.WriteEeprom(image, EepromMap::TunerImage); }),
+        bench.Run(QStringLiteral("live setup read"), [&] { return t.ReadCurrentSetup(); }),
+        // The block just read, one field changed: every byte is written and
+        // echoed all the same.
+        bench.Run(QStringLiteral("live setup write"),
+                  [&] {
+                      SettingsImage setup = t.Image();
+                      return setup.SetByte(47, setup.Byte(47) ^ 1) && t.WriteSetup(0, setup);
+                  }),
     };
 
     std::printf("Memory transfers against the simulated %s at %d baud, %d bits per byte\n",

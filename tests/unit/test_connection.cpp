@@ -1,12 +1,14 @@
-#include "link/message_set.h"
-#include "unit/unit_session.h"
 #include "event_wait.h"
+#include "link/message_set.h"
 #include "scripted_unit.h"
 #include "test_bytes.h"
+#include "unit/unit_session.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <algorithm>
 
 namespace {
 
@@ -125,6 +127,69 @@ private Q_SLOTS:
             QVERIFY(sent.indexOf(blockSizeRead) < version);
             QCOMPARE(sent.count(blockSizeRead), 3);
         }
+    }
+
+    void lostHandshakeRepliesAreAskedAgain_data()
+    {
+        QTest::addColumn<QByteArray>("lost"); // the query whose replies are lost
+        QTest::addColumn<int>("losses");
+        QTest::addColumn<int>("unknown"); // input whose name the handshake leaves unknown
+        QTest::newRow("version lost once") << Bytes({23}) << 1 << -1;
+        QTest::newRow("name lost once") << Bytes({20, 55, 4}) << 1 << -1;
+        QTest::newRow("name lost four times") << Bytes({20, 55, 4}) << 4 << 4;
+    }
+    // A lost version or name reply is asked again after the retry time, up
+    // to HandshakeRetries times; then the chain goes on with the next name,
+    // and FetchUnknownInputNames asks for the one left out.
+    void lostHandshakeRepliesAreAskedAgain()
+    {
+        QFETCH(QByteArray, lost);
+        QFETCH(int, losses);
+        QFETCH(int, unknown);
+        UnitSession::Timing timing = FastTiming();
+        timing.handshakeRetry = 50;
+        timing.port.readTotal = 1000; // the retries never meet a silent period
+        auto healthy = HealthyUnit("K230");
+        auto left = std::make_shared<int>(losses);
+        Connection c(
+            [=](const QByteArray& request) {
+                return request == lost && (*left)-- > 0 ? QList<QByteArray>{} : healthy(request);
+            },
+            timing);
+        QSignalSpy settled(&c.session, &UnitSession::inputNamesSettled);
+        c.session.Start();
+        QVERIFY(settled.wait());
+        // Every try the handshake may make has had its time.
+        Pause((UnitSession::HandshakeRetries + 2) * timing.handshakeRetry);
+        QCOMPARE(c.session.Status().facts.versionText, QStringLiteral("v2.05"));
+
+        QList<qint64> asked;
+        for (const ScriptedUnit::Received& r : c.unit.Requests()) {
+            if (r.payload == lost)
+                asked.append(r.atMs);
+        }
+        QCOMPARE(asked.size(), std::min(losses, UnitSession::HandshakeRetries) + 1);
+        for (qsizetype i = 1; i < asked.size(); ++i)
+            QVERIFY2(asked[i] - asked[i - 1] >= timing.handshakeRetry - 10,
+                     qPrintable(QString::number(asked[i] - asked[i - 1])));
+        const auto& known = c.session.Status().inputNameKnown;
+        for (int i = 0; i < InputCount; ++i)
+            QCOMPARE(known[i], i != unknown);
+
+        c.unit.Clear();
+        settled.clear();
+        c.session.FetchUnknownInputNames();
+        QVERIFY(settled.wait());
+        QList<QByteArray> names;
+        for (const QByteArray& p : c.unit.Payloads()) {
+            if (p.startsWith(Bytes({20, 55})))
+                names.append(p);
+        }
+        QEXPECT_FAIL("name lost four times",
+                     "the chain goes on through every later input, known or not", Continue);
+        QCOMPARE(names,
+                 unknown < 0 ? QList<QByteArray>{} : QList<QByteArray>{Bytes({20, 55, unknown})});
+        QVERIFY(std::all_of(known.begin(), known.end(), [](bool k) { return k; }));
     }
 
     void probesAndFallsBackAfterTwoSilentPeriods()
