@@ -50,6 +50,9 @@ void LiveStatus::BeginConnection()
     values.fmMute = false;
     values.radioText.clear();
     values.psName.clear();
+    // The names shown stay until the unit reports its own, but only those
+    // it reports on this connection count as known.
+    values.inputNameKnown.fill(false);
     Q_EMIT connectionShown(true);
 }
 

@@ -237,6 +237,7 @@ void MemoryTransfer::OnLinkPayload(const QByteArray& payload)
 {
     if (payload.isEmpty())
         return;
+    unitLost = false; // whatever it says, the unit is there again
     if (payload[0] == static_cast<char>(MessageType::LiveSetup))
         HandleLiveSetupReply(payload);
     else if (payload[0] == static_cast<char>(MessageType::Eeprom))
@@ -252,7 +253,7 @@ void MemoryTransfer::ReadBlockSize()
         sizeReadWanted = true;
         return;
     }
-    if (unitLost || (state.phase != TransferPhase::Idle && state.phase != TransferPhase::SizeRead))
+    if (state.phase != TransferPhase::Idle && state.phase != TransferPhase::SizeRead)
         return;
     SetPhase(TransferPhase::SizeRead);
     SendEepromRead(facts.BlockSizeAddress());

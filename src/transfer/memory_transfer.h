@@ -144,9 +144,8 @@ public:
     // a write, how many bytes from the start were confirmed; for a read,
     // that nothing was changed. Nothing more is sent.
     void ConnectionLost();
-    // A unit answers again: transfers may start. Until then, after
-    // ConnectionLost, every start is refused with the message ReadLost.
-    void ConnectionEstablished() { unitLost = false; }
+    // After it, until the unit sends anything again, every start of a
+    // transfer is refused with the message ReadLost.
 
 Q_SIGNALS:
     // A transfer began: disable the panel, show the progress window with text.
@@ -240,7 +239,7 @@ private:
 
     bool sizeReported = false;   // the unit has answered a block-size read
     bool sizeReadWanted = false; // asked for while a write ran
-    bool unitLost = false;       // ConnectionLost, and no unit has answered since
+    bool unitLost = false;       // ConnectionLost, and the unit has sent nothing since
 
     int stepsDone = 0;
     int stepsTotal = 1;

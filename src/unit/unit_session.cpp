@@ -86,19 +86,21 @@ void UnitSession::AskName(int index)
 // One query for input 0 brings in all ten names, each asked when the
 // previous one arrives; a name whose reply is lost is asked again, and after
 // the last try the chain goes on with the next, so one loss costs one name
-// at most.
+// at most. While a chain runs only the reply it waits for moves it on, so a
+// late duplicate never asks twice. A fetch of the unknown names skips the
+// known ones.
 void UnitSession::OnNameReported(int index)
 {
-    if (index < InputCount - 1) {
-        nameAsks = 0;
-        AskName(index + 1);
+    if (nameIndex < 0) {
+        // A report nobody asked for (the unit renamed an input): as at the
+        // handshake, the next name is asked for.
+        if (index < InputCount - 1)
+            commands.QueryInputName(index + 1);
         return;
     }
-    if (nameIndex >= 0) {
-        nameRetry.stop();
-        nameIndex = -1;
-        Q_EMIT inputNamesSettled();
-    }
+    if (index != nameIndex)
+        return;
+    AskNextName(index + 1);
 }
 
 void UnitSession::OnNameRetry()
@@ -109,12 +111,23 @@ void UnitSession::OnNameRetry()
         AskName(nameIndex);
         return;
     }
+    AskNextName(nameIndex + 1);
+}
+
+void UnitSession::AskNextName(int from)
+{
     nameAsks = 0;
-    if (nameIndex < InputCount - 1) {
-        AskName(nameIndex + 1);
+    int next = from;
+    const auto& known = status.Values().inputNameKnown;
+    while (fetchingUnknown && next < InputCount && known[static_cast<std::size_t>(next)])
+        ++next;
+    if (next < InputCount) {
+        AskName(next);
         return;
     }
+    nameRetry.stop();
     nameIndex = -1;
+    fetchingUnknown = false;
     Q_EMIT inputNamesSettled();
 }
 
@@ -127,9 +140,9 @@ void UnitSession::FetchUnknownInputNames()
         return;
     }
     if (nameIndex >= 0)
-        return; // a chain runs; it reaches the unknown ones
-    nameAsks = 0;
-    AskName(static_cast<int>(unknown - known.begin()));
+        return; // a chain runs; it reaches the unknown ones and says when it ends
+    fetchingUnknown = true;
+    AskNextName(static_cast<int>(unknown - known.begin()));
 }
 
 void UnitSession::OnConnectTimer()
@@ -150,14 +163,13 @@ void UnitSession::OnConnectTimer()
 void UnitSession::OnConnected()
 {
     connectTimer.stop();
-    transfer.ConnectionEstablished();
     status.RefreshConnectionLine();
     status.BeginConnection();
     Refresh();
     AfterPause([this] {
         AfterPause([this] {
-            nameAsks = 0;
-            AskName(0);
+            fetchingUnknown = false;
+            AskNextName(0);
         });
     });
 }
@@ -186,6 +198,7 @@ void UnitSession::ShowConnectionLost()
     versionRetry.stop();
     nameRetry.stop();
     const bool fetchingNames = std::exchange(nameIndex, -1) >= 0;
+    fetchingUnknown = false;
     // Transfers end before the views hear of it, so the panel they
     // disabled is enabled again by the time it shows "Not Connected".
     transfer.ConnectionLost();

@@ -93,6 +93,7 @@ private:
     void AskName(int index);
     void OnNameReported(int index);
     void OnNameRetry();
+    void AskNextName(int from);
     void AfterPause(std::function<void()> step);
 
     Timing timing;
@@ -106,6 +107,7 @@ private:
     QTimer nameRetry;
     int nameIndex = -1; // input whose name the chain waits for; -1 when none
     int nameAsks = 0;
+    bool fetchingUnknown = false; // the chain asks only for names not known
     QString portSetting = QString::fromLatin1(AutoDetect);
     int autoDetectCounter = 0;
     QString autoDetectPattern = QStringLiteral("COM%1");
