@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QIODevice>
 #include <QSaveFile>
-#include <QStringDecoder>
 
 #include <algorithm>
 #include <array>
@@ -83,22 +82,15 @@ int HundredthsValue(QByteArrayView text)
         for (int weight = 10; weight > 0 && at < text.size() && IsDigit(text[at]); weight /= 10)
             value += (text[at++] - '0') * weight;
     }
+    value = std::min(value, Saturation); // a cast must not wrap a huge value into the band
     return static_cast<int>(negative ? -value : value);
 }
 
-// Names are written as Latin-1, the unit's own character set; a file saved
-// by a UTF-8 editor is read as UTF-8 when it is valid UTF-8.
+// Names are Latin-1 both ways, the unit's own character set, so every name
+// read writes back byte for byte.
 QString NameValue(QByteArrayView text)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString name = utf8(text);
-    if (utf8.hasError())
-        name = QString::fromLatin1(text);
-    if (name.size() > FileNameLength) {
-        const bool splitsPair = name.at(FileNameLength - 1).isHighSurrogate();
-        name.truncate(splitsPair ? FileNameLength - 1 : FileNameLength);
-    }
-    return name;
+    return QString::fromLatin1(text.first(std::min(text.size(), FileNameLength)));
 }
 
 // The next line without its line end and trailing white space, at most
@@ -195,7 +187,12 @@ QByteArray SectionText(const TunerPresetList& list, int indent)
             QString::asprintf("%d.%02d", preset.frequency / 100, preset.frequency % 100).toLatin1();
         text += KeyLine(inner, FmFrequencyKey, mhz);
         text += KeyLine(inner, FmMuteKey, QByteArray::number(preset.mute));
-        text += KeyLine(inner, FmNameKey, preset.name.toLatin1()) + blank;
+        // A name decoded from the unit may hold any byte; a line break in it
+        // would end the line and let the rest read as keys.
+        QByteArray name = preset.name.toLatin1();
+        std::replace_if(
+            name.begin(), name.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+        text += KeyLine(inner, FmNameKey, name) + blank;
     }
     text += QByteArray(outer, '\t') + CloseTag + blank;
     return text;

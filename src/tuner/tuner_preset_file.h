@@ -12,8 +12,8 @@ class QIODevice;
 // in a settings file. Lines end in CR LF on every platform (devices are
 // opened in binary mode); the reader takes LF, CR LF and CR CR LF alike and
 // ignores white space at either end of a line. Tags and keys compare
-// without regard to case. Names are written as Latin-1; a name that is
-// valid UTF-8 is read as UTF-8, any other as Latin-1.
+// without regard to case. Names are Latin-1 text, the unit's character set
+// (a character outside it is written as '?').
 //
 // The functions take a device, never a path, except Save and Load, which
 // are the whole-file operations of the Tuner Presets dialog and the command

@@ -120,8 +120,9 @@ private Q_SLOTS:
             << QByteArray("<TunerPresets>|FM Preset = 1|FM Frequency = 120|FM Preset Name = A|"
                           "FM Preset = 2x|FM Frequency = 87.499|FM Mute = 7up|FM Preset Name = B|"
                           "FM Preset = -3|FM Frequency = 88.059|FM Preset Name = C|"
-                          "FM Preset = 99999999999999|FM Frequency = -95|FM Preset Name = |")
-            << u"step 9|FM1:8750:0:A|FM2:8750:7:B|FM-3:8805:0:C|FM1000000000:8750:0:"_s;
+                          "FM Preset = 99999999999999|FM Frequency = -95|FM Preset Name = |"
+                          "FM Frequency = 42949760.54|FM Preset Name = |")
+            << u"step 9|FM1:8750:0:A|FM2:8750:7:B|FM-3:8805:0:C|FM1000000000:8750:0:|FM0:8750:0:"_s;
         QTest::newRow("AM out of band, step 9 then 10")
             << QByteArray("<TunerPresets>|AM Preset = 1|AM Frequency = 1711|AM Preset = 2|"
                           "AM Frequency = 529|AM Step Size = 10abc|AM Preset = 3|"
@@ -136,11 +137,11 @@ private Q_SLOTS:
                           "FM Preset = 1|FM Frequency = 90|FM Mute = 1|FM Preset = 2|"
                           "FM Preset Name = TWO|FM Preset Name = NEXT|</TunerPresets>|")
             << u"step 9|FM2:9000:1:TWO|FM0:8750:0:NEXT|AM2:600"_s;
-        QTest::newRow("names: cut to 13, UTF-8, Latin-1, = inside")
+        QTest::newRow("names: cut to 13, Latin-1, = inside")
             << QByteArray("<TunerPresets>|FM Preset Name = FOURTEEN CHARS|"
-                          "FM Preset Name = Caf\xc3\xa9|FM Preset Name = Caf\xe9|"
-                          "FM Preset Name = A=B|no equals sign|</TunerPresets>")
-            << u"step 9|FM0:8750:0:FOURTEEN CHAR|FM0:8750:0:Café|FM0:8750:0:Café|FM0:8750:0:A=B"_s;
+                          "FM Preset Name = Caf\xe9|FM Preset Name = A=B|no equals sign|"
+                          "</TunerPresets>")
+            << u"step 9|FM0:8750:0:FOURTEEN CHAR|FM0:8750:0:Café|FM0:8750:0:A=B"_s;
     }
     void reader()
     {
@@ -172,6 +173,12 @@ private Q_SLOTS:
         QCOMPARE(Texts(Read("<TunerPresets>" + QByteArray(1 << 20, '\1'), &lines)),
                  QStringList{u"step 9"_s});
         QCOMPARE(lines, 1);
+
+        // A name from the unit with line breaks stays on its line.
+        TunerPresetList fromUnit;
+        fromUnit.AddFm(1, 8750, 0, u"A\nFM=\rB"_s);
+        QVERIFY(
+            TunerPresetFile::SectionText(fromUnit, 0).contains("\tFM Preset Name = A FM= B\r\n"));
     }
 
     // Only the tag at the very first byte counts; the position is kept.
