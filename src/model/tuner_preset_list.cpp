@@ -217,12 +217,10 @@ TunerPresetList::Image TunerPresetList::Encode(int stepSize) const
         const int slot = FmSlotSize * (preset.number - 1);
         PutWord(image, slot, (preset.frequency + FmWordOffset) / FmWordStep);
         const auto nameStart = image.begin() + slot + FmNameByte;
-        std::fill_n(nameStart, NameLength, 0);
-        const QByteArray name = preset.name.toLatin1();
-        if (!name.isEmpty() && name.size() <= NameLength) {
-            std::fill_n(nameStart, NameLength, ' ');
-            std::copy(name.cbegin(), name.cend(), nameStart);
-        }
+        // A longer name (a file allows 13 characters) keeps its first 8.
+        const QByteArray name = preset.name.toLatin1().left(NameLength);
+        std::fill_n(nameStart, NameLength, name.isEmpty() ? 0 : ' ');
+        std::copy(name.cbegin(), name.cend(), nameStart);
         image[static_cast<std::size_t>(slot + FmMuteByte)] = MuteByte(preset.mute);
     }
 

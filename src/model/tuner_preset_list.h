@@ -101,7 +101,8 @@ public:
     static TunerPresetList Decode(const Image& image, int stepSize);
     // The image of this list for a unit whose AM step is `stepSize` (as for
     // Decode): every slot empty (0xFF) except those of the presets held. A
-    // name of more than 8 characters is not stored (name bytes 0).
+    // name of more than 8 characters is cut to its first 8; characters
+    // outside Latin-1 become '?'.
     Image Encode(int stepSize) const;
 
 private:

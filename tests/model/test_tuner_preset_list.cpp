@@ -115,7 +115,7 @@ private Q_SLOTS:
     }
 
     // Numbers outside the band's range and repeats of a number are skipped;
-    // a name too long for the slot is not stored; names are trimmed.
+    // a name too long for the slot keeps its first 8 characters; names are trimmed.
     void encoderSkipsBadRecords()
     {
         TunerPresetList list;
@@ -125,15 +125,17 @@ private Q_SLOTS:
         list.AddFm(5, 9500, 1, u"SECOND"_s);
         list.AddFm(6, 8750, 1, u"NINE CHAR"_s);
         list.AddFm(7, 8750, 0, u" \tPAD  "_s);
+        list.AddFm(8, 8750, 0, u"THIRTEEN CHAR"_s);
         for (int number : {0, 11, 3})
             list.AddAm(number, 600);
         list.AddAm(3, 700);
 
         Image expected = EmptyImage();
         Put(expected, 44, "07de 4649525354202020 00"); // (9000 + 1070) / 5
-        Put(expected, 55, "07ac 0000000000000000 01");
+        Put(expected, 55, "07ac 4e494e4520434841 01"); // "NINE CHA"
         Put(expected, 66, "07ac 5041442020202020 00");
-        Put(expected, 334, "0069"); // (600 + 450) / 10
+        Put(expected, 77, "07ac 544849525445454e 00"); // "THIRTEEN"
+        Put(expected, 334, "0069");                    // (600 + 450) / 10
         QCOMPARE(list.Encode(10), expected);
     }
 

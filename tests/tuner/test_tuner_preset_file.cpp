@@ -1,0 +1,254 @@
+#include "tuner/tuner_preset_file.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <utility>
+
+using namespace Qt::Literals::StringLiterals;
+using TunerPresetFile::Outcome;
+
+namespace {
+
+// The step size, then "FMnumber:frequency:mute:name" and "AMnumber:frequency".
+QStringList Texts(const TunerPresetList& list)
+{
+    QStringList texts{u"step %1"_s.arg(list.AmStepSize())};
+    for (const FmPreset& p : list.FmPresets())
+        texts << QString::asprintf("FM%d:%d:%d:", p.number, p.frequency, p.mute) + p.name;
+    for (const AmPreset& p : list.AmPresets())
+        texts << QString::asprintf("AM%d:%d", p.number, p.frequency);
+    return texts;
+}
+
+// What the reader must replace: step 9, one FM and one AM preset.
+TunerPresetList OldList()
+{
+    TunerPresetList list;
+    list.SetAmStepSize(9);
+    list.AddFm(5, 9000, 1, u"OLD"_s);
+    list.AddAm(3, 700);
+    return list;
+}
+
+TunerPresetList Read(const QByteArray& text, int* lines = nullptr)
+{
+    QBuffer buffer;
+    buffer.setData(text);
+    buffer.open(QIODevice::ReadOnly);
+    TunerPresetList list = OldList();
+    const int read = TunerPresetFile::ReadSection(buffer, list);
+    if (lines)
+        *lines = read;
+    return list;
+}
+
+QByteArray FileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+}
+
+const QByteArray Sample = "<TunerPresets>\r\n\r\n\tAM Step Size = 9\r\n\r\n"
+                          "\tAM Preset = 1\r\n\tAM Frequency = 531\r\n\r\n"
+                          "\tFM Preset = 1\r\n\tFM Frequency = 88.05\r\n"
+                          "\tFM Mute = 1\r\n\tFM Preset Name = JAZZ\r\n\r\n"
+                          "\tFM Preset = 30\r\n\tFM Frequency = 108.50\r\n"
+                          "\tFM Mute = 0\r\n\tFM Preset Name = \r\n\r\n</TunerPresets>\r\n";
+
+} // namespace
+
+class TestTunerPresetFile : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // Reading a section and writing the list again gives the same bytes.
+    void roundTrip_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("indent");
+        QTest::newRow("step 9, indent 0") << Sample << 0;
+        QByteArray indented;
+        for (const QByteArray& line : Sample.split('\n'))
+            indented += (line.size() > 1 ? "\t" + line : line) + '\n';
+        indented.chop(1);
+        QTest::newRow("step 9, indent 1") << indented << 1;
+        QTest::newRow("empty, step 10")
+            << QByteArray("<TunerPresets>\r\n\r\n\tAM Step Size = 10\r\n\r\n</TunerPresets>\r\n")
+            << 0;
+        QTest::newRow("step 10, band edges, 13 characters")
+            << QByteArray("<TunerPresets>\r\n\r\n\tAM Step Size = 10\r\n\r\n"
+                          "\tAM Preset = 10\r\n\tAM Frequency = 1710\r\n\r\n"
+                          "\tAM Preset = 2\r\n\tAM Frequency = 530\r\n\r\n"
+                          "\tFM Preset = 2\r\n\tFM Frequency = 87.50\r\n"
+                          "\tFM Mute = 0\r\n\tFM Preset Name = THIRTEEN CHAR\r\n\r\n"
+                          "</TunerPresets>\r\n")
+            << 0;
+    }
+    void roundTrip()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(int, indent);
+        int lines = 0;
+        const TunerPresetList list = Read(text, &lines);
+        QCOMPARE(lines, text.count('\n'));
+        QCOMPARE(TunerPresetFile::SectionText(list, indent), text);
+    }
+
+    // Each text ('|' ends a line) is read with LF, CR LF and CR CR LF line
+    // ends alike, into OldList(); the expected list is '|'-separated too.
+    void reader_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("lower case, loose spacing")
+            << QByteArray("<tunerpresets>|am step size=10|  fm preset=4 |Fm FREQUENCY =101.7|"
+                          "fm mute= 1|fm preset name =  ROCK  |am preset = 2|am frequency = 1000|"
+                          "</TUNERPRESETS>|")
+            << u"step 10|FM4:10170:1:ROCK|AM2:1000"_s;
+        QTest::newRow("FM out of band, odd numbers")
+            << QByteArray("<TunerPresets>|FM Preset = 1|FM Frequency = 120|FM Preset Name = A|"
+                          "FM Preset = 2x|FM Frequency = 87.499|FM Mute = 7up|FM Preset Name = B|"
+                          "FM Preset = -3|FM Frequency = 88.059|FM Preset Name = C|"
+                          "FM Preset = 99999999999999|FM Frequency = -95|FM Preset Name = |"
+                          "FM Frequency = 42949760.54|FM Preset Name = |")
+            << u"step 9|FM1:8750:0:A|FM2:8750:7:B|FM-3:8805:0:C|FM1000000000:8750:0:|FM0:8750:0:"_s;
+        QTest::newRow("AM out of band, step 9 then 10")
+            << QByteArray("<TunerPresets>|AM Preset = 1|AM Frequency = 1711|AM Preset = 2|"
+                          "AM Frequency = 529|AM Step Size = 10abc|AM Preset = 3|"
+                          "AM Frequency = abc|AM Step Size = 11|</TunerPresets>|")
+            << u"step 10|AM1:531|AM2:531|AM3:530"_s;
+        QTest::newRow("only lines inside the section")
+            << QByteArray("FM Preset Name = EARLY|</TunerPresets>|\t<TunerPresets>|"
+                          "AM Step Size = 0|</TunerPresets>|AM Step Size = 10|FM Preset Name = L|")
+            << u"step 9"_s;
+        QTest::newRow("missing completing keys")
+            << QByteArray("<TunerPresets>|AM Preset = 1|AM Preset = 2|AM Frequency = 600|"
+                          "FM Preset = 1|FM Frequency = 90|FM Mute = 1|FM Preset = 2|"
+                          "FM Preset Name = TWO|FM Preset Name = NEXT|</TunerPresets>|")
+            << u"step 9|FM2:9000:1:TWO|FM0:8750:0:NEXT|AM2:600"_s;
+        QTest::newRow("names: cut to 13, Latin-1, = inside")
+            << QByteArray("<TunerPresets>|FM Preset Name = FOURTEEN CHARS|"
+                          "FM Preset Name = Caf\xe9|FM Preset Name = A=B|no equals sign|"
+                          "</TunerPresets>")
+            << u"step 9|FM0:8750:0:FOURTEEN CHAR|FM0:8750:0:Café|FM0:8750:0:A=B"_s;
+    }
+    void reader()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, expected);
+        for (const char* end : {"\n", "\r\n", "\r\r\n"})
+            QCOMPARE(Texts(Read(QByteArray(text).replace("|", end))), expected.split(u'|'));
+    }
+
+    // Too many records, over-long lines, NUL bytes, no line ends: bounded,
+    // and the lines after an over-long one are still read.
+    void hostileInput()
+    {
+        QByteArray text = "<TunerPresets>\n";
+        for (int n = 1; n <= 32; ++n)
+            text += "AM Preset = 1\nAM Frequency = 600\nFM Preset = 1\nFM Preset Name = \n";
+        const TunerPresetList full = Read(text);
+        QCOMPARE(full.FmCount() * 100 + full.AmCount(), 3010);
+
+        int lines = 0;
+        const QStringList odd =
+            Texts(Read("<TunerPresets>\nFM Preset Name = " + QByteArray(100000, 'N') + "\n" +
+                           QByteArray("FM Preset Name = X\0Y\n", 21) + QByteArray(3000, '\0') +
+                           "\n</TunerPresets>\n",
+                       &lines));
+        QCOMPARE(odd, QStringList({u"step 9"_s, u"FM0:8750:0:NNNNNNNNNNNNN"_s,
+                                   u"FM0:8750:0:X"_s + QChar(0) + u'Y'}));
+        QCOMPARE(lines, 5);
+        QCOMPARE(Texts(Read("<TunerPresets>" + QByteArray(1 << 20, '\1'), &lines)),
+                 QStringList{u"step 9"_s});
+        QCOMPARE(lines, 1);
+
+        // A name from the unit with line breaks stays on its line.
+        TunerPresetList fromUnit;
+        fromUnit.AddFm(1, 8750, 0, u"A\nFM=\rB"_s);
+        QVERIFY(
+            TunerPresetFile::SectionText(fromUnit, 0).contains("\tFM Preset Name = A FM= B\r\n"));
+    }
+
+    // Only the tag at the very first byte counts; the position is kept.
+    void isTunerPresetFile()
+    {
+        for (const auto& [start, accepted] : {std::pair{"<TunerPresets>", true},
+                                              {"<TUNERPRESETS>\n", true},
+                                              {" <TunerPresets>", false},
+                                              {"\xef\xbb\xbf<TunerPresets>", false},
+                                              {"<TunerPreset", false}}) {
+            QBuffer buffer;
+            buffer.setData(QByteArray(start) + "\n\tAM Step Size = 9\n");
+            buffer.open(QIODevice::ReadOnly);
+            buffer.seek(3);
+            QCOMPARE(TunerPresetFile::IsTunerPresetFile(buffer), accepted);
+            QCOMPARE(buffer.pos(), 3);
+        }
+    }
+
+    // Through real files. A failure says why and leaves the list, and any
+    // file already there, as they were.
+    void files_data()
+    {
+        QTest::addColumn<QString>("saveTo");
+        QTest::addColumn<QString>("loadFrom");
+        QTest::addColumn<Outcome>("loaded");
+        QTest::newRow("missing folder; missing file")
+            << u"no folder/x.vxf"_s << u"x.vxf"_s << Outcome::Failed;
+        QTest::newRow("file as folder; folder")
+            << u"old.vxf/x.vxf"_s << u"dir"_s << Outcome::Failed;
+        QTest::newRow("folder; leading blank")
+            << u"dir"_s << u"blank.vxf"_s << Outcome::NotTunerPresetFile;
+        // QSaveFile's temporary name beside this one is too long.
+        QTest::newRow("existing file; empty file")
+            << QString(250, u'L') << u"empty.vxf"_s << Outcome::NotTunerPresetFile;
+    }
+    void files()
+    {
+        QFETCH(QString, saveTo);
+        QFETCH(QString, loadFrom);
+        QFETCH(Outcome, loaded);
+        QTemporaryDir temp;
+        const QDir dir(temp.path());
+        QVERIFY(dir.mkdir(u"dir"_s));
+        for (const QString& name : {u"old.vxf"_s, QString(250, u'L')})
+            WriteFile(dir.filePath(name), "old\n");
+        WriteFile(dir.filePath(u"blank.vxf"_s), ' ' + Sample);
+        WriteFile(dir.filePath(u"empty.vxf"_s), {});
+        const QStringList before = dir.entryList(QDir::AllEntries | QDir::Hidden);
+
+        QString error;
+        QCOMPARE(TunerPresetFile::Save(dir.filePath(saveTo), OldList(), &error), Outcome::Failed);
+        QVERIFY(!error.isEmpty() && error != u"Unknown error"_s);
+        QCOMPARE(dir.entryList(QDir::AllEntries | QDir::Hidden), before);
+        QCOMPARE(FileBytes(dir.filePath(QString(250, u'L'))), QByteArray("old\n"));
+
+        TunerPresetList list = OldList();
+        error.clear();
+        QCOMPARE(TunerPresetFile::Load(dir.filePath(loadFrom), list, &error), loaded);
+        QCOMPARE(error.isEmpty(), loaded != Outcome::Failed);
+        QCOMPARE(Texts(list), Texts(OldList()));
+
+        // A good save replaces a file whole and loads back.
+        QCOMPARE(TunerPresetFile::Save(dir.filePath(u"old.vxf"_s), Read(Sample), nullptr),
+                 Outcome::Done);
+        QCOMPARE(FileBytes(dir.filePath(u"old.vxf"_s)), Sample);
+        QCOMPARE(TunerPresetFile::Load(dir.filePath(u"old.vxf"_s), list, nullptr), Outcome::Done);
+        QCOMPARE(Texts(list), Texts(Read(Sample)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTunerPresetFile)
+#include "test_tuner_preset_file.moc"

@@ -1,0 +1,1 @@
+veltrix_add_test(test_tuner_preset_file SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_tuner_preset_file.cpp)
