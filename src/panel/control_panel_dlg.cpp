@@ -160,8 +160,8 @@ void ControlPanelDlg::BuildMenus()
     presetsFlow->SetEditor(TunerPresetsDlg::Editor(this));
     connect(this, &ControlPanelDlg::editPresetsClicked, presetsFlow, &TunerPresetsFlow::Open);
     for (int k = 0; k <= AvPresetCount; ++k) {
-        const QString text =
-            k == 0 ? QStringLiteral("Current &Setup...") : QStringLiteral("A/V Setup %1...").arg(k);
+        const QString text = k == 0 ? QStringLiteral("Current &Setup...")
+                                    : QStringLiteral("A/V Setup %1...").arg(k);
         QAction* action = unitMenu->addAction(text, this, [this, k] { setupFlow->Open(k); });
         action->setObjectName(k == 0 ? QStringLiteral("currentSetup")
                                      : QStringLiteral("avSetup%1").arg(k));

@@ -218,6 +218,11 @@ void PresetListCtrl::OpenEdit(int row)
     editRow = row;
 }
 
+QLineEdit* PresetListCtrl::NameEditor() const
+{
+    return edit.data();
+}
+
 bool PresetListCtrl::CommitEdit()
 {
     if (edit.isNull())

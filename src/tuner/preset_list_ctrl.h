@@ -52,6 +52,8 @@ public:
     // Row of the last left-button press; -1 when it hit no row or none came.
     int ClickedRow() const { return clickedRow; }
     bool IsEditing() const { return !edit.isNull(); }
+    // The open in-place edit, null when none.
+    QLineEdit* NameEditor() const;
     // Commits an open in-place edit; false when none was open.
     bool CommitEdit();
 
