@@ -205,6 +205,7 @@ void PresetListCtrl::OpenEdit(int row)
     field->setObjectName(QStringLiteral("nameEdit"));
     field->setMaxLength(NameLength);
     field->setFrame(false);
+    field->setAlignment(Qt::AlignCenter);
     ForceUpperCase(field);
     field->setGeometry(editLeft - horizontalOffset(), cell.top(), editRight - editLeft,
                        cell.height());

@@ -2,12 +2,8 @@
 #include "link/message_set.h"
 #include "panel/test_control_panel_fixture.h"
 #include "simulated_receiver.h"
-#include "tuner/frequency_spin_box.h"
-#include "tuner/new_tuner_preset_dlg.h"
 #include "tuner_dialog_driver.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -22,20 +18,6 @@ constexpr int TableSize = TunerPresetList::ImageSize;
 QByteArray Bytes(const TunerPresetList::Image& image)
 {
     return QByteArray(reinterpret_cast<const char*>(image.data()), qsizetype(image.size()));
-}
-
-void AnswerNewPreset(int number, const QString& frequency, const QString& name, bool mute)
-{
-    NewTunerPresetDlg::SetNextAnswer([=](NewTunerPresetDlg& dialog) {
-        dialog.findChild<QComboBox*>(u"presetNumber"_s)->setCurrentIndex(number - 1);
-        auto* field = dialog.findChild<FrequencySpinBox*>(u"frequency"_s);
-        field->selectAll();
-        QTest::keyClicks(field, frequency);
-        if (auto* nameField = dialog.findChild<QLineEdit*>(u"presetName"_s); nameField->isVisible())
-            QTest::keyClicks(nameField, name);
-        dialog.findChild<QCheckBox*>(u"fmMute"_s)->setChecked(mute);
-        ClickButton(&dialog, u"ok"_s);
-    });
 }
 
 } // namespace

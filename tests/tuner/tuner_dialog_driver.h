@@ -1,14 +1,20 @@
 #pragma once
 
 #include "model/tuner_preset_list.h"
+#include "tuner/frequency_spin_box.h"
+#include "tuner/new_tuner_preset_dlg.h"
 #include "tuner/preset_list_ctrl.h"
 #include "tuner/tuner_entry.h"
 #include "tuner/tuner_presets_dlg.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QTabWidget>
+#include <QTest>
 
 using namespace Qt::StringLiterals;
 
@@ -106,4 +112,20 @@ inline QStringList Lines(const TunerPresetList& list)
     for (const AmPreset& p : list.AmPresets())
         lines << u"AM %1 %2"_s.arg(p.number).arg(p.frequency);
     return lines;
+}
+
+// Answers the next New Tuner Preset dialog: the number, the typed
+// frequency, for FM the name and the mute flag, then OK.
+inline void AnswerNewPreset(int number, const QString& frequency, const QString& name = {},
+                            bool mute = true)
+{
+    NewTunerPresetDlg::SetNextAnswer([=](NewTunerPresetDlg& dialog) {
+        dialog.findChild<QComboBox*>(u"presetNumber"_s)->setCurrentIndex(number - 1);
+        auto* field = dialog.findChild<FrequencySpinBox*>(u"frequency"_s);
+        field->selectAll();
+        QTest::keyClicks(field, frequency);
+        QTest::keyClicks(dialog.findChild<QLineEdit*>(u"presetName"_s), name);
+        dialog.findChild<QCheckBox*>(u"fmMute"_s)->setChecked(mute);
+        ClickButton(&dialog, u"ok"_s);
+    });
 }
