@@ -24,6 +24,14 @@ inline constexpr int ReadLost = 17011;
 inline constexpr int WriteLost = 17012;     // %1 bytes confirmed from the start, %2 bytes in all
 inline constexpr int WriteRefused = 17013;  // %1 refused bytes, %2 bytes in all, %3 the addresses
 inline constexpr int LiveClamped = 17014;   // %1 the setup positions
+
+// The Tuner Presets dialog and its New Tuner Preset dialog.
+inline constexpr int NoPresetsToDelete = 17100;
+inline constexpr int SelectLineToDelete = 17101;
+inline constexpr int NotTunerPresetFile = 17102;
+inline constexpr int PresetExists = 17103;
+inline constexpr int TunerFileUnreadable = 17104; // %1 path, %2 reason
+inline constexpr int TunerFileUnwritable = 17105; // %1 path, %2 reason
 } // namespace Message
 
 class MessageTable

@@ -13,6 +13,8 @@
 #include "setup/setup_sheet.h"
 #include "transfer/transfer_presenter.h"
 #include "tuner/tuner_entry.h"
+#include "tuner/tuner_presets_dlg.h"
+#include "tuner/tuner_presets_flow.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -146,6 +148,10 @@ void ControlPanelDlg::BuildMenus()
     // The setup entries start a read; the sheet opens when it completes.
     setupFlow = new SetupFlow(session, this);
     setupFlow->SetEditor(SetupSheet::Editor(this));
+    // "Edit Presets" reads the tuner presets; their dialog opens when it completes.
+    auto* presetsFlow = new TunerPresetsFlow(session, this);
+    presetsFlow->SetEditor(TunerPresetsDlg::Editor(this));
+    connect(this, &ControlPanelDlg::editPresetsClicked, presetsFlow, &TunerPresetsFlow::Open);
     for (int k = 0; k <= AvPresetCount; ++k) {
         const QString text = k == 0 ? QStringLiteral("Current &Setup...")
                                     : QStringLiteral("A/V Setup %1...").arg(k);
