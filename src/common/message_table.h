@@ -21,9 +21,17 @@ inline constexpr int BlockSizeUnknown = 17007;
 inline constexpr int BlockSizeInvalid = 17008; // %1 the size the unit reported
 inline constexpr int BlockMismatch = 17010;    // %1 bytes in the image, %2 the unit's size
 inline constexpr int ReadLost = 17011;
-inline constexpr int WriteLost = 17012;     // %1 bytes confirmed from the start, %2 bytes in all
-inline constexpr int WriteRefused = 17013;  // %1 refused bytes, %2 bytes in all, %3 the addresses
-inline constexpr int LiveClamped = 17014;   // %1 the setup positions
+inline constexpr int WriteLost = 17012;    // %1 bytes confirmed from the start, %2 bytes in all
+inline constexpr int WriteRefused = 17013; // %1 refused bytes, %2 bytes in all, %3 the addresses
+inline constexpr int LiveClamped = 17014;  // %1 the setup positions
+inline constexpr int NotSettingsFile = 17200;
+inline constexpr int ModelMismatch = 17201; // %1 the model the file was saved for
+inline constexpr int ProcessingAborted = 17202;
+inline constexpr int SettingsSaved = 17203;
+inline constexpr int LoadConfirm = 17204;
+inline constexpr int FileUnreadable = 17205; // %1 the system's reason
+inline constexpr int FileEndedEarly = 17206;
+inline constexpr int SettingsFileFilter = 17207; // the file dialogs' filter
 } // namespace Message
 
 class MessageTable
