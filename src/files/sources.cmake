@@ -11,4 +11,7 @@ target_sources(veltrix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/unit_write.h
 )
 # Stand-in for the tuner preset file's section functions until they land.
-target_sources(veltrix_core PRIVATE ${CMAKE_CURRENT_LIST_DIR}/tuner_preset_file_stub.cpp)
+target_sources(veltrix_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/../tuner/tuner_preset_file.h
+    ${CMAKE_CURRENT_LIST_DIR}/tuner_preset_file_stub.cpp
+)

@@ -423,18 +423,12 @@ private Q_SLOTS:
         QTest::newRow("not a settings file")
             << QByteArray("<TunerPresets>\n") << "K230"
             << "v2.05" << 67 << Reader::Outcome::NotSettingsFile << Message::NotSettingsFile;
-        QTest::newRow("empty file")
-            << QByteArray() << "K230"
-            << "v2.05" << 67 << Reader::Outcome::NotSettingsFile << Message::NotSettingsFile;
         QTest::newRow("K220") << file << "K220"
                               << "v2.05" << 47 << Reader::Outcome::UnitNotSupported
                               << Message::UnsupportedUnit;
         QTest::newRow("v1.26") << file << "K230"
                                << "v1.26" << 64 << Reader::Outcome::UnitNotSupported
                                << Message::UnsupportedUnit;
-        QTest::newRow("no unit") << file << ""
-                                 << "" << -1 << Reader::Outcome::UnitNotSupported
-                                 << Message::UnsupportedUnit;
         QTest::newRow("size unknown")
             << file << "K230"
             << "v2.00" << -1 << Reader::Outcome::UnitNotSupported << Message::BlockSizeUnknown;

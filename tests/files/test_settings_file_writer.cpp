@@ -32,11 +32,6 @@ QByteArray Block(const LiveValues& unit, int preset, const SettingsImage& image)
     return SettingsFileWriter::BlockText(header, preset, image, InputNames());
 }
 
-QList<QByteArray> Lines(const QByteArray& text)
-{
-    return text.split('\n');
-}
-
 } // namespace
 
 class TestSettingsFileWriter : public QObject
@@ -61,21 +56,6 @@ private Q_SLOTS:
         const LiveValues unit = Unit();
         const QByteArray text = Block(unit, preset, SampleImage(unit.facts, metres));
         QCOMPARE(text, Golden(golden.toLatin1().constData(), text));
-    }
-
-    // The documented example lines, byte for byte.
-    void headerAndFirstInput()
-    {
-        const LiveValues unit = Unit();
-        const QList<QByteArray> lines = Lines(Block(unit, 0, SampleImage(unit.facts)));
-        QCOMPARE(lines.value(0), QByteArray("<VELTRIX>\r\r"));
-        QCOMPARE(lines.value(1), QByteArray("\tModel \t\t\tK230\r\r"));
-        QCOMPARE(lines.value(2), QByteArray("\tOriginal Firmware \tv2.05\r\r"));
-        QCOMPARE(lines.value(4), QByteArray("\tSpeaker A \t\tOn\r\r"));
-        QCOMPARE(lines.value(5), QByteArray("\tSpeaker B \t\tOff\r\r"));
-        QCOMPARE(lines.value(9), QByteArray("\t<0>\r\r"));
-        QCOMPARE(lines.value(10), QByteArray("\t\tInputName \tDVD\r\r"));
-        QCOMPARE(lines.value(18), QByteArray("\t</0>\r\r"));
     }
 
     void firmwareLines_data()
@@ -191,33 +171,6 @@ private Q_SLOTS:
         QVERIFY(writer.WriteTunerPresets(content.tuner));
         QVERIFY(writer.WriteEnd());
         QCOMPARE(written, file);
-    }
-
-    void surroundModeNames_data()
-    {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QByteArray>("name");
-        QTest::newRow("0") << 0 << QByteArray("Direct");
-        QTest::newRow("1 shown as Pro Logic") << 1 << QByteArray("Pro Logic");
-        QTest::newRow("2") << 2 << QByteArray("Pro Logic");
-        QTest::newRow("3") << 3 << QByteArray("Pro Logic II: Movie");
-        QTest::newRow("5 shown as PLII Music") << 5 << QByteArray("Pro Logic II: Music");
-        QTest::newRow("6") << 6 << QByteArray("Pro Logic IIx: Movie");
-        QTest::newRow("8") << 8 << QByteArray("DTS NEO:6 Cinema");
-        QTest::newRow("13") << 13 << QByteArray("Enhanced Stereo 2");
-        QTest::newRow("14 has no name") << 14 << QByteArray("14");
-    }
-    // Both two-channel fields name their codes alike.
-    void surroundModeNames()
-    {
-        QFETCH(int, code);
-        QFETCH(QByteArray, name);
-        const LiveValues unit = Unit();
-        SettingsImage image = SampleImage(unit.facts);
-        image.SetSurround(0, {code, 0, code, 0});
-        const QByteArray text = Block(unit, 1, image);
-        QVERIFY(text.contains("\t\tStereo \t\t\t" + name + "\r\r\n"));
-        QVERIFY(text.contains("\t\tDolby Digital 2 chan \t" + name + "\r\r\n"));
     }
 
     // A code no list names is written as its number; nothing is indexed
