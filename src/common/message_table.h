@@ -32,6 +32,16 @@ inline constexpr int NotTunerPresetFile = 17102;
 inline constexpr int PresetExists = 17103;
 inline constexpr int TunerFileUnreadable = 17104; // %1 path, %2 reason
 inline constexpr int TunerFileUnwritable = 17105; // %1 path, %2 reason
+
+// Settings files.
+inline constexpr int NotSettingsFile = 17200;
+inline constexpr int ModelMismatch = 17201; // %1 the model the file was saved for
+inline constexpr int ProcessingAborted = 17202;
+inline constexpr int SettingsSaved = 17203;
+inline constexpr int LoadConfirm = 17204;
+inline constexpr int FileUnreadable = 17205; // %1 the system's reason
+inline constexpr int FileEndedEarly = 17206;
+inline constexpr int SettingsFileFilter = 17207; // the file dialogs' filter
 } // namespace Message
 
 class MessageTable

@@ -1,0 +1,135 @@
+#pragma once
+
+#include "files/unit_write.h"
+#include "model/live_status.h"
+#include "model/settings_image.h"
+
+#include <QByteArray>
+#include <QLatin1String>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <optional>
+
+class QIODevice;
+
+// Reads a settings file into the writes that load it into the unit. A pure
+// step: it takes the file's bytes and what the program knows of the unit,
+// and sends nothing; the caller executes the writes afterwards.
+//
+// The file is read line by line in one pass, as it was written: input names
+// are renamed as they come, each A/V preset is written at its closing tag,
+// the tuner presets at the end of their section, and the current setup,
+// completed from the live status, last.
+//
+// Keys and tags are matched ignoring letter case; a line is cut after
+// MaxLineLength bytes (the rest of it is skipped), so memory stays bounded
+// whatever the file holds. Every index and number read from the file is
+// checked before it is used; a damaged value falls back to its key's
+// default (0 for most). A code written as a bare decimal number beyond its
+// value list (the writer's form for a code the list does not name) is taken
+// back as that code when it fits its field.
+class SettingsFileReader
+{
+public:
+    static constexpr int MaxLineLength = 4096;
+    // The pause after each rename, ms: the unit takes its time to store a name.
+    static constexpr int RenamePause = 300;
+
+    // The answer to the model question ("This file was saved for a ...
+    // unit."), asked when the file's model differs from the unit's.
+    enum class ModelAnswer
+    {
+        Unasked,
+        Yes,
+        No,
+    };
+
+    enum class Outcome
+    {
+        Loaded,           // the writes load the file (some parts may be missing, see messages)
+        ModelQuestion,    // ask `question` with Yes and No, then read again with the answer
+        Aborted,          // the model question was answered No: "Processing aborted."
+        NotSettingsFile,  // nothing to write
+        UnitNotSupported, // the unit cannot take settings files, or its block size is unusable
+        Unreadable,       // the device could not be read
+    };
+
+    // A message for the user: its number in the message table and its
+    // arguments (%1, %2, ...).
+    struct Notice
+    {
+        int id = 0;
+        QStringList args;
+    };
+
+    struct Result
+    {
+        Outcome outcome = Outcome::NotSettingsFile;
+        // In order. Empty unless Loaded or Aborted; after Aborted only what
+        // the file held before its model line.
+        QList<UnitWrite> writes;
+        // To show after the writes have been executed (or instead, when
+        // there are none).
+        QList<Notice> messages;
+        Notice question; // ModelQuestion only
+    };
+
+    // Loads from the device's start (a device that cannot seek is read from
+    // where it stands, so it cannot be asked twice). `unit` gives the model
+    // and firmware texts, the block size and the live values that complete
+    // the current setup. A file saved for another model gives ModelQuestion
+    // with no writes until it is read again with the answer.
+    static Result LoadSettingsFile(QIODevice& device, const LiveValues& unit,
+                                   ModelAnswer answer = ModelAnswer::Unasked);
+
+    // The value of a line for a key: after leading white space the line
+    // begins with the key (letter case ignored); the value is the rest with
+    // white space removed at both ends, and one leading "=" with the white
+    // space after it. No value when the line does not begin with the key.
+    static std::optional<QString> GetValue(QStringView line, QLatin1String key);
+    // The text up to its first "."; its decimal digits, the rightmost as
+    // units, skipping any other character; a "-" met while scanning leftwards
+    // makes the result negative and ends the scan. Empty text gives 0. The
+    // result saturates at +-MaxNumber.
+    static int ParseInteger(QStringView text);
+    // As ParseInteger for the part before the first ".", plus the digits
+    // after it as tenths, hundredths and so on.
+    static double ParseDecimal(QStringView text);
+    // ParseDecimal in tenths, cut toward zero, without rounding errors.
+    static int ParseTenths(QStringView text);
+
+    static constexpr int MaxNumber = 999999999;
+
+private:
+    SettingsFileReader(QIODevice& device, const LiveValues& unit, ModelAnswer answer);
+
+    Result Run();
+    bool NextLine(QString& line);
+    bool Contains(const QString& line, const char* text) const;
+
+    void CommitCurrentSetup();
+    void ClosePreset();
+    void ReadInputSettings();
+    void ReadInputRecord(int input);
+    void ReadSurroundModes();
+    void ReadSpeakerSetup();
+    void ReadLevelSetup();
+    void ReadListeningModes();
+    void ReadEnhancedStereo(int canonical);
+    void ReadAdvanced();
+    void ReadTunerPresets(const QString& tagLine);
+
+    QIODevice& device;
+    const LiveValues& unit;
+    ModelAnswer answer;
+    Result result;
+
+    SettingsImage buffer;    // the block being assembled
+    SettingsImage committed; // the current setup, once committed
+    bool isCommitted = false;
+    int preset = 0; // 0 while the current setup is assembled
+    bool askedModel = false;
+};

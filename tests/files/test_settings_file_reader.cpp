@@ -1,0 +1,512 @@
+#include "files/settings_file_reader.h"
+
+#include "common/message_table.h"
+#include "files/settings_file_gate.h"
+#include "files/settings_file_writer.h"
+#include "settings_file_fixture.h"
+#include "transfer/eeprom_map.h"
+
+#include <QTest>
+
+using Reader = SettingsFileReader;
+using Kind = UnitWrite::Kind;
+Q_DECLARE_METATYPE(Reader::Outcome)
+
+namespace {
+
+const SettingsFileWriter::Unit Header{QStringLiteral("K230"), QStringLiteral("v2.05"), true, true};
+
+Reader::Result Load(QByteArray bytes, const LiveValues& unit = Unit(),
+                    Reader::ModelAnswer answer = Reader::ModelAnswer::Yes)
+{
+    QBuffer device(&bytes);
+    device.open(QIODevice::ReadOnly);
+    return Reader::LoadSettingsFile(device, unit, answer);
+}
+
+SettingsFileWriter::Content Content(const LiveValues& unit, quint32 seed)
+{
+    SettingsFileWriter::Content content;
+    content.unit = SettingsFileWriter::Unit::Of(unit.facts, true, true);
+    content.currentSetup = RandomImage(unit.facts, seed);
+    content.inputNames = InputNames();
+    for (int k : {1, 2, 4})
+        content.presets[static_cast<std::size_t>(k - 1)] = RandomImage(unit.facts, seed + k);
+    content.tuner.SetAmStepSize(9);
+    content.tuner.AddAm(1, 531);
+    content.tuner.AddFm(2, 10170, 1, QStringLiteral("ROCK"));
+    return content;
+}
+
+// The file the writes of a load would save again.
+QByteArray Resave(const Reader::Result& result, const SettingsFileWriter::Unit& unit,
+                  const ModelFacts& facts)
+{
+    SettingsFileWriter::Content content;
+    content.unit = unit;
+    for (const UnitWrite& write : result.writes) {
+        if (write.kind == Kind::InputName)
+            content.inputNames[static_cast<std::size_t>(write.index)] = write.name;
+        if (write.kind == Kind::CurrentSetup)
+            content.currentSetup = write.setup;
+        if (write.kind == Kind::TunerPresets)
+            content.tuner = write.tuner;
+        if (write.kind == Kind::PresetBlock) {
+            SettingsImage preset;
+            preset.Reset(facts);
+            for (qsizetype i = 0; i < write.bytes.size(); ++i) {
+                const int value = static_cast<std::uint8_t>(write.bytes[i]);
+                if (i < preset.Size())
+                    preset.SetByteAt(static_cast<int>(i), value);
+                else
+                    preset.SetTableByte(static_cast<int>(i - preset.Size()), value);
+            }
+            content.presets[static_cast<std::size_t>(write.index - 1)] = preset;
+        }
+    }
+    return SettingsFileWriter::FileText(content);
+}
+
+const UnitWrite* Find(const Reader::Result& result, Kind kind, int index = -1)
+{
+    for (const UnitWrite& write : result.writes) {
+        if (write.kind == kind && (index < 0 || write.index == index))
+            return &write;
+    }
+    return nullptr;
+}
+
+SettingsImage CurrentSetup(const Reader::Result& result)
+{
+    const UnitWrite* write = Find(result, Kind::CurrentSetup);
+    return write ? write->setup : SettingsImage();
+}
+
+// A hand-written file with LF line ends: one section between the header and the end.
+QByteArray File(const QByteArray& body, const char* model = "K230")
+{
+    return "<VELTRIX>\n\tModel \t\t\t" + QByteArray(model) + "\n" + body + "</VELTRIX>";
+}
+
+// Compares two files line by line, so a failure names the first line that differs.
+bool SameLines(const QByteArray& actual, const QByteArray& expected)
+{
+    const QList<QByteArray> a = actual.split('\n');
+    const QList<QByteArray> b = expected.split('\n');
+    for (qsizetype i = 0; i < std::max(a.size(), b.size()); ++i) {
+        if (a.value(i) != b.value(i)) {
+            qWarning("line %lld: %s instead of %s", static_cast<long long>(i + 1),
+                     a.value(i).toPercentEncoding(" ").constData(),
+                     b.value(i).toPercentEncoding(" ").constData());
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+class TestSettingsFileReader : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void parseInteger_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("value");
+        QTest::newRow("plus") << "+3 dB" << 3;
+        QTest::newRow("minus") << "-12 dB" << -12;
+        QTest::newRow("tag") << "\t<PRESET_4>" << 4;
+        QTest::newRow("up to the dot") << "10.2 m" << 10;
+        QTest::newRow("minus ends the scan") << "7-25" << -25;
+        QTest::newRow("letters") << "ab" << 0;
+        QTest::newRow("empty") << "" << 0;
+        QTest::newRow("saturates") << "99999999999999999999" << Reader::MaxNumber;
+        QTest::newRow("leading zeros") << "0000000000000000000042" << 42;
+    }
+    void parseInteger()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, value);
+        QCOMPARE(Reader::ParseInteger(text), value);
+    }
+
+    void parseDecimal()
+    {
+        QCOMPARE(Reader::ParseDecimal(u"10.25 m"), 10.25);
+        QCOMPARE(Reader::ParseDecimal(u"-0.5"), -0.5);
+        QCOMPARE(Reader::ParseTenths(u"10.2 m"), 102);
+        QCOMPARE(Reader::ParseTenths(u"0.39"), 3);
+    }
+
+    void getValue_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<bool>("matches");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("separator") << "\t\tFront  \t\tOn \r"
+                                   << "Front" << true << "On";
+        QTest::newRow("equals") << "  Zone Relay = B"
+                                << "Zone Relay" << true << "B";
+        QTest::newRow("letter case") << "subwoofer cutoff\t80 Hz"
+                                     << "Subwoofer Cutoff" << true << "80 Hz";
+        QTest::newRow("empty value") << "\t\tInputName \t"
+                                     << "InputName" << true << "";
+        QTest::newRow("not at the start") << "Dolby Digital 2 chan \tDTS NEO:6 Cinema"
+                                          << "DTS" << false << "";
+    }
+    void getValue()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, key);
+        QFETCH(bool, matches);
+        QFETCH(QString, value);
+        const QByteArray latin = key.toLatin1();
+        const std::optional<QString> got = Reader::GetValue(line, QLatin1String(latin));
+        QCOMPARE(got.has_value(), matches);
+        if (matches)
+            QCOMPARE(*got, value);
+    }
+
+    void roundTrip_data()
+    {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<quint32>("seed");
+        QTest::newRow("K230") << "K230" << 1u;
+        QTest::newRow("K240V") << "K240V" << 2u;
+        QTest::newRow("K110") << "K110" << 3u;
+    }
+    // Random blocks, codes beyond their lists included: the file the load's
+    // writes would save is the file loaded.
+    void roundTrip()
+    {
+        QFETCH(QString, model);
+        QFETCH(quint32, seed);
+        const LiveValues unit = Unit(model.toLatin1().constData());
+        const SettingsFileWriter::Content content = Content(unit, seed);
+        const QByteArray file = SettingsFileWriter::FileText(content);
+        const Reader::Result result = Load(file, unit);
+        QCOMPARE(result.outcome, Reader::Outcome::Loaded);
+        QVERIFY(result.messages.isEmpty());
+        QVERIFY(SameLines(Resave(result, content.unit, unit.facts), file));
+    }
+
+    // Presets named by the codes the Surround Modes page has no item for
+    // settle after one load.
+    void twoChannelCodesSettle()
+    {
+        const LiveValues unit = Unit();
+        SettingsFileWriter::Content content = Content(unit, 9);
+        for (int i = 0; i < 10; ++i)
+            content.presets[0]->SetSurround(i, {i % 2 ? 1 : 5, 0, i % 2 ? 5 : 1, 0});
+        const QByteArray first = SettingsFileWriter::FileText(content);
+        const Reader::Result result = Load(first, unit);
+        const UnitWrite* block = Find(result, Kind::PresetBlock, 1);
+        QVERIFY(block);
+        const int table = unit.facts.blockSize;
+        QCOMPARE(static_cast<std::uint8_t>(block->bytes[table]), std::uint8_t{0x20});
+        QCOMPARE(static_cast<std::uint8_t>(block->bytes[table + 1]), std::uint8_t{0x40});
+        QVERIFY(SameLines(Resave(result, content.unit, unit.facts), first));
+    }
+
+    // The writes and their order: renames as read, each preset at its close
+    // tag (status, then block and table), the tuner presets, the current
+    // setup last. Every EEPROM range is the unit's.
+    void writeList()
+    {
+        const LiveValues unit = Unit();
+        const int size = unit.facts.blockSize;
+        const Reader::Result result = Load(SettingsFileWriter::FileText(Content(unit, 4)), unit);
+        QList<Kind> kinds;
+        for (const UnitWrite& write : result.writes)
+            kinds.append(write.kind);
+        QList<Kind> expected(10, Kind::InputName);
+        for (int k : {1, 2, 4}) {
+            Q_UNUSED(k);
+            expected << Kind::PresetStatus << Kind::PresetBlock;
+        }
+        expected << Kind::TunerPresets << Kind::CurrentSetup;
+        QCOMPARE(kinds, expected);
+        QCOMPARE(result.writes[3].name, QStringLiteral("VIDEO 4"));
+        QCOMPARE(result.writes[3].pauseAfter, Reader::RenamePause);
+        for (int k : {1, 2, 4}) {
+            const int status = EepromMap::PresetAddress(1024, size, k);
+            QCOMPARE(Find(result, Kind::PresetStatus, k)->address, status);
+            QCOMPARE(Find(result, Kind::PresetStatus, k)->bytes, QByteArray(1, char(size)));
+            const UnitWrite* block = Find(result, Kind::PresetBlock, k);
+            QCOMPARE(block->address, status + 1);
+            QCOMPARE(block->bytes.size(), size + 20);
+            // Preset blocks carry no input settings.
+            QCOMPARE(block->bytes.left(30), QByteArray(30, '\0'));
+        }
+        const UnitWrite* tuner = Find(result, Kind::TunerPresets);
+        QCOMPARE(tuner->address, 32);
+        QCOMPARE(tuner->bytes.size(), 350);
+        QCOMPARE(tuner->tuner.AmStepSize(), 9);
+        QCOMPARE(tuner->tuner.FmPresets().value(0).frequency, 10170);
+        QCOMPARE(result.writes.last().bytes.size(), size);
+    }
+
+    void lineEnds_data()
+    {
+        QTest::addColumn<QByteArray>("from");
+        QTest::addColumn<QByteArray>("to");
+        QTest::newRow("LF") << QByteArray("\r") << QByteArray("");
+        QTest::newRow("CR LF") << QByteArray("\r\r\n") << QByteArray("\r\n");
+    }
+    // Line ends do not matter, in the tuner section neither.
+    void lineEnds()
+    {
+        QFETCH(QByteArray, from);
+        QFETCH(QByteArray, to);
+        const LiveValues unit = Unit();
+        const QByteArray file = SettingsFileWriter::FileText(Content(unit, 5));
+        const QByteArray other = QByteArray(file).replace(from, to);
+        QVERIFY(other != file);
+        const Reader::Result a = Load(file, unit);
+        const Reader::Result b = Load(other, unit);
+        QCOMPARE(b.writes.size(), a.writes.size());
+        for (qsizetype i = 0; i < a.writes.size(); ++i) {
+            QCOMPARE(b.writes[i].bytes, a.writes[i].bytes);
+            QCOMPARE(b.writes[i].name, a.writes[i].name);
+        }
+    }
+
+    // A K230 file in a K240 asks once; Yes loads all, No nothing.
+    void modelQuestion()
+    {
+        const LiveValues k240 = Unit("K240");
+        const QByteArray file = SettingsFileWriter::FileText(Content(Unit("K230"), 6));
+        const Reader::Result asked = Load(file, k240, Reader::ModelAnswer::Unasked);
+        QCOMPARE(asked.outcome, Reader::Outcome::ModelQuestion);
+        QVERIFY(asked.writes.isEmpty());
+        QCOMPARE(asked.question.id, Message::ModelMismatch);
+        QCOMPARE(asked.question.args, QStringList{QStringLiteral("K230")});
+
+        const Reader::Result yes = Load(file, k240, Reader::ModelAnswer::Yes);
+        QCOMPARE(yes.outcome, Reader::Outcome::Loaded);
+        QCOMPARE(yes.writes.size(), 18);
+
+        const Reader::Result no = Load(file, k240, Reader::ModelAnswer::No);
+        QCOMPARE(no.outcome, Reader::Outcome::Aborted);
+        QVERIFY(no.writes.isEmpty());
+        QCOMPARE(no.messages.value(0).id, Message::ProcessingAborted);
+
+        // The same model in other letters asks nothing.
+        const Reader::Result same =
+            Load(QByteArray(file).replace("K230", "k230"), Unit(), Reader::ModelAnswer::Unasked);
+        QCOMPARE(same.outcome, Reader::Outcome::Loaded);
+    }
+
+    void keyRules_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("canonical");
+        QTest::addColumn<int>("value");
+        using namespace SettingsField;
+        const QByteArray relay = "\t<ADVANCED>\n\t\tZone Relay  \t\t";
+        QTest::newRow("relay B") << relay + "B\n\t</ADVANCED>\n" << int(TriggersAndRelay) << 0x08;
+        QTest::newRow("relay A") << relay + "A\n\t</ADVANCED>\n" << int(TriggersAndRelay) << 0x04;
+        QTest::newRow("ES front") << QByteArray("\t<LISTENINGMODES>\n\t\t<EHNANCED_STEREO_1>\n"
+                                                "\t\t\tFront  \t\tOn\n\t\t</EHNANCED_STEREO_1>\n"
+                                                "\t</LISTENINGMODES>\n")
+                                  << int(EnhancedStereo1) << 0x01;
+        QTest::newRow("speaker A off")
+            << QByteArray("\tSpeaker A \t\tOff\n") << int(SpeakerOutputs) << 0;
+        QTest::newRow("speakers A and B")
+            << QByteArray("\tSpeaker A \t\tOn\n\tSpeaker B \t\tOn\n") << int(SpeakerOutputs) << 3;
+        const QByteArray speakers = "\t<SPEAKERSETUP>\n\t\tSubwoofer  \t\tOn\n";
+        QTest::newRow("cutoff 150 Hz, bass on")
+            << speakers + "\t\tSubwoofer Cutoff  \t150 Hz\n\t\tEnhanced Bass    \tOn\n\t</X>\n"
+            << int(Subwoofer) << (1 | 2 | (5 << 2));
+        QTest::newRow("cutoff unknown") << speakers + "\t\tSubwoofer Cutoff  \tloud\n\t</X>\n"
+                                        << int(Subwoofer) << (1 | (3 << 2));
+        QTest::newRow("metres") << QByteArray(
+                                       "\t<SPEAKERSETUP>\n\t\tFrontDistance  \t\t10.2 m\n</>\n")
+                                << int(FrontDistance) << 33;
+        QTest::newRow("distance out of range")
+            << QByteArray("\t<SPEAKERSETUP>\n\t\tFrontDistance  \t\t41 ft\n</>\n")
+            << int(FrontDistance) << 0;
+        QTest::newRow("level out of range")
+            << QByteArray("\t<LEVELSETUP>\n\t\tCenter  \t+13 dB\n</>\n") << int(CenterLevel) << 0;
+        QTest::newRow("lower-case keys and tags")
+            << QByteArray("\t<levelsetup>\n\t\tbass  \t\t+4 DB\n</>\n") << int(Bass) << 7;
+        QTest::newRow("zone fixed stays fixed")
+            << QByteArray("\t<ADVANCED>\n\t\tZone Volume Control  \tFixed\n\t</ADVANCED>\n")
+            << int(ZoneVolumeControl) << 165;
+        QTest::newRow("zone variable takes the live volume")
+            << QByteArray("\t<ADVANCED>\n\t\tZone Volume Control  \tVariable\n\t</ADVANCED>\n")
+            << int(ZoneVolumeControl) << 256 - 40;
+        QTest::newRow("live main volume") << QByteArray() << int(MainVolume) << 48;
+        QTest::newRow("live source") << QByteArray() << int(Source) << 3;
+        QTest::newRow("digital source unknown")
+            << QByteArray("\t<INPUT_SETTINGS>\n\t<0>\n\t\tDigitalSource \tcoax 3\n\t</0>\n</>\n")
+            << int(InputRecords) << 0x0F;
+        QTest::newRow("input tag out of range ends the section")
+            << QByteArray("\t<INPUT_SETTINGS>\n\t<12>\n\t\tDigitalSource \tCoax 3\n\t</12>\n</>\n")
+            << int(InputRecords) << 0;
+    }
+    // The rules of single keys, in the current setup written last.
+    void keyRules()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(int, canonical);
+        QFETCH(int, value);
+        const Reader::Result result = Load(File(body));
+        QCOMPARE(result.outcome, Reader::Outcome::Loaded);
+        QCOMPARE(CurrentSetup(result).Byte(canonical), value);
+    }
+
+    void surroundModes_data()
+    {
+        QTest::addColumn<QByteArray>("lines");
+        QTest::addColumn<int>("byte0");
+        QTest::addColumn<int>("byte1");
+        QTest::newRow("DD 2 chan NEO:6 is not DTS")
+            << QByteArray("\t\tDolby Digital 2 chan \tDTS NEO:6 Cinema\n") << 0x80 << 0x00;
+        QTest::newRow("unknown name") << QByteArray("\t\tStereo \t\t\tSpace Opera\n") << 0 << 0;
+        QTest::newRow("letter case")
+            << QByteArray("\t\tStereo \t\t\tpro logic iix: music\n") << 0 << 0x70;
+        QTest::newRow("DTS downmix") << QByteArray("\t\tDTS \t\t\tDownmix\n") << 0 << 0x01;
+        QTest::newRow("beyond the list")
+            << QByteArray("\t\tDolby Digital others \t9\n") << 0x09 << 0;
+    }
+    void surroundModes()
+    {
+        QFETCH(QByteArray, lines);
+        QFETCH(int, byte0);
+        QFETCH(int, byte1);
+        const Reader::Result result = Load(File("\t<PRESET_3>\n\t<SURROUND_MODES>\n\t\tInput 2\n" +
+                                                lines + "\t</SURROUND_MODES>\n\t</PRESET_3>\n"));
+        const UnitWrite* block = Find(result, Kind::PresetBlock, 3);
+        QVERIFY(block);
+        const int table = Unit().facts.blockSize;
+        QCOMPARE(static_cast<std::uint8_t>(block->bytes[table + 4]), byte0);
+        QCOMPARE(static_cast<std::uint8_t>(block->bytes[table + 5]), byte1);
+    }
+
+    // What is or is not written when parts are missing or out of range.
+    void partialFiles()
+    {
+        // No presets: the end tag commits the current setup.
+        QVERIFY(Find(Load(File("")), Kind::CurrentSetup));
+        // Cut off before the end tag and without presets: no current setup.
+        const Reader::Result cut = Load("<VELTRIX>\n\t<LEVELSETUP>\n\t\tBass  \t\t+4 dB\n");
+        QVERIFY(cut.writes.isEmpty());
+        QCOMPARE(cut.messages.value(0).id, Message::FileEndedEarly);
+        // A preset numbered 9 is read and dropped; the current setup still commits.
+        const Reader::Result nine =
+            Load(File("\t<PRESET_9>\n\t<LEVELSETUP>\n</>\n\t</PRESET_9>\n"));
+        QCOMPARE(nine.writes.size(), 1);
+        QVERIFY(Find(nine, Kind::CurrentSetup));
+        // A tuner section without its end tag erases nothing.
+        const Reader::Result tuner = Load("<VELTRIX>\n\t<TunerPresets>\n\t\tFM Preset = 1\n");
+        QVERIFY(!Find(tuner, Kind::TunerPresets));
+        // The tuner tag is found whatever the line ends and letter case.
+        const Reader::Result found =
+            Load(File("\t<tunerpresets>\r\r\n\t\tAM Step Size = 9\r\n\t</TUNERPRESETS>\n"));
+        QVERIFY(Find(found, Kind::TunerPresets));
+        QCOMPARE(Find(found, Kind::TunerPresets)->tuner.AmStepSize(), 9);
+    }
+
+    void refusals_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<int>("blockSize");
+        QTest::addColumn<Reader::Outcome>("outcome");
+        QTest::addColumn<int>("message");
+        const QByteArray file = File("");
+        QTest::newRow("not a settings file")
+            << QByteArray("<TunerPresets>\n") << "K230"
+            << "v2.05" << 67 << Reader::Outcome::NotSettingsFile << Message::NotSettingsFile;
+        QTest::newRow("K220") << file << "K220"
+                              << "v2.05" << 47 << Reader::Outcome::UnitNotSupported
+                              << Message::UnsupportedUnit;
+        QTest::newRow("v1.26") << file << "K230"
+                               << "v1.26" << 64 << Reader::Outcome::UnitNotSupported
+                               << Message::UnsupportedUnit;
+        QTest::newRow("size unknown")
+            << file << "K230"
+            << "v2.00" << -1 << Reader::Outcome::UnitNotSupported << Message::BlockSizeUnknown;
+        QTest::newRow("size too large")
+            << file << "K230"
+            << "v2.00" << 120 << Reader::Outcome::UnitNotSupported << Message::BlockSizeInvalid;
+    }
+    void refusals()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, model);
+        QFETCH(QString, version);
+        QFETCH(int, blockSize);
+        QFETCH(Reader::Outcome, outcome);
+        QFETCH(int, message);
+        LiveValues unit = Unit();
+        unit.facts = ModelFacts{model, version, blockSize};
+        const Reader::Result result = Load(bytes, unit);
+        QCOMPARE(result.outcome, outcome);
+        QVERIFY(result.writes.isEmpty());
+        QCOMPARE(result.messages.value(0).id, message);
+        QVERIFY(!MessageTable::Text(message).isEmpty());
+    }
+
+    void gates_data()
+    {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<int>("save");
+        QTest::addColumn<int>("load");
+        QTest::newRow("K230 v2.05") << "K230"
+                                    << "v2.05" << 0 << 0;
+        QTest::newRow("K230 v2.00") << "K230"
+                                    << "v2.00" << int(Message::NeedsFirmware205) << 0;
+        QTest::newRow("K110V v2.05") << "K110V"
+                                     << "V2.05" << 0 << 0;
+        QTest::newRow("K220") << "k220"
+                              << "v2.05" << int(Message::UnsupportedUnit)
+                              << int(Message::UnsupportedUnit);
+        QTest::newRow("v1.26") << "K240"
+                               << "v1.26" << int(Message::UnsupportedUnit)
+                               << int(Message::UnsupportedUnit);
+        QTest::newRow("unknown model")
+            << "K999"
+            << "v2.05" << int(Message::UnsupportedUnit) << int(Message::UnsupportedUnit);
+        QTest::newRow("no unit") << ""
+                                 << "" << int(Message::UnsupportedUnit)
+                                 << int(Message::UnsupportedUnit);
+    }
+    void gates()
+    {
+        QFETCH(QString, model);
+        QFETCH(QString, version);
+        QFETCH(int, save);
+        QFETCH(int, load);
+        const ModelFacts facts{model, version, 67};
+        QCOMPARE(SettingsFileGate::SaveRefusal(facts), save);
+        QCOMPARE(SettingsFileGate::LoadRefusal(facts), load);
+    }
+
+    // Hostile bytes: a huge line, binary junk, a name too long.
+    void hostileInput()
+    {
+        QByteArray file =
+            File("\t<INPUT_SETTINGS>\n\t<1>\n\t\tInputName \tABCDEFGHIJKLMNOPQ\n\t</1>\n"
+                 "\t</INPUT_SETTINGS>\n");
+        file.insert(10, QByteArray(3 * Reader::MaxLineLength, 'x') + "Model K240\n");
+        QByteArray junk(5000, '\0');
+        for (qsizetype i = 0; i < junk.size(); ++i)
+            junk[i] = static_cast<char>((i * 37) % 256);
+        file.insert(file.indexOf("</VELTRIX>"), junk + "\n");
+        const Reader::Result result = Load(file, Unit(), Reader::ModelAnswer::Unasked);
+        QCOMPARE(result.outcome, Reader::Outcome::Loaded);
+        const UnitWrite* rename = Find(result, Kind::InputName, 1);
+        QVERIFY(rename);
+        QCOMPARE(rename->name, QStringLiteral("ABCDEFGHIJKLM"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSettingsFileReader)
+#include "test_settings_file_reader.moc"

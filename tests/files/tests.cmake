@@ -1,0 +1,6 @@
+veltrix_add_test(test_settings_file_writer
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_settings_file_writer.cpp ${CMAKE_CURRENT_LIST_DIR}/settings_file_fixture.h)
+target_compile_definitions(test_settings_file_writer PRIVATE
+    VELTRIX_GOLDEN_DIR="${CMAKE_CURRENT_LIST_DIR}/golden")
+veltrix_add_test(test_settings_file_reader
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_settings_file_reader.cpp ${CMAKE_CURRENT_LIST_DIR}/settings_file_fixture.h)
