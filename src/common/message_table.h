@@ -21,9 +21,12 @@ inline constexpr int BlockSizeUnknown = 17007;
 inline constexpr int BlockSizeInvalid = 17008; // %1 the size the unit reported
 inline constexpr int BlockMismatch = 17010;    // %1 bytes in the image, %2 the unit's size
 inline constexpr int ReadLost = 17011;
-inline constexpr int WriteLost = 17012;     // %1 bytes confirmed from the start, %2 bytes in all
-inline constexpr int WriteRefused = 17013;  // %1 refused bytes, %2 bytes in all, %3 the addresses
-inline constexpr int LiveClamped = 17014;   // %1 the setup positions
+inline constexpr int WriteLost = 17012;    // %1 bytes confirmed from the start, %2 bytes in all
+inline constexpr int WriteRefused = 17013; // %1 refused bytes, %2 bytes in all, %3 the addresses
+inline constexpr int LiveClamped = 17014;  // %1 the setup positions
+inline constexpr int PortPermissionDenied = 17100;        // %1 device path, %2 its group
+inline constexpr int PortPermissionDeniedNoGroup = 17101; // %1 device path
+inline constexpr int TrayUnavailable = 17102;
 } // namespace Message
 
 class MessageTable
