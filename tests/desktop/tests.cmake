@@ -1,1 +1,2 @@
 veltrix_add_test(test_options SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_options.cpp)
+veltrix_add_test(test_port_detection SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_port_detection.cpp)
