@@ -1,6 +1,6 @@
 #include "common/message_table.h"
-#include "desktop/options_store.h"
 #include "desktop/autostart.h"
+#include "desktop/options_store.h"
 #include "desktop/port_list.h"
 #include "desktop/xdg_autostart_entry.h"
 #include "link/serial_port.h"
@@ -104,7 +104,8 @@ private Q_SLOTS:
     {
         QTemporaryDir home;
         XdgAutostartEntry entry(home.path());
-        QCOMPARE(entry.FilePath(), home.filePath(QStringLiteral("autostart/veltrix-pc-interface.desktop")));
+        QCOMPARE(entry.FilePath(),
+                 home.filePath(QStringLiteral("autostart/veltrix-pc-interface.desktop")));
         QCOMPARE(entry.Exists(), std::optional<bool>(false));
         QVERIFY(entry.Remove()); // nothing there is no failure
         QVERIFY(entry.Write(QStringLiteral("/opt/veltrix/bin/veltrix-pc-interface")));
@@ -140,13 +141,14 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("program");
         QTest::addColumn<QString>("exec");
-        QTest::newRow("plain") << QStringLiteral("/usr/bin/vx") << QStringLiteral("/usr/bin/vx /run");
+        QTest::newRow("plain") << QStringLiteral("/usr/bin/vx")
+                               << QStringLiteral("/usr/bin/vx /run");
         QTest::newRow("space") << QStringLiteral("/home/a b/vx")
                                << QStringLiteral("\"/home/a b/vx\" /run");
-        QTest::newRow("quote dollar") << QStringLiteral("/x/\"$y")
-                                      << QStringLiteral("\"/x/\\\\\"\\\\$y\" /run");
-        QTest::newRow("backslash") << QStringLiteral("/x\\y")
-                                   << QStringLiteral("\"/x\\\\\\\\y\" /run");
+        QTest::newRow("quote dollar")
+            << QStringLiteral("/x/\"$y") << QStringLiteral("\"/x/\\\\\"\\\\$y\" /run");
+        QTest::newRow("backslash")
+            << QStringLiteral("/x\\y") << QStringLiteral("\"/x\\\\\\\\y\" /run");
         QTest::newRow("percent") << QStringLiteral("/x/100%") << QStringLiteral("/x/100%% /run");
         QTest::newRow("newline") << QStringLiteral("/x\ny") << QString();
     }
@@ -160,9 +162,10 @@ private Q_SLOTS:
 
     void portListEntries()
     {
-        const QList<PortList::Present> present = {{QStringLiteral("/dev/ttyS0"), QString()},
-                                                  {QStringLiteral("/dev/ttyS12"), QString()},
-                                                  {QStringLiteral("/dev/ttyUSB0"), QStringLiteral("FT232R USB UART")}};
+        const QList<PortList::Present> present = {
+            {QStringLiteral("/dev/ttyS0"), QString()},
+            {QStringLiteral("/dev/ttyS12"), QString()},
+            {QStringLiteral("/dev/ttyUSB0"), QStringLiteral("FT232R USB UART")}};
         const QList<PortList::Item> items = PortList::Items(present);
         QStringList texts;
         for (const PortList::Item& item : items)
@@ -188,11 +191,14 @@ private Q_SLOTS:
         QTest::addColumn<bool>("exists");
         QTest::addColumn<bool>("accessible");
         QTest::addColumn<Failure>("reason");
-        QTest::newRow("gone") << int(QSerialPort::DeviceNotFoundError) << false << false << Failure::Missing;
-        QTest::newRow("dangling") << int(QSerialPort::PermissionError) << false << false << Failure::Missing;
-        QTest::newRow("no access") << int(QSerialPort::PermissionError) << true << false
-                                   << Failure::PermissionDenied;
-        QTest::newRow("locked") << int(QSerialPort::PermissionError) << true << true << Failure::Busy;
+        QTest::newRow("gone") << int(QSerialPort::DeviceNotFoundError) << false << false
+                              << Failure::Missing;
+        QTest::newRow("dangling") << int(QSerialPort::PermissionError) << false << false
+                                  << Failure::Missing;
+        QTest::newRow("no access")
+            << int(QSerialPort::PermissionError) << true << false << Failure::PermissionDenied;
+        QTest::newRow("locked") << int(QSerialPort::PermissionError) << true << true
+                                << Failure::Busy;
         QTest::newRow("no uart") << int(QSerialPort::OpenError) << true << true << Failure::Other;
     }
 
@@ -202,7 +208,8 @@ private Q_SLOTS:
         QFETCH(bool, exists);
         QFETCH(bool, accessible);
         QFETCH(SerialPort::OpenFailure, reason);
-        QCOMPARE(SerialPort::Classify(static_cast<QSerialPort::SerialPortError>(error), exists, accessible),
+        QCOMPARE(SerialPort::Classify(static_cast<QSerialPort::SerialPortError>(error), exists,
+                                      accessible),
                  reason);
     }
 
