@@ -176,12 +176,7 @@ private Q_SLOTS:
                                      QStringLiteral("COM3"), QStringLiteral("COM4"),
                                      QStringLiteral("COM5"), QStringLiteral("COM6"),
                                      QStringLiteral("COM7"), QStringLiteral("COM8")}));
-        QCOMPARE(PortList::PortOf(items, QStringLiteral("/dev/ttyUSB0 (FT232R USB UART)")),
-                 QStringLiteral("/dev/ttyUSB0"));
-        QCOMPARE(PortList::PortOf(items, QStringLiteral("COM9")), QStringLiteral("COM9"));
         QCOMPARE(PortList::PortOf(items, QStringLiteral("  ")), QStringLiteral("Auto Detect"));
-        QCOMPARE(PortList::IndexOf(items, QStringLiteral("/dev/ttyUSB0")), 2);
-        QCOMPARE(PortList::IndexOf(items, QStringLiteral("COM9")), -1);
     }
 
     void openFailureReasons_data()

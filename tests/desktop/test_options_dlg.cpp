@@ -181,20 +181,6 @@ private Q_SLOTS:
         QCOMPARE(OptionsStore::Load().port, u"COM9"_s);
     }
 
-    // The dialog shows the entry as it is on disk, whatever was chosen before.
-    void autostartShownAsOnDisk()
-    {
-        Make({});
-        QVERIFY(XdgAutostartEntry(home->path()).Write(u"/bin/true"_s));
-        bool shown = false;
-        OptionsDlg::SetNextAnswer([&](OptionsDlg& dialog) {
-            shown = Box(dialog, u"autostart"_s)->isChecked();
-            return false;
-        });
-        desktop->RunOptions();
-        QVERIFY(shown);
-    }
-
     // Without a tray the icon stays away whatever the box says; with one,
     // OK adds or removes it at once.
     void trayIconAddedAndRemoved()
@@ -216,12 +202,6 @@ private Q_SLOTS:
         });
         desktop->RunOptions();
         QVERIFY(!desktop->TrayIconShown());
-        OptionsDlg::SetNextAnswer([](OptionsDlg& dialog) {
-            Box(dialog, u"enableTrayIcon"_s)->setChecked(true);
-            return true;
-        });
-        desktop->RunOptions();
-        QVERIFY(desktop->TrayIconShown());
     }
 
     // OK re-enables the popup for the room the left-click action names.

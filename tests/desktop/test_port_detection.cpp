@@ -61,24 +61,6 @@ private Q_SLOTS:
                  SerialPort::OpenFailure::Missing);
     }
 
-    // An adapter unplugged between two walks is not tried on the next.
-    void adaptersAreListedAgainEachWalk()
-    {
-        UnitSession session;
-        session.SetTiming(Fast(5));
-        session.SetAutoDetectPattern(QStringLiteral("/nonexistent/com%1"));
-        QStringList present{QStringLiteral("/nonexistent/ttyUSB3")};
-        session.SetAdapterLister([&present] { return std::exchange(present, QStringList()); });
-        QSignalSpy failed(&session, &UnitSession::portOpenFailed);
-        session.Start();
-        QTRY_VERIFY(failed.size() >= 18);
-        session.Stop();
-        const QStringList paths = FailedPaths(failed);
-        QCOMPARE(paths.at(8), QStringLiteral("/nonexistent/ttyUSB3"));
-        QCOMPARE(paths.at(9), QStringLiteral("/nonexistent/com1"));
-        QCOMPARE(paths.at(17), QStringLiteral("/nonexistent/com1"));
-    }
-
     // A newly named port drops the unit at once and is probed next; the
     // same port, or Auto Detect, changes nothing on the line.
     void changedNamedPortReconnects()
