@@ -24,9 +24,9 @@ inline constexpr int ReadLost = 17011;
 inline constexpr int WriteLost = 17012;    // %1 bytes confirmed from the start, %2 bytes in all
 inline constexpr int WriteRefused = 17013; // %1 refused bytes, %2 bytes in all, %3 the addresses
 inline constexpr int LiveClamped = 17014;  // %1 the setup positions
-inline constexpr int PortPermissionDenied = 17100;        // %1 device path, %2 its group
-inline constexpr int PortPermissionDeniedNoGroup = 17101; // %1 device path
-inline constexpr int TrayUnavailable = 17102;
+inline constexpr int PortPermissionDenied = 17110;        // %1 device path, %2 its group
+inline constexpr int PortPermissionDeniedNoGroup = 17111; // %1 device path
+inline constexpr int TrayUnavailable = 17112;
 } // namespace Message
 
 class MessageTable
