@@ -33,6 +33,11 @@ inline constexpr int PresetExists = 17103;
 inline constexpr int TunerFileUnreadable = 17104; // %1 path, %2 reason
 inline constexpr int TunerFileUnwritable = 17105; // %1 path, %2 reason
 
+// Desktop integration.
+inline constexpr int PortPermissionDenied = 17110;        // %1 device path, %2 its group
+inline constexpr int PortPermissionDeniedNoGroup = 17111; // %1 device path
+inline constexpr int TrayUnavailable = 17112;
+
 // Settings files.
 inline constexpr int NotSettingsFile = 17200;
 inline constexpr int ModelMismatch = 17201; // %1 the model the file was saved for

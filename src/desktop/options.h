@@ -5,11 +5,22 @@
 // The program's persisted options with their defaults.
 struct Options
 {
+    // What a single click on the tray icon opens.
+    enum LeftClickAction
+    {
+        MainVolume = 0,
+        ZoneVolume = 1,
+        Off = 2,
+    };
+
     QString port = QStringLiteral("Auto Detect");
+    // The log-on entry exists. Not kept in the settings store: the entry
+    // itself is the option (see AutostartEntry).
+    bool autostart = false;
     bool autostartMinimized = true;
     bool enableTrayIcon = true;
     bool minimizeToTray = true;
-    int leftClick = 0; // 0: the volume popup works on the main room, 1: on the zone
-    int x = -1;        // window position; -1 centres it
+    int leftClick = MainVolume; // a LeftClickAction
+    int x = -1;                 // window position; -1 centres it
     int y = -1;
 };

@@ -28,10 +28,24 @@ Options OptionsStore::Load()
         ReadInt(store, QStringLiteral("Settings/AutostartMinimized"), 1) != 0;
     options.enableTrayIcon = ReadInt(store, QStringLiteral("Settings/EnableTrayIcon"), 1) != 0;
     options.minimizeToTray = ReadInt(store, QStringLiteral("Settings/MinimizeToTray"), 1) != 0;
-    options.leftClick = ReadInt(store, QStringLiteral("Settings/LeftClick"), 0) != 0 ? 1 : 0;
+    const int leftClick = ReadInt(store, QStringLiteral("Settings/LeftClick"), Options::MainVolume);
+    options.leftClick = leftClick >= Options::MainVolume && leftClick <= Options::Off
+                            ? leftClick
+                            : Options::MainVolume;
     options.x = ReadInt(store, QStringLiteral("Position/x"), -1);
     options.y = ReadInt(store, QStringLiteral("Position/y"), -1);
     return options;
+}
+
+void OptionsStore::SaveSettings(const Options& options)
+{
+    QSettings store = Store();
+    store.setValue(QStringLiteral("Settings/Port"), options.port);
+    store.setValue(QStringLiteral("Settings/AutostartMinimized"),
+                   options.autostartMinimized ? 1 : 0);
+    store.setValue(QStringLiteral("Settings/EnableTrayIcon"), options.enableTrayIcon ? 1 : 0);
+    store.setValue(QStringLiteral("Settings/MinimizeToTray"), options.minimizeToTray ? 1 : 0);
+    store.setValue(QStringLiteral("Settings/LeftClick"), options.leftClick);
 }
 
 void OptionsStore::SavePosition(int x, int y)

@@ -1,5 +1,6 @@
 #include "link/serial_port.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 
 SerialPort::SerialPort(QObject* parent) : QObject(parent)
@@ -37,22 +38,37 @@ bool SerialPort::Open(const QString& portName, const Timeouts& newTimeouts)
 {
     Close();
     timeouts = newTimeouts;
-    port.setPortName(DevicePath(portName));
+    const QString path = DevicePath(portName);
+    port.setPortName(path);
     port.setBaudRate(QSerialPort::Baud9600);
     port.setDataBits(QSerialPort::Data8);
     port.setParity(QSerialPort::NoParity);
     port.setStopBits(QSerialPort::OneStop);
     port.setFlowControl(QSerialPort::NoFlowControl);
     if (!port.open(QIODevice::ReadWrite)) {
+        const QFileInfo device(path);
+        openFailure =
+            Classify(port.error(), device.exists(), device.isReadable() && device.isWritable());
         port.clearError();
         return false;
     }
+    openFailure = OpenFailure::None;
     // A pseudo-terminal refuses both modem-line calls; that is no failure.
     port.setDataTerminalReady(true);
     port.setRequestToSend(false);
     port.clearError();
     ++opening;
     return true;
+}
+
+SerialPort::OpenFailure SerialPort::Classify(QSerialPort::SerialPortError error, bool exists,
+                                             bool accessible)
+{
+    if (!exists || error == QSerialPort::DeviceNotFoundError)
+        return OpenFailure::Missing;
+    if (error == QSerialPort::PermissionError)
+        return accessible ? OpenFailure::Busy : OpenFailure::PermissionDenied;
+    return OpenFailure::Other;
 }
 
 bool SerialPort::Close()

@@ -39,6 +39,16 @@ public:
         int writeTotal = 1000;  // ms for a whole write
     };
 
+    // Why the last Open failed.
+    enum class OpenFailure
+    {
+        None,
+        Missing,          // no such device
+        PermissionDenied, // the user may not read and write the device
+        Busy,             // another program holds the device's lock
+        Other,
+    };
+
     explicit SerialPort(QObject* parent = nullptr);
     ~SerialPort() override;
 
@@ -59,6 +69,13 @@ public:
     quint64 Opening() const { return opening; }
 
     static QString DevicePath(const QString& portName);
+
+    OpenFailure LastOpenFailure() const { return openFailure; }
+    // The reason behind an open error on a device path: the platform gives
+    // the same permission error for a device the user may not use and for
+    // one locked by another program, so the device's access tells them
+    // apart.
+    static OpenFailure Classify(QSerialPort::SerialPortError error, bool exists, bool accessible);
 
 Q_SIGNALS:
     void readCompleted(int message, int requested, const QByteArray& data);
@@ -98,6 +115,7 @@ private:
     QSerialPort port;
     Timeouts timeouts;
     quint64 opening = 0;
+    OpenFailure openFailure = OpenFailure::None;
     // Completions are delivered by one posted call that drains this queue,
     // so a whole frame already in the buffer takes one pass of the event
     // loop rather than one pass per byte.

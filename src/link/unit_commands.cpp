@@ -58,6 +58,13 @@ void UnitCommands::StepVolume(Room room, int delta)
         link.SendKey(main ? KeyCode::MainVolumeDown : KeyCode::ZoneVolumeDown);
 }
 
+void UnitCommands::SetVolume(Room room, int decibels)
+{
+    if (decibels < -128 || decibels > 127)
+        return;
+    link.SendSet(room == Room::Main ? Variable::MainVolume : Variable::ZoneVolume, Byte(decibels));
+}
+
 void UnitCommands::StepTone(std::uint8_t variable, int current, int delta)
 {
     // The byte is the signed dB value.

@@ -49,6 +49,9 @@ public:
     void TogglePower(Room room);
     void Toggle(Switch which);
     void StepVolume(Room room, int delta);
+    // Sets the room's volume to `decibels` (signed; the model's lowest
+    // setting is minus infinity). Values outside -128..127 send nothing.
+    void SetVolume(Room room, int decibels);
     // Bass and treble move in 2 dB steps from the value last reported; the
     // unit keeps them within its range.
     void StepBass(int delta);

@@ -3,6 +3,7 @@
 #include "common/message_box.h"
 #include "common/message_table.h"
 #include "common/text.h"
+#include "desktop/desktop_integration.h"
 #include "desktop/options_store.h"
 #include "model/tuner_preset_list.h"
 #include "panel/report_check_box.h"
@@ -113,6 +114,7 @@ ControlPanelDlg::ControlPanelDlg(const Options& opts, bool autostart, QWidget* p
 
     session.SetPortSetting(options.port);
     ConnectViews();
+    desktopParts = new DesktopIntegration(this, session, options, fileMenu, exitAction, helpMenu);
 
     // Memory transfers disable the window and show their progress; when one
     // ends (done, failed or cancelled) a connected unit can be saved and
@@ -153,8 +155,8 @@ void ControlPanelDlg::BuildMenus()
     presetsFlow->SetEditor(TunerPresetsDlg::Editor(this));
     connect(this, &ControlPanelDlg::editPresetsClicked, presetsFlow, &TunerPresetsFlow::Open);
     for (int k = 0; k <= AvPresetCount; ++k) {
-        const QString text = k == 0 ? QStringLiteral("Current &Setup...")
-                                    : QStringLiteral("A/V Setup %1...").arg(k);
+        const QString text =
+            k == 0 ? QStringLiteral("Current &Setup...") : QStringLiteral("A/V Setup %1...").arg(k);
         QAction* action = unitMenu->addAction(text, this, [this, k] { setupFlow->Open(k); });
         action->setObjectName(k == 0 ? QStringLiteral("currentSetup")
                                      : QStringLiteral("avSetup%1").arg(k));
@@ -284,6 +286,7 @@ QString ControlPanelDlg::ConnectionLine() const
 void ControlPanelDlg::Initialise()
 {
     PlaceWindow();
+    trayIconAdded = desktopParts->AddTrayIcon();
     session.Start();
     ShowWindow();
 }
@@ -342,6 +345,7 @@ void ControlPanelDlg::Shutdown()
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QPoint origin = screen ? screen->availableGeometry().topLeft() : QPoint();
     OptionsStore::SavePosition(frame.left() - origin.x(), frame.top() - origin.y());
+    desktopParts->RemoveTrayIcon();
     session.Stop();
     Q_EMIT shutDownFinished();
 }

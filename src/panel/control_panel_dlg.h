@@ -10,6 +10,7 @@
 
 #include <span>
 
+class DesktopIntegration;
 class QAction;
 class QMenu;
 class SetupFlow;
@@ -49,6 +50,8 @@ public:
     // The setup flow, for the features that feed on read blocks (the
     // settings-file save).
     SetupFlow& Setup() const { return *setupFlow; }
+    // The options, the tray icon, the volume popup and the port notice.
+    DesktopIntegration& Desktop() const { return *desktopParts; }
 
     // The wait cursor over the window, ended by EndWait or after
     // `milliseconds`.
@@ -124,4 +127,5 @@ private:
     // "Current Setup..." then "A/V Setup 1..." to "A/V Setup 5...".
     std::array<QAction*, 1 + AvPresetCount> setupActions{};
     SetupFlow* setupFlow = nullptr;
+    DesktopIntegration* desktopParts = nullptr;
 };

@@ -2,6 +2,10 @@
 
 #include "link/message_set.h"
 
+#include <QCollator>
+#include <QFileInfo>
+#include <QSerialPortInfo>
+
 #include <algorithm>
 #include <utility>
 
@@ -151,13 +155,54 @@ void UnitSession::OnConnectTimer()
         OnConnected();
         return;
     }
-    QString name = portSetting;
-    if (portSetting == QLatin1String(AutoDetect)) {
-        autoDetectCounter = autoDetectCounter % AutoDetectPorts + 1;
-        name = autoDetectPattern.arg(autoDetectCounter);
-    }
+    const QString name =
+        portSetting == QLatin1String(AutoDetect) ? NextAutoDetectPort() : portSetting;
     if (link.Open(name, timing.port))
         commands.QueryModel();
+    else
+        Q_EMIT portOpenFailed(SerialPort::DevicePath(name), link.Port().LastOpenFailure());
+}
+
+// The counter numbers the eight ports of the pattern 1..8 and the adapters
+// found when the walk passed the eighth 9, 10, ...
+QString UnitSession::NextAutoDetectPort()
+{
+    ++autoDetectCounter;
+    if (autoDetectCounter == AutoDetectPorts + 1)
+        adapters = adapterLister ? adapterLister() : QStringList();
+    if (autoDetectCounter > AutoDetectPorts + adapters.size())
+        autoDetectCounter = 1;
+    if (autoDetectCounter <= AutoDetectPorts)
+        return autoDetectPattern.arg(autoDetectCounter);
+    return adapters.at(autoDetectCounter - AutoDetectPorts - 1);
+}
+
+QStringList UnitSession::PresentUsbAdapters()
+{
+    QStringList paths;
+    const QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo& info : ports) {
+        const QString name = QFileInfo(info.systemLocation()).fileName();
+        if (name.startsWith(QLatin1String("ttyUSB")) || name.startsWith(QLatin1String("ttyACM")))
+            paths.append(info.systemLocation());
+    }
+    QCollator collator;
+    collator.setNumericMode(true);
+    std::sort(paths.begin(), paths.end(), [&collator](const QString& a, const QString& b) {
+        return collator.compare(a, b) < 0;
+    });
+    return paths;
+}
+
+void UnitSession::ChangePortSetting(const QString& setting)
+{
+    portSetting = setting;
+    if (setting == QLatin1String(AutoDetect) || setting == link.PortName())
+        return;
+    link.Close();
+    ShowConnectionLost();
+    // The new port gets a whole period before its first probe.
+    connectTimer.start(timing.connectPeriod);
 }
 
 void UnitSession::OnConnected()

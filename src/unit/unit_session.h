@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QStringList>
 #include <QTimer>
 
 #include <functional>
@@ -24,7 +25,8 @@ class UnitSession : public QObject
     Q_OBJECT
 
 public:
-    // Port setting that walks COM1..COM8 (compared case-sensitively).
+    // Port setting that walks COM1..COM8 and then the USB serial adapters
+    // present (compared case-sensitively).
     static constexpr const char* AutoDetect = "Auto Detect";
     static constexpr int AutoDetectPorts = 8;
 
@@ -44,11 +46,24 @@ public:
 
     void SetTiming(const Timing& timing);
     void SetPortSetting(const QString& setting) { portSetting = setting; }
+    // A port setting chosen while the program runs. A named port other than
+    // the one in use closes the line, shows the unit disconnected and
+    // restarts probing, whose next expiry opens the new port; "Auto Detect"
+    // takes effect the next time probing runs.
+    void ChangePortSetting(const QString& setting);
     const QString& PortSetting() const { return portSetting; }
     int AutoDetectCounter() const { return autoDetectCounter; }
     // The names tried by auto-detection, %1 being 1..8 ("COM%1" by default;
     // tests point it at pseudo-terminals).
     void SetAutoDetectPattern(const QString& pattern) { autoDetectPattern = pattern; }
+    // The device paths auto-detection tries after the eighth port, asked
+    // each time the walk passes it (PresentUsbAdapters by default).
+    void SetAdapterLister(std::function<QStringList()> lister)
+    {
+        adapterLister = std::move(lister);
+    }
+    // The USB serial adapters present (ttyUSB*, ttyACM*), in number order.
+    static QStringList PresentUsbAdapters();
 
     // Shows "Not Connected" and starts probing the configured port.
     void Start();
@@ -80,9 +95,13 @@ Q_SIGNALS:
     // The chain of input-name queries has ended; names still unknown then
     // were lost on the line.
     void inputNamesSettled();
+    // A probe could not open its port (the device path and why); emitted on
+    // every failed attempt, so a view shows what it needs once.
+    void portOpenFailed(const QString& path, SerialPort::OpenFailure reason);
 
 private:
     void OnConnectTimer();
+    QString NextAutoDetectPort();
     void OnConnected();
     void OnLineSilent();
     void OnDeviceLost();
@@ -111,4 +130,6 @@ private:
     QString portSetting = QString::fromLatin1(AutoDetect);
     int autoDetectCounter = 0;
     QString autoDetectPattern = QStringLiteral("COM%1");
+    std::function<QStringList()> adapterLister = &UnitSession::PresentUsbAdapters;
+    QStringList adapters; // those of the current walk
 };

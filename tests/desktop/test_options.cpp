@@ -1,10 +1,14 @@
 #include "common/message_table.h"
-#include "desktop/options_store.h"
 #include "desktop/autostart.h"
+#include "desktop/options_store.h"
+#include "desktop/port_list.h"
+#include "desktop/xdg_autostart_entry.h"
+#include "link/serial_port.h"
 
 #include <QDir>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -65,6 +69,143 @@ private Q_SLOTS:
         QCOMPARE(loaded.x, 40);
         QCOMPARE(loaded.y, 60);
         QCOMPARE(loaded.port, QStringLiteral("Auto Detect"));
+    }
+
+    void settingsRoundTrip()
+    {
+        Options saved;
+        saved.port = QStringLiteral("/dev/serial/by-id/usb-FTDI (1)");
+        saved.autostart = true; // the entry's business, never stored
+        saved.autostartMinimized = false;
+        saved.enableTrayIcon = false;
+        saved.minimizeToTray = false;
+        saved.leftClick = Options::Off;
+        OptionsStore::SavePosition(7, 9);
+        OptionsStore::SaveSettings(saved);
+        const Options loaded = OptionsStore::Load();
+        QCOMPARE(loaded.port, saved.port);
+        QVERIFY(!loaded.autostart);
+        QVERIFY(!loaded.autostartMinimized);
+        QVERIFY(!loaded.enableTrayIcon);
+        QVERIFY(!loaded.minimizeToTray);
+        QCOMPARE(loaded.leftClick, int(Options::Off));
+        QCOMPARE(loaded.x, 7); // the settings leave the position alone
+    }
+
+    void leftClickOutsideItsActionsIsMainVolume()
+    {
+        for (const char* text : {"3", "-1", "x"}) {
+            WriteConf(QByteArray("[Settings]\nLeftClick=") + text + "\n");
+            QCOMPARE(OptionsStore::Load().leftClick, int(Options::MainVolume));
+        }
+    }
+
+    void autostartEntryLifeCycle()
+    {
+        QTemporaryDir home;
+        XdgAutostartEntry entry(home.path());
+        QCOMPARE(entry.FilePath(),
+                 home.filePath(QStringLiteral("autostart/veltrix-pc-interface.desktop")));
+        QCOMPARE(entry.Exists(), std::optional<bool>(false));
+        QVERIFY(entry.Remove()); // nothing there is no failure
+        QVERIFY(entry.Write(QStringLiteral("/opt/veltrix/bin/veltrix-pc-interface")));
+        QCOMPARE(entry.Exists(), std::optional<bool>(true));
+        QFile file(entry.FilePath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        QCOMPARE(lines.first(), QByteArray("[Desktop Entry]"));
+        QVERIFY(lines.contains("Type=Application"));
+        QVERIFY(lines.contains("Exec=/opt/veltrix/bin/veltrix-pc-interface /run"));
+        file.close();
+        QVERIFY(entry.Remove());
+        QCOMPARE(entry.Exists(), std::optional<bool>(false));
+
+        // A file where the folder should be: the place cannot be read.
+        QTemporaryDir other;
+        QFile blocker(other.filePath(QStringLiteral("autostart")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        XdgAutostartEntry blocked(other.path());
+        QCOMPARE(blocked.Exists(), std::optional<bool>());
+        QVERIFY(!blocked.Write(QStringLiteral("/bin/true")));
+    }
+
+    void autostartEntryFollowsXdgConfigHome()
+    {
+        QCOMPARE(XdgAutostartEntry().FilePath(),
+                 QDir(qEnvironmentVariable("XDG_CONFIG_HOME"))
+                     .filePath(QStringLiteral("autostart/veltrix-pc-interface.desktop")));
+    }
+
+    void execLineQuotesAndEscapes_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("exec");
+        QTest::newRow("plain") << QStringLiteral("/usr/bin/vx")
+                               << QStringLiteral("/usr/bin/vx /run");
+        QTest::newRow("space") << QStringLiteral("/home/a b/vx")
+                               << QStringLiteral("\"/home/a b/vx\" /run");
+        QTest::newRow("quote dollar")
+            << QStringLiteral("/x/\"$y") << QStringLiteral("\"/x/\\\\\"\\\\$y\" /run");
+        QTest::newRow("backslash")
+            << QStringLiteral("/x\\y") << QStringLiteral("\"/x\\\\\\\\y\" /run");
+        QTest::newRow("percent") << QStringLiteral("/x/100%") << QStringLiteral("/x/100%% /run");
+        QTest::newRow("newline") << QStringLiteral("/x\ny") << QString();
+    }
+
+    void execLineQuotesAndEscapes()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, exec);
+        QCOMPARE(XdgAutostartEntry::ExecLine(program), exec);
+    }
+
+    void portListEntries()
+    {
+        const QList<PortList::Present> present = {
+            {QStringLiteral("/dev/ttyS0"), QString()},
+            {QStringLiteral("/dev/ttyS12"), QString()},
+            {QStringLiteral("/dev/ttyUSB0"), QStringLiteral("FT232R USB UART")}};
+        const QList<PortList::Item> items = PortList::Items(present);
+        QStringList texts;
+        for (const PortList::Item& item : items)
+            texts.append(item.text);
+        QCOMPARE(texts, (QStringList{QStringLiteral("Auto Detect"), QStringLiteral("/dev/ttyS12"),
+                                     QStringLiteral("/dev/ttyUSB0 (FT232R USB UART)"),
+                                     QStringLiteral("COM1"), QStringLiteral("COM2"),
+                                     QStringLiteral("COM3"), QStringLiteral("COM4"),
+                                     QStringLiteral("COM5"), QStringLiteral("COM6"),
+                                     QStringLiteral("COM7"), QStringLiteral("COM8")}));
+        QCOMPARE(PortList::PortOf(items, QStringLiteral("  ")), QStringLiteral("Auto Detect"));
+    }
+
+    void openFailureReasons_data()
+    {
+        using Failure = SerialPort::OpenFailure;
+        QTest::addColumn<int>("error");
+        QTest::addColumn<bool>("exists");
+        QTest::addColumn<bool>("accessible");
+        QTest::addColumn<Failure>("reason");
+        QTest::newRow("gone") << int(QSerialPort::DeviceNotFoundError) << false << false
+                              << Failure::Missing;
+        QTest::newRow("dangling") << int(QSerialPort::PermissionError) << false << false
+                                  << Failure::Missing;
+        QTest::newRow("no access")
+            << int(QSerialPort::PermissionError) << true << false << Failure::PermissionDenied;
+        QTest::newRow("locked") << int(QSerialPort::PermissionError) << true << true
+                                << Failure::Busy;
+        QTest::newRow("no uart") << int(QSerialPort::OpenError) << true << true << Failure::Other;
+    }
+
+    void openFailureReasons()
+    {
+        QFETCH(int, error);
+        QFETCH(bool, exists);
+        QFETCH(bool, accessible);
+        QFETCH(SerialPort::OpenFailure, reason);
+        QCOMPARE(SerialPort::Classify(static_cast<QSerialPort::SerialPortError>(error), exists,
+                                      accessible),
+                 reason);
     }
 
     void autostartIsExactlySlashRun_data()

@@ -1,0 +1,130 @@
+#include "desktop/tray_menu.h"
+
+#include "unit/unit_session.h"
+
+#include <QActionGroup>
+
+namespace {
+
+// A submenu whose checkable entries form one radio group that may show no
+// selection at all (a room that is off).
+QActionGroup* RadioGroup(QObject* parent)
+{
+    auto* group = new QActionGroup(parent);
+    group->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    return group;
+}
+
+QAction* RadioEntry(QMenu* menu, QActionGroup* group, const QString& text)
+{
+    QAction* action = menu->addAction(text);
+    action->setCheckable(true);
+    group->addAction(action);
+    return action;
+}
+
+template <std::size_t N> void MarkOnly(const std::array<QAction*, N>& entries, int index)
+{
+    for (std::size_t i = 0; i < N; ++i) {
+        if (entries[i])
+            entries[i]->setChecked(static_cast<int>(i) == index);
+    }
+}
+
+template <std::size_t N> QAction* At(const std::array<QAction*, N>& entries, int index)
+{
+    return index >= 0 && index < static_cast<int>(N) ? entries[static_cast<std::size_t>(index)]
+                                                     : nullptr;
+}
+
+} // namespace
+
+TrayMenu::TrayMenu(UnitSession& unitSession, QWidget* parent)
+    : QMenu(QStringLiteral("Tray"), parent), session(unitSession)
+{
+    setObjectName(QStringLiteral("trayMenu"));
+    using Room = UnitCommands::Room;
+    openAction = addAction(QStringLiteral("Open"), this, &TrayMenu::openTriggered);
+    setDefaultAction(openAction);
+    aboutAction = addAction(QStringLiteral("About..."), this, &TrayMenu::aboutTriggered);
+    addSeparator();
+
+    QMenu* main = addMenu(QStringLiteral("Main Source"));
+    QActionGroup* mainGroup = RadioGroup(this);
+    for (int i = 0; i < InputCount; ++i) {
+        QAction* action = RadioEntry(
+            main, mainGroup, QString::fromLatin1(DefaultSourceNames[static_cast<std::size_t>(i)]));
+        connect(action, &QAction::triggered, this, [this, i] {
+            session.Commands().SelectSource(Room::Main, i);
+            ShowMarks();
+        });
+        mainSources[static_cast<std::size_t>(i)] = action;
+    }
+
+    QMenu* surround = addMenu(QStringLiteral("Surround Mode"));
+    QActionGroup* surroundGroup = RadioGroup(this);
+    for (int mode = 0; mode < SurroundModeCount; ++mode) {
+        if (mode == SurroundModeNone)
+            continue;
+        QAction* action =
+            RadioEntry(surround, surroundGroup,
+                       QString::fromLatin1(SurroundModeNames[static_cast<std::size_t>(mode)]));
+        connect(action, &QAction::triggered, this, [this, mode] {
+            session.Commands().SelectSurroundMode(mode);
+            ShowMarks();
+        });
+        surroundModes[static_cast<std::size_t>(mode)] = action;
+    }
+    addSeparator();
+
+    QMenu* zone = addMenu(QStringLiteral("Zone Source"));
+    QActionGroup* zoneGroup = RadioGroup(this);
+    for (int i = 0; i < InputCount; ++i) {
+        const QString text =
+            i == SourceExternal
+                ? QString::fromLatin1(ZoneLocalName)
+                : QString::fromLatin1(DefaultSourceNames[static_cast<std::size_t>(i)]);
+        QAction* action = RadioEntry(zone, zoneGroup, text);
+        connect(action, &QAction::triggered, this, [this, i] {
+            session.Commands().SelectSource(Room::Zone, i);
+            ShowMarks();
+        });
+        zoneSources[static_cast<std::size_t>(i)] = action;
+    }
+
+    LiveStatus& live = session.Live();
+    connect(&live, &LiveStatus::reportApplied, this, [this](int variable, int, bool) {
+        if (variable == Variable::MainSource || variable == Variable::ZoneSource ||
+            variable == Variable::SurroundMode)
+            ShowMarks();
+    });
+    connect(&live, &LiveStatus::mainPowerShown, this, &TrayMenu::ShowMarks);
+    connect(&live, &LiveStatus::zonePowerShown, this, &TrayMenu::ShowMarks);
+    connect(&live, &LiveStatus::connectionShown, this, &TrayMenu::ShowMarks);
+    ShowMarks();
+}
+
+QAction* TrayMenu::MainSourceAction(int source) const
+{
+    return At(mainSources, source);
+}
+
+QAction* TrayMenu::ZoneSourceAction(int source) const
+{
+    return At(zoneSources, source);
+}
+
+QAction* TrayMenu::SurroundAction(int mode) const
+{
+    return At(surroundModes, mode);
+}
+
+// The live status keeps the selection the panel shows: a room's last shown
+// report, cleared while the room is off.
+void TrayMenu::ShowMarks()
+{
+    const LiveValues& live = session.Status();
+    MarkOnly(mainSources, live.mainSource);
+    MarkOnly(surroundModes, live.surroundMode);
+    MarkOnly(zoneSources, live.zoneSource);
+}

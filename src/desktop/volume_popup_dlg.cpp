@@ -1,0 +1,210 @@
+#include "desktop/volume_popup_dlg.h"
+
+#include "desktop/options.h"
+#include "unit/unit_session.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int MainRoom = 0;
+constexpr int ZoneRoom = 1;
+
+QLabel* NewLabel(const QString& name, QWidget* parent)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setAlignment(Qt::AlignCenter);
+    return label;
+}
+
+} // namespace
+
+VolumePopupDlg::VolumePopupDlg(UnitSession& unitSession, QWidget* owner)
+    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      session(unitSession)
+{
+    setObjectName(QStringLiteral("volumePopup"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    unitName = NewLabel(QStringLiteral("unitName"), this);
+    roomLabel = NewLabel(QStringLiteral("room"), this);
+    valueText = NewLabel(QStringLiteral("value"), this);
+    slider = new QSlider(Qt::Vertical, this);
+    slider->setObjectName(QStringLiteral("volume"));
+    // The range's maximum, the quietest setting, at the bottom.
+    slider->setInvertedAppearance(true);
+    slider->setInvertedControls(true);
+    slider->setRange(LoudestPosition, RangeMaximum(1));
+    slider->setMinimumHeight(110);
+    mute = new QPushButton(QStringLiteral("Mute"), this);
+    mute->setObjectName(QStringLiteral("mute"));
+    mute->setCheckable(true);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->addWidget(unitName);
+    layout->addWidget(roomLabel);
+    layout->addWidget(valueText);
+    layout->addWidget(slider, 1, Qt::AlignHCenter);
+    layout->addWidget(mute);
+    ShowRoom();
+
+    // Only a drag sets the volume: clicks in the channel and keys move the
+    // thumb and send nothing.
+    connect(slider, &QSlider::sliderMoved, this, &VolumePopupDlg::SendVolume);
+    connect(slider, &QSlider::sliderReleased, this, &VolumePopupDlg::SendVolume);
+    connect(slider, &QSlider::valueChanged, this, &VolumePopupDlg::ShowValueText);
+    connect(mute, &QPushButton::clicked, this, &VolumePopupDlg::SendMute);
+
+    LiveStatus& live = session.Live();
+    connect(&live, &LiveStatus::reportApplied, this,
+            [this](int variable, int value, bool) { OnReport(variable, value); });
+    connect(&live, &LiveStatus::mainPowerShown, this, &VolumePopupDlg::UpdateEnabled);
+    connect(&live, &LiveStatus::zonePowerShown, this, &VolumePopupDlg::UpdateEnabled);
+    connect(&live, &LiveStatus::connectionLineRefreshed, this, &VolumePopupDlg::ShowUnitName);
+    UpdateEnabled();
+}
+
+int VolumePopupDlg::RangeMaximum(int modelIndex)
+{
+    return modelIndex == 2 ? 75 : 62;
+}
+
+void VolumePopupDlg::SetLeftClick(int action)
+{
+    leftClick = action;
+    UpdateEnabled();
+}
+
+void VolumePopupDlg::OnReport(int variable, int value)
+{
+    int changed = -1;
+    switch (variable) {
+    case Variable::MainVolume:
+        volumes[MainRoom] = value;
+        changed = MainRoom;
+        break;
+    case Variable::ZoneVolume:
+        volumes[ZoneRoom] = value;
+        changed = ZoneRoom;
+        break;
+    case Variable::MainMute:
+        mutes[MainRoom] = value != 0;
+        changed = MainRoom;
+        break;
+    case Variable::ZoneMute:
+        mutes[ZoneRoom] = value != 0;
+        changed = ZoneRoom;
+        break;
+    default:
+        return;
+    }
+    if (isVisible() && changed == room)
+        ShowRoom();
+}
+
+void VolumePopupDlg::UpdateEnabled()
+{
+    const LiveValues& live = session.Status();
+    enabledFlag = (leftClick == Options::MainVolume && live.mainPower) ||
+                  (leftClick == Options::ZoneVolume && live.zonePower);
+    for (QWidget* control : {static_cast<QWidget*>(roomLabel), static_cast<QWidget*>(valueText),
+                             static_cast<QWidget*>(slider), static_cast<QWidget*>(mute)})
+        control->setEnabled(enabledFlag);
+}
+
+void VolumePopupDlg::ShowUnitName()
+{
+    const LiveValues& live = session.Status();
+    if (!live.connected)
+        unitName->setText(QStringLiteral("N/C"));
+    else if (live.facts.IsSupportedModel())
+        unitName->setText(live.facts.modelText);
+    else
+        unitName->setText(QStringLiteral("Unit"));
+}
+
+void VolumePopupDlg::ShowRoom()
+{
+    roomLabel->setText(room == MainRoom ? QStringLiteral("Main Volume")
+                                        : QStringLiteral("Zone Volume"));
+    {
+        const QSignalBlocker quiet(slider);
+        slider->setRange(LoudestPosition, RangeMaximum(session.Status().modelIndex));
+        // The user's drag wins over a report arriving meanwhile; the release
+        // sends where the thumb is.
+        if (!slider->isSliderDown())
+            slider->setValue(-volumes[room]);
+    }
+    mute->setChecked(mutes[room]);
+    ShowValueText();
+}
+
+void VolumePopupDlg::ShowValueText()
+{
+    valueText->setText(slider->value() == slider->maximum()
+                           ? QStringLiteral("-oo dB")
+                           : session.Live().VolumeText(volumes[room]));
+}
+
+void VolumePopupDlg::Open(QPoint corner)
+{
+    if (leftClick != Options::MainVolume && leftClick != Options::ZoneVolume)
+        return;
+    room = leftClick == Options::MainVolume ? MainRoom : ZoneRoom;
+    ShowRoom();
+    UpdateEnabled();
+    adjustSize();
+    QRect frame(QPoint(corner.x(), corner.y() - height() + 1), size());
+    if (const QScreen* screen = QGuiApplication::screenAt(corner)) {
+        const QRect desktop = screen->availableGeometry();
+        frame.moveLeft(std::clamp(frame.left(), desktop.left(),
+                                  std::max(desktop.left(), desktop.right() - frame.width() + 1)));
+        frame.moveTop(std::clamp(frame.top(), desktop.top(),
+                                 std::max(desktop.top(), desktop.bottom() - frame.height() + 1)));
+    }
+    move(frame.topLeft());
+    show();
+    raise();
+    activateWindow();
+}
+
+void VolumePopupDlg::SendVolume()
+{
+    session.Commands().SetVolume(room == MainRoom ? UnitCommands::Room::Main
+                                                  : UnitCommands::Room::Zone,
+                                 -slider->sliderPosition());
+}
+
+void VolumePopupDlg::SendMute()
+{
+    // The mark belongs to the unit: it changes when the unit reports.
+    mute->setChecked(mutes[room]);
+    session.Commands().Toggle(room == MainRoom ? UnitCommands::Switch::MainMute
+                                               : UnitCommands::Switch::ZoneMute);
+}
+
+bool VolumePopupDlg::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowDeactivate)
+        close();
+    return QWidget::event(event);
+}
+
+void VolumePopupDlg::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
