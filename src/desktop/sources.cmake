@@ -5,3 +5,4 @@ target_sources(veltrix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/autostart.h
     ${CMAKE_CURRENT_LIST_DIR}/autostart.cpp
 )
+include(${CMAKE_CURRENT_LIST_DIR}/help_upgrade.cmake)
