@@ -131,8 +131,8 @@ private Q_SLOTS:
         QTest::newRow("error page with a version in it")
             << QByteArray("K220Version=1.05\n") << 404
             << int(UpgradeCheckVerdict::Kind::NoInformation);
-        QTest::newRow("server error") << QByteArray() << 500
-                                      << int(UpgradeCheckVerdict::Kind::NoInformation);
+        QTest::newRow("server error")
+            << QByteArray() << 500 << int(UpgradeCheckVerdict::Kind::NoInformation);
         QTest::newRow("larger than a version file")
             << (QByteArray(UpgradeCheckFile::MaxSize, 'x') + "\nK220Version=1.05\n") << 200
             << int(UpgradeCheckVerdict::Kind::NoInformation);
@@ -214,10 +214,7 @@ private Q_SLOTS:
         QVERIFY(check.Start()); // ready again
     }
 
-    void theDefaultTimeoutIsAtMostTenSeconds()
-    {
-        QVERIFY(UpgradeCheck(1, 4).Timeout() <= 10000);
-    }
+    void theDefaultTimeoutIsAtMostTenSeconds() { QVERIFY(UpgradeCheck(1, 4).Timeout() <= 10000); }
 
     // The Help menu's entry: the answer as a message box, Yes opens the page.
     void theMenuEntry_data()
@@ -242,8 +239,8 @@ private Q_SLOTS:
             << Newer << QList<int>{yes, ok} << false << page
             << MessageTable::Text(UpgradeMessage::OpenFailed).arg(page);
         QTest::newRow("a program path is refused, not opened")
-            << QByteArray("K220Version=1.05\nDownloadURL=/usr/bin/xterm") << QList<int>{ok}
-            << true << QString()
+            << QByteArray("K220Version=1.05\nDownloadURL=/usr/bin/xterm") << QList<int>{ok} << true
+            << QString()
             << MessageTable::Text(UpgradeMessage::AddressRefused)
                    .arg(QStringLiteral("/usr/bin/xterm"));
         QTest::newRow("latest") << QByteArray("K220Version=1.04") << QList<int>{ok} << true

@@ -29,34 +29,36 @@ private Q_SLOTS:
         QTest::addColumn<QString>("address");
 
         const QString page = QStringLiteral("https://example.net/get.htm");
-        QTest::newRow("both") << QByteArray("K220Version=1.05\nDownloadURL=https://example.net/get.htm\n")
+        QTest::newRow("both") << QByteArray(
+                                     "K220Version=1.05\nDownloadURL=https://example.net/get.htm\n")
                               << true << 1 << 5 << page;
         QTest::newRow("address first, CR LF")
             << QByteArray("DownloadURL = https://example.net/get.htm\r\nK220Version = 1.05\r\n")
             << true << 1 << 5 << page;
-        QTest::newRow("1.4 is 1.04") << QByteArray("K220Version=1.4") << true << 1 << 4 << QString();
+        QTest::newRow("1.4 is 1.04")
+            << QByteArray("K220Version=1.4") << true << 1 << 4 << QString();
         QTest::newRow("bare major") << QByteArray("K220Version=2") << true << 2 << 0 << QString();
         QTest::newRow("keys ignore case")
-            << QByteArray("k220version=1.10\ndownloadurl=https://example.net/get.htm")
-            << true << 1 << 10 << page;
-        QTest::newRow("blank before the key") << QByteArray(" K220Version=1.05\n\tDownloadURL=x")
-                                              << false << 0 << 0 << QString();
+            << QByteArray("k220version=1.10\ndownloadurl=https://example.net/get.htm") << true << 1
+            << 10 << page;
+        QTest::newRow("blank before the key")
+            << QByteArray(" K220Version=1.05\n\tDownloadURL=x") << false << 0 << 0 << QString();
         QTest::newRow("last line wins")
             << QByteArray("K220Version=1.09\nK220Version=1.05\nDownloadURL=a\nDownloadURL=b")
             << true << 1 << 5 << QStringLiteral("b");
         QTest::newRow("a garbled last version cancels an earlier one")
             << QByteArray("K220Version=1.09\nK220Version=soon") << false << 0 << 0 << QString();
         QTest::newRow("other lines ignored")
-            << QByteArray("# versions\nK110Version=9.99\n\nK220Version=1.04\nVersion=3.0")
-            << true << 1 << 4 << QString();
+            << QByteArray("# versions\nK110Version=9.99\n\nK220Version=1.04\nVersion=3.0") << true
+            << 1 << 4 << QString();
         QTest::newRow("value after the first =")
             << QByteArray("DownloadURL=https://example.net/?a=b") << false << 0 << 0
             << QStringLiteral("https://example.net/?a=b");
-        QTest::newRow("key without =") << QByteArray("K220Version 1.05\nDownloadURL")
-                                       << false << 0 << 0 << QString();
+        QTest::newRow("key without =")
+            << QByteArray("K220Version 1.05\nDownloadURL") << false << 0 << 0 << QString();
         QTest::newRow("empty") << QByteArray() << false << 0 << 0 << QString();
-        QTest::newRow("binary garbage") << QByteArray("\x00\xff\xfe K220Version=\x01\x02", 14)
-                                        << false << 0 << 0 << QString();
+        QTest::newRow("binary garbage")
+            << QByteArray("\x00\xff\xfe K220Version=\x01\x02", 14) << false << 0 << 0 << QString();
         QTest::newRow("an HTML error page")
             << QByteArray("<html><body><h1>404 Not Found</h1></body></html>") << false << 0 << 0
             << QString();
@@ -110,9 +112,9 @@ private Q_SLOTS:
             << QByteArray("K220Version=1.05\nDownloadURL=https://example.net/get.htm")
             << Kind::NewerAvailable << UpgradeMessage::NewVersion
             << QStringLiteral("https://example.net/get.htm");
-        QTest::newRow("2.00 over 1.99") << QByteArray("K220Version=2.00\nDownloadURL=http://e.net/")
-                                        << Kind::NewerAvailable << UpgradeMessage::NewVersion
-                                        << QStringLiteral("http://e.net/");
+        QTest::newRow("2.00 over 1.99")
+            << QByteArray("K220Version=2.00\nDownloadURL=http://e.net/") << Kind::NewerAvailable
+            << UpgradeMessage::NewVersion << QStringLiteral("http://e.net/");
         QTest::newRow("newer without address: the default page")
             << QByteArray("K220Version=1.5") << Kind::NewerAvailable << UpgradeMessage::NewVersion
             << defaultPage;
