@@ -34,6 +34,13 @@ HelpMenuEntries::HelpMenuEntries(QMenu& menu, QWidget& owner, int major, int min
     connect(check, &UpgradeCheck::checkFinished, this, &HelpMenuEntries::Answer);
 }
 
+HelpMenuEntries::~HelpMenuEntries()
+{
+    // A check still running when the window goes away never answers.
+    if (check->IsRunning())
+        QGuiApplication::restoreOverrideCursor();
+}
+
 void HelpMenuEntries::CheckForUpgrade()
 {
     if (!check->Start())

@@ -22,6 +22,7 @@ class HelpMenuEntries : public QObject
 public:
     static HelpMenuEntries* Install(QMenu& menu, QWidget& window, int versionMajor,
                                     int versionMinor);
+    ~HelpMenuEntries() override;
 
     QAction* ContentsAction() const { return contents; }
     QAction* UpgradeAction() const { return upgrade; }

@@ -3,6 +3,7 @@
 #include "desktop/help_topic.h"
 #include "desktop/url_opener.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QPointer>
 #include <QScrollBar>
@@ -21,6 +22,12 @@ void HelpWindow::Show(const QString& topic)
 {
     if (!instance)
         instance = new HelpWindow;
+    // A modal dialog (the setup sheet, Options) blocks every window outside
+    // its own family, so help asked for from one becomes that dialog's window
+    // and closes with it.
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal && modal != instance && instance->parentWidget() != modal)
+        instance->setParent(modal, Qt::Window);
     instance->ShowTopic(topic);
     instance->show();
     instance->raise();

@@ -13,8 +13,8 @@ class QUrl;
 // web links open in the browser through UrlOpener; other links do nothing.
 //
 // Show opens the window at a topic (HelpTopic), raising it when it is open
-// already. The window is not modal and belongs to no other window; it is
-// deleted when closed.
+// already. The window is not modal; it belongs to no other window, except
+// to a modal dialog open at the time, and is deleted when closed.
 class HelpWindow : public QWidget
 {
     Q_OBJECT

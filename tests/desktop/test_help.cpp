@@ -9,12 +9,14 @@
 #include "setup/c_surrmode_page.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QFile>
 #include <QMenu>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
+#include <QToolButton>
 
 #include <algorithm>
 #include <memory>
@@ -173,6 +175,26 @@ private Q_SLOTS:
         QCOMPARE(opener.opened, QList<QUrl>{QUrl(QStringLiteral("https://e.net/a"))});
         QCOMPARE(browser->source(),
                  HelpTopic::Resolve(QStringLiteral("connecting.html#usb_adapters")));
+    }
+
+    // Help asked for from a modal dialog can still be used.
+    void helpOverAModalDialog()
+    {
+        QDialog dialog;
+        dialog.setWindowModality(Qt::ApplicationModal);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        HelpWindow::Show(HelpTopic::SpeakerPage);
+        QVERIFY(QTest::qWaitForWindowExposed(HelpWindow::Instance()));
+        const QList<QToolButton*> buttons = HelpWindow::Instance()->findChildren<QToolButton*>();
+        QVERIFY(!buttons.isEmpty());
+        // Contents, clicked through the window system, where a window that
+        // the dialog blocks gets no click.
+        HelpWindow* help = HelpWindow::Instance();
+        QTest::mouseClick(help->windowHandle(), Qt::LeftButton, {},
+                          buttons.first()->mapTo(help, buttons.first()->rect().center()));
+        QCOMPARE(HelpWindow::Instance()->Browser()->source().fileName(),
+                 QStringLiteral("index.html"));
     }
 
     // F1 pressed in a control inside each page.
