@@ -7,13 +7,13 @@ class UpgradeCheckFile;
 
 // The upgrade check's message texts in the message table.
 namespace UpgradeMessage {
-inline constexpr int NewVersion = 17100; // asks whether to open the download page
-inline constexpr int LocalNewer = 17101;
-inline constexpr int Latest = 17102;
-inline constexpr int NoInformation = 17103;
-inline constexpr int NoConnection = 17104;
-inline constexpr int AddressRefused = 17105; // %1 the refused address
-inline constexpr int OpenFailed = 17106;     // %1 the address
+inline constexpr int NewVersion = 17120; // asks whether to open the download page
+inline constexpr int LocalNewer = 17121;
+inline constexpr int Latest = 17122;
+inline constexpr int NoInformation = 17123;
+inline constexpr int NoConnection = 17124;
+inline constexpr int AddressRefused = 17125; // %1 the refused address
+inline constexpr int OpenFailed = 17126;     // %1 the address
 } // namespace UpgradeMessage
 
 // What the upgrade check tells the user, decided from what the server gave
