@@ -26,3 +26,5 @@ target_sources(veltrix_gui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/volume_popup_dlg.h
     ${CMAKE_CURRENT_LIST_DIR}/volume_popup_dlg.cpp
 )
+
+include(${CMAKE_CURRENT_LIST_DIR}/help_upgrade.cmake)

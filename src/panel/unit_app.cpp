@@ -2,6 +2,7 @@
 
 #include "common/termination_signals.h"
 #include "desktop/autostart.h"
+#include "desktop/help_menu_entries.h"
 #include "desktop/options_store.h"
 #include "panel/control_panel_dlg.h"
 
@@ -30,6 +31,7 @@ int UnitApp::Run()
     // hidden in the tray.
     connect(panel.get(), &ControlPanelDlg::shutDownFinished, this, &QApplication::quit,
             Qt::QueuedConnection);
+    HelpMenuEntries::Install(*panel->HelpMenu(), *panel, VersionMajor, VersionMinor);
     WatchTerminationSignals();
     panel->Initialise();
     const int result = exec();

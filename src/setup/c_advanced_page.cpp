@@ -1,5 +1,7 @@
 #include "setup/c_advanced_page.h"
 
+#include "desktop/help_topic.h"
+#include "desktop/help_window.h"
 #include "setup/setup_controls.h"
 
 #include <QComboBox>
@@ -39,6 +41,7 @@ QGroupBox* NewGroup(QWidget* parent, const QString& name, const QString& title)
 CAdvancedPage::CAdvancedPage(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("advancedPage"));
+    HelpWindow::ShowOnF1(*this, HelpTopic::AdvancedPage);
 
     auto* zoneBox =
         NewGroup(this, QStringLiteral("zoneBox"), QStringLiteral("Secondary Zone Controls"));

@@ -1,5 +1,7 @@
 #include "setup/c_input_page.h"
 
+#include "desktop/help_topic.h"
+#include "desktop/help_window.h"
 #include "link/message_set.h"
 #include "setup/setup_controls.h"
 
@@ -90,6 +92,7 @@ int CheckState(const QCheckBox* box, int loaded)
 CInputPage::CInputPage(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("inputPage"));
+    HelpWindow::ShowOnF1(*this, HelpTopic::InputPage);
     auto* grid = new QGridLayout;
     const auto heading = [this, grid](const QString& text, int row, int column, int span = 1) {
         auto* label = new QLabel(text, this);

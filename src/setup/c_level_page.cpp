@@ -1,5 +1,7 @@
 #include "setup/c_level_page.h"
 
+#include "desktop/help_topic.h"
+#include "desktop/help_window.h"
 #include "setup/c_speaker_page.h"
 
 #include <QComboBox>
@@ -99,6 +101,7 @@ QComboBox* NewList(QWidget* parent, const char* name, const QString& accessibleN
 CLevelPage::CLevelPage(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("levelPage"));
+    HelpWindow::ShowOnF1(*this, HelpTopic::LevelPage);
     setAccessibleName(Title());
 
     stage = new QGridLayout;

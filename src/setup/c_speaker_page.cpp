@@ -1,5 +1,8 @@
 #include "setup/c_speaker_page.h"
 
+#include "desktop/help_topic.h"
+#include "desktop/help_window.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -64,6 +67,7 @@ void Take(const QComboBox* list, int& field)
 CSpeakerPage::CSpeakerPage(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("speakerPage"));
+    HelpWindow::ShowOnF1(*this, HelpTopic::SpeakerPage);
     setAccessibleName(Title());
 
     frontSize = NewList(this, "frontSize", QStringLiteral("Front"),

@@ -1,0 +1,231 @@
+#include "desktop/help_menu_entries.h"
+#include "desktop/help_topic.h"
+#include "desktop/help_window.h"
+#include "desktop/url_opener.h"
+#include "setup/c_advanced_page.h"
+#include "setup/c_input_page.h"
+#include "setup/c_level_page.h"
+#include "setup/c_speaker_page.h"
+#include "setup/c_surrmode_page.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QFile>
+#include <QMenu>
+#include <QScrollBar>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QToolButton>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+// What the help window finds in a page: its anchors, links and text.
+struct Page
+{
+    QStringList anchors;
+    QStringList links;
+    QString title;
+    qsizetype words = 0;
+};
+
+Page Read(const QUrl& url)
+{
+    Page page;
+    QFile file(QLatin1Char(':') + url.path());
+    if (!file.open(QIODevice::ReadOnly))
+        return page;
+    QTextDocument document;
+    document.setHtml(QString::fromUtf8(file.readAll()));
+    page.title = document.metaInformation(QTextDocument::DocumentTitle);
+    page.words = document.toPlainText().split(QLatin1Char(' '), Qt::SkipEmptyParts).size();
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            page.anchors += format.anchorNames();
+            if (format.isAnchor() && !format.anchorHref().isEmpty())
+                page.links.append(format.anchorHref());
+        }
+    }
+    return page;
+}
+
+class RecordingOpener : public UrlOpener
+{
+public:
+    QList<QUrl> opened;
+
+protected:
+    bool Open(const QUrl& url) override
+    {
+        opened.append(url);
+        return true;
+    }
+};
+
+} // namespace
+
+class TestHelp : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup() { delete HelpWindow::Instance(); }
+
+    // Every topic a window asks for lands on an existing page and anchor.
+    void topicsResolve_data()
+    {
+        QTest::addColumn<QString>("topic");
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("anchor");
+        QTest::newRow("input") << QString(HelpTopic::InputPage) << "setup.html"
+                               << "input_settings";
+        QTest::newRow("speaker") << QString(HelpTopic::SpeakerPage) << "setup.html"
+                                 << "speaker_setup";
+        QTest::newRow("level") << QString(HelpTopic::LevelPage) << "setup.html"
+                               << "level_setup";
+        QTest::newRow("advanced") << QString(HelpTopic::AdvancedPage) << "setup.html"
+                                  << "advanced_setup";
+        QTest::newRow("surround modes") << QString(HelpTopic::SurroundModesPage) << "presets.html"
+                                        << "";
+        QTest::newRow("options") << QString(HelpTopic::OptionsDialog) << "options.html"
+                                 << "options";
+        QTest::newRow("contents") << QString(HelpTopic::Contents) << "index.html"
+                                  << "";
+        QTest::newRow("no ::/, other case") << "VELTRIX-setup_102.HTML#level_setup"
+                                            << "setup.html"
+                                            << "level_setup";
+        QTest::newRow("own page") << "troubleshooting.html#permissions"
+                                  << "troubleshooting.html"
+                                  << "permissions";
+        QTest::newRow("unknown page") << "::/nothing.html#x"
+                                      << "index.html"
+                                      << "";
+    }
+
+    void topicsResolve()
+    {
+        QFETCH(QString, topic);
+        QFETCH(QString, anchor);
+        const QUrl url = HelpTopic::Resolve(topic);
+        QCOMPARE(url.scheme(), QStringLiteral("qrc"));
+        QTEST(url.fileName(), "page");
+        QCOMPARE(url.fragment(), anchor);
+        const Page page = Read(url);
+        QVERIFY(page.words > 100);
+        QVERIFY(anchor.isEmpty() || page.anchors.contains(anchor));
+    }
+
+    // Links between the pages reach existing pages and anchors, every page
+    // leads back to the contents, and links out are https.
+    void everyLinkResolves()
+    {
+        for (const QString& name : HelpTopic::Pages()) {
+            const QUrl url = HelpTopic::PageUrl(name);
+            const Page page = Read(url);
+            QVERIFY2(!page.title.isEmpty(), qPrintable(name));
+            QVERIFY2(name == QLatin1String("index.html") ||
+                         page.links.contains(QStringLiteral("index.html")),
+                     qPrintable(name));
+            for (const QString& link : page.links) {
+                const QUrl target = url.resolved(QUrl(link));
+                const QByteArray where = (name + QStringLiteral(" -> ") + link).toUtf8();
+                if (target.scheme() != QLatin1String("qrc")) {
+                    QVERIFY2(target.scheme() == QLatin1String("https"), where);
+                    continue;
+                }
+                QVERIFY2(HelpTopic::Pages().contains(target.fileName()), where);
+                QVERIFY2(!target.hasFragment() || Read(target).anchors.contains(target.fragment()),
+                         where);
+            }
+        }
+    }
+
+    // The window opens at the anchor, scrolled to it; Contents in the Help
+    // menu goes back to the top of the first page; links are followed in the
+    // window or, for web pages only, in the browser.
+    void theWindow()
+    {
+        HelpWindow::Show(HelpTopic::AdvancedPage);
+        HelpWindow* window = HelpWindow::Instance();
+        QVERIFY(window && window->isVisible());
+        QTextBrowser* browser = window->Browser();
+        QCOMPARE(browser->source(), HelpTopic::Resolve(HelpTopic::AdvancedPage));
+        const int advanced = browser->verticalScrollBar()->value();
+        HelpWindow::Show(HelpTopic::InputPage); // the same page, another anchor
+        QCOMPARE(HelpWindow::Instance(), window);
+        QVERIFY(browser->verticalScrollBar()->value() > 0);
+        QVERIFY(browser->verticalScrollBar()->value() < advanced);
+
+        QWidget owner;
+        QMenu menu;
+        HelpMenuEntries::Install(menu, owner, 1, 4)->ContentsAction()->trigger();
+        QCOMPARE(browser->source().fileName(), QStringLiteral("index.html"));
+        QCOMPARE(browser->verticalScrollBar()->value(), 0);
+
+        RecordingOpener opener;
+        UrlOpener::Install(&opener);
+        for (const char* link : {"connecting.html#usb_adapters", "https://e.net/a",
+                                 "file:///usr/bin/xterm", "javascript:alert(1)"})
+            Q_EMIT browser->anchorClicked(QUrl(QString::fromLatin1(link)));
+        UrlOpener::Install(nullptr);
+        QCOMPARE(opener.opened, QList<QUrl>{QUrl(QStringLiteral("https://e.net/a"))});
+        QCOMPARE(browser->source(),
+                 HelpTopic::Resolve(QStringLiteral("connecting.html#usb_adapters")));
+    }
+
+    // Help asked for from a modal dialog can still be used.
+    void helpOverAModalDialog()
+    {
+        QDialog dialog;
+        dialog.setWindowModality(Qt::ApplicationModal);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        HelpWindow::Show(HelpTopic::SpeakerPage);
+        QVERIFY(QTest::qWaitForWindowExposed(HelpWindow::Instance()));
+        const QList<QToolButton*> buttons = HelpWindow::Instance()->findChildren<QToolButton*>();
+        QVERIFY(!buttons.isEmpty());
+        // Contents, clicked through the window system, where a window that
+        // the dialog blocks gets no click.
+        HelpWindow* help = HelpWindow::Instance();
+        QTest::mouseClick(help->windowHandle(), Qt::LeftButton, {},
+                          buttons.first()->mapTo(help, buttons.first()->rect().center()));
+        QCOMPARE(HelpWindow::Instance()->Browser()->source().fileName(),
+                 QStringLiteral("index.html"));
+    }
+
+    // F1 pressed in a control inside each page.
+    void f1OnTheSetupPages()
+    {
+        const std::pair<QWidget*, QLatin1String> pages[] = {
+            {new CInputPage, HelpTopic::InputPage},
+            {new CSpeakerPage, HelpTopic::SpeakerPage},
+            {new CLevelPage, HelpTopic::LevelPage},
+            {new CAdvancedPage, HelpTopic::AdvancedPage},
+            {new CSurrmodePage, HelpTopic::SurroundModesPage},
+        };
+        for (const auto& [made, topic] : pages) {
+            std::unique_ptr<QWidget> page(made);
+            page->show();
+            page->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(page.get()));
+            const QList<QWidget*> children = page->findChildren<QWidget*>();
+            const auto focus = std::find_if(children.begin(), children.end(), [](QWidget* child) {
+                return (child->focusPolicy() & Qt::TabFocus) && child->isEnabled() &&
+                       child->isVisible();
+            });
+            QVERIFY(focus != children.end());
+            (*focus)->setFocus();
+            delete HelpWindow::Instance();
+            QTest::keyClick(*focus, Qt::Key_F1);
+            QVERIFY(HelpWindow::Instance());
+            QCOMPARE(HelpWindow::Instance()->Browser()->source(), HelpTopic::Resolve(topic));
+        }
+    }
+};
+
+QTEST_MAIN(TestHelp)
+#include "test_help.moc"
