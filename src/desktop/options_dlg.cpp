@@ -1,6 +1,8 @@
 #include "desktop/options_dlg.h"
 
 #include "common/message_table.h"
+#include "desktop/help_topic.h"
+#include "desktop/help_window.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -32,6 +34,7 @@ OptionsDlg::OptionsDlg(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Options"));
     setObjectName(QStringLiteral("options"));
+    HelpWindow::ShowOnF1(*this, HelpTopic::OptionsDialog);
 
     auto* general = new QGroupBox(QStringLiteral("General Options"), this);
     auto* portLabel = new QLabel(QStringLiteral("RS-232 Port:"), general);
