@@ -213,18 +213,20 @@ bool SettingsFileReader::Contains(const QString& line, const char* text) const
     return line.contains(QLatin1String(text), Qt::CaseInsensitive);
 }
 
-SettingsFileReader::Result SettingsFileReader::Run()
+// The unit can take a file: the device reads, the gates pass, the block
+// size is usable. Otherwise the result says why.
+bool SettingsFileReader::UnitAccepts()
 {
     const ModelFacts& facts = unit.facts;
     if (!device.isOpen() || !device.isReadable()) {
         result.outcome = Outcome::Unreadable;
         result.messages.append(Notice{Message::FileUnreadable, {device.errorString()}});
-        return result;
+        return false;
     }
     if (const int refusal = SettingsFileGate::LoadRefusal(facts)) {
         result.outcome = Outcome::UnitNotSupported;
         result.messages.append(Notice{refusal, {}});
-        return result;
+        return false;
     }
     if (!SettingsImage::IsAcceptableBlockSize(facts.blockSize)) {
         result.outcome = Outcome::UnitNotSupported;
@@ -233,8 +235,15 @@ SettingsFileReader::Result SettingsFileReader::Run()
         else
             result.messages.append(
                 Notice{Message::BlockSizeInvalid, {QString::number(facts.blockSize)}});
-        return result;
+        return false;
     }
+    return true;
+}
+
+SettingsFileReader::Result SettingsFileReader::Run()
+{
+    if (!UnitAccepts())
+        return result;
     if (!device.isSequential())
         device.seek(0);
 
@@ -245,72 +254,19 @@ SettingsFileReader::Result SettingsFileReader::Run()
         return result;
     }
 
-    buffer.Reset(facts);
-    bool ended = false;
-    bool aborted = false;
+    buffer.Reset(unit.facts);
+    LineEffect effect = LineEffect::Next;
     // The first line is a line of the file like any other.
     do {
-        const QString trimmed = TrimmedLine(line);
-        if (Contains(trimmed, Keys::Model.name)) {
-            const std::optional<QString> model = GetValue(trimmed, QLatin1String(Keys::Model.name));
-            if (model && model->compare(facts.modelText, Qt::CaseInsensitive) != 0 && !askedModel) {
-                if (answer == ModelAnswer::Unasked) {
-                    Result question;
-                    question.outcome = Outcome::ModelQuestion;
-                    question.question = Notice{Message::ModelMismatch, {*model}};
-                    return question;
-                }
-                askedModel = true;
-                if (answer == ModelAnswer::No) {
-                    aborted = true;
-                    break;
-                }
-            }
-        } else if (Contains(trimmed, "Firmware")) {
-            // The firmware the file was saved from changes nothing.
-        } else if (Contains(trimmed, Keys::SpeakerA.name)) {
-            const std::optional<QString> value =
-                GetValue(trimmed, QLatin1String(Keys::SpeakerA.name));
-            if (value && Is(*value, "On") && facts.HasSpeakerSwitching())
-                buffer.SetBits(SettingsBits::SpeakersA, 1);
-        } else if (Contains(trimmed, Keys::SpeakerB.name)) {
-            const std::optional<QString> value =
-                GetValue(trimmed, QLatin1String(Keys::SpeakerB.name));
-            if (value && Is(*value, "On") && facts.HasSpeakerSwitching())
-                buffer.SetBits(SettingsBits::SpeakersB, 1);
-        } else if (Contains(trimmed, "<INPUT")) {
-            preset = 0;
-            ReadInputSettings();
-        } else if (Contains(trimmed, "<PRESET")) {
-            if (preset == 0)
-                CommitCurrentSetup();
-            preset = ParseInteger(trimmed);
-            buffer.Reset(facts);
-        } else if (Contains(trimmed, "</PRESET")) {
-            ClosePreset();
-        } else if (Contains(trimmed, "<SURROUND")) {
-            ReadSurroundModes();
-        } else if (Contains(trimmed, "<SPEAKERSETUP>")) {
-            ReadSpeakerSetup();
-        } else if (Contains(trimmed, "<LEVELSETUP>")) {
-            ReadLevelSetup();
-        } else if (Contains(trimmed, "<LISTENINGMODES>")) {
-            ReadListeningModes();
-        } else if (Contains(trimmed, "<ADVANCED>")) {
-            ReadAdvanced();
-        } else if (Contains(trimmed, TunerPresetFile::OpenTag)) {
-            ReadTunerPresets(trimmed);
-        } else if (Contains(trimmed, Format::RootEndTag)) {
-            if (preset == 0)
-                CommitCurrentSetup();
-            ended = true;
-            break;
-        }
-    } while (NextLine(line));
+        effect = ApplyLine(TrimmedLine(line));
+        if (effect == LineEffect::Question)
+            return result;
+    } while (effect == LineEffect::Next && NextLine(line));
 
+    const bool aborted = effect == LineEffect::Aborted;
     if (aborted)
         result.messages.append(Notice{Message::ProcessingAborted, {}});
-    else if (!ended)
+    else if (effect != LineEffect::Ended)
         result.messages.append(Notice{Message::FileEndedEarly, {}});
     if (isCommitted) {
         UnitWrite write;
@@ -322,6 +278,69 @@ SettingsFileReader::Result SettingsFileReader::Run()
     }
     result.outcome = aborted ? Outcome::Aborted : Outcome::Loaded;
     return result;
+}
+
+// The model line: a file saved for another model asks once; No ends the
+// reading with nothing written.
+SettingsFileReader::LineEffect SettingsFileReader::ApplyModelLine(const QString& trimmed)
+{
+    const std::optional<QString> model = GetValue(trimmed, QLatin1String(Keys::Model.name));
+    if (!model || model->compare(unit.facts.modelText, Qt::CaseInsensitive) == 0 || askedModel)
+        return LineEffect::Next;
+    if (answer == ModelAnswer::Unasked) {
+        result = Result{};
+        result.outcome = Outcome::ModelQuestion;
+        result.question = Notice{Message::ModelMismatch, {*model}};
+        return LineEffect::Question;
+    }
+    askedModel = true;
+    return answer == ModelAnswer::No ? LineEffect::Aborted : LineEffect::Next;
+}
+
+SettingsFileReader::LineEffect SettingsFileReader::ApplyLine(const QString& trimmed)
+{
+    const ModelFacts& facts = unit.facts;
+    if (Contains(trimmed, Keys::Model.name))
+        return ApplyModelLine(trimmed);
+    if (Contains(trimmed, "Firmware"))
+        return LineEffect::Next; // the firmware the file was saved from changes nothing
+    for (const auto& [key, bits] : {std::pair{Keys::SpeakerA.name, SettingsBits::SpeakersA},
+                                    std::pair{Keys::SpeakerB.name, SettingsBits::SpeakersB}}) {
+        if (Contains(trimmed, key)) {
+            const std::optional<QString> value = GetValue(trimmed, QLatin1String(key));
+            if (value && Is(*value, "On") && facts.HasSpeakerSwitching())
+                buffer.SetBits(bits, 1);
+            return LineEffect::Next;
+        }
+    }
+    if (Contains(trimmed, "<INPUT")) {
+        preset = 0;
+        ReadInputSettings();
+    } else if (Contains(trimmed, "<PRESET")) {
+        if (preset == 0)
+            CommitCurrentSetup();
+        preset = ParseInteger(trimmed);
+        buffer.Reset(facts);
+    } else if (Contains(trimmed, "</PRESET")) {
+        ClosePreset();
+    } else if (Contains(trimmed, "<SURROUND")) {
+        ReadSurroundModes();
+    } else if (Contains(trimmed, "<SPEAKERSETUP>")) {
+        ReadSpeakerSetup();
+    } else if (Contains(trimmed, "<LEVELSETUP>")) {
+        ReadLevelSetup();
+    } else if (Contains(trimmed, "<LISTENINGMODES>")) {
+        ReadListeningModes();
+    } else if (Contains(trimmed, "<ADVANCED>")) {
+        ReadAdvanced();
+    } else if (Contains(trimmed, TunerPresetFile::OpenTag)) {
+        ReadTunerPresets(trimmed);
+    } else if (Contains(trimmed, Format::RootEndTag)) {
+        if (preset == 0)
+            CommitCurrentSetup();
+        return LineEffect::Ended;
+    }
+    return LineEffect::Next;
 }
 
 void SettingsFileReader::CommitCurrentSetup()
@@ -484,6 +503,22 @@ void SettingsFileReader::ReadSurroundModes()
     }
 }
 
+// The crossover in Hz (40, 60, 80, 100, 120, 150, 200) into bits 2-4 of the
+// subwoofer byte, its switch kept.
+void SettingsFileReader::ReadCutoff(const QString& value)
+{
+    const int hertz = ParseInteger(value);
+    int code = DefaultCutoff;
+    if (hertz >= 40 && hertz < 150)
+        code = hertz / 20 - 2;
+    else if (hertz >= 150 && hertz <= 200)
+        code = hertz / 50 + 2;
+    code = CodeOr(value, static_cast<int>(Format::Cutoffs.size()), ThreeBitLimit, code);
+    const int subwoofer = buffer.Byte(SettingsField::Subwoofer);
+    if (subwoofer >= 0)
+        buffer.SetByte(SettingsField::Subwoofer, (subwoofer & 0x01) | (code << 2));
+}
+
 void SettingsFileReader::ReadSpeakerSetup()
 {
     using namespace SettingsField;
@@ -533,16 +568,7 @@ void SettingsFileReader::ReadSpeakerSetup()
             if (value->contains(u"On"))
                 buffer.SetBits(SettingsBits::EnhancedBass, 1);
         } else if (match(Keys::SubwooferCutoff)) {
-            const int hertz = ParseInteger(*value);
-            int code = DefaultCutoff;
-            if (hertz >= 40 && hertz < 150)
-                code = hertz / 20 - 2;
-            else if (hertz >= 150 && hertz <= 200)
-                code = hertz / 50 + 2;
-            code = CodeOr(*value, static_cast<int>(Format::Cutoffs.size()), ThreeBitLimit, code);
-            const int subwoofer = buffer.Byte(Subwoofer);
-            if (subwoofer >= 0)
-                buffer.SetByte(Subwoofer, (subwoofer & 0x01) | (code << 2));
+            ReadCutoff(*value);
         } else if (match(Keys::Subwoofer)) {
             buffer.SetBits(SettingsBits::SubwooferOn, OnOff(*value));
         }

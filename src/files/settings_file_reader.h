@@ -106,7 +106,19 @@ public:
 private:
     SettingsFileReader(QIODevice& device, const LiveValues& unit, ModelAnswer answer);
 
+    // What one line did to the reading.
+    enum class LineEffect
+    {
+        Next,     // go on with the next line
+        Ended,    // the root's end tag
+        Aborted,  // the model question was answered No
+        Question, // the model question must be asked first (result holds it)
+    };
+
     Result Run();
+    bool UnitAccepts();
+    LineEffect ApplyLine(const QString& trimmed);
+    LineEffect ApplyModelLine(const QString& trimmed);
     bool NextLine(QString& line);
     bool Contains(const QString& line, const char* text) const;
 
@@ -116,6 +128,7 @@ private:
     void ReadInputRecord(int input);
     void ReadSurroundModes();
     void ReadSpeakerSetup();
+    void ReadCutoff(const QString& value);
     void ReadLevelSetup();
     void ReadListeningModes();
     void ReadEnhancedStereo(int canonical);
