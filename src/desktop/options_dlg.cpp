@@ -36,6 +36,21 @@ OptionsDlg::OptionsDlg(QWidget* parent) : QDialog(parent)
     setObjectName(QStringLiteral("options"));
     HelpWindow::ShowOnF1(*this, HelpTopic::OptionsDialog);
 
+    QGroupBox* general = NewGeneralGroup();
+    QGroupBox* tray = NewTrayGroup();
+    QHBoxLayout* buttons = NewButtons();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(general);
+    layout->addWidget(tray);
+    layout->addLayout(buttons);
+
+    connect(autostart, &QCheckBox::toggled, this, &OptionsDlg::UpdateEnabling);
+    connect(enableTrayIcon, &QCheckBox::toggled, this, &OptionsDlg::UpdateEnabling);
+    UpdateEnabling();
+}
+
+QGroupBox* OptionsDlg::NewGeneralGroup()
+{
     auto* general = new QGroupBox(QStringLiteral("General Options"), this);
     auto* portLabel = new QLabel(QStringLiteral("RS-232 Port:"), general);
     port = new QComboBox(general);
@@ -53,7 +68,11 @@ OptionsDlg::OptionsDlg(QWidget* parent) : QDialog(parent)
     generalLayout->addWidget(port, 0, 1);
     generalLayout->addWidget(autostart, 1, 0, 1, 2);
     generalLayout->addWidget(autostartMinimized, 2, 0, 1, 2);
+    return general;
+}
 
+QGroupBox* OptionsDlg::NewTrayGroup()
+{
     auto* tray = new QGroupBox(QStringLiteral("System Tray Icon"), this);
     enableTrayIcon =
         NewCheckBox(QStringLiteral("Enable Tray Icon"), QStringLiteral("enableTrayIcon"), tray);
@@ -83,7 +102,11 @@ OptionsDlg::OptionsDlg(QWidget* parent) : QDialog(parent)
     trayLayout->addWidget(leftClickLabel, 2, 0, Qt::AlignTop);
     trayLayout->addLayout(radios, 2, 1);
     trayLayout->addWidget(trayUnavailable, 3, 0, 1, 2);
+    return tray;
+}
 
+QHBoxLayout* OptionsDlg::NewButtons()
+{
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("ok"));
     ok->setDefault(true);
@@ -95,15 +118,7 @@ OptionsDlg::OptionsDlg(QWidget* parent) : QDialog(parent)
     buttons->addStretch(1);
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(general);
-    layout->addWidget(tray);
-    layout->addLayout(buttons);
-
-    connect(autostart, &QCheckBox::toggled, this, &OptionsDlg::UpdateEnabling);
-    connect(enableTrayIcon, &QCheckBox::toggled, this, &OptionsDlg::UpdateEnabling);
-    UpdateEnabling();
+    return buttons;
 }
 
 void OptionsDlg::SetValues(const Options& options, const QList<PortList::Item>& ports,

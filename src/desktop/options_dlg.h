@@ -10,6 +10,8 @@
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QRadioButton;
 
@@ -41,6 +43,10 @@ public:
     static void SetNextAnswer(Answer answer);
 
 private:
+    // The parts of the dialog, built in tab order; members set on the way.
+    QGroupBox* NewGeneralGroup();
+    QGroupBox* NewTrayGroup();
+    QHBoxLayout* NewButtons();
     void UpdateEnabling();
 
     Options initial;

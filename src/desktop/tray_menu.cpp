@@ -43,23 +43,12 @@ TrayMenu::TrayMenu(UnitSession& unitSession, QWidget* parent)
     : QMenu(QStringLiteral("Tray"), parent), session(unitSession)
 {
     setObjectName(QStringLiteral("trayMenu"));
-    using Room = UnitCommands::Room;
     openAction = addAction(QStringLiteral("Open"), this, &TrayMenu::openTriggered);
     setDefaultAction(openAction);
     aboutAction = addAction(QStringLiteral("About..."), this, &TrayMenu::aboutTriggered);
     addSeparator();
 
-    QMenu* main = addMenu(QStringLiteral("Main Source"));
-    QActionGroup* mainGroup = RadioGroup(this);
-    for (int i = 0; i < InputCount; ++i) {
-        QAction* action = RadioEntry(
-            main, mainGroup, QString::fromLatin1(DefaultSourceNames[static_cast<std::size_t>(i)]));
-        connect(action, &QAction::triggered, this, [this, i] {
-            session.Commands().SelectSource(Room::Main, i);
-            ShowMarks();
-        });
-        mainSources[static_cast<std::size_t>(i)] = action;
-    }
+    AddSourceMenu(QStringLiteral("Main Source"), false, mainSources);
 
     QMenu* surround = addMenu(QStringLiteral("Surround Mode"));
     QActionGroup* surroundGroup = RadioGroup(this);
@@ -77,20 +66,7 @@ TrayMenu::TrayMenu(UnitSession& unitSession, QWidget* parent)
     }
     addSeparator();
 
-    QMenu* zone = addMenu(QStringLiteral("Zone Source"));
-    QActionGroup* zoneGroup = RadioGroup(this);
-    for (int i = 0; i < InputCount; ++i) {
-        const QString text =
-            i == SourceExternal
-                ? QString::fromLatin1(ZoneLocalName)
-                : QString::fromLatin1(DefaultSourceNames[static_cast<std::size_t>(i)]);
-        QAction* action = RadioEntry(zone, zoneGroup, text);
-        connect(action, &QAction::triggered, this, [this, i] {
-            session.Commands().SelectSource(Room::Zone, i);
-            ShowMarks();
-        });
-        zoneSources[static_cast<std::size_t>(i)] = action;
-    }
+    AddSourceMenu(QStringLiteral("Zone Source"), true, zoneSources);
 
     LiveStatus& live = session.Live();
     connect(&live, &LiveStatus::reportApplied, this, [this](int variable, int, bool) {
@@ -102,6 +78,27 @@ TrayMenu::TrayMenu(UnitSession& unitSession, QWidget* parent)
     connect(&live, &LiveStatus::zonePowerShown, this, &TrayMenu::ShowMarks);
     connect(&live, &LiveStatus::connectionShown, this, &TrayMenu::ShowMarks);
     ShowMarks();
+}
+
+void TrayMenu::AddSourceMenu(const QString& title, bool zone,
+                             std::array<QAction*, InputCount>& entries)
+{
+    using Room = UnitCommands::Room;
+    QMenu* menu = addMenu(title);
+    QActionGroup* group = RadioGroup(this);
+    const Room room = zone ? Room::Zone : Room::Main;
+    for (int i = 0; i < InputCount; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        const QString text = zone && i == SourceExternal
+                                 ? QString::fromLatin1(ZoneLocalName)
+                                 : QString::fromLatin1(DefaultSourceNames[at]);
+        QAction* action = RadioEntry(menu, group, text);
+        connect(action, &QAction::triggered, this, [this, room, i] {
+            session.Commands().SelectSource(room, i);
+            ShowMarks();
+        });
+        entries[at] = action;
+    }
 }
 
 QAction* TrayMenu::MainSourceAction(int source) const

@@ -36,6 +36,8 @@ Q_SIGNALS:
     void aboutTriggered();
 
 private:
+    // A source submenu, main room or zone, its entries into `entries`.
+    void AddSourceMenu(const QString& title, bool zone, std::array<QAction*, InputCount>& entries);
     void ShowMarks();
 
     UnitSession& session;

@@ -94,6 +94,19 @@ CInputPage::CInputPage(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("inputPage"));
     HelpWindow::ShowOnF1(*this, HelpTopic::InputPage);
     auto* grid = new QGridLayout;
+    AddHeadings(grid);
+    for (int i = 0; i < InputFields::InputCount; ++i)
+        AddRow(grid, i);
+    NewTriggerSources();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(triggerSources);
+    layout->addStretch(1);
+}
+
+void CInputPage::AddHeadings(QGridLayout* grid)
+{
     const auto heading = [this, grid](const QString& text, int row, int column, int span = 1) {
         auto* label = new QLabel(text, this);
         label->setAlignment(Qt::AlignCenter);
@@ -109,58 +122,60 @@ CInputPage::CInputPage(QWidget* parent) : QWidget(parent)
     heading(QStringLiteral("2"), 1, Trigger2Column);
     analogGainHeading = heading(QStringLiteral("Analog Gain"), 0, GainColumn);
     analogGainHeading->setObjectName(QStringLiteral("analogGainHeading"));
+}
 
-    for (int i = 0; i < InputFields::InputCount; ++i) {
-        RowControls& row = rows[static_cast<std::size_t>(i)];
-        const QString input = QString::fromLatin1(DefaultSourceNames[static_cast<std::size_t>(i)]);
-        const QString n = QString::number(i);
-        const auto named = [&](const char* what) { return QString::fromLatin1(what) + n; };
-        const auto label = [&](const char* what) {
-            return input + u' ' + QString::fromLatin1(what);
-        };
-        row.name =
-            SetupControls::NewNameBox(this, named("name"), label("name"), InputFields::NameLength);
-        row.video = NewList(this, named("video"), label("Video"), VideoItems());
-        row.videoFormat = NewList(this, named("videoFormat"), label("Video Format"),
-                                  FormatItems().mid(0, InputFields::DefaultFormatItems(i)));
-        row.analogAudio =
-            NewList(this, named("analogAudio"), label("Analog Audio"), AnalogItems(i));
-        row.digitalAudio =
-            NewList(this, named("digitalAudio"), label("Digital Audio"), DigitalItems());
-        row.trigger1List = NewList(this, named("trigger1List"), label("Trigger 1"), TriggerItems());
-        row.trigger2List = NewList(this, named("trigger2List"), label("Trigger 2"), TriggerItems());
-        row.trigger1Check = new QCheckBox(this);
-        row.trigger1Check->setObjectName(named("trigger1Check"));
-        row.trigger1Check->setAccessibleName(label("Trigger 1"));
-        row.trigger2Check = new QCheckBox(this);
-        row.trigger2Check->setObjectName(named("trigger2Check"));
-        row.trigger2Check->setAccessibleName(label("Trigger 2"));
-        row.analogGain = NewList(this, named("analogGain"), label("Analog Gain"), GainItems());
+void CInputPage::AddRow(QGridLayout* grid, int i)
+{
+    RowControls& row = rows[static_cast<std::size_t>(i)];
+    const QString input = QString::fromLatin1(DefaultSourceNames[static_cast<std::size_t>(i)]);
+    const QString n = QString::number(i);
+    const auto named = [&](const char* what) { return QString::fromLatin1(what) + n; };
+    const auto label = [&](const char* what) { return input + u' ' + QString::fromLatin1(what); };
+    const auto check = [&](const char* what, const char* text) {
+        auto* box = new QCheckBox(this);
+        box->setObjectName(named(what));
+        box->setAccessibleName(label(text));
+        return box;
+    };
+    row.name =
+        SetupControls::NewNameBox(this, named("name"), label("name"), InputFields::NameLength);
+    row.video = NewList(this, named("video"), label("Video"), VideoItems());
+    row.videoFormat = NewList(this, named("videoFormat"), label("Video Format"),
+                              FormatItems().mid(0, InputFields::DefaultFormatItems(i)));
+    row.analogAudio = NewList(this, named("analogAudio"), label("Analog Audio"), AnalogItems(i));
+    row.digitalAudio = NewList(this, named("digitalAudio"), label("Digital Audio"), DigitalItems());
+    row.trigger1List = NewList(this, named("trigger1List"), label("Trigger 1"), TriggerItems());
+    row.trigger2List = NewList(this, named("trigger2List"), label("Trigger 2"), TriggerItems());
+    row.trigger1Check = check("trigger1Check", "Trigger 1");
+    row.trigger2Check = check("trigger2Check", "Trigger 2");
+    row.analogGain = NewList(this, named("analogGain"), label("Analog Gain"), GainItems());
 
-        const int at = FirstRow + i;
-        grid->addWidget(row.name, at, NameColumn);
-        grid->addWidget(row.video, at, VideoColumn);
-        grid->addWidget(row.videoFormat, at, FormatColumn);
-        grid->addWidget(row.analogAudio, at, AnalogColumn);
-        grid->addWidget(row.digitalAudio, at, DigitalColumn);
-        // List and check box share the cell; only one of them is shown.
-        grid->addWidget(row.trigger1List, at, Trigger1Column);
-        grid->addWidget(row.trigger1Check, at, Trigger1Column, Qt::AlignCenter);
-        grid->addWidget(row.trigger2List, at, Trigger2Column);
-        grid->addWidget(row.trigger2Check, at, Trigger2Column, Qt::AlignCenter);
-        grid->addWidget(row.analogGain, at, GainColumn);
+    const int at = FirstRow + i;
+    grid->addWidget(row.name, at, NameColumn);
+    grid->addWidget(row.video, at, VideoColumn);
+    grid->addWidget(row.videoFormat, at, FormatColumn);
+    grid->addWidget(row.analogAudio, at, AnalogColumn);
+    grid->addWidget(row.digitalAudio, at, DigitalColumn);
+    // List and check box share the cell; only one of them is shown.
+    grid->addWidget(row.trigger1List, at, Trigger1Column);
+    grid->addWidget(row.trigger1Check, at, Trigger1Column, Qt::AlignCenter);
+    grid->addWidget(row.trigger2List, at, Trigger2Column);
+    grid->addWidget(row.trigger2Check, at, Trigger2Column, Qt::AlignCenter);
+    grid->addWidget(row.analogGain, at, GainColumn);
 
-        if (i == InputFields::TunerInput) {
-            for (QWidget* control :
-                 {static_cast<QWidget*>(row.name), static_cast<QWidget*>(row.video),
-                  static_cast<QWidget*>(row.videoFormat), static_cast<QWidget*>(row.analogAudio),
-                  static_cast<QWidget*>(row.digitalAudio)})
-                control->setEnabled(false);
-        } else {
-            connect(row.video, &QComboBox::activated, this, [this, i] { VideoChosen(i); });
-        }
+    if (i == InputFields::TunerInput) {
+        for (QWidget* control :
+             {static_cast<QWidget*>(row.name), static_cast<QWidget*>(row.video),
+              static_cast<QWidget*>(row.videoFormat), static_cast<QWidget*>(row.analogAudio),
+              static_cast<QWidget*>(row.digitalAudio)})
+            control->setEnabled(false);
+    } else {
+        connect(row.video, &QComboBox::activated, this, [this, i] { VideoChosen(i); });
     }
+}
 
+void CInputPage::NewTriggerSources()
+{
     triggerSources = new QWidget(this);
     triggerSources->setObjectName(QStringLiteral("triggerSources"));
     trigger1Source = NewList(triggerSources, QStringLiteral("trigger1Source"),
@@ -170,17 +185,10 @@ CInputPage::CInputPage(QWidget* parent) : QWidget(parent)
     auto* sources = new QHBoxLayout(triggerSources);
     sources->setContentsMargins(0, 0, 0, 0);
     for (QComboBox* list : {trigger1Source, trigger2Source}) {
-        auto* label = new QLabel(list->accessibleName(), triggerSources);
-        label->setBuddy(list);
-        sources->addWidget(label);
+        sources->addWidget(SetupControls::NewLabel(triggerSources, list->accessibleName(), list));
         sources->addWidget(list);
     }
     sources->addStretch(1);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addWidget(triggerSources);
-    layout->addStretch(1);
 }
 
 QString CInputPage::Title()

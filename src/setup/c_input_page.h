@@ -9,6 +9,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 
@@ -49,6 +50,11 @@ private:
         QComboBox* analogGain = nullptr;
     };
 
+    void AddHeadings(QGridLayout* grid);
+    // Creates, places and connects the controls of row `input`.
+    void AddRow(QGridLayout* grid, int input);
+    // The "Trigger 1/2 Source" lists beneath the grid, into triggerSources.
+    void NewTriggerSources();
     // Refills row `input`'s format list after its Video choice changed.
     void VideoChosen(int input);
     void ApplyFormatList(int input, const InputFields::FormatList& list);

@@ -3,14 +3,19 @@
 #include "desktop/help_topic.h"
 #include "desktop/help_window.h"
 #include "setup/c_speaker_page.h"
+#include "setup/setup_controls.h"
 
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPixmap>
-#include <QSignalBlocker>
 #include <QVBoxLayout>
+
+using SetupControls::Chosen;
+using SetupControls::ItemTexts;
+using SetupControls::NewList;
+using SetupControls::Select;
 
 namespace {
 
@@ -73,29 +78,6 @@ Place HomeOf(Channel channel)
     return {BackRow, MiddleColumn};
 }
 
-void Select(QComboBox* list, int code)
-{
-    const QSignalBlocker blocker(list);
-    list->setCurrentIndex(code >= 0 && code < list->count() ? code : -1);
-}
-
-void Take(const QComboBox* list, int& field)
-{
-    if (list->currentIndex() >= 0)
-        field = list->currentIndex();
-}
-
-QComboBox* NewList(QWidget* parent, const char* name, const QString& accessibleName, int count,
-                   QString (*text)(int))
-{
-    auto* list = new QComboBox(parent);
-    list->setObjectName(QString::fromLatin1(name));
-    list->setAccessibleName(accessibleName);
-    for (int i = 0; i < count; ++i)
-        list->addItem(text(i));
-    return list;
-}
-
 } // namespace
 
 CLevelPage::CLevelPage(QWidget* parent) : QWidget(parent)
@@ -122,9 +104,9 @@ CLevelPage::CLevelPage(QWidget* parent) : QWidget(parent)
         auto* cell = new QWidget(this);
         cell->setObjectName(QString::fromLatin1(control.name) + QStringLiteral("Cell"));
         const QString text = QString::fromLatin1(control.label);
-        levels[i] = NewList(cell, control.name, text, LevelFields::LevelCount, &LevelText);
-        labels[i] = new QLabel(text, cell);
-        labels[i]->setBuddy(levels[i]);
+        levels[i] = NewList(cell, QString::fromLatin1(control.name), text,
+                            ItemTexts(LevelFields::LevelCount, &LevelText));
+        labels[i] = SetupControls::NewLabel(cell, text, levels[i]);
         labels[i]->setAlignment(Qt::AlignHCenter);
         auto* cellLayout = new QVBoxLayout(cell);
         cellLayout->setContentsMargins(0, 0, 0, 0);
@@ -138,13 +120,12 @@ CLevelPage::CLevelPage(QWidget* parent) : QWidget(parent)
     for (int column = LeftColumn; column <= RightColumn; ++column)
         stage->setColumnStretch(column, 1);
 
-    bass = NewList(this, "bass", QStringLiteral("Bass"), LevelFields::ToneCount, &ToneText);
-    treble = NewList(this, "treble", QStringLiteral("Treble"), LevelFields::ToneCount, &ToneText);
+    const QStringList tones = ItemTexts(LevelFields::ToneCount, &ToneText);
+    bass = NewList(this, QStringLiteral("bass"), QStringLiteral("Bass"), tones);
+    treble = NewList(this, QStringLiteral("treble"), QStringLiteral("Treble"), tones);
     auto* tone = new QHBoxLayout;
     for (QComboBox* list : {bass, treble}) {
-        auto* label = new QLabel(list->accessibleName(), this);
-        label->setBuddy(list);
-        tone->addWidget(label);
+        tone->addWidget(SetupControls::NewLabel(this, list->accessibleName(), list));
         tone->addWidget(list);
         tone->addSpacing(fontMetrics().averageCharWidth() * 2);
         connect(list, &QComboBox::activated, this, &CLevelPage::SelectionChanged);
@@ -195,9 +176,9 @@ LevelFields CLevelPage::Fields() const
 {
     LevelFields result = fields;
     for (std::size_t i = 0; i < levels.size(); ++i)
-        Take(levels[i], result.levels[i]);
-    Take(bass, result.bass);
-    Take(treble, result.treble);
+        result.levels[i] = Chosen(levels[i], result.levels[i]);
+    result.bass = Chosen(bass, result.bass);
+    result.treble = Chosen(treble, result.treble);
     return result;
 }
 

@@ -1,39 +1,17 @@
 #include "setup/c_listening_mode_page.h"
 
 #include "setup/c_speaker_page.h"
+#include "setup/setup_controls.h"
 
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
-#include <QSignalBlocker>
 
-namespace {
-
-QComboBox* NewList(QWidget* parent, const QString& name, const QString& accessibleName,
-                   const QStringList& items)
-{
-    auto* list = new QComboBox(parent);
-    list->setObjectName(name);
-    list->setAccessibleName(accessibleName);
-    list->addItems(items);
-    return list;
-}
-
-void Select(QComboBox* list, int code)
-{
-    const QSignalBlocker blocker(list);
-    list->setCurrentIndex(code >= 0 && code < list->count() ? code : -1);
-}
-
-void Take(const QComboBox* list, int& field)
-{
-    if (list->currentIndex() >= 0)
-        field = list->currentIndex();
-}
-
-} // namespace
+using SetupControls::Chosen;
+using SetupControls::NewList;
+using SetupControls::Select;
 
 CListeningModePage::CListeningModePage(QWidget* parent) : QWidget(parent)
 {
@@ -46,11 +24,10 @@ CListeningModePage::CListeningModePage(QWidget* parent) : QWidget(parent)
                         {QStringLiteral("-3"), QStringLiteral("-2"), QStringLiteral("-1"),
                          QStringLiteral("0"), QStringLiteral("+1"), QStringLiteral("+2"),
                          QStringLiteral("+3")});
-    QStringList widths;
-    for (int i = 0; i < ListeningModeFields::CenterWidthCount; ++i)
-        widths.append(QString::number(i));
     centerWidth =
-        NewList(proLogic, QStringLiteral("centerWidth"), QStringLiteral("Center Width"), widths);
+        NewList(proLogic, QStringLiteral("centerWidth"), QStringLiteral("Center Width"),
+                SetupControls::ItemTexts(ListeningModeFields::CenterWidthCount,
+                                         [](int width) { return QString::number(width); }));
     panorama = NewList(proLogic, QStringLiteral("panorama"), QStringLiteral("Panorama"),
                        {QStringLiteral("Off"), QStringLiteral("On")});
     auto* proLogicLayout = new QFormLayout(proLogic);
@@ -124,16 +101,16 @@ void CListeningModePage::Load(const ListeningModeFields& loaded, const SetupFlag
 ListeningModeFields CListeningModePage::Fields() const
 {
     ListeningModeFields result = fields;
-    Take(dimension, result.dimension);
-    Take(centerWidth, result.centerWidth);
-    Take(panorama, result.panorama);
+    result.dimension = Chosen(dimension, result.dimension);
+    result.centerWidth = Chosen(centerWidth, result.centerWidth);
+    result.panorama = Chosen(panorama, result.panorama);
     // Hidden lists hold what was loaded: absent fields stay -1.
     if (flags.neo6CenterGain)
-        Take(centerGain, result.centerGain);
+        result.centerGain = Chosen(centerGain, result.centerGain);
     if (flags.newFirmware) {
         for (std::size_t i = 0; i < enhancedStereo1.size(); ++i) {
-            Take(enhancedStereo1[i], result.enhancedStereo1[i]);
-            Take(enhancedStereo2[i], result.enhancedStereo2[i]);
+            result.enhancedStereo1[i] = Chosen(enhancedStereo1[i], result.enhancedStereo1[i]);
+            result.enhancedStereo2[i] = Chosen(enhancedStereo2[i], result.enhancedStereo2[i]);
         }
     }
     return result;

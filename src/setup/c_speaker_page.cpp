@@ -2,6 +2,7 @@
 
 #include "desktop/help_topic.h"
 #include "desktop/help_window.h"
+#include "setup/setup_controls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,24 +13,13 @@
 
 #include <initializer_list>
 
+using namespace Qt::StringLiterals;
+using SetupControls::Chosen;
+using SetupControls::NewLabel;
+using SetupControls::NewList;
+using SetupControls::Select;
+
 namespace {
-
-QComboBox* NewList(QWidget* parent, const char* name, const QString& accessibleName,
-                   const QStringList& items)
-{
-    auto* list = new QComboBox(parent);
-    list->setObjectName(QString::fromLatin1(name));
-    list->setAccessibleName(accessibleName);
-    list->addItems(items);
-    return list;
-}
-
-QLabel* NewLabel(QWidget* parent, const QString& text, QWidget* buddy)
-{
-    auto* label = new QLabel(text, parent);
-    label->setBuddy(buddy);
-    return label;
-}
 
 QStringList SizeItems()
 {
@@ -48,20 +38,6 @@ QStringList CrossoverItems()
             QStringLiteral("200 Hz")};
 }
 
-// Shows a code as its list item, or no selection when it is not one.
-void Select(QComboBox* list, int code)
-{
-    const QSignalBlocker blocker(list);
-    list->setCurrentIndex(code >= 0 && code < list->count() ? code : -1);
-}
-
-// Moves a list's selection into its field; no selection keeps the field.
-void Take(const QComboBox* list, int& field)
-{
-    if (list->currentIndex() >= 0)
-        field = list->currentIndex();
-}
-
 } // namespace
 
 CSpeakerPage::CSpeakerPage(QWidget* parent) : QWidget(parent)
@@ -70,28 +46,47 @@ CSpeakerPage::CSpeakerPage(QWidget* parent) : QWidget(parent)
     HelpWindow::ShowOnF1(*this, HelpTopic::SpeakerPage);
     setAccessibleName(Title());
 
-    frontSize = NewList(this, "frontSize", QStringLiteral("Front"),
+    CreateControls();
+    LayOut();
+
+    for (QComboBox* list :
+         {frontSize, center, surround, back, backCount, frontDistance, centerDistance,
+          surroundDistance, backDistance, subwooferSwitch, crossover, subwooferCombined})
+        connect(list, &QComboBox::activated, this, &CSpeakerPage::SelectionChanged);
+    connect(distanceUnit, &QComboBox::activated, this, &CSpeakerPage::UnitChanged);
+    connect(enhancedBass, &QCheckBox::clicked, this, &CSpeakerPage::SelectionChanged);
+
+    Load(fields, flags);
+}
+
+void CSpeakerPage::CreateControls()
+{
+    frontSize = NewList(this, u"frontSize"_s, QStringLiteral("Front"),
                         {QStringLiteral("Small"), QStringLiteral("Large")});
-    center = NewList(this, "centerSize", QStringLiteral("Center"), SizeItems());
-    surround = NewList(this, "surroundSize", QStringLiteral("Surround"), SizeItems());
-    back = NewList(this, "backSize", QStringLiteral("Back"), SizeItems());
-    backCount = NewList(this, "backCount", QStringLiteral("Back speakers"),
+    center = NewList(this, u"centerSize"_s, QStringLiteral("Center"), SizeItems());
+    surround = NewList(this, u"surroundSize"_s, QStringLiteral("Surround"), SizeItems());
+    back = NewList(this, u"backSize"_s, QStringLiteral("Back"), SizeItems());
+    backCount = NewList(this, u"backCount"_s, QStringLiteral("Back speakers"),
                         {QStringLiteral("L"), QStringLiteral("L/R")});
-    frontDistance = NewList(this, "frontDistance", QStringLiteral("Front distance"), {});
-    centerDistance = NewList(this, "centerDistance", QStringLiteral("Center distance"), {});
-    surroundDistance = NewList(this, "surroundDistance", QStringLiteral("Surround distance"), {});
-    backDistance = NewList(this, "backDistance", QStringLiteral("Back distance"), {});
-    distanceUnit = NewList(this, "distanceUnit", QStringLiteral("Distance unit"),
+    frontDistance = NewList(this, u"frontDistance"_s, QStringLiteral("Front distance"), {});
+    centerDistance = NewList(this, u"centerDistance"_s, QStringLiteral("Center distance"), {});
+    surroundDistance =
+        NewList(this, u"surroundDistance"_s, QStringLiteral("Surround distance"), {});
+    backDistance = NewList(this, u"backDistance"_s, QStringLiteral("Back distance"), {});
+    distanceUnit = NewList(this, u"distanceUnit"_s, QStringLiteral("Distance unit"),
                            {QStringLiteral("Feet"), QStringLiteral("Meters")});
-    subwooferSwitch = NewList(this, "subwooferSwitch", QStringLiteral("Sub Woofer"), OffOn());
-    crossover = NewList(this, "crossover", QStringLiteral("Crossover"), CrossoverItems());
-    subwooferCombined = NewList(this, "subwooferCombined", QStringLiteral("Sub Woofer"),
+    subwooferSwitch = NewList(this, u"subwooferSwitch"_s, QStringLiteral("Sub Woofer"), OffOn());
+    crossover = NewList(this, u"crossover"_s, QStringLiteral("Crossover"), CrossoverItems());
+    subwooferCombined = NewList(this, u"subwooferCombined"_s, QStringLiteral("Sub Woofer"),
                                 QStringList{QStringLiteral("Off")} + CrossoverItems());
     enhancedBass = new QCheckBox(QStringLiteral("Enhanced Bass"), this);
     enhancedBass->setObjectName(QStringLiteral("enhancedBass"));
     enhancedBass->setAccessibleName(enhancedBass->text());
     FillDistances(SpeakerFields::Feet);
+}
 
+void CSpeakerPage::LayOut()
+{
     // One row per speaker group: size, (back count), distance; the unit
     // under the distances; the subwoofer below, its crossover or combined
     // list in the same place.
@@ -118,15 +113,6 @@ CSpeakerPage::CSpeakerPage(QWidget* parent) : QWidget(parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addStretch(1);
-
-    for (QComboBox* list :
-         {frontSize, center, surround, back, backCount, frontDistance, centerDistance,
-          surroundDistance, backDistance, subwooferSwitch, crossover, subwooferCombined})
-        connect(list, &QComboBox::activated, this, &CSpeakerPage::SelectionChanged);
-    connect(distanceUnit, &QComboBox::activated, this, &CSpeakerPage::UnitChanged);
-    connect(enhancedBass, &QCheckBox::clicked, this, &CSpeakerPage::SelectionChanged);
-
-    Load(fields, flags);
 }
 
 QString CSpeakerPage::Title()
@@ -165,24 +151,24 @@ SpeakerFields CSpeakerPage::Fields() const
 
 void CSpeakerPage::ReadControls(SpeakerFields& target) const
 {
-    Take(frontSize, target.frontSize);
-    Take(center, target.center);
-    Take(surround, target.surround);
-    Take(back, target.back);
-    Take(backCount, target.backCount);
-    Take(frontDistance, target.frontDistance);
-    Take(centerDistance, target.centerDistance);
-    Take(surroundDistance, target.surroundDistance);
-    Take(backDistance, target.backDistance);
-    Take(distanceUnit, target.distanceUnit);
+    target.frontSize = Chosen(frontSize, target.frontSize);
+    target.center = Chosen(center, target.center);
+    target.surround = Chosen(surround, target.surround);
+    target.back = Chosen(back, target.back);
+    target.backCount = Chosen(backCount, target.backCount);
+    target.frontDistance = Chosen(frontDistance, target.frontDistance);
+    target.centerDistance = Chosen(centerDistance, target.centerDistance);
+    target.surroundDistance = Chosen(surroundDistance, target.surroundDistance);
+    target.backDistance = Chosen(backDistance, target.backDistance);
+    target.distanceUnit = Chosen(distanceUnit, target.distanceUnit);
     if (flags.separateSubwoofer) {
-        Take(subwooferSwitch, target.subwooferSwitch);
-        Take(crossover, target.crossover);
+        target.subwooferSwitch = Chosen(subwooferSwitch, target.subwooferSwitch);
+        target.crossover = Chosen(crossover, target.crossover);
         // The box holds its value while hidden; an absent bit stays absent.
         if (flags.newFirmware && target.enhancedBass >= 0)
             target.enhancedBass = enhancedBass->isChecked() ? 1 : 0;
     } else {
-        Take(subwooferCombined, target.subwooferCombined);
+        target.subwooferCombined = Chosen(subwooferCombined, target.subwooferCombined);
     }
 }
 

@@ -41,6 +41,8 @@ Q_SIGNALS:
     void modified();
 
 private:
+    void CreateControls();
+    void LayOut();
     void ReadControls(SpeakerFields& target) const;
     void ShowFields();
     void ApplyRules();

@@ -1,9 +1,11 @@
 #include "setup/setup_controls.h"
 
-#include <QComboBox>
-#include <QLineEdit>
+#include "desktop/upper_case_edit.h"
 
-#include <algorithm>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalBlocker>
 
 namespace SetupControls {
 
@@ -18,8 +20,17 @@ QComboBox* NewList(QWidget* parent, const QString& name, const QString& label,
     return list;
 }
 
+QStringList ItemTexts(int count, QString (*text)(int index))
+{
+    QStringList items;
+    for (int i = 0; i < count; ++i)
+        items.append(text(i));
+    return items;
+}
+
 void Select(QComboBox* list, int code)
 {
+    const QSignalBlocker blocker(list);
     list->setCurrentIndex(code >= 0 && code < list->count() ? code : -1);
 }
 
@@ -36,6 +47,13 @@ void SetItems(QComboBox* list, const QStringList& items)
     list->setCurrentIndex(-1);
 }
 
+QLabel* NewLabel(QWidget* parent, const QString& text, QWidget* buddy)
+{
+    auto* label = new QLabel(text, parent);
+    label->setBuddy(buddy);
+    return label;
+}
+
 QLineEdit* NewNameBox(QWidget* parent, const QString& name, const QString& label, int length)
 {
     auto* box = new QLineEdit(parent);
@@ -44,14 +62,7 @@ QLineEdit* NewNameBox(QWidget* parent, const QString& name, const QString& label
     box->setMaxLength(length);
     // Wide enough for a full name of capitals.
     box->setMinimumWidth(box->fontMetrics().horizontalAdvance(QString(length, u'W')));
-    QObject::connect(box, &QLineEdit::textEdited, box, [box](const QString& text) {
-        const QString upper = text.toUpper();
-        if (upper == text)
-            return;
-        const int cursor = box->cursorPosition();
-        box->setText(upper);
-        box->setCursorPosition(std::min(cursor, static_cast<int>(box->text().size())));
-    });
+    UpperCaseEdit::Apply(box);
     return box;
 }
 

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QWidget;
 
@@ -18,7 +19,11 @@ namespace SetupControls {
 QComboBox* NewList(QWidget* parent, const QString& name, const QString& label,
                    const QStringList& items);
 
-// Selects item `code`, or nothing when the list has no such item.
+// The texts of items 0..count-1.
+QStringList ItemTexts(int count, QString (*text)(int index));
+
+// Selects item `code`, or nothing when the list has no such item. Emits no
+// signal: showing a loaded code is not a change.
 void Select(QComboBox* list, int code);
 
 // The selected item, or `loaded` when nothing is selected.
@@ -26,6 +31,9 @@ int Chosen(const QComboBox* list, int loaded);
 
 // Replaces the items (keeping none selected).
 void SetItems(QComboBox* list, const QStringList& items);
+
+// A label naming `buddy` (its mnemonic moves the focus there).
+QLabel* NewLabel(QWidget* parent, const QString& text, QWidget* buddy);
 
 // A name box: at most `length` characters, typed letters forced to upper case.
 QLineEdit* NewNameBox(QWidget* parent, const QString& name, const QString& label, int length);

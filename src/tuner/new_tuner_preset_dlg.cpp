@@ -2,9 +2,10 @@
 
 #include "common/message_box.h"
 #include "common/message_table.h"
+#include "desktop/upper_case_edit.h"
 #include "model/tuner_preset_list.h"
+#include "tuner/dialog_answers.h"
 #include "tuner/frequency_spin_box.h"
-#include "tuner/preset_list_ctrl.h"
 #include "tuner/tuner_entry.h"
 
 #include <QCheckBox>
@@ -15,16 +16,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-namespace {
-
-QList<NewTunerPresetDlg::Answer>& Answers()
-{
-    static QList<NewTunerPresetDlg::Answer> answers;
-    return answers;
-}
-
-} // namespace
 
 NewTunerPresetDlg::NewTunerPresetDlg(Band presetBand, int amStepSize, const QList<bool>& usedFlags,
                                      QWidget* parent)
@@ -69,7 +60,7 @@ void NewTunerPresetDlg::BuildForm()
     nameField = new QLineEdit(this);
     nameField->setObjectName(QStringLiteral("presetName"));
     nameField->setMaxLength(NameLength);
-    PresetListCtrl::ForceUpperCase(nameField);
+    UpperCaseEdit::Apply(nameField);
     nameLabel = new QLabel(QStringLiteral("Preset Name:"), this);
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
@@ -162,18 +153,10 @@ void NewTunerPresetDlg::Accept()
 
 bool NewTunerPresetDlg::Run()
 {
-    if (Answers().isEmpty())
-        return exec() == QDialog::Accepted;
-    const Answer answer = Answers().takeFirst();
-    setResult(QDialog::Rejected);
-    show();
-    answer(*this);
-    const bool accepted = result() == QDialog::Accepted;
-    hide();
-    return accepted;
+    return DialogAnswers<NewTunerPresetDlg>::Run(*this);
 }
 
 void NewTunerPresetDlg::SetNextAnswer(Answer answer)
 {
-    Answers().append(std::move(answer));
+    DialogAnswers<NewTunerPresetDlg>::Queue(std::move(answer));
 }

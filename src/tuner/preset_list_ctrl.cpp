@@ -1,5 +1,7 @@
 #include "tuner/preset_list_ctrl.h"
 
+#include "desktop/upper_case_edit.h"
+
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -101,18 +103,6 @@ void PresetListCtrl::SwapRows(int a, int b)
     SetRowData(b, dataOfA);
 }
 
-void PresetListCtrl::ForceUpperCase(QLineEdit* field)
-{
-    connect(field, &QLineEdit::textEdited, field, [field](const QString& text) {
-        const QString upper = text.toUpper();
-        if (upper == text)
-            return;
-        const int cursor = field->cursorPosition();
-        field->setText(upper);
-        field->setCursorPosition(cursor);
-    });
-}
-
 // A point on a row's cells; the empty area below the last row and beside
 // the last column is no row.
 int PresetListCtrl::RowAt(const QPoint& point) const
@@ -206,7 +196,7 @@ void PresetListCtrl::OpenEdit(int row)
     field->setMaxLength(NameLength);
     field->setFrame(false);
     field->setAlignment(Qt::AlignCenter);
-    ForceUpperCase(field);
+    UpperCaseEdit::Apply(field);
     field->setGeometry(editLeft - horizontalOffset(), cell.top(), editRight - editLeft,
                        cell.height());
     field->setText(Text(row, EditColumn));

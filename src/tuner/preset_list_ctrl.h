@@ -61,9 +61,6 @@ public:
     // of rows a and b; nothing when either is not a row.
     void SwapRows(int a, int b);
 
-    // Makes the field turn typed letters to upper case.
-    static void ForceUpperCase(QLineEdit* field);
-
 Q_SIGNALS:
     // A drag moved the dragged row from one row to another.
     void rowDragged(int from, int to);

@@ -14,6 +14,7 @@ target_sources(veltrix_core PRIVATE
 
 # The Tuner Presets dialog with its lists and the New Tuner Preset dialog.
 target_sources(veltrix_gui PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/dialog_answers.h
     ${CMAKE_CURRENT_LIST_DIR}/preset_list_ctrl.h
     ${CMAKE_CURRENT_LIST_DIR}/preset_list_ctrl.cpp
     ${CMAKE_CURRENT_LIST_DIR}/frequency_spin_box.h

@@ -2,6 +2,7 @@
 
 #include "common/message_box.h"
 #include "common/message_table.h"
+#include "tuner/dialog_answers.h"
 #include "tuner/new_tuner_preset_dlg.h"
 #include "tuner/preset_list_ctrl.h"
 #include "tuner/tuner_preset_file.h"
@@ -15,12 +16,6 @@
 #include <algorithm>
 
 namespace {
-
-QList<TunerPresetsDlg::Answer>& Answers()
-{
-    static QList<TunerPresetsDlg::Answer> answers;
-    return answers;
-}
 
 QStringList& FileNames()
 {
@@ -293,15 +288,7 @@ QString TunerPresetsDlg::AskFileName(bool save)
 
 bool TunerPresetsDlg::Run()
 {
-    if (Answers().isEmpty())
-        return exec() == QDialog::Accepted;
-    const Answer answer = Answers().takeFirst();
-    setResult(QDialog::Rejected);
-    show();
-    answer(*this);
-    const bool accepted = result() == QDialog::Accepted;
-    hide();
-    return accepted;
+    return DialogAnswers<TunerPresetsDlg>::Run(*this);
 }
 
 std::function<bool(TunerPresetList&)> TunerPresetsDlg::Editor(QWidget* parent)
@@ -317,7 +304,7 @@ std::function<bool(TunerPresetList&)> TunerPresetsDlg::Editor(QWidget* parent)
 
 void TunerPresetsDlg::SetNextAnswer(Answer answer)
 {
-    Answers().append(std::move(answer));
+    DialogAnswers<TunerPresetsDlg>::Queue(std::move(answer));
 }
 
 void TunerPresetsDlg::SetNextFileName(const QString& path)
