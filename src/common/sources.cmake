@@ -15,4 +15,6 @@ qt_add_resources(veltrix_core veltrix_messages
 target_sources(veltrix_gui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/message_box.h
     ${CMAKE_CURRENT_LIST_DIR}/message_box.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/upper_case_edit.h
+    ${CMAKE_CURRENT_LIST_DIR}/upper_case_edit.cpp
 )

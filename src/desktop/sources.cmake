@@ -23,8 +23,6 @@ target_sources(veltrix_gui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/tray_icon.cpp
     ${CMAKE_CURRENT_LIST_DIR}/tray_menu.h
     ${CMAKE_CURRENT_LIST_DIR}/tray_menu.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/upper_case_edit.h
-    ${CMAKE_CURRENT_LIST_DIR}/upper_case_edit.cpp
     ${CMAKE_CURRENT_LIST_DIR}/volume_popup_dlg.h
     ${CMAKE_CURRENT_LIST_DIR}/volume_popup_dlg.cpp
 )

@@ -1,5 +1,7 @@
 #include "setup/rename_input_dlg.h"
 
+#include "common/upper_case_edit.h"
+
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -8,7 +10,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include <algorithm>
 
 namespace {
 
@@ -32,7 +33,7 @@ RenameInputDlg::RenameInputDlg(QWidget* parent) : QDialog(parent)
     newEdit->setMaxLength(NameLength);
     // Wide enough for thirteen of the widest capitals.
     newEdit->setMinimumWidth(newEdit->fontMetrics().horizontalAdvance(QString(NameLength, u'W')));
-    connect(newEdit, &QLineEdit::textEdited, this, &RenameInputDlg::ForceUpperCase);
+    UpperCaseEdit::Apply(newEdit);
 
     auto* save = new QPushButton(QStringLiteral("Save"), this);
     save->setObjectName(QStringLiteral("save"));
@@ -71,16 +72,6 @@ void RenameInputDlg::SetNames(const QString& oldName, const QString& name)
 QString RenameInputDlg::OldName() const
 {
     return oldEdit->text();
-}
-
-void RenameInputDlg::ForceUpperCase(const QString& text)
-{
-    const QString upper = text.toUpper();
-    if (upper == text)
-        return;
-    const int cursor = newEdit->cursorPosition();
-    newEdit->setText(upper.left(NameLength));
-    newEdit->setCursorPosition(std::min(cursor, static_cast<int>(newEdit->text().size())));
 }
 
 bool RenameInputDlg::Run()

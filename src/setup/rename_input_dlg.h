@@ -35,8 +35,6 @@ public:
     static int Shown();
 
 private:
-    void ForceUpperCase(const QString& text);
-
     QLineEdit* oldEdit = nullptr;
     QLineEdit* newEdit = nullptr;
     QString newName;

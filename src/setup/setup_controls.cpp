@@ -1,6 +1,6 @@
 #include "setup/setup_controls.h"
 
-#include "desktop/upper_case_edit.h"
+#include "common/upper_case_edit.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -2,7 +2,7 @@
 
 #include "common/message_box.h"
 #include "common/message_table.h"
-#include "desktop/upper_case_edit.h"
+#include "common/upper_case_edit.h"
 #include "model/tuner_preset_list.h"
 #include "tuner/dialog_answers.h"
 #include "tuner/frequency_spin_box.h"

@@ -1,6 +1,6 @@
 #include "tuner/preset_list_ctrl.h"
 
-#include "desktop/upper_case_edit.h"
+#include "common/upper_case_edit.h"
 
 #include <QApplication>
 #include <QHeaderView>

@@ -1,4 +1,4 @@
-#include "desktop/upper_case_edit.h"
+#include "common/upper_case_edit.h"
 
 #include <QLineEdit>
 
