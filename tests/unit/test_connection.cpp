@@ -272,15 +272,11 @@ private Q_SLOTS:
         timing.connectPeriod = 15;
         session.SetTiming(timing);
         session.SetAutoDetectPattern(QStringLiteral("/nonexistent/port%1"));
+        session.SetAdapterLister([] { return QStringList(); });
+        // Every attempt fails on a missing device and says so.
         QList<int> seen;
-        QTimer sampler;
-        sampler.setTimerType(Qt::PreciseTimer);
-        connect(&sampler, &QTimer::timeout, this, [&] {
-            const int counter = session.AutoDetectCounter();
-            if (counter != 0 && (seen.isEmpty() || seen.last() != counter))
-                seen.append(counter);
-        });
-        sampler.start(1);
+        connect(&session, &UnitSession::portOpenFailed, this,
+                [&] { seen.append(session.AutoDetectCounter()); });
         session.Start();
         QTRY_VERIFY(seen.size() >= 11);
         QCOMPARE(seen.mid(0, 11), (QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 1, 2, 3}));
