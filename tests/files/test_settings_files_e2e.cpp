@@ -117,7 +117,8 @@ class TestSettingsFilesE2e : public QObject
     // Both memories over the mapped regions, without what files do not carry:
     // the presets' input records and names, and the fields the reader takes
     // from the live status or leaves alone.
-    static void CompareUnits(SimulatedReceiver& a, SimulatedReceiver& b, const ModelFacts& facts)
+    static void CompareUnits(SimulatedReceiver& a, SimulatedReceiver& b, const ModelFacts& facts,
+                             bool names)
     {
         const int size = facts.blockSize;
         SettingsImage layout;
