@@ -5,3 +5,7 @@ add_executable(bench_transfers ${CMAKE_CURRENT_LIST_DIR}/bench_transfers.cpp)
 target_link_libraries(bench_transfers PRIVATE veltrix_sim veltrix_core veltrix_warnings)
 # The event-loop wait shared with the tests (header only).
 target_include_directories(bench_transfers PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
+#   build/bench_settings_files  a whole Save Settings and Load Settings at 9600 baud
+add_executable(bench_settings_files ${CMAKE_CURRENT_LIST_DIR}/bench_settings_files.cpp)
+target_link_libraries(bench_settings_files PRIVATE veltrix_sim veltrix_core veltrix_warnings)
+target_include_directories(bench_settings_files PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)

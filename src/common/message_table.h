@@ -47,6 +47,15 @@ inline constexpr int LoadConfirm = 17204;
 inline constexpr int FileUnreadable = 17205; // %1 the system's reason
 inline constexpr int FileEndedEarly = 17206;
 inline constexpr int SettingsFileFilter = 17207; // the file dialogs' filter
+inline constexpr int SaveIncomplete = 17208; // %1 why
+inline constexpr int FileUnwritable = 17209; // %1 the system's reason
+inline constexpr int LoadIncomplete = 17210; // %1 writes done, %2 writes in all, %3 the first not done
+inline constexpr int TransferCancelled = 17211;
+inline constexpr int BlocksMissing = 17212;
+inline constexpr int PartInputName = 17213; // %1 input number 1..10
+inline constexpr int PartPreset = 17214;    // %1 preset number
+inline constexpr int PartTunerPresets = 17215;
+inline constexpr int PartCurrentSetup = 17216;
 } // namespace Message
 
 class MessageTable

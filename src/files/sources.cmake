@@ -10,3 +10,17 @@ target_sources(veltrix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/settings_file_gate.cpp
     ${CMAKE_CURRENT_LIST_DIR}/unit_write.h
 )
+
+# "Save Settings" and "Load Settings" without a widget: the save chain and the load run.
+target_sources(veltrix_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/settings_save_chain.h
+    ${CMAKE_CURRENT_LIST_DIR}/settings_save_chain.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/settings_load_run.h
+    ${CMAKE_CURRENT_LIST_DIR}/settings_load_run.cpp
+)
+
+# Their file dialogs and message boxes.
+target_sources(veltrix_gui PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/settings_file_commands.h
+    ${CMAKE_CURRENT_LIST_DIR}/settings_file_commands.cpp
+)

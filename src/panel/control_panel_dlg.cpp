@@ -5,6 +5,7 @@
 #include "common/text.h"
 #include "desktop/desktop_integration.h"
 #include "desktop/options_store.h"
+#include "files/settings_file_commands.h"
 #include "model/tuner_preset_list.h"
 #include "panel/report_check_box.h"
 #include "panel/report_radio_button.h"
@@ -154,6 +155,12 @@ void ControlPanelDlg::BuildMenus()
     auto* presetsFlow = new TunerPresetsFlow(session, this);
     presetsFlow->SetEditor(TunerPresetsDlg::Editor(this));
     connect(this, &ControlPanelDlg::editPresetsClicked, presetsFlow, &TunerPresetsFlow::Open);
+    // "Save Settings" and "Load Settings" feed on the setup flow's reads.
+    auto* settingsFiles = new SettingsFileCommands(*this);
+    connect(this, &ControlPanelDlg::saveSettingsClicked, settingsFiles,
+            &SettingsFileCommands::Save);
+    connect(this, &ControlPanelDlg::loadSettingsClicked, settingsFiles,
+            &SettingsFileCommands::Load);
     for (int k = 0; k <= AvPresetCount; ++k) {
         const QString text =
             k == 0 ? QStringLiteral("Current &Setup...") : QStringLiteral("A/V Setup %1...").arg(k);
@@ -628,7 +635,8 @@ void ControlPanelDlg::RenameInput(int index)
 {
     if (index < 0 || index >= SourceTuner)
         return;
-    const QString current = Text::TrimmedRight(mainSources[static_cast<std::size_t>(index)]->text());
+    const QString current =
+        Text::TrimmedRight(mainSources[static_cast<std::size_t>(index)]->text());
     RenameInputDlg dialog(this);
     dialog.SetNames(current, current);
     // The caption follows when the unit reports the new name.

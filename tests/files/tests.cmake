@@ -4,3 +4,7 @@ target_compile_definitions(test_settings_file_writer PRIVATE
     VELTRIX_GOLDEN_DIR="${CMAKE_CURRENT_LIST_DIR}/golden")
 veltrix_add_test(test_settings_file_reader
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_settings_file_reader.cpp ${CMAKE_CURRENT_LIST_DIR}/settings_file_fixture.h)
+# Save Settings and Load Settings from the panel against simulated receivers.
+veltrix_add_test(test_settings_files_e2e
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_settings_files_e2e.cpp
+    LIBS veltrix_gui veltrix_sim)

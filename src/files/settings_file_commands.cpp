@@ -1,0 +1,104 @@
+#include "files/settings_file_commands.h"
+
+#include "common/message_box.h"
+#include "common/message_table.h"
+#include "files/settings_file_gate.h"
+#include "files/settings_load_run.h"
+#include "files/settings_save_chain.h"
+#include "panel/control_panel_dlg.h"
+
+#include <QAbstractButton>
+#include <QFileDialog>
+
+namespace {
+
+std::optional<QString> nextPath;
+
+} // namespace
+
+SettingsFileCommands::SettingsFileCommands(ControlPanelDlg& owner) : QObject(&owner), panel(&owner)
+{
+    UnitSession& session = owner.Session();
+    chain = new SettingsSaveChain(session, owner.Setup(), this);
+    run = new SettingsLoadRun(session, this);
+    run->SetAsker([this](const QString& question) { return MessageBox::Confirm(panel, question); });
+    connect(chain, &SettingsSaveChain::finished, this, [this](bool saved, const QString& text) {
+        if (saved)
+            MessageBox::Information(panel, text);
+        else
+            MessageBox::Error(panel, text);
+        Q_EMIT commandFinished(saved);
+    });
+    connect(run, &SettingsLoadRun::finished, this,
+            [this](bool complete, const QStringList& messages) {
+                for (const QString& text : messages)
+                    MessageBox::Information(panel, text);
+                Q_EMIT commandFinished(complete);
+            });
+}
+
+void SettingsFileCommands::SetNextPath(const QString& path)
+{
+    nextPath = path;
+}
+
+bool SettingsFileCommands::Refused(int message)
+{
+    if (message == 0)
+        return false;
+    MessageBox::Information(panel, MessageTable::Text(message));
+    return true;
+}
+
+QString SettingsFileCommands::ChoosePath(bool saving)
+{
+    if (nextPath) {
+        const QString path = *nextPath;
+        nextPath.reset();
+        return path;
+    }
+    QFileDialog dialog(panel);
+    dialog.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(saving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setNameFilter(MessageTable::Text(Message::SettingsFileFilter));
+    dialog.setDefaultSuffix(QStringLiteral("vxf"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+void SettingsFileCommands::Save()
+{
+    UnitSession& session = panel->Session();
+    if (chain->IsRunning() || session.Transfer().State().savingToFile)
+        return;
+    if (Refused(SettingsFileGate::SaveRefusal(session.Status().facts)) ||
+        !session.Status().connected)
+        return;
+    const QString path = ChoosePath(true);
+    if (path.isEmpty())
+        return;
+    auto* speakersA = panel->findChild<QAbstractButton*>(QStringLiteral("speakersA"));
+    auto* speakersB = panel->findChild<QAbstractButton*>(QStringLiteral("speakersB"));
+    if (!chain->Start(path, speakersA && speakersA->isChecked(),
+                      speakersB && speakersB->isChecked()) &&
+        !chain->ErrorText().isEmpty())
+        MessageBox::Error(panel, chain->ErrorText());
+}
+
+void SettingsFileCommands::Load()
+{
+    UnitSession& session = panel->Session();
+    if (chain->IsRunning() || session.Transfer().State().savingToFile || run->IsRunning())
+        return;
+    if (Refused(SettingsFileGate::LoadRefusal(session.Status().facts)))
+        return;
+    if (!MessageBox::Confirm(panel, MessageTable::Text(Message::LoadConfirm)) ||
+        !session.Status().connected)
+        return;
+    const QString path = ChoosePath(false);
+    if (path.isEmpty())
+        return;
+    if (!run->Start(path) && !run->ErrorText().isEmpty())
+        MessageBox::Error(panel, run->ErrorText());
+}

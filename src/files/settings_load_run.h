@@ -1,0 +1,70 @@
+#pragma once
+
+#include "files/unit_write.h"
+#include "transfer/memory_transfer.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class UnitSession;
+
+// "Load Settings" without a widget: reads a settings file into its writes
+// and executes them in order, each finished before the next starts (a
+// rename, then its pause; an EEPROM write or the live setup, until the
+// engine's transferFinished). The question the file may raise goes to the
+// asker; the messages leave with `finished`.
+//
+// A write that fails or is cancelled stops the run: nothing after it is
+// sent, and the message says how many writes were made and which part was
+// not. A model question answered No writes nothing at all.
+class SettingsLoadRun : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Answers a Yes/No question; true on Yes.
+    using Asker = std::function<bool(const QString& question)>;
+
+    explicit SettingsLoadRun(UnitSession& session, QObject* parent = nullptr);
+
+    void SetAsker(Asker ask) { asker = std::move(ask); }
+    bool IsRunning() const { return running; }
+    // Writes made by the run so far.
+    int Done() const { return done; }
+
+    // Reads `path` and starts its writes. False when nothing was started:
+    // a run or a save is going on, the unit is not connected or may not
+    // load (ErrorText empty then), or the file cannot be opened (ErrorText
+    // says why). Otherwise exactly one `finished` follows, also when the
+    // file gives nothing to write.
+    bool Start(const QString& path);
+    QString ErrorText() const { return error; }
+
+    // The text of a message of the reader, its arguments filled in.
+    static QString NoticeText(int id, const QStringList& args);
+
+Q_SIGNALS:
+    // Every write was made (complete), or the run stopped early or had
+    // nothing to write; `messages` are for the user, in order.
+    void finished(bool complete, const QStringList& messages);
+
+private:
+    void Next();
+    void OnTransferFinished(MemoryTransfer::Outcome outcome);
+    void Stop(bool complete, QStringList messages);
+    QString PartText(const UnitWrite& write) const;
+
+    UnitSession& session;
+    Asker asker;
+    QList<UnitWrite> writes;
+    QStringList closing; // the reader's messages, shown at the end
+    int done = 0;
+    bool loaded = false; // the reader gave the writes of the whole file
+    bool running = false;
+    bool awaiting = false; // the current write waits for transferFinished
+    QString error;
+};
