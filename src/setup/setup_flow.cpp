@@ -6,8 +6,9 @@
 #include <QTimer>
 
 SetupFlow::SetupFlow(UnitSession& unitSession, QObject* parent)
-    : QObject(parent), session(unitSession)
+    : QObject(parent), session(unitSession), renamer(unitSession)
 {
+    connect(&renamer, &InputRenamer::renamed, this, &SetupFlow::RenameNext);
     // Handled after the transfer's own signal has returned, as a command the
     // window posts to itself: the editor's modal loop never runs inside the
     // engine's reply handling.
@@ -80,6 +81,8 @@ void SetupFlow::RenameNext()
         return;
     }
     const int input = renames.takeFirst();
-    session.Commands().SendInputName(input, names.at(input));
-    QTimer::singleShot(renamePause, this, &SetupFlow::RenameNext);
+    // The next rename, or the write, follows once the unit has reported the
+    // name (or the renamer gave up on it) and the pause has passed.
+    if (!renamer.Rename(input, names.at(input), renamePause))
+        RenameNext();
 }

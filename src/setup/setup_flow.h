@@ -3,6 +3,7 @@
 #include "model/settings_image.h"
 #include "setup/setup_fields.h"
 #include "setup/setup_flags.h"
+#include "unit/input_renamer.h"
 
 #include <QList>
 #include <QObject>
@@ -59,6 +60,7 @@ private:
     void RenameNext();
 
     UnitSession& session;
+    InputRenamer renamer;
     Editor editor;
     SaveConsumer saver;
     int renamePause = RenamePause;
