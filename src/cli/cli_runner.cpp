@@ -307,6 +307,9 @@ void CliRunner::OnTransferFinished(MemoryTransfer::Outcome outcome)
 {
     if (step != Step::Reading && step != Step::Writing)
         return;
+    // The last byte's reply ends the transfer before any 100 % is announced.
+    if (outcome == MemoryTransfer::Outcome::Completed)
+        progress->Update(100);
     progress->End();
     if (outcome == MemoryTransfer::Outcome::Aborted)
         return; // Interrupt or the silence limit has said why
