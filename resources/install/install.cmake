@@ -5,7 +5,7 @@ include(GNUInstallDirs)
 set(veltrix_app_id com.orvane.VeltrixPcInterface)
 set(veltrix_resources ${CMAKE_CURRENT_LIST_DIR}/..)
 
-install(TARGETS veltrix-pc-interface RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS veltrix-pc-interface veltrix RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/${veltrix_app_id}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/${veltrix_app_id}.metainfo.xml

@@ -25,6 +25,23 @@ bool DisplayFound(int argc, char** argv)
     return false;
 }
 
+// Takes "--trace FILE" out of the command line, so the rest (the log-on
+// start's "/run" is the whole line) reads as before. Empty when absent.
+QString TakeTracePath(int& argc, char** argv)
+{
+    QString path;
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--trace") == 0 && i + 1 < argc)
+            path = QString::fromLocal8Bit(argv[++i]);
+        else
+            argv[kept++] = argv[i];
+    }
+    argc = kept;
+    argv[argc] = nullptr;
+    return path;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -36,6 +53,8 @@ int main(int argc, char** argv)
             stderr);
         return 1;
     }
+    const QString tracePath = TakeTracePath(argc, argv);
     UnitApp app(argc, argv);
+    app.SetTracePath(tracePath);
     return app.Run();
 }

@@ -21,9 +21,9 @@ inline constexpr int BlockSizeUnknown = 17007;
 inline constexpr int BlockSizeInvalid = 17008; // %1 the size the unit reported
 inline constexpr int BlockMismatch = 17010;    // %1 bytes in the image, %2 the unit's size
 inline constexpr int ReadLost = 17011;
-inline constexpr int WriteLost = 17012;     // %1 bytes confirmed from the start, %2 bytes in all
-inline constexpr int WriteRefused = 17013;  // %1 refused bytes, %2 bytes in all, %3 the addresses
-inline constexpr int LiveClamped = 17014;   // %1 the setup positions
+inline constexpr int WriteLost = 17012;    // %1 bytes confirmed from the start, %2 bytes in all
+inline constexpr int WriteRefused = 17013; // %1 refused bytes, %2 bytes in all, %3 the addresses
+inline constexpr int LiveClamped = 17014;  // %1 the setup positions
 
 // The Tuner Presets dialog and its New Tuner Preset dialog.
 inline constexpr int NoPresetsToDelete = 17100;
@@ -56,6 +56,16 @@ inline constexpr int PartInputName = 17213; // %1 input number 1..10
 inline constexpr int PartPreset = 17214;    // %1 preset number
 inline constexpr int PartTunerPresets = 17215;
 inline constexpr int PartCurrentSetup = 17216;
+
+// The command line program's own lines on stderr.
+inline constexpr int CliNoUnit = 17300;      // %1 port setting, %2 seconds
+inline constexpr int CliUnsupported = 17301; // %1 port, %2 model text
+inline constexpr int CliUnitSilent = 17302;  // %1 seconds
+inline constexpr int CliConnectionLost = 17303;
+inline constexpr int CliNotAvailable = 17304; // %1 the command
+inline constexpr int CliInterrupted = 17305;
+inline constexpr int CliTraceFailed = 17306; // %1 path, %2 reason
+inline constexpr int CliFailed = 17307;      // %1 what failed
 } // namespace Message
 
 class MessageTable

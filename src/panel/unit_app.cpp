@@ -4,6 +4,7 @@
 #include "desktop/autostart.h"
 #include "desktop/help_menu_entries.h"
 #include "desktop/options_store.h"
+#include "link/protocol_trace.h"
 #include "panel/control_panel_dlg.h"
 
 #include <QIcon>
@@ -33,6 +34,15 @@ int UnitApp::Run()
             Qt::QueuedConnection);
     HelpMenuEntries::Install(*panel->HelpMenu(), *panel, VersionMajor, VersionMinor);
     WatchTerminationSignals();
+    if (!tracePath.isEmpty()) {
+        auto* trace = new ProtocolTrace(panel->Session().Link(), panel.get());
+        if (!trace->Open(tracePath))
+            qWarning("veltrix-pc-interface: no protocol trace to %s: %s", qPrintable(tracePath),
+                     qPrintable(trace->ErrorString()));
+        connect(trace, &ProtocolTrace::traceStopped, trace, [](const QString& reason) {
+            qWarning("veltrix-pc-interface: protocol trace stopped: %s", qPrintable(reason));
+        });
+    }
     panel->Initialise();
     const int result = exec();
     panel.reset();

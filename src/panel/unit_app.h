@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QString>
 
 #include <memory>
 
@@ -19,6 +20,9 @@ public:
     UnitApp(int& argc, char** argv);
     ~UnitApp() override;
 
+    // A protocol trace of every frame to this file, from the start; empty
+    // for none. A trace that cannot be written is dropped with a warning.
+    void SetTracePath(const QString& path) { tracePath = path; }
     int Run();
 
 private:
@@ -27,4 +31,5 @@ private:
     void WatchTerminationSignals();
 
     std::unique_ptr<ControlPanelDlg> panel;
+    QString tracePath;
 };

@@ -1,0 +1,46 @@
+#include "cli/cli_command_line.h"
+#include "cli/cli_runner.h"
+#include "common/termination_signals.h"
+#include "desktop/options_store.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+constexpr int ExitUsage = 2;
+constexpr const char* Version = "1.4";
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Orvane"));
+    QCoreApplication::setApplicationName(QStringLiteral("Veltrix PC Interface"));
+
+    CliRequest request;
+    QString error;
+    if (!CliCommandLine::Parse(app.arguments().mid(1), &request, &error)) {
+        std::fprintf(stderr, "veltrix: %s (see veltrix --help)\n", qPrintable(error));
+        return ExitUsage;
+    }
+    if (request.command == CliRequest::Command::Help) {
+        std::fputs(qPrintable(CliCommandLine::Usage()), stdout);
+        return 0;
+    }
+    if (request.command == CliRequest::Command::Version) {
+        std::printf("veltrix %s\n", Version);
+        return 0;
+    }
+
+    CliRunner runner(request);
+    runner.SetDefaultPort(OptionsStore::Load().port);
+    runner.SetStreams({stdout, stderr, ::isatty(STDERR_FILENO) == 1});
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &runner,
+                     &CliRunner::Interrupt);
+    QObject::connect(&runner, &CliRunner::finished, &app, &QCoreApplication::exit);
+    runner.Start();
+    return app.exec();
+}

@@ -1,0 +1,149 @@
+#include "cli/cli_command_line.h"
+
+namespace {
+
+// Splits "--name=value" and takes the value of a valued option from the next
+// argument; false when the value is missing or empty.
+bool TakeValue(const QStringList& arguments, qsizetype& i, const QString& inlineValue,
+               bool hasInline, QString* value)
+{
+    if (hasInline) {
+        *value = inlineValue;
+    } else {
+        if (i + 1 >= arguments.size())
+            return false;
+        *value = arguments.at(++i);
+    }
+    return !value->isEmpty();
+}
+
+} // namespace
+
+QString CliCommandLine::Usage()
+{
+    return QStringLiteral(
+        "Usage:\n"
+        "  veltrix [--port PORT] [--quiet] [--trace FILE] status\n"
+        "  veltrix [--port PORT] [--quiet] [--trace FILE] save FILE\n"
+        "  veltrix [--port PORT] [--quiet] [--trace FILE] load FILE [--yes] [--verify] "
+        "[--dry-run]\n"
+        "  veltrix [--port PORT] [--quiet] [--trace FILE] presets save FILE\n"
+        "  veltrix [--port PORT] [--quiet] [--trace FILE] presets load FILE\n"
+        "  veltrix --help | --version\n"
+        "\n"
+        "  --port PORT   COM1..COM8, a device path, a name under /dev, or \"Auto Detect\"\n"
+        "                (default: the port chosen in the program's Options)\n"
+        "  --quiet       no progress on stderr\n"
+        "  --trace FILE  write every frame both ways to FILE\n");
+}
+
+bool CliCommandLine::Parse(const QStringList& arguments, CliRequest* request, QString* error)
+{
+    CliRequest parsed;
+    QStringList words;
+    bool help = false;
+    bool version = false;
+    bool loadOption = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
+        if (!argument.startsWith(QLatin1String("--")) || argument == QLatin1String("--")) {
+            words.append(argument);
+            continue;
+        }
+        const qsizetype equals = argument.indexOf(QLatin1Char('='));
+        const QString name = equals < 0 ? argument : argument.left(equals);
+        const QString inlineValue = equals < 0 ? QString() : argument.mid(equals + 1);
+        const bool hasInline = equals >= 0;
+        if (name == QLatin1String("--port") || name == QLatin1String("--trace")) {
+            QString value;
+            if (!TakeValue(arguments, i, inlineValue, hasInline, &value)) {
+                *error = QStringLiteral("%1 needs a value").arg(name);
+                return false;
+            }
+            (name == QLatin1String("--port") ? parsed.port : parsed.tracePath) = value;
+            continue;
+        }
+        if (hasInline) {
+            *error = QStringLiteral("%1 takes no value").arg(name);
+            return false;
+        }
+        if (name == QLatin1String("--quiet"))
+            parsed.quiet = true;
+        else if (name == QLatin1String("--help"))
+            help = true;
+        else if (name == QLatin1String("--version"))
+            version = true;
+        else if (name == QLatin1String("--yes"))
+            parsed.yes = loadOption = true;
+        else if (name == QLatin1String("--verify"))
+            parsed.verify = loadOption = true;
+        else if (name == QLatin1String("--dry-run"))
+            parsed.dryRun = loadOption = true;
+        else {
+            *error = QStringLiteral("unknown option %1").arg(argument);
+            return false;
+        }
+    }
+
+    if (help || version) {
+        if (!words.isEmpty()) {
+            *error = QStringLiteral("%1 stands alone")
+                         .arg(help ? QStringLiteral("--help") : QStringLiteral("--version"));
+            return false;
+        }
+        parsed.command = help ? CliRequest::Command::Help : CliRequest::Command::Version;
+        *request = parsed;
+        return true;
+    }
+    if (words.isEmpty()) {
+        *error = QStringLiteral("no command given");
+        return false;
+    }
+
+    const QString command = words.takeFirst();
+    qsizetype fileWords = 1;
+    if (command == QLatin1String("status")) {
+        parsed.command = CliRequest::Command::Status;
+        fileWords = 0;
+    } else if (command == QLatin1String("save")) {
+        parsed.command = CliRequest::Command::Save;
+    } else if (command == QLatin1String("load")) {
+        parsed.command = CliRequest::Command::Load;
+    } else if (command == QLatin1String("presets")) {
+        const QString action = words.isEmpty() ? QString() : words.takeFirst();
+        if (action == QLatin1String("save"))
+            parsed.command = CliRequest::Command::PresetsSave;
+        else if (action == QLatin1String("load"))
+            parsed.command = CliRequest::Command::PresetsLoad;
+        else {
+            *error = action.isEmpty() ? QStringLiteral("presets needs save or load")
+                                      : QStringLiteral("unknown presets command %1").arg(action);
+            return false;
+        }
+    } else {
+        *error = QStringLiteral("unknown command %1").arg(command);
+        return false;
+    }
+
+    if (words.size() < fileWords) {
+        *error = QStringLiteral("%1 needs a FILE").arg(command);
+        return false;
+    }
+    if (words.size() > fileWords) {
+        *error = QStringLiteral("unexpected argument %1").arg(words.at(fileWords));
+        return false;
+    }
+    if (fileWords > 0) {
+        parsed.file = words.constFirst();
+        if (parsed.file.isEmpty()) {
+            *error = QStringLiteral("%1 needs a FILE").arg(command);
+            return false;
+        }
+    }
+    if (loadOption && parsed.command != CliRequest::Command::Load) {
+        *error = QStringLiteral("--yes, --verify and --dry-run belong to load");
+        return false;
+    }
+    *request = parsed;
+    return true;
+}

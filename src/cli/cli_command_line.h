@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The command line of the veltrix program, parsed without touching any port
+// or file, so every usage error is found before the line is opened:
+//
+//   veltrix [--port PORT] [--quiet] [--trace FILE] status
+//   veltrix [--port PORT] [--quiet] [--trace FILE] save FILE
+//   veltrix [--port PORT] [--quiet] [--trace FILE] load FILE [--yes] [--verify] [--dry-run]
+//   veltrix [--port PORT] [--quiet] [--trace FILE] presets save FILE
+//   veltrix [--port PORT] [--quiet] [--trace FILE] presets load FILE
+//   veltrix --help | --version
+//
+// Options may stand anywhere on the line; "--port=X" equals "--port X".
+struct CliRequest
+{
+    enum class Command
+    {
+        Help,
+        Version,
+        Status,
+        Save,
+        Load,
+        PresetsSave,
+        PresetsLoad,
+    };
+
+    Command command = Command::Help;
+    QString file;      // save, load, presets save, presets load
+    QString port;      // empty: the GUI's saved "Port" option
+    QString tracePath; // empty: no trace
+    bool quiet = false;
+    bool yes = false; // load: no confirmation asked
+    bool verify = false;
+    bool dryRun = false;
+};
+
+class CliCommandLine
+{
+public:
+    // False with a one-line reason in `error` when the line is not a valid
+    // use; arguments exclude the program name.
+    static bool Parse(const QStringList& arguments, CliRequest* request, QString* error);
+    static QString Usage();
+};

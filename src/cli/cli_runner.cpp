@@ -1,0 +1,379 @@
+#include "cli/cli_runner.h"
+
+#include "common/message_table.h"
+#include "link/protocol_trace.h"
+#include "tuner/tuner_preset_file.h"
+#include "tuner/tuner_presets_flow.h"
+
+#include <utility>
+
+namespace {
+
+// Bytes of the tuner preset read (the AM step flag and the image) and write.
+constexpr int TunerReadBytes = TunerPresetList::ImageSize + 1;
+constexpr int TunerWriteBytes = TunerPresetList::ImageSize;
+constexpr int IdlePollMs = 50;
+
+QString Seconds(int ms)
+{
+    return QString::number((ms + 999) / 1000);
+}
+
+} // namespace
+
+CliRunner::CliRunner(const CliRequest& cliRequest, QObject* parent)
+    : QObject(parent), request(cliRequest)
+{
+    progress = std::make_unique<CliProgress>(streams.err, streams.errIsTerminal, request.quiet);
+    answerTimer.setSingleShot(true);
+    silenceTimer.setSingleShot(true);
+    connect(&answerTimer, &QTimer::timeout, this, [this] {
+        QString line = MessageTable::Text(Message::CliNoUnit)
+                           .arg(session.PortSetting(), Seconds(settings.answerLimit));
+        if (portOpenFailed && session.PortSetting() != QLatin1String(UnitSession::AutoDetect))
+            line += QStringLiteral(" (%1 could not be opened)")
+                        .arg(SerialPort::DevicePath(session.PortSetting()));
+        Fail(line);
+    });
+    connect(&silenceTimer, &QTimer::timeout, this, [this] {
+        session.Transfer().Abort();
+        Fail(MessageTable::Text(Message::CliUnitSilent).arg(Seconds(settings.silenceLimit)));
+    });
+    idlePoll.setInterval(IdlePollMs);
+    connect(&idlePoll, &QTimer::timeout, this, &CliRunner::TryPendingStart);
+
+    UnitLink& link = session.Link();
+    connect(&link, &UnitLink::payloadReceived, this, [this] {
+        if (step != Step::Connecting && step != Step::Done)
+            silenceTimer.start(settings.silenceLimit);
+    });
+    LiveStatus& live = session.Live();
+    connect(&live, &LiveStatus::identified, this, &CliRunner::OnIdentified);
+    connect(&live, &LiveStatus::connectionShown, this, &CliRunner::OnConnectionShown);
+    connect(&session, &UnitSession::inputNamesSettled, this, &CliRunner::OnHandshakeSettled);
+    connect(&session, &UnitSession::portOpenFailed, this, [this] { portOpenFailed = true; });
+
+    MemoryTransfer& transfer = session.Transfer();
+    connect(&transfer, &MemoryTransfer::transferStarted, this, &CliRunner::OnTransferStarted);
+    connect(&transfer, &MemoryTransfer::progressChanged, this,
+            [this](int percent) { progress->Update(percent); });
+    connect(&transfer, &MemoryTransfer::transferFinished, this, &CliRunner::OnTransferFinished);
+    connect(&transfer, &MemoryTransfer::transferFailed, this,
+            [this](int, const QString& text) { transferMessage = text; });
+}
+
+CliRunner::~CliRunner() = default;
+
+void CliRunner::SetSettings(const Settings& newSettings)
+{
+    settings = newSettings;
+    session.SetTiming(settings.timing);
+}
+
+void CliRunner::SetStreams(const Streams& newStreams)
+{
+    streams = newStreams;
+    progress = std::make_unique<CliProgress>(streams.err, streams.errIsTerminal, request.quiet);
+}
+
+void CliRunner::Print(const QString& line)
+{
+    std::fprintf(streams.out, "%s\n", line.toLocal8Bit().constData());
+    std::fflush(streams.out);
+}
+
+void CliRunner::Start()
+{
+    switch (request.command) {
+    case CliRequest::Command::Save:
+        RunSave();
+        return;
+    case CliRequest::Command::Load:
+        RunLoad();
+        return;
+    case CliRequest::Command::PresetsLoad: {
+        // A file that cannot be used fails before the port is opened.
+        QString error;
+        switch (TunerPresetFile::Load(request.file, fileList, &error)) {
+        case TunerPresetFile::Outcome::Done:
+            break;
+        case TunerPresetFile::Outcome::NotTunerPresetFile:
+            Fail(MessageTable::Text(Message::CliFailed)
+                     .arg(request.file + QStringLiteral(": ") +
+                          MessageTable::Text(Message::NotTunerPresetFile)));
+            return;
+        case TunerPresetFile::Outcome::Failed:
+            Fail(
+                MessageTable::Text(Message::CliFailed)
+                    .arg(
+                        MessageTable::Text(Message::TunerFileUnreadable).arg(request.file, error)));
+            return;
+        }
+        break;
+    }
+    case CliRequest::Command::Status:
+    case CliRequest::Command::PresetsSave:
+        break;
+    case CliRequest::Command::Help:
+    case CliRequest::Command::Version:
+        Finish(ExitDone);
+        return;
+    }
+    StartTrace();
+    session.SetPortSetting(request.port.isEmpty() ? defaultPort : request.port);
+    step = Step::Connecting;
+    answerTimer.start(settings.answerLimit);
+    session.Start();
+}
+
+void CliRunner::StartTrace()
+{
+    if (request.tracePath.isEmpty())
+        return;
+    trace = new ProtocolTrace(session.Link(), this);
+    const auto warn = [this](const QString& reason) {
+        std::fprintf(
+            streams.err, "%s\n",
+            qPrintable(MessageTable::Text(Message::CliTraceFailed).arg(request.tracePath, reason)));
+    };
+    connect(trace, &ProtocolTrace::traceStopped, this, warn);
+    if (!trace->Open(request.tracePath))
+        warn(trace->ErrorString());
+}
+
+void CliRunner::OnIdentified()
+{
+    if (step != Step::Connecting)
+        return;
+    answerTimer.stop();
+    step = Step::Handshake;
+    silenceTimer.start(settings.silenceLimit);
+}
+
+void CliRunner::OnConnectionShown(bool connected)
+{
+    if (connected || step == Step::Connecting || step == Step::Idle || step == Step::Done)
+        return;
+    // A transfer in flight has already ended with its own message.
+    Fail(transferMessage.isEmpty() ? MessageTable::Text(Message::CliConnectionLost)
+                                   : MessageTable::Text(Message::CliFailed).arg(transferMessage));
+}
+
+void CliRunner::OnHandshakeSettled()
+{
+    if (step != Step::Handshake || !session.Status().connected)
+        return;
+    switch (request.command) {
+    case CliRequest::Command::Status:
+        RunStatus();
+        break;
+    case CliRequest::Command::PresetsSave:
+        RunPresetsSave();
+        break;
+    case CliRequest::Command::PresetsLoad:
+        RunPresetsLoad();
+        break;
+    default:
+        break;
+    }
+}
+
+// ------------------------------------------------------------------ commands
+
+void CliRunner::RunStatus()
+{
+    const LiveValues& v = session.Status();
+    const LiveStatus& live = session.Live();
+    const auto onOff = [](bool on) { return on ? QStringLiteral("on") : QStringLiteral("off"); };
+    const auto source = [&live](int index) {
+        return index >= 0 && index < InputCount ? live.InputCaption(index) : QStringLiteral("-");
+    };
+    Print(QStringLiteral("model: ") + v.facts.modelText);
+    Print(QStringLiteral("firmware: ") + v.facts.versionText);
+    Print(QStringLiteral("port: ") + session.Link().PortName());
+    Print(QStringLiteral("main power: ") + onOff(v.mainPower));
+    Print(QStringLiteral("main volume: ") +
+          (v.mainPower ? live.VolumeText(v.mainVolume) : QStringLiteral("-")));
+    Print(QStringLiteral("main source: ") + source(v.mainSource));
+    Print(QStringLiteral("zone power: ") + onOff(v.zonePower));
+    Print(QStringLiteral("zone volume: ") +
+          (v.zonePower ? live.VolumeText(v.zoneVolume) : QStringLiteral("-")));
+    Print(QStringLiteral("zone source: ") + (v.zonePower && v.zoneSource == SourceExternal
+                                                 ? QLatin1String(ZoneLocalName)
+                                                 : source(v.zoneSource)));
+    Finish(ExitDone);
+}
+
+bool CliRunner::Supported()
+{
+    const ModelFacts& facts = session.Status().facts;
+    if (facts.IsSupportedModel())
+        return true;
+    Fail(MessageTable::Text(Message::CliUnsupported)
+             .arg(session.Link().PortName(), facts.modelText));
+    return false;
+}
+
+void CliRunner::RunPresetsSave()
+{
+    if (!Supported())
+        return;
+    presetsFlow = new TunerPresetsFlow(session, this);
+    presetsFlow->SetEditor([this](TunerPresetList& presets) {
+        QString error;
+        if (TunerPresetFile::Save(request.file, presets, &error) != TunerPresetFile::Outcome::Done)
+            editError = MessageTable::Text(Message::TunerFileUnwritable).arg(request.file, error);
+        else
+            Print(QStringLiteral("saved %1 FM and %2 AM presets to %3")
+                      .arg(presets.FmPresets().size())
+                      .arg(presets.AmPresets().size())
+                      .arg(request.file));
+        return false; // nothing goes back to the unit
+    });
+    connect(presetsFlow, &TunerPresetsFlow::editorClosed, this, &CliRunner::OnEditorClosed);
+    step = Step::Reading;
+    StartWhenIdle([this] { return presetsFlow->Open(); });
+}
+
+void CliRunner::RunPresetsLoad()
+{
+    if (!Supported())
+        return;
+    presetsFlow = new TunerPresetsFlow(session, this);
+    // The unit's presets are read first, as the dialog does, so the write
+    // uses the unit's AM step; the file's presets then replace them (names
+    // longer than the unit keeps are cut by the encoder).
+    presetsFlow->SetEditor([this](TunerPresetList& presets) {
+        QString error;
+        if (TunerPresetFile::Load(request.file, presets, &error) == TunerPresetFile::Outcome::Done)
+            return true;
+        editError = MessageTable::Text(Message::TunerFileUnreadable).arg(request.file, error);
+        return false;
+    });
+    connect(presetsFlow, &TunerPresetsFlow::editorClosed, this, &CliRunner::OnEditorClosed);
+    connect(presetsFlow, &TunerPresetsFlow::writeStarted, this, [this](bool started) {
+        if (!started)
+            Fail(MessageTable::Text(Message::CliFailed)
+                     .arg(transferMessage.isEmpty() ? QStringLiteral("the write could not start")
+                                                    : transferMessage));
+    });
+    step = Step::Reading;
+    StartWhenIdle([this] { return presetsFlow->Open(); });
+}
+
+void CliRunner::RunSave()
+{
+    Fail(MessageTable::Text(Message::CliNotAvailable).arg(QStringLiteral("save")));
+}
+
+void CliRunner::RunLoad()
+{
+    Fail(MessageTable::Text(Message::CliNotAvailable).arg(QStringLiteral("load")));
+}
+
+// ----------------------------------------------------------------- transfers
+
+void CliRunner::StartWhenIdle(std::function<bool()> start)
+{
+    // The handshake's block-size read may still run; the command's own
+    // transfer starts when it has ended.
+    pendingStart = std::move(start);
+    idlePoll.start();
+    TryPendingStart();
+}
+
+void CliRunner::TryPendingStart()
+{
+    if (session.Transfer().IsBusy() || !pendingStart)
+        return;
+    idlePoll.stop();
+    if (!std::exchange(pendingStart, nullptr)())
+        Fail(MessageTable::Text(Message::CliFailed)
+                 .arg(transferMessage.isEmpty() ? QStringLiteral("the transfer could not start")
+                                                : transferMessage));
+}
+
+void CliRunner::OnTransferStarted(const QString& text)
+{
+    if (step == Step::Editing)
+        step = Step::Writing;
+    if (step == Step::Reading)
+        progress->Begin(text, TunerReadBytes);
+    else if (step == Step::Writing)
+        progress->Begin(text, TunerWriteBytes);
+}
+
+void CliRunner::OnTransferFinished(MemoryTransfer::Outcome outcome)
+{
+    if (step != Step::Reading && step != Step::Writing)
+        return;
+    // The last byte's reply ends the transfer before any 100 % is announced.
+    if (outcome == MemoryTransfer::Outcome::Completed)
+        progress->Update(100);
+    progress->End();
+    if (outcome == MemoryTransfer::Outcome::Aborted)
+        return; // Interrupt or the silence limit has said why
+    if (outcome != MemoryTransfer::Outcome::Completed) {
+        // The message follows the signal.
+        QTimer::singleShot(0, this, [this] {
+            Fail(MessageTable::Text(Message::CliFailed)
+                     .arg(transferMessage.isEmpty() ? QStringLiteral("the transfer failed")
+                                                    : transferMessage));
+        });
+        return;
+    }
+    if (step == Step::Reading) {
+        step = Step::Editing;
+        return;
+    }
+    Print(QStringLiteral("wrote the tuner presets of %1 to the unit (%2 bytes confirmed)")
+              .arg(request.file)
+              .arg(TunerWriteBytes));
+    Finish(ExitDone);
+}
+
+void CliRunner::OnEditorClosed(bool accepted)
+{
+    if (!editError.isEmpty()) {
+        Fail(MessageTable::Text(Message::CliFailed).arg(editError));
+        return;
+    }
+    if (!accepted)
+        Finish(ExitDone);
+}
+
+// ------------------------------------------------------------------- the end
+
+void CliRunner::Interrupt()
+{
+    if (step == Step::Done)
+        return;
+    if (session.Transfer().IsBusy())
+        session.Transfer().Abort();
+    progress->End();
+    Finish(ExitInterrupted, MessageTable::Text(Message::CliInterrupted));
+}
+
+void CliRunner::Fail(const QString& line)
+{
+    progress->End();
+    Finish(ExitFailed, line);
+}
+
+void CliRunner::Finish(int code, const QString& errorLine)
+{
+    if (step == Step::Done)
+        return;
+    step = Step::Done;
+    exitCode = code;
+    answerTimer.stop();
+    silenceTimer.stop();
+    idlePoll.stop();
+    if (!errorLine.isEmpty()) {
+        std::fprintf(streams.err, "%s\n", errorLine.toLocal8Bit().constData());
+        std::fflush(streams.err);
+    }
+    session.Stop();
+    QMetaObject::invokeMethod(
+        this, [this] { Q_EMIT finished(exitCode); }, Qt::QueuedConnection);
+}
