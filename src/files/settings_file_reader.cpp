@@ -598,22 +598,19 @@ void SettingsFileReader::ReadLevelSetup()
             value = GetValue(line, QLatin1String(key.name));
             return value.has_value();
         };
-        if (match(Keys::FrontLeft))
-            buffer.SetByte(FrontLeftLevel, level(*value));
-        else if (match(Keys::FrontRight))
-            buffer.SetByte(FrontRightLevel, level(*value));
-        else if (match(Keys::Center))
-            buffer.SetByte(CenterLevel, level(*value));
-        else if (match(Keys::SurroundLeft))
-            buffer.SetByte(SurroundLeftLevel, level(*value));
-        else if (match(Keys::SurroundRight))
-            buffer.SetByte(SurroundRightLevel, level(*value));
-        else if (match(Keys::BackLeft))
-            buffer.SetByte(BackLeftLevel, level(*value));
-        else if (match(Keys::BackRight))
-            buffer.SetByte(BackRightLevel, level(*value));
-        else if (match(Keys::SubwooferLevel))
-            buffer.SetByte(SubwooferLevel, level(*value));
+        const std::pair<const Format::Key*, int> levels[] = {
+            {&Keys::FrontLeft, FrontLeftLevel},
+            {&Keys::FrontRight, FrontRightLevel},
+            {&Keys::Center, CenterLevel},
+            {&Keys::SurroundLeft, SurroundLeftLevel},
+            {&Keys::SurroundRight, SurroundRightLevel},
+            {&Keys::BackLeft, BackLeftLevel},
+            {&Keys::BackRight, BackRightLevel},
+            {&Keys::SubwooferLevel, SubwooferLevel}};
+        const auto channel = std::find_if(std::begin(levels), std::end(levels),
+                                          [&](const auto& entry) { return match(*entry.first); });
+        if (channel != std::end(levels))
+            buffer.SetByte(channel->second, level(*value));
         else if (match(Keys::Treble))
             buffer.SetByte(Treble, tone(*value));
         else if (match(Keys::Bass))
