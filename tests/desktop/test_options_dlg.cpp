@@ -6,6 +6,7 @@
 #include "desktop/volume_popup_dlg.h"
 #include "desktop/xdg_autostart_entry.h"
 #include "panel/control_panel_dlg.h"
+#include "screenshot.h"
 #include "test_bytes.h"
 
 #include <QCheckBox>
@@ -103,6 +104,8 @@ private Q_SLOTS:
         dialog.SetValues({.autostart = autostart, .enableTrayIcon = trayIcon}, Ports,
                          trayAvailable);
         dialog.show();
+        if (autostart && trayIcon && trayAvailable)
+            SaveShot(dialog, u"options"_s);
         const auto check = [&](bool start, bool icon) {
             QCOMPARE(Box(dialog, u"autostartMinimized"_s)->isEnabled(), start);
             QCOMPARE(Box(dialog, u"enableTrayIcon"_s)->isEnabled(), trayAvailable);

@@ -3,6 +3,7 @@
 #include "desktop/tray_menu.h"
 #include "desktop/volume_popup_dlg.h"
 #include "event_wait.h"
+#include "screenshot.h"
 #include "scripted_unit.h"
 #include "test_bytes.h"
 #include "unit/unit_session.h"
@@ -110,6 +111,7 @@ private Q_SLOTS:
               Report(Variable::ZoneVolume, -30 & 0xFF), Report(Variable::ZoneMute, 1)});
         popup.Open(QPoint(100, 300));
         QVERIFY(popup.isVisible());
+        SaveShot(popup, u"volume-popup"_s);
         QCOMPARE(PopupText(u"room"_s), u"Main Volume"_s);
         QCOMPARE(Slider()->maximum(), 62);
         QCOMPARE(Slider()->value(), 20);
