@@ -6,6 +6,7 @@
 namespace {
 
 QList<QMessageBox::StandardButton> answers;
+std::optional<QMessageBox::StandardButton> unqueued;
 QString lastText;
 int shown = 0;
 
@@ -19,6 +20,8 @@ QMessageBox::StandardButton MessageBox::Show(QWidget* parent, QMessageBox::Icon 
     ++shown;
     if (!answers.isEmpty())
         return answers.takeFirst();
+    if (unqueued)
+        return *unqueued;
     QMessageBox box(icon, QApplication::applicationName(), text, buttons, parent);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
@@ -47,6 +50,11 @@ void MessageBox::Plain(QWidget* parent, const QString& text)
 void MessageBox::SetNextAnswer(QMessageBox::StandardButton answer)
 {
     answers.append(answer);
+}
+
+void MessageBox::SetUnqueuedAnswer(std::optional<QMessageBox::StandardButton> answer)
+{
+    unqueued = answer;
 }
 
 QString MessageBox::LastText()

@@ -21,6 +21,9 @@ public:
 
     // Test hooks.
     static void SetNextAnswer(QMessageBox::StandardButton answer);
+    // The answer of every box when none is queued (a box nobody expected
+    // must not block a test); nullopt shows such boxes again.
+    static void SetUnqueuedAnswer(std::optional<QMessageBox::StandardButton> answer);
     static QString LastText();
     static int Shown();
 

@@ -9,10 +9,11 @@
 #include <QTimer>
 
 SettingsLoadRun::SettingsLoadRun(UnitSession& unitSession, QObject* parent)
-    : QObject(parent), session(unitSession)
+    : QObject(parent), session(unitSession), renamer(unitSession)
 {
     connect(&session.Transfer(), &MemoryTransfer::transferFinished, this,
             &SettingsLoadRun::OnTransferFinished);
+    connect(&renamer, &InputRenamer::renamed, this, &SettingsLoadRun::OnRenamed);
 }
 
 QString SettingsLoadRun::NoticeText(int id, const QStringList& args)
@@ -72,11 +73,7 @@ void SettingsLoadRun::Next()
     bool started = false;
     switch (write.kind) {
     case UnitWrite::Kind::InputName:
-        if (session.Commands().SendInputName(write.index, write.name)) {
-            ++done;
-            QTimer::singleShot(write.pauseAfter, this, &SettingsLoadRun::Next);
-            return;
-        }
+        started = renamer.Rename(write.index, write.name, write.pauseAfter);
         break;
     case UnitWrite::Kind::PresetStatus:
         started =
@@ -111,6 +108,19 @@ void SettingsLoadRun::OnTransferFinished(MemoryTransfer::Outcome outcome)
     }
     ++done;
     QTimer::singleShot(0, this, &SettingsLoadRun::Next);
+}
+
+void SettingsLoadRun::OnRenamed(int /*index*/, bool confirmed)
+{
+    if (!running || !awaiting)
+        return;
+    awaiting = false;
+    if (!confirmed) {
+        Stop(false, {});
+        return;
+    }
+    ++done;
+    Next();
 }
 
 QString SettingsLoadRun::PartText(const UnitWrite& write) const

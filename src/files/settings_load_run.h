@@ -2,6 +2,7 @@
 
 #include "files/unit_write.h"
 #include "transfer/memory_transfer.h"
+#include "unit/input_renamer.h"
 
 #include <QList>
 #include <QObject>
@@ -14,11 +15,12 @@ class UnitSession;
 
 // "Load Settings" without a widget: reads a settings file into its writes
 // and executes them in order, each finished before the next starts (a
-// rename, then its pause; an EEPROM write or the live setup, until the
-// engine's transferFinished). The question the file may raise goes to the
+// rename, until the unit reports the new name, then its pause; an EEPROM
+// write or the live setup, until the engine's transferFinished). The question the file may raise goes to the
 // asker; the messages leave with `finished`.
 //
-// A write that fails or is cancelled stops the run: nothing after it is
+// A write that fails or is cancelled stops the run (a rename fails when the
+// unit never reports the new name): nothing after it is
 // sent, and the message says how many writes were made and which part was
 // not. A model question answered No writes nothing at all.
 class SettingsLoadRun : public QObject
@@ -30,6 +32,8 @@ public:
     using Asker = std::function<bool(const QString& question)>;
 
     explicit SettingsLoadRun(UnitSession& session, QObject* parent = nullptr);
+
+    InputRenamer& Renamer() { return renamer; }
 
     void SetAsker(Asker ask) { asker = std::move(ask); }
     bool IsRunning() const { return running; }
@@ -55,16 +59,18 @@ Q_SIGNALS:
 private:
     void Next();
     void OnTransferFinished(MemoryTransfer::Outcome outcome);
+    void OnRenamed(int index, bool confirmed);
     void Stop(bool complete, QStringList messages);
     QString PartText(const UnitWrite& write) const;
 
     UnitSession& session;
+    InputRenamer renamer;
     Asker asker;
     QList<UnitWrite> writes;
     QStringList closing; // the reader's messages, shown at the end
     int done = 0;
     bool loaded = false; // the reader gave the writes of the whole file
     bool running = false;
-    bool awaiting = false; // the current write waits for transferFinished
+    bool awaiting = false; // the current write waits for transferFinished or renamed
     QString error;
 };
