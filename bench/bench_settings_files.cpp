@@ -107,7 +107,7 @@ int main(int argc, char* argv[])
 
     Row save{"whole save"};
     measure(
-        save, [&] { return chain.Start(path, true, false); }, chain, &SettingsSaveChain::finished);
+        save, [&] { return chain.Start(path); }, chain, &SettingsSaveChain::finished);
     // Each rename's report makes the session ask for the next input's name,
     // and so on to the last: those queries and their replies run during the
     // pause after the rename, so they count in neither wire nor bound.

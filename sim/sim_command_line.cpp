@@ -124,6 +124,11 @@ struct OptionSet
         QStringLiteral("clamp-eeprom"),
         QStringLiteral("EEPROM byte ADDRESS holds at most MAX, as --clamp-live. Repeatable."),
         QStringLiteral("ADDRESS=MAX")};
+    const QCommandLineOption loseEeprom{
+        QStringLiteral("lose-eeprom"),
+        QStringLiteral("A worn EEPROM cell: writes to ADDRESS are echoed as taken but the cell "
+                       "keeps its value. Repeatable."),
+        QStringLiteral("ADDRESS")};
     const QCommandLineOption delay{QStringLiteral("reply-delay"),
                                    QStringLiteral("Delay before each reply."),
                                    QStringLiteral("MS")};
@@ -148,7 +153,7 @@ struct OptionSet
     {
         parser.addOptions({help,          model,      firmware,  eeprom,       linkPath,
                            drop,          corrupt,    noise,     dropRequests, corruptRequests,
-                           noiseRequests, faultsBoth, clampLive, clampEeprom,  delay,
+                           noiseRequests, faultsBoth, clampLive, clampEeprom,  loseEeprom, delay,
                            silentAfter,   lineRate,   trace,     seed,         rds});
     }
 };
@@ -242,6 +247,17 @@ SimCommandLine::Outcome SimCommandLine::Parse(const QStringList& arguments, SimO
                     &parsed.liveClamps, text) ||
         !ReadClamps(parser, o.clampEeprom, SimUnit::EepromSize, &parsed.eepromClamps, text))
         return Outcome::Error;
+    for (const QString& value : parser.values(o.loseEeprom)) {
+        bool ok = false;
+        const int address = value.toInt(&ok);
+        if (!ok || address < 0 || address >= SimUnit::EepromSize) {
+            *text = QStringLiteral("--lose-eeprom takes an ADDRESS from 0 to %1, not \"%2\"")
+                        .arg(SimUnit::EepromSize - 1)
+                        .arg(value);
+            return Outcome::Error;
+        }
+        parsed.lostEepromWrites << address;
+    }
 
     // A bad image is refused before the line appears, so no program connects
     // to a unit that is about to exit.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QMap>
 #include <QString>
 #include <QtGlobal>
@@ -33,4 +34,6 @@ struct SimOptions
     // A write request of a larger value stores the largest and echoes it.
     QMap<int, int> liveClamps;   // live setup index (inside the block) → 0..255
     QMap<int, int> eepromClamps; // EEPROM address 0..2047 → 0..255
+    // Worn cells: a write is echoed as taken, but the cell keeps its value.
+    QList<int> lostEepromWrites; // EEPROM addresses 0..2047
 };

@@ -145,6 +145,14 @@ bool SimUnit::SetClamp(QMap<int, int>& clamps, int cell, int cells, int max)
     return true;
 }
 
+bool SimUnit::LoseEepromWrites(int address)
+{
+    if (address < 0 || address >= EepromSize)
+        return false;
+    lostWrites.insert(address);
+    return true;
+}
+
 int SimUnit::Clamped(const QMap<int, int>& clamps, int cell, int value)
 {
     return std::min(value, clamps.value(cell, 0xFF));
@@ -733,6 +741,10 @@ void SimUnit::EepromRequest(QByteArrayView request, QList<QByteArray>& out)
     const int address = high << 8 | low;
     if (address >= EepromSize)
         return;
+    if (op == MemoryOp::Write && lostWrites.contains(address)) {
+        out.append(Bytes({MessageType::Eeprom, low, high, Byte(request, 4)}));
+        return;
+    }
     if (op == MemoryOp::Write) {
         const int value = Clamped(eepromClamps, address, Byte(request, 4));
         if (Byte(eeprom, address) != value) {

@@ -6,6 +6,7 @@
 #include <QByteArrayView>
 #include <QList>
 #include <QMap>
+#include <QSet>
 #include <QString>
 
 #include <array>
@@ -51,6 +52,10 @@ public:
     // the EEPROM or a max outside 0..255.
     bool SetLiveClamp(int index, int max);
     bool SetEepromClamp(int address, int max);
+    // A worn cell: every write to `address` is echoed with the value sent,
+    // as if it had been taken, but the cell keeps what it held, so only a
+    // read shows the loss. False for an address outside the EEPROM.
+    bool LoseEepromWrites(int address);
 
     // Replaces the EEPROM with an image of exactly EepromSize bytes.
     bool ReplaceEeprom(const QByteArray& image);
@@ -117,6 +122,7 @@ private:
     std::array<QByteArray, 10> inputNames;
     QMap<int, int> liveClamps;   // index → largest value a write stores
     QMap<int, int> eepromClamps; // address → largest value a write stores
+    QSet<int> lostWrites;        // addresses whose writes are echoed, not kept
     int rdsFrequency = 0;        // station of the last RDS period, 0 = none
     int rdsOffset = 0;
 };

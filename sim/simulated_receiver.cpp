@@ -48,6 +48,10 @@ SimulatedReceiver::SimulatedReceiver(const SimOptions& simOptions, QObject* pare
                              .arg(it.key())
                              .arg(it.value());
     }
+    for (int address : options.lostEepromWrites) {
+        if (!unit->LoseEepromWrites(address) && startError.isEmpty())
+            startError = QStringLiteral("cannot lose writes to EEPROM address %1").arg(address);
+    }
     clock.start();
 
     connect(&pty, &PtyEndpoint::bytesArrived, this, &SimulatedReceiver::OnBytes);

@@ -34,7 +34,10 @@ QString CliCommandLine::Usage()
         "  --port PORT   COM1..COM8, a device path, a name under /dev, or \"Auto Detect\"\n"
         "                (default: the port chosen in the program's Options)\n"
         "  --quiet       no progress on stderr\n"
-        "  --trace FILE  write every frame both ways to FILE\n");
+        "  --trace FILE  write every frame both ways to FILE\n"
+        "  --yes         load a file saved for another model without asking\n"
+        "  --verify      after a load, read back everything written and compare\n"
+        "  --dry-run     list the writes a load would make; send nothing\n");
 }
 
 bool CliCommandLine::Parse(const QStringList& arguments, CliRequest* request, QString* error)

@@ -1,16 +1,18 @@
 #include "cli/cli_runner.h"
 
+#include "cli/cli_settings_run.h"
 #include "common/message_table.h"
+#include "common/text.h"
 #include "link/protocol_trace.h"
 #include "tuner/tuner_preset_file.h"
 #include "tuner/tuner_presets_flow.h"
+
+#include <QFileInfo>
 
 #include <utility>
 
 namespace {
 
-// Bytes of the tuner preset read (the AM step flag and the image) and write.
-constexpr int TunerReadBytes = TunerPresetList::ImageSize + 1;
 constexpr int TunerWriteBytes = TunerPresetList::ImageSize;
 constexpr int IdlePollMs = 50;
 
@@ -85,12 +87,14 @@ void CliRunner::Print(const QString& line)
 void CliRunner::Start()
 {
     switch (request.command) {
-    case CliRequest::Command::Save:
-        RunSave();
-        return;
     case CliRequest::Command::Load:
-        RunLoad();
-        return;
+        if (!QFileInfo(request.file).isReadable()) {
+            Fail(MessageTable::Text(Message::CliFailed)
+                     .arg(request.file + QStringLiteral(": ") +
+                          QStringLiteral("no such file, or it cannot be read")));
+            return;
+        }
+        break;
     case CliRequest::Command::PresetsLoad: {
         // A file that cannot be used fails before the port is opened.
         QString error;
@@ -112,6 +116,7 @@ void CliRunner::Start()
         break;
     }
     case CliRequest::Command::Status:
+    case CliRequest::Command::Save:
     case CliRequest::Command::PresetsSave:
         break;
     case CliRequest::Command::Help:
@@ -173,7 +178,12 @@ void CliRunner::OnHandshakeSettled()
     case CliRequest::Command::PresetsLoad:
         RunPresetsLoad();
         break;
-    default:
+    case CliRequest::Command::Save:
+    case CliRequest::Command::Load:
+        RunSettings();
+        break;
+    case CliRequest::Command::Help:
+    case CliRequest::Command::Version:
         break;
     }
 }
@@ -261,14 +271,25 @@ void CliRunner::RunPresetsLoad()
     StartWhenIdle([this] { return presetsFlow->Open(); });
 }
 
-void CliRunner::RunSave()
+void CliRunner::RunSettings()
 {
-    Fail(MessageTable::Text(Message::CliNotAvailable).arg(QStringLiteral("save")));
-}
-
-void CliRunner::RunLoad()
-{
-    Fail(MessageTable::Text(Message::CliNotAvailable).arg(QStringLiteral("load")));
+    if (!Supported())
+        return;
+    settingsRun = new CliSettingsRun(session, request, this);
+    connect(settingsRun, &CliSettingsRun::finished, this,
+            [this](bool ok, const QStringList& results, const QString& error) {
+                for (const QString& line : results)
+                    Print(line);
+                if (ok)
+                    Finish(ExitDone);
+                else
+                    Fail(error);
+            });
+    step = Step::Settings;
+    StartWhenIdle([this] {
+        settingsRun->Start();
+        return true;
+    });
 }
 
 // ----------------------------------------------------------------- transfers
@@ -297,20 +318,20 @@ void CliRunner::OnTransferStarted(const QString& text)
 {
     if (step == Step::Editing)
         step = Step::Writing;
-    if (step == Step::Reading)
-        progress->Begin(text, TunerReadBytes);
-    else if (step == Step::Writing)
-        progress->Begin(text, TunerWriteBytes);
+    if (step == Step::Reading || step == Step::Writing || step == Step::Settings)
+        progress->Begin(text, session.Transfer().TransferSize());
 }
 
 void CliRunner::OnTransferFinished(MemoryTransfer::Outcome outcome)
 {
-    if (step != Step::Reading && step != Step::Writing)
+    if (step != Step::Reading && step != Step::Writing && step != Step::Settings)
         return;
     // The last byte's reply ends the transfer before any 100 % is announced.
     if (outcome == MemoryTransfer::Outcome::Completed)
         progress->Update(100);
     progress->End();
+    if (step == Step::Settings)
+        return; // the settings run says how it ended
     if (outcome == MemoryTransfer::Outcome::Aborted)
         return; // Interrupt or the silence limit has said why
     if (outcome != MemoryTransfer::Outcome::Completed) {
@@ -348,9 +369,9 @@ void CliRunner::Interrupt()
 {
     if (step == Step::Done)
         return;
-    if (session.Transfer().IsBusy())
-        session.Transfer().Abort();
     progress->End();
+    // Finish stops the session, which aborts a running transfer as Cancel
+    // does; what the abort makes the command report comes after its end.
     Finish(ExitInterrupted, MessageTable::Text(Message::CliInterrupted));
 }
 
@@ -370,7 +391,7 @@ void CliRunner::Finish(int code, const QString& errorLine)
     silenceTimer.stop();
     idlePoll.stop();
     if (!errorLine.isEmpty()) {
-        std::fprintf(streams.err, "%s\n", errorLine.toLocal8Bit().constData());
+        std::fprintf(streams.err, "%s\n", Text::OneLine(errorLine).toLocal8Bit().constData());
         std::fflush(streams.err);
     }
     session.Stop();

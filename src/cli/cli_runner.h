@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 
+class CliSettingsRun;
 class ProtocolTrace;
 class TunerPresetsFlow;
 
@@ -21,8 +22,9 @@ class TunerPresetsFlow;
 // transfers. Results go to the output stream, progress and errors (one line
 // each, naming what failed) to the error stream.
 //
-// Exit codes: 0 done; 1 the operation failed (no unit, unsupported unit,
-// file error, lost or silent unit, unconfirmed bytes); 130 interrupted.
+// Exit codes: 0 done; 1 the operation failed (no unit, unsupported unit or
+// firmware, file error, lost or silent unit, unconfirmed bytes, a verify
+// difference, a model mismatch without --yes); 130 interrupted.
 // Usage errors (2) are found before a runner exists.
 //
 // Where the GUI keeps retrying a lost reply until the user cancels, the
@@ -80,6 +82,7 @@ private:
         Reading,    // the tuner preset read runs
         Editing,    // the read delivered; the file is being written or read
         Writing,    // the tuner preset write-back runs
+        Settings,   // a settings-file command runs (CliSettingsRun)
         Done,
     };
 
@@ -87,9 +90,8 @@ private:
     void RunStatus();
     void RunPresetsSave();
     void RunPresetsLoad();
-    // The settings-file chain plugs in here.
-    void RunSave();
-    void RunLoad();
+    // save and load.
+    void RunSettings();
 
     void StartTrace();
     void OnIdentified();
@@ -111,6 +113,7 @@ private:
     QString defaultPort = QString::fromLatin1(UnitSession::AutoDetect);
     UnitSession session;
     TunerPresetsFlow* presetsFlow = nullptr;
+    CliSettingsRun* settingsRun = nullptr;
     ProtocolTrace* trace = nullptr;
     std::unique_ptr<CliProgress> progress;
     Step step = Step::Idle;

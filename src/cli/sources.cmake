@@ -7,6 +7,8 @@ add_library(veltrix_cli STATIC
     ${CMAKE_CURRENT_LIST_DIR}/cli_progress.cpp
     ${CMAKE_CURRENT_LIST_DIR}/cli_runner.h
     ${CMAKE_CURRENT_LIST_DIR}/cli_runner.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/cli_settings_run.h
+    ${CMAKE_CURRENT_LIST_DIR}/cli_settings_run.cpp
 )
 target_include_directories(veltrix_cli PUBLIC ${CMAKE_CURRENT_LIST_DIR}/..)
 target_link_libraries(veltrix_cli PUBLIC veltrix_core PRIVATE veltrix_warnings)

@@ -24,6 +24,7 @@ inline constexpr int ReadLost = 17011;
 inline constexpr int WriteLost = 17012;    // %1 bytes confirmed from the start, %2 bytes in all
 inline constexpr int WriteRefused = 17013; // %1 refused bytes, %2 bytes in all, %3 the addresses
 inline constexpr int LiveClamped = 17014;  // %1 the setup positions
+inline constexpr int ReadingEeprom = 17015; // %1 first address, %2 last address, %3 model name
 
 // The Tuner Presets dialog and its New Tuner Preset dialog.
 inline constexpr int NoPresetsToDelete = 17100;
@@ -62,10 +63,11 @@ inline constexpr int CliNoUnit = 17300;      // %1 port setting, %2 seconds
 inline constexpr int CliUnsupported = 17301; // %1 port, %2 model text
 inline constexpr int CliUnitSilent = 17302;  // %1 seconds
 inline constexpr int CliConnectionLost = 17303;
-inline constexpr int CliNotAvailable = 17304; // %1 the command
 inline constexpr int CliInterrupted = 17305;
 inline constexpr int CliTraceFailed = 17306; // %1 path, %2 reason
 inline constexpr int CliFailed = 17307;      // %1 what failed
+inline constexpr int CliModelMismatch = 17308; // %1 file, %2 the question's first line
+inline constexpr int CliVerifyFailed = 17309;  // %1 "1 difference", "3 differences"
 } // namespace Message
 
 class MessageTable

@@ -14,4 +14,11 @@ inline QString TrimmedRight(const QString& text)
     return text.left(end);
 }
 
+// A message of several lines on one: the line breaks become spaces and runs
+// of white space one space.
+inline QString OneLine(const QString& text)
+{
+    return text.simplified();
+}
+
 } // namespace Text

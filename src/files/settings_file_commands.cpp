@@ -7,7 +7,6 @@
 #include "files/settings_save_chain.h"
 #include "panel/control_panel_dlg.h"
 
-#include <QAbstractButton>
 #include <QFileDialog>
 
 namespace {
@@ -78,11 +77,7 @@ void SettingsFileCommands::Save()
     const QString path = ChoosePath(true);
     if (path.isEmpty())
         return;
-    auto* speakersA = panel->findChild<QAbstractButton*>(QStringLiteral("speakersA"));
-    auto* speakersB = panel->findChild<QAbstractButton*>(QStringLiteral("speakersB"));
-    if (!chain->Start(path, speakersA && speakersA->isChecked(),
-                      speakersB && speakersB->isChecked()) &&
-        !chain->ErrorText().isEmpty())
+    if (!chain->Start(path) && !chain->ErrorText().isEmpty())
         MessageBox::Error(panel, chain->ErrorText());
 }
 

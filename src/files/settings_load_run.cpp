@@ -24,7 +24,7 @@ QString SettingsLoadRun::NoticeText(int id, const QStringList& args)
     return text;
 }
 
-bool SettingsLoadRun::Start(const QString& path)
+bool SettingsLoadRun::Start(const QString& path, bool dryRun)
 {
     error.clear();
     const LiveValues& live = session.Status();
@@ -55,6 +55,7 @@ bool SettingsLoadRun::Start(const QString& path)
     loaded = result.outcome == SettingsFileReader::Outcome::Loaded;
     done = 0;
     running = true;
+    dry = dryRun;
     awaiting = false;
     QTimer::singleShot(0, this, &SettingsLoadRun::Next);
     return true;
@@ -64,7 +65,7 @@ void SettingsLoadRun::Next()
 {
     if (!running)
         return;
-    if (done >= writes.size()) {
+    if (dry || done >= writes.size()) {
         Stop(loaded, closing);
         return;
     }
@@ -150,6 +151,5 @@ void SettingsLoadRun::Stop(bool complete, QStringList messages)
     }
     running = false;
     awaiting = false;
-    writes.clear();
     Q_EMIT finished(complete, messages);
 }

@@ -40,12 +40,15 @@ public:
     // Writes made by the run so far.
     int Done() const { return done; }
 
-    // Reads `path` and starts its writes. False when nothing was started:
-    // a run or a save is going on, the unit is not connected or may not
-    // load (ErrorText empty then), or the file cannot be opened (ErrorText
-    // says why). Otherwise exactly one `finished` follows, also when the
-    // file gives nothing to write.
-    bool Start(const QString& path);
+    // Reads `path` and starts its writes; a dry run makes none and ends
+    // with the list in Writes. False when nothing was started: a run or a
+    // save is going on, the unit is not connected or may not load
+    // (ErrorText empty then), or the file cannot be opened (ErrorText says
+    // why). Otherwise exactly one `finished` follows, also when the file
+    // gives nothing to write.
+    bool Start(const QString& path, bool dryRun = false);
+    // The writes of the file last started, kept after the run.
+    const QList<UnitWrite>& Writes() const { return writes; }
     QString ErrorText() const { return error; }
 
     // The text of a message of the reader, its arguments filled in.
@@ -71,6 +74,7 @@ private:
     int done = 0;
     bool loaded = false; // the reader gave the writes of the whole file
     bool running = false;
+    bool dry = false;
     bool awaiting = false; // the current write waits for transferFinished or renamed
     QString error;
 };

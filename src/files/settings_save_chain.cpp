@@ -33,7 +33,7 @@ SettingsSaveChain::SettingsSaveChain(UnitSession& unitSession, SetupFlow& flow, 
 
 SettingsSaveChain::~SettingsSaveChain() = default;
 
-bool SettingsSaveChain::Start(const QString& path, bool speakerA, bool speakerB)
+bool SettingsSaveChain::Start(const QString& path)
 {
     error.clear();
     MemoryTransfer& transfer = session.Transfer();
@@ -50,7 +50,7 @@ bool SettingsSaveChain::Start(const QString& path, bool speakerA, bool speakerB)
         return false;
     }
     writer = std::make_unique<SettingsFileWriter>(
-        *file, SettingsFileWriter::Unit::Of(live.facts, speakerA, speakerB));
+        *file, SettingsFileWriter::Unit::Of(live.facts, live.speakersA, live.speakersB));
     running = true;
     step = -1;
     transferMessage.clear();

@@ -94,6 +94,7 @@ void LiveStatus::SetMainPower(bool on)
     if (!on) {
         values.mainSource = -1;
         values.surroundMode = -1;
+        values.speakersA = values.speakersB = false;
     }
     Q_EMIT mainPowerShown(on);
     UpdateTunerSection();
@@ -191,10 +192,14 @@ void LiveStatus::ApplyVariable(int variable, int v, int raw, QByteArrayView payl
             values.zoneVolume = v;
         Q_EMIT reportApplied(variable, v, zone);
         return;
-    case Variable::MainMute:
-    case Variable::TapeMonitor:
     case Variable::SpeakersA:
     case Variable::SpeakersB:
+        if (main)
+            (variable == Variable::SpeakersA ? values.speakersA : values.speakersB) = v != 0;
+        Q_EMIT reportApplied(variable, v, main);
+        return;
+    case Variable::MainMute:
+    case Variable::TapeMonitor:
     case Variable::ToneDefeat:
         Q_EMIT reportApplied(variable, v, main);
         return;

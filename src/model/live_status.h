@@ -35,6 +35,8 @@ struct LiveValues
     int fmPreset = 0;    // 0 = none
     int amPreset = 0;
     bool fmMute = false; // as shown: false while the tuner is not heard
+    bool speakersA = false; // as shown: false while the main room is off
+    bool speakersB = false;
 
     int mainVolume = 0; // dB, signed; kept only while main power is on
     int zoneVolume = 0; // dB, signed; kept only while zone power is on

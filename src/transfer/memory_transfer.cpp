@@ -74,6 +74,7 @@ bool MemoryTransfer::IsReading() const
     case TransferPhase::Table:
     case TransferPhase::Name:
     case TransferPhase::Tuner:
+    case TransferPhase::Range:
         return true;
     default:
         return false;
@@ -88,6 +89,11 @@ bool MemoryTransfer::IsWriting() const
 bool MemoryTransfer::IsBusy() const
 {
     return IsReading() || IsWriting() || writeBackTimer.isActive();
+}
+
+int MemoryTransfer::TransferSize() const
+{
+    return IsWriting() ? static_cast<int>(job.data.size()) : stepsTotal;
 }
 
 int MemoryTransfer::PresetAddress(int preset) const
@@ -309,6 +315,36 @@ bool MemoryTransfer::ReadTunerPresets()
     return true;
 }
 
+bool MemoryTransfer::ReadEeprom(int address, int count)
+{
+    if (IsBusy() || count <= 0 || address < 0 || address + count > AddressSpace ||
+        RefusedForLostUnit())
+        return false;
+    range.clear();
+    range.reserve(count);
+    rangeBase = address;
+    Begin(TransferPhase::Range,
+          Text(Message::ReadingEeprom).arg(address).arg(address + count - 1).arg(ModelName()),
+          count);
+    // The count travels in the steps: the run ends when they are all done.
+    SendEepromRead(address);
+    return true;
+}
+
+void MemoryTransfer::OnRangeByte(int address, std::uint8_t value)
+{
+    if (address != rangeBase + range.size())
+        return;
+    range.append(static_cast<char>(value));
+    Advance();
+    if (range.size() < stepsTotal) {
+        SendEepromRead(address + 1);
+        return;
+    }
+    Finish(Outcome::Completed);
+    Q_EMIT eepromRead(rangeBase, std::exchange(range, {}));
+}
+
 void MemoryTransfer::HandleEepromReply(QByteArrayView payload)
 {
     if (payload.size() < 4)
@@ -333,6 +369,9 @@ void MemoryTransfer::HandleEepromReply(QByteArrayView payload)
         return;
     case TransferPhase::Tuner:
         OnTunerByte(address, value);
+        return;
+    case TransferPhase::Range:
+        OnRangeByte(address, value);
         return;
     case TransferPhase::PresetBlock:
         OnPresetByte(address, value);

@@ -73,6 +73,9 @@ public:
     const TransferState& State() const { return state; }
     // A transfer runs, or a tuner write-back is scheduled.
     bool IsBusy() const;
+    // The bytes the running transfer moves: the reads of a read, the bytes
+    // of the write under way; what progressChanged's percent is a part of.
+    int TransferSize() const;
 
     // The setup block with its surround mode table and preset name as the
     // last read left it.
@@ -109,6 +112,10 @@ public:
     bool ReadPreset(int preset);
     // The AM step flag and the tuner preset image. Ends with tunerPresetsRead.
     bool ReadTunerPresets();
+    // `count` bytes from `address` on, as the unit holds them (a check of
+    // what a write left). Ends with eepromRead; false for an empty range or
+    // one outside the 16-bit address space.
+    bool ReadEeprom(int address, int count);
 
     // Writes. Each copies what it writes at once and returns false when it
     // cannot be queued: a read runs, nothing to write, the range does not fit
@@ -164,6 +171,8 @@ Q_SIGNALS:
     void setupBlockRead(int presetNumber, const SettingsImage& image);
     // The tuner presets just read, decoded with the unit's AM step.
     void tunerPresetsRead(const TunerPresetList& presets);
+    // The bytes of a ReadEeprom, from `address` on.
+    void eepromRead(int address, const QByteArray& bytes);
     // The status byte of the preset says it holds nothing.
     void presetEmpty(int presetNumber);
     // The live setup took every byte; the end-of-write frame has been sent.
@@ -207,6 +216,7 @@ private:
     void OnLinkPayload(const QByteArray& payload);
     void HandleLiveSetupReply(QByteArrayView payload);
     void HandleEepromReply(QByteArrayView payload);
+    void OnRangeByte(int address, std::uint8_t value);
     void OnBlockSize(std::uint8_t value);
     void StartPresetBlock();
     void OnTunerByte(int address, std::uint8_t value);
@@ -236,6 +246,8 @@ private:
 
     SettingsImage image;
     TunerPresetList::Image tunerImage{};
+    QByteArray range;  // ReadEeprom: the bytes read so far
+    int rangeBase = 0; // and the address of the first
 
     bool sizeReported = false;   // the unit has answered a block-size read
     bool sizeReadWanted = false; // asked for while a write ran

@@ -15,6 +15,7 @@ enum class TransferPhase
     Table,       // the 20-byte surround mode table (current setup or preset)
     Name,        // the 13-byte name of an A/V preset
     Tuner,       // AM step flag and tuner preset image
+    Range,       // a run of EEPROM bytes, read as they are (ReadEeprom)
     LiveWrite,   // a job of a write run: live setup
     EepromWrite, // a job of a write run: EEPROM
 };

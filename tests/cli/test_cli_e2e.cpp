@@ -3,21 +3,27 @@
 
 #include "cli/cli_runner.h"
 #include "common/message_table.h"
+#include "model/model_facts.h"
 #include "transfer/eeprom_map.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
 
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
 namespace {
 
-// One simulator process; its --trace lines tell which requests it saw.
+// One simulator process; its --trace lines tell which requests it saw. They
+// go to a file: a pipe nobody drains while veltrix runs would fill and stall
+// the simulator.
 class Simulator
 {
 public:
@@ -25,12 +31,18 @@ public:
     {
         process.setProgram(qEnvironmentVariable("VELTRIX_SIM"));
         process.setArguments(arguments + QStringList{QStringLiteral("--trace")});
+        process.setStandardErrorFile(traceFile.fileName());
         process.start();
     }
     ~Simulator() { Stop(); }
 
+    // Started when the simulator has printed its line's path.
     bool WaitStarted() { return process.waitForStarted(5000) && process.waitForReadyRead(5000); }
-    QByteArray Trace() { return trace += process.readAllStandardError(); }
+    QByteArray Trace()
+    {
+        QFile file(traceFile.fileName());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
     void Stop()
     {
         if (process.state() == QProcess::NotRunning)
@@ -42,8 +54,9 @@ public:
     }
 
 private:
+    QTemporaryFile traceFile{QDir::tempPath() + QStringLiteral("/veltrix-sim-trace-XXXXXX")};
+    bool opened = traceFile.open();
     QProcess process;
-    QByteArray trace;
 };
 
 struct CliResult
@@ -252,19 +265,150 @@ private Q_SLOTS:
         QVERIFY2(!sim.Trace().contains("<-"), sim.Trace().constData());
     }
 
-    // save and load are parsed fully but not wired yet: exit 1, one line,
-    // no port opened.
-    void saveAndLoadNotAvailableYet()
+    // save, then load into a unit with a blank memory with --verify, then
+    // save that unit again: the same file. A worn cell the load's echoes
+    // cannot show is named by --verify; --dry-run sends no write at all.
+    void saveLoadVerify()
     {
-        CliResult r = RunCli({QStringLiteral("--port"), Path("ttyNone"), QStringLiteral("load"),
-                              QStringLiteral("f.vxf"), QStringLiteral("--yes"),
-                              QStringLiteral("--verify"), QStringLiteral("--dry-run")});
+        const ModelFacts facts{QStringLiteral("K230"), QStringLiteral("v2.05")};
+        const QString linkA = Path("ttySaveA");
+        Simulator a({QStringLiteral("--link"), linkA, QStringLiteral("--line-rate"),
+                     QStringLiteral("0"), QStringLiteral("--eeprom"), Path("saveA.eeprom")});
+        QVERIFY(a.WaitStarted());
+        CliResult r = RunCli({QStringLiteral("--port"), linkA, QStringLiteral("save"),
+                              Path("unit.vxf")});
+        QVERIFY2(r.exitCode == 0, (r.err + r.out).constData());
+        QVERIFY(r.err.contains("Transferring tuner presets from K230\n"));
+        const QByteArray saved = Read(Path("unit.vxf"));
+        QVERIFY(saved.startsWith("<VELTRIX>\r\r\n") && saved.endsWith("</VELTRIX>"));
+        a.Stop();
+        // A memory that holds nothing but the block size.
+        const int sizeAddress = facts.BlockSizeAddress();
+        const QByteArray factory = Read(Path("saveA.eeprom"));
+        QCOMPARE(factory.size(), 2048);
+        QByteArray blank(factory.size(), char(0xFF));
+        blank[sizeAddress] = factory.at(sizeAddress);
+        const int size = ModelFacts::DecodeBlockSize(quint8(factory.at(sizeAddress)));
+        const int worn = EepromMap::PresetAddress(sizeAddress, size, 1) + 8;
+        for (const char* name : {"blankB.eeprom", "blankC.eeprom"}) {
+            QFile file(Path(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(blank);
+        }
+
+        const QString linkB = Path("ttyLoadB");
+        Simulator b({QStringLiteral("--link"), linkB, QStringLiteral("--line-rate"),
+                     QStringLiteral("0"), QStringLiteral("--eeprom"), Path("blankB.eeprom")});
+        QVERIFY(b.WaitStarted());
+        r = RunCli({QStringLiteral("--port"), linkB, QStringLiteral("--quiet"),
+                    QStringLiteral("load"), Path("unit.vxf"), QStringLiteral("--dry-run")});
+        QVERIFY2(r.exitCode == 0, (r.err + r.out).constData());
+        QVERIFY(r.out.contains("rename input 1 to \"DVD\"\n"));
+        QVERIFY(r.out.contains("EEPROM 32-381: 350 bytes, tuner presets"));
+        QVERIFY(r.out.endsWith(" nothing was sent\n"));
+        QVERIFY(!b.Trace().contains("<- 15 37")); // no rename
+        QVERIFY(!b.Trace().contains("<- 1e 01")); // no EEPROM write
+        QVERIFY(!b.Trace().contains("<- 1d 01")); // no live-setup write
+        r = RunCli({QStringLiteral("--port"), linkB, QStringLiteral("--quiet"),
+                    QStringLiteral("load"), Path("unit.vxf"), QStringLiteral("--verify")});
+        QVERIFY2(r.exitCode == 0, (r.err + r.out).constData());
+        QVERIFY(r.out.endsWith("verified: the unit holds everything the file wrote\n"));
+        r = RunCli({QStringLiteral("--port"), linkB, QStringLiteral("--quiet"),
+                    QStringLiteral("save"), Path("again.vxf")});
+        QVERIFY2(r.exitCode == 0, (r.err + r.out).constData());
+        QCOMPARE(Read(Path("again.vxf")), saved);
+
+        const QString linkC = Path("ttyWorn");
+        Simulator c({QStringLiteral("--link"), linkC, QStringLiteral("--line-rate"),
+                     QStringLiteral("0"), QStringLiteral("--eeprom"), Path("blankC.eeprom"),
+                     QStringLiteral("--lose-eeprom"), QString::number(worn)});
+        QVERIFY(c.WaitStarted());
+        r = RunCli({QStringLiteral("--port"), linkC, QStringLiteral("--quiet"),
+                    QStringLiteral("load"), Path("unit.vxf"), QStringLiteral("--verify")});
         QCOMPARE(r.exitCode, 1);
-        QCOMPARE(r.err, QByteArray("veltrix: load is not available yet\n"));
-        QVERIFY(r.ms < 3000);
-        r = RunCli({QStringLiteral("save"), QStringLiteral("f.vxf")});
+        QVERIFY2(r.out.contains(QStringLiteral("EEPROM %1: the unit holds 0xff, the file wrote ")
+                                    .arg(worn)
+                                    .toLatin1()),
+                 r.out.constData());
+        QCOMPARE(r.err, QByteArray("veltrix: verify: the unit does not hold what the file wrote "
+                                   "(1 difference)\n"));
+    }
+
+    // What refuses a save or a load ends with exit 1, one line on stderr, and
+    // nothing written to the unit or the file.
+    void refusalsWriteNothing_data()
+    {
+        QTest::addColumn<QStringList>("unit");
+        QTest::addColumn<QStringList>("command");
+        QTest::addColumn<QString>("error");
+        const QString file = Path("unit.vxf"); // from saveLoadVerify
+        const QString k220 = MessageTable::Text(Message::UnsupportedUnit);
+        QTest::newRow("K220 save") << QStringList{QStringLiteral("--model"), QStringLiteral("K220")}
+                                   << QStringList{QStringLiteral("save"), Path("refused.vxf")}
+                                   << QStringLiteral("veltrix: ") + k220;
+        QTest::newRow("K220 load") << QStringList{QStringLiteral("--model"), QStringLiteral("K220")}
+                                   << QStringList{QStringLiteral("load"), file}
+                                   << QStringLiteral("veltrix: ") + k220;
+        QTest::newRow("v2.00 save")
+            << QStringList{QStringLiteral("--firmware"), QStringLiteral("v2.00")}
+            << QStringList{QStringLiteral("save"), Path("refused.vxf")}
+            << QStringLiteral("veltrix: ") + MessageTable::Text(Message::NeedsFirmware205);
+        QTest::newRow("another model without --yes")
+            << QStringList{QStringLiteral("--model"), QStringLiteral("K240")}
+            << QStringList{QStringLiteral("load"), file}
+            << MessageTable::Text(Message::CliModelMismatch)
+                   .arg(file, QStringLiteral("This file was saved for a K230 unit."));
+        QTest::newRow("not a settings file")
+            << QStringList{} << QStringList{QStringLiteral("load"), Path("trace.txt")}
+            << QStringLiteral("veltrix: %1: This file is not a settings file. Please open a file "
+                              "that has settings.")
+                   .arg(Path("trace.txt"));
+    }
+    void refusalsWriteNothing()
+    {
+        QFETCH(QStringList, unit);
+        QFETCH(QStringList, command);
+        QFETCH(QString, error);
+        const QString link = Path("ttyRefuse");
+        Simulator sim(QStringList{QStringLiteral("--link"), link, QStringLiteral("--line-rate"),
+                                  QStringLiteral("0")} +
+                      unit);
+        QVERIFY(sim.WaitStarted());
+        const CliResult r =
+            RunCli(QStringList{QStringLiteral("--port"), link, QStringLiteral("--quiet")} +
+                   command);
         QCOMPARE(r.exitCode, 1);
-        QCOMPARE(r.err, QByteArray("veltrix: save is not available yet\n"));
+        QCOMPARE(QString::fromLocal8Bit(r.err), error + u'\n');
+        QVERIFY(!QFile::exists(Path("refused.vxf")));
+        for (const char* write : {"<- 15 37", "<- 1e 01", "<- 1d 01"})
+            QVERIFY2(!sim.Trace().contains(write), write);
+    }
+
+    // Ctrl-C in the middle of a save: exit 130, and the earlier file of that
+    // name is as it was, with nothing left beside it.
+    void interruptedSaveKeepsEarlierFile()
+    {
+        const QString link = Path("ttyInterrupt");
+        Simulator sim({QStringLiteral("--link"), link}); // paced: the save takes seconds
+        QVERIFY(sim.WaitStarted());
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("backup.vxf"));
+        QFile earlier(path);
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write("earlier");
+        earlier.close();
+        QProcess cli;
+        cli.start(qEnvironmentVariable("VELTRIX_CLI"),
+                  {QStringLiteral("--port"), link, QStringLiteral("save"), path});
+        QVERIFY(cli.waitForStarted());
+        QByteArray progress;
+        QTRY_VERIFY_WITH_TIMEOUT((progress += cli.readAllStandardError()).contains("A/V preset #1"),
+                                 20000);
+        ::kill(static_cast<pid_t>(cli.processId()), SIGINT);
+        QVERIFY(cli.waitForFinished(10000));
+        QCOMPARE(cli.exitCode(), 130);
+        QCOMPARE(Read(path), QByteArray("earlier"));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
     }
 
     // A unit that stops answering in the middle of the tuner read: the

@@ -80,6 +80,9 @@ struct Rig
            [this](T::Outcome o) { log << QVariant::fromValue(o).toString(); });
         on(&T::setupBlockRead, [this](int k) { log << u"block %1"_s.arg(k); });
         on(&T::presetEmpty, [this](int k) { log << u"empty %1"_s.arg(k); });
+        on(&T::eepromRead, [this](int a, const QByteArray& bytes) {
+            log << u"range %1 %2"_s.arg(a).arg(QString::fromLatin1(bytes.toHex()));
+        });
         on(&T::tunerPresetsRead, [this](const TunerPresetList& list) {
             const int am1 = list.AmPresets().value(0).frequency;
             log << u"tuner step %1, AM1 %2"_s.arg(list.AmStepSize()).arg(am1);
@@ -143,7 +146,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("model");
         QTest::addColumn<int>("sizeByte");    // -1: 0, never read before
-        QTest::addColumn<int>("read");        // 0 current setup, 1..5 A/V preset, 6 tuner
+        QTest::addColumn<int>("read"); // 0 current setup, 1..5 A/V preset, 6 tuner, 7 900..904
         QTest::addColumn<QList<int>>("poke"); // EEPROM address, value, ...
         QTest::addColumn<QStringList>("log");
         QTest::addColumn<QList<int>>("eepromReads");
@@ -182,6 +185,8 @@ private Q_SLOTS:
         row("AM step flag 1; the next byte's reply", "K230", 0, 6, QList<int>{19, 1} + am1,
             {done, u"tuner step 10, AM1 640"_s}, Twice(tuner, 40), Read(40),
             Bytes({MessageType::Eeprom, 41, 0, 0x5A}));
+        row("range 900..904; a lost reply", "K230", 0, 7, {}, {done, u"range 900 9fa6adb4bb"_s},
+            Twice(Range(900, 904), 902), Read(902));
     }
     void reads()
     {
@@ -212,6 +217,7 @@ private Q_SLOTS:
         };
         const bool started = read == 0   ? rig.transfer.ReadCurrentSetup()
                              : read == 6 ? rig.transfer.ReadTunerPresets()
+                             : read == 7 ? rig.transfer.ReadEeprom(900, 5)
                                          : rig.transfer.ReadPreset(read);
         QCOMPARE(rig.progress.isEmpty(), !started); // no progress window for a refused read
         if (started) {                              // one transfer at a time
