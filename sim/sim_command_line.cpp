@@ -151,10 +151,11 @@ struct OptionSet
 
     void AddTo(QCommandLineParser& parser) const
     {
-        parser.addOptions({help,          model,      firmware,  eeprom,       linkPath,
-                           drop,          corrupt,    noise,     dropRequests, corruptRequests,
-                           noiseRequests, faultsBoth, clampLive, clampEeprom,  loseEeprom, delay,
-                           silentAfter,   lineRate,   trace,     seed,         rds});
+        parser.addOptions(
+            {help,      model,       firmware,     eeprom,          linkPath,      drop,
+             corrupt,   noise,       dropRequests, corruptRequests, noiseRequests, faultsBoth,
+             clampLive, clampEeprom, loseEeprom,   delay,           silentAfter,   lineRate,
+             trace,     seed,        rds});
     }
 };
 

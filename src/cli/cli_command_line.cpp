@@ -40,17 +40,25 @@ QString CliCommandLine::Usage()
         "  --dry-run     list the writes a load would make; send nothing\n");
 }
 
-bool CliCommandLine::Parse(const QStringList& arguments, CliRequest* request, QString* error)
+namespace {
+
+// The options of a line, wherever they stand, and its other words in order.
+struct Scanned
 {
-    CliRequest parsed;
+    CliRequest request;
     QStringList words;
     bool help = false;
     bool version = false;
-    bool loadOption = false;
+    bool loadOption = false; // --yes, --verify or --dry-run
+};
+
+bool ScanOptions(const QStringList& arguments, Scanned* scanned, QString* error)
+{
+    CliRequest& parsed = scanned->request;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments.at(i);
         if (!argument.startsWith(QLatin1String("--")) || argument == QLatin1String("--")) {
-            words.append(argument);
+            scanned->words.append(argument);
             continue;
         }
         const qsizetype equals = argument.indexOf(QLatin1Char('='));
@@ -73,51 +81,42 @@ bool CliCommandLine::Parse(const QStringList& arguments, CliRequest* request, QS
         if (name == QLatin1String("--quiet"))
             parsed.quiet = true;
         else if (name == QLatin1String("--help"))
-            help = true;
+            scanned->help = true;
         else if (name == QLatin1String("--version"))
-            version = true;
+            scanned->version = true;
         else if (name == QLatin1String("--yes"))
-            parsed.yes = loadOption = true;
+            parsed.yes = scanned->loadOption = true;
         else if (name == QLatin1String("--verify"))
-            parsed.verify = loadOption = true;
+            parsed.verify = scanned->loadOption = true;
         else if (name == QLatin1String("--dry-run"))
-            parsed.dryRun = loadOption = true;
+            parsed.dryRun = scanned->loadOption = true;
         else {
             *error = QStringLiteral("unknown option %1").arg(argument);
             return false;
         }
     }
+    return true;
+}
 
-    if (help || version) {
-        if (!words.isEmpty()) {
-            *error = QStringLiteral("%1 stands alone")
-                         .arg(help ? QStringLiteral("--help") : QStringLiteral("--version"));
-            return false;
-        }
-        parsed.command = help ? CliRequest::Command::Help : CliRequest::Command::Version;
-        *request = parsed;
-        return true;
-    }
-    if (words.isEmpty()) {
-        *error = QStringLiteral("no command given");
-        return false;
-    }
-
+// The command from the first words (taken off the list); how many FILE
+// words it wants in `fileWords`.
+bool TakeCommand(QStringList& words, CliRequest* parsed, qsizetype* fileWords, QString* error)
+{
     const QString command = words.takeFirst();
-    qsizetype fileWords = 1;
+    *fileWords = 1;
     if (command == QLatin1String("status")) {
-        parsed.command = CliRequest::Command::Status;
-        fileWords = 0;
+        parsed->command = CliRequest::Command::Status;
+        *fileWords = 0;
     } else if (command == QLatin1String("save")) {
-        parsed.command = CliRequest::Command::Save;
+        parsed->command = CliRequest::Command::Save;
     } else if (command == QLatin1String("load")) {
-        parsed.command = CliRequest::Command::Load;
+        parsed->command = CliRequest::Command::Load;
     } else if (command == QLatin1String("presets")) {
         const QString action = words.isEmpty() ? QString() : words.takeFirst();
         if (action == QLatin1String("save"))
-            parsed.command = CliRequest::Command::PresetsSave;
+            parsed->command = CliRequest::Command::PresetsSave;
         else if (action == QLatin1String("load"))
-            parsed.command = CliRequest::Command::PresetsLoad;
+            parsed->command = CliRequest::Command::PresetsLoad;
         else {
             *error = action.isEmpty() ? QStringLiteral("presets needs save or load")
                                       : QStringLiteral("unknown presets command %1").arg(action);
@@ -127,8 +126,38 @@ bool CliCommandLine::Parse(const QStringList& arguments, CliRequest* request, QS
         *error = QStringLiteral("unknown command %1").arg(command);
         return false;
     }
+    return true;
+}
 
-    if (words.size() < fileWords) {
+} // namespace
+
+bool CliCommandLine::Parse(const QStringList& arguments, CliRequest* request, QString* error)
+{
+    Scanned scanned;
+    if (!ScanOptions(arguments, &scanned, error))
+        return false;
+    CliRequest parsed = scanned.request;
+    QStringList& words = scanned.words;
+    if (scanned.help || scanned.version) {
+        if (!words.isEmpty()) {
+            *error =
+                QStringLiteral("%1 stands alone")
+                    .arg(scanned.help ? QStringLiteral("--help") : QStringLiteral("--version"));
+            return false;
+        }
+        parsed.command = scanned.help ? CliRequest::Command::Help : CliRequest::Command::Version;
+        *request = parsed;
+        return true;
+    }
+    if (words.isEmpty()) {
+        *error = QStringLiteral("no command given");
+        return false;
+    }
+    const QString command = words.constFirst();
+    qsizetype fileWords = 0;
+    if (!TakeCommand(words, &parsed, &fileWords, error))
+        return false;
+    if (words.size() < fileWords || (fileWords > 0 && words.constFirst().isEmpty())) {
         *error = QStringLiteral("%1 needs a FILE").arg(command);
         return false;
     }
@@ -136,14 +165,9 @@ bool CliCommandLine::Parse(const QStringList& arguments, CliRequest* request, QS
         *error = QStringLiteral("unexpected argument %1").arg(words.at(fileWords));
         return false;
     }
-    if (fileWords > 0) {
+    if (fileWords > 0)
         parsed.file = words.constFirst();
-        if (parsed.file.isEmpty()) {
-            *error = QStringLiteral("%1 needs a FILE").arg(command);
-            return false;
-        }
-    }
-    if (loadOption && parsed.command != CliRequest::Command::Load) {
+    if (scanned.loadOption && parsed.command != CliRequest::Command::Load) {
         *error = QStringLiteral("--yes, --verify and --dry-run belong to load");
         return false;
     }

@@ -92,10 +92,11 @@ CliSettingsRun::CliSettingsRun(UnitSession& unitSession, const CliRequest& cliRe
                     return;
                 // The engine's message, when it has one, follows the signal.
                 QTimer::singleShot(0, this, [this] {
-                    End(false, MessageTable::Text(Message::CliFailed)
-                                   .arg(QStringLiteral("the read-back of what was written: ") +
-                                        (transferMessage.isEmpty() ? QStringLiteral("it stopped")
-                                                                   : Text::OneLine(transferMessage))));
+                    End(false,
+                        MessageTable::Text(Message::CliFailed)
+                            .arg(QStringLiteral("the read-back of what was written: ") +
+                                 (transferMessage.isEmpty() ? QStringLiteral("it stopped")
+                                                            : Text::OneLine(transferMessage))));
                 });
             });
     connect(&transfer, &MemoryTransfer::transferFailed, this,
@@ -118,10 +119,11 @@ void CliSettingsRun::StartSave()
         return;
     }
     if (!chain.Start(request.file))
-        End(false, MessageTable::Text(Message::CliFailed)
-                       .arg(request.file + QStringLiteral(": ") +
-                            (chain.ErrorText().isEmpty() ? QStringLiteral("the save could not start")
-                                                         : Text::OneLine(chain.ErrorText()))));
+        End(false,
+            MessageTable::Text(Message::CliFailed)
+                .arg(request.file + QStringLiteral(": ") +
+                     (chain.ErrorText().isEmpty() ? QStringLiteral("the save could not start")
+                                                  : Text::OneLine(chain.ErrorText()))));
 }
 
 void CliSettingsRun::StartLoad()
@@ -146,8 +148,9 @@ void CliSettingsRun::OnLoadFinished(bool complete, const QStringList& messages)
                            .arg(request.file, question.section(QLatin1Char('\n'), 0, 0)));
             return;
         }
-        End(false, MessageTable::Text(Message::CliFailed)
-                       .arg(request.file + QStringLiteral(": ") + Text::OneLine(messages.join(u' '))));
+        End(false,
+            MessageTable::Text(Message::CliFailed)
+                .arg(request.file + QStringLiteral(": ") + Text::OneLine(messages.join(u' '))));
         return;
     }
     for (const QString& message : messages)
@@ -184,8 +187,8 @@ void CliSettingsRun::VerifyNext()
         bool started = false;
         switch (write.kind) {
         case UnitWrite::Kind::InputName: {
-            const QString held = KeptName(session.Status().inputNames.at(
-                static_cast<std::size_t>(write.index)));
+            const QString held =
+                KeptName(session.Status().inputNames.at(static_cast<std::size_t>(write.index)));
             if (held.compare(KeptName(write.name), Qt::CaseInsensitive) != 0)
                 differences << QStringLiteral("input %1 name: the unit reports \"%2\", the file "
                                               "wrote \"%3\"")
@@ -244,24 +247,24 @@ QString CliSettingsRun::Describe(const UnitWrite& write)
     case UnitWrite::Kind::InputName:
         return QStringLiteral("rename input %1 to \"%2\"").arg(write.index + 1).arg(write.name);
     case UnitWrite::Kind::PresetStatus:
-        return withBytes(QStringLiteral("EEPROM %1: %2, A/V preset %3 marked present")
-                             .arg(Range(write.address, write.bytes.size()),
-                                  Bytes(write.bytes.size()))
-                             .arg(write.index),
-                         write.bytes);
+        return withBytes(
+            QStringLiteral("EEPROM %1: %2, A/V preset %3 marked present")
+                .arg(Range(write.address, write.bytes.size()), Bytes(write.bytes.size()))
+                .arg(write.index),
+            write.bytes);
     case UnitWrite::Kind::PresetBlock:
-        return withBytes(QStringLiteral("EEPROM %1: %2, A/V preset %3 settings")
-                             .arg(Range(write.address, write.bytes.size()),
-                                  Bytes(write.bytes.size()))
-                             .arg(write.index),
-                         write.bytes);
+        return withBytes(
+            QStringLiteral("EEPROM %1: %2, A/V preset %3 settings")
+                .arg(Range(write.address, write.bytes.size()), Bytes(write.bytes.size()))
+                .arg(write.index),
+            write.bytes);
     case UnitWrite::Kind::TunerPresets:
-        return withBytes(QStringLiteral("EEPROM %1: %2, tuner presets (%3 FM, %4 AM)")
-                             .arg(Range(write.address, write.bytes.size()),
-                                  Bytes(write.bytes.size()))
-                             .arg(write.tuner.FmPresets().size())
-                             .arg(write.tuner.AmPresets().size()),
-                         write.bytes);
+        return withBytes(
+            QStringLiteral("EEPROM %1: %2, tuner presets (%3 FM, %4 AM)")
+                .arg(Range(write.address, write.bytes.size()), Bytes(write.bytes.size()))
+                .arg(write.tuner.FmPresets().size())
+                .arg(write.tuner.AmPresets().size()),
+            write.bytes);
     case UnitWrite::Kind::CurrentSetup:
         break;
     }

@@ -21,9 +21,9 @@ inline constexpr int BlockSizeUnknown = 17007;
 inline constexpr int BlockSizeInvalid = 17008; // %1 the size the unit reported
 inline constexpr int BlockMismatch = 17010;    // %1 bytes in the image, %2 the unit's size
 inline constexpr int ReadLost = 17011;
-inline constexpr int WriteLost = 17012;    // %1 bytes confirmed from the start, %2 bytes in all
-inline constexpr int WriteRefused = 17013; // %1 refused bytes, %2 bytes in all, %3 the addresses
-inline constexpr int LiveClamped = 17014;  // %1 the setup positions
+inline constexpr int WriteLost = 17012;     // %1 bytes confirmed from the start, %2 bytes in all
+inline constexpr int WriteRefused = 17013;  // %1 refused bytes, %2 bytes in all, %3 the addresses
+inline constexpr int LiveClamped = 17014;   // %1 the setup positions
 inline constexpr int ReadingEeprom = 17015; // %1 first address, %2 last address, %3 model name
 
 // The Tuner Presets dialog and its New Tuner Preset dialog.
@@ -48,9 +48,10 @@ inline constexpr int LoadConfirm = 17204;
 inline constexpr int FileUnreadable = 17205; // %1 the system's reason
 inline constexpr int FileEndedEarly = 17206;
 inline constexpr int SettingsFileFilter = 17207; // the file dialogs' filter
-inline constexpr int SaveIncomplete = 17208; // %1 why
-inline constexpr int FileUnwritable = 17209; // %1 the system's reason
-inline constexpr int LoadIncomplete = 17210; // %1 writes done, %2 writes in all, %3 the first not done
+inline constexpr int SaveIncomplete = 17208;     // %1 why
+inline constexpr int FileUnwritable = 17209;     // %1 the system's reason
+// %1 writes done, %2 writes in all, %3 the first not done
+inline constexpr int LoadIncomplete = 17210;
 inline constexpr int TransferCancelled = 17211;
 inline constexpr int BlocksMissing = 17212;
 inline constexpr int PartInputName = 17213; // %1 input number 1..10
@@ -64,8 +65,8 @@ inline constexpr int CliUnsupported = 17301; // %1 port, %2 model text
 inline constexpr int CliUnitSilent = 17302;  // %1 seconds
 inline constexpr int CliConnectionLost = 17303;
 inline constexpr int CliInterrupted = 17305;
-inline constexpr int CliTraceFailed = 17306; // %1 path, %2 reason
-inline constexpr int CliFailed = 17307;      // %1 what failed
+inline constexpr int CliTraceFailed = 17306;   // %1 path, %2 reason
+inline constexpr int CliFailed = 17307;        // %1 what failed
 inline constexpr int CliModelMismatch = 17308; // %1 file, %2 the question's first line
 inline constexpr int CliVerifyFailed = 17309;  // %1 "1 difference", "3 differences"
 } // namespace Message

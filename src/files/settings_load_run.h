@@ -16,8 +16,8 @@ class UnitSession;
 // "Load Settings" without a widget: reads a settings file into its writes
 // and executes them in order, each finished before the next starts (a
 // rename, until the unit reports the new name, then its pause; an EEPROM
-// write or the live setup, until the engine's transferFinished). The question the file may raise goes to the
-// asker; the messages leave with `finished`.
+// write or the live setup, until the engine's transferFinished). The question the file may raise
+// goes to the asker; the messages leave with `finished`.
 //
 // A write that fails or is cancelled stops the run (a rename fails when the
 // unit never reports the new name): nothing after it is

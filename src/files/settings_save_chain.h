@@ -44,8 +44,8 @@ public:
     int Step() const { return step; }
 
     // Starts saving into `path`; the file records the speakers A and B as
-    // the unit last reported them (off while the main room is off). False when it cannot start: a chain runs, the saving
-    // flag is set, the unit is not connected or may not save (ErrorText is
+    // the unit last reported them (off while the main room is off). False when it cannot start: a
+    // chain runs, the saving flag is set, the unit is not connected or may not save (ErrorText is
     // empty then), or the file cannot be created (ErrorText says why).
     bool Start(const QString& path);
     // Stops the chain as a Cancel does: the running read is aborted.

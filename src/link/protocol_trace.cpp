@@ -127,6 +127,57 @@ QString Printable(const QByteArray& bytes)
     return QStringLiteral("\"%1\"").arg(text);
 }
 
+std::uint8_t ByteAt(const QByteArray& payload, qsizetype i)
+{
+    return static_cast<std::uint8_t>(payload[i]);
+}
+
+// To the unit always a query ({20, variable}, the input name's with its
+// index); from it a report with the value bytes.
+QString DescribeVariable(const QByteArray& payload, bool fromUnit)
+{
+    const qsizetype size = payload.size();
+    if (size < 2)
+        return {};
+    const std::uint8_t variable = ByteAt(payload, 1);
+    QString text = (fromUnit ? QStringLiteral(" report ") : QStringLiteral(" query ")) +
+                   VariableText(variable);
+    if (variable == Variable::InputName && size >= 3) {
+        text += QStringLiteral(" index %1").arg(ByteAt(payload, 2));
+        if (fromUnit)
+            text += QLatin1Char(' ') + Printable(payload.mid(3));
+    } else if (variable == Variable::Model && fromUnit) {
+        text += QLatin1Char(' ') + Printable(payload.mid(2));
+    } else if (size >= 3) {
+        text += QLatin1Char(' ') + Hex(ByteAt(payload, 2));
+    }
+    return text;
+}
+
+// Requests carry an operation byte; replies start with the index or
+// address. Addresses are 16-bit little-endian.
+QString DescribeMemory(const QByteArray& payload, bool fromUnit)
+{
+    const qsizetype size = payload.size();
+    const bool eeprom = ByteAt(payload, 0) == MessageType::Eeprom;
+    QString text;
+    qsizetype i = 1;
+    if (fromUnit)
+        text += QStringLiteral(" reply");
+    else if (size > i)
+        text += QLatin1Char(' ') + MemoryOpText(ByteAt(payload, i++));
+    if (eeprom && size >= i + 2) {
+        text +=
+            QStringLiteral(" address %1").arg(ByteAt(payload, i) | (ByteAt(payload, i + 1) << 8));
+        i += 2;
+    } else if (!eeprom && size > i) {
+        text += QStringLiteral(" index %1").arg(ByteAt(payload, i++));
+    }
+    if (size > i)
+        text += QLatin1Char(' ') + Hex(ByteAt(payload, i));
+    return text;
+}
+
 } // namespace
 
 ProtocolTrace::ProtocolTrace(UnitLink& link, QObject* parent) : QObject(parent)
@@ -153,69 +204,36 @@ QString ProtocolTrace::Describe(const QByteArray& payload, bool fromUnit)
     if (payload.isEmpty())
         return QStringLiteral("empty");
     const qsizetype size = payload.size();
-    const auto at = [&payload](qsizetype i) { return static_cast<std::uint8_t>(payload[i]); };
-    const std::uint8_t type = at(0);
+    const std::uint8_t type = ByteAt(payload, 0);
     const char* typeName = TypeName(type);
     QString text = typeName ? QLatin1String(typeName) : QStringLiteral("type %1").arg(type);
     switch (type) {
     case MessageType::Variable:
-        // To the unit always a query ({20, variable}, the input name's with
-        // its index); from it a report with the value bytes.
-        if (size < 2)
-            break;
-        text += fromUnit ? QStringLiteral(" report ") : QStringLiteral(" query ");
-        text += VariableText(at(1));
-        if (at(1) == Variable::InputName && size >= 3) {
-            text += QStringLiteral(" index %1").arg(at(2));
-            if (fromUnit)
-                text += QLatin1Char(' ') + Printable(payload.mid(3));
-        } else if (at(1) == Variable::Model && fromUnit) {
-            text += QLatin1Char(' ') + Printable(payload.mid(2));
-        } else if (size >= 3) {
-            text += QLatin1Char(' ') + Hex(at(2));
-        }
-        break;
+        return text + DescribeVariable(payload, fromUnit);
     case MessageType::Set:
         if (size >= 2)
-            text += QLatin1Char(' ') + VariableText(at(1));
+            text += QLatin1Char(' ') + VariableText(ByteAt(payload, 1));
         if (size >= 3)
-            text += QLatin1Char(' ') + Hex(at(2));
+            text += QLatin1Char(' ') + Hex(ByteAt(payload, 2));
         break;
     case MessageType::Key:
     case MessageType::StorePreset:
         if (size >= 2)
-            text += QStringLiteral(" %1").arg(at(1));
+            text += QStringLiteral(" %1").arg(ByteAt(payload, 1));
         break;
     case MessageType::Version:
-        text +=
-            size >= 3
-                ? QStringLiteral(" report v%1.%2").arg(at(1)).arg(at(2), 2, 10, QLatin1Char('0'))
-                : QStringLiteral(" query");
+        text += size >= 3 ? QStringLiteral(" report v%1.%2")
+                                .arg(ByteAt(payload, 1))
+                                .arg(ByteAt(payload, 2), 2, 10, QLatin1Char('0'))
+                          : QStringLiteral(" query");
         break;
     case MessageType::PsName:
     case MessageType::RadioText:
         text += QLatin1Char(' ') + Printable(payload.mid(1));
         break;
     case MessageType::LiveSetup:
-    case MessageType::Eeprom: {
-        // Requests carry an operation byte; replies start with the index or
-        // address. Addresses are 16-bit little-endian.
-        const bool eeprom = type == MessageType::Eeprom;
-        qsizetype i = 1;
-        if (fromUnit)
-            text += QStringLiteral(" reply");
-        else if (size > i)
-            text += QLatin1Char(' ') + MemoryOpText(at(i++));
-        if (eeprom && size >= i + 2) {
-            text += QStringLiteral(" address %1").arg(at(i) | (at(i + 1) << 8));
-            i += 2;
-        } else if (!eeprom && size > i) {
-            text += QStringLiteral(" index %1").arg(at(i++));
-        }
-        if (size > i)
-            text += QLatin1Char(' ') + Hex(at(i));
-        break;
-    }
+    case MessageType::Eeprom:
+        return text + DescribeMemory(payload, fromUnit);
     default:
         break;
     }

@@ -34,7 +34,7 @@ struct LiveValues
     int amFrequency = 0; // kHz
     int fmPreset = 0;    // 0 = none
     int amPreset = 0;
-    bool fmMute = false; // as shown: false while the tuner is not heard
+    bool fmMute = false;    // as shown: false while the tuner is not heard
     bool speakersA = false; // as shown: false while the main room is off
     bool speakersB = false;
 

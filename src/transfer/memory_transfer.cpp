@@ -780,10 +780,9 @@ void MemoryTransfer::FinishJob()
     const QList<int> clamped = std::exchange(runClamped, {});
     Finish(refused.isEmpty() ? Outcome::Completed : Outcome::Failed);
     if (!refused.isEmpty()) {
-        Q_EMIT transferFailed(Message::WriteRefused, Text(Message::WriteRefused)
-                                                         .arg(refused.size())
-                                                         .arg(runBytes)
-                                                         .arg(NumberList(refused)));
+        Q_EMIT transferFailed(
+            Message::WriteRefused,
+            Text(Message::WriteRefused).arg(refused.size()).arg(runBytes).arg(NumberList(refused)));
     }
     if (!clamped.isEmpty())
         Q_EMIT transferFailed(Message::LiveClamped,
@@ -822,8 +821,7 @@ void MemoryTransfer::ConnectionLost()
     }
     Finish(Outcome::Failed);
     if (writing)
-        Q_EMIT transferFailed(Message::WriteLost,
-                              Text(Message::WriteLost).arg(confirmed).arg(all));
+        Q_EMIT transferFailed(Message::WriteLost, Text(Message::WriteLost).arg(confirmed).arg(all));
     else
         Q_EMIT transferFailed(Message::ReadLost, Text(Message::ReadLost));
 }

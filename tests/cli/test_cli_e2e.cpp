@@ -275,8 +275,8 @@ private Q_SLOTS:
         Simulator a({QStringLiteral("--link"), linkA, QStringLiteral("--line-rate"),
                      QStringLiteral("0"), QStringLiteral("--eeprom"), Path("saveA.eeprom")});
         QVERIFY(a.WaitStarted());
-        CliResult r = RunCli({QStringLiteral("--port"), linkA, QStringLiteral("save"),
-                              Path("unit.vxf")});
+        CliResult r =
+            RunCli({QStringLiteral("--port"), linkA, QStringLiteral("save"), Path("unit.vxf")});
         QVERIFY2(r.exitCode == 0, (r.err + r.out).constData());
         QVERIFY(r.err.contains("Transferring tuner presets from K230\n"));
         const QByteArray saved = Read(Path("unit.vxf"));
@@ -346,9 +346,9 @@ private Q_SLOTS:
         QTest::newRow("K220 save") << QStringList{QStringLiteral("--model"), QStringLiteral("K220")}
                                    << QStringList{QStringLiteral("save"), Path("refused.vxf")}
                                    << QStringLiteral("veltrix: ") + k220;
-        QTest::newRow("K220 load") << QStringList{QStringLiteral("--model"), QStringLiteral("K220")}
-                                   << QStringList{QStringLiteral("load"), file}
-                                   << QStringLiteral("veltrix: ") + k220;
+        QTest::newRow("K220 load")
+            << QStringList{QStringLiteral("--model"), QStringLiteral("K220")}
+            << QStringList{QStringLiteral("load"), file} << QStringLiteral("veltrix: ") + k220;
         QTest::newRow("v2.00 save")
             << QStringList{QStringLiteral("--firmware"), QStringLiteral("v2.00")}
             << QStringList{QStringLiteral("save"), Path("refused.vxf")}
@@ -374,9 +374,8 @@ private Q_SLOTS:
                                   QStringLiteral("0")} +
                       unit);
         QVERIFY(sim.WaitStarted());
-        const CliResult r =
-            RunCli(QStringList{QStringLiteral("--port"), link, QStringLiteral("--quiet")} +
-                   command);
+        const CliResult r = RunCli(
+            QStringList{QStringLiteral("--port"), link, QStringLiteral("--quiet")} + command);
         QCOMPARE(r.exitCode, 1);
         QCOMPARE(QString::fromLocal8Bit(r.err), error + u'\n');
         QVERIFY(!QFile::exists(Path("refused.vxf")));

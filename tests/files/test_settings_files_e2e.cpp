@@ -303,10 +303,9 @@ private Q_SLOTS:
         const QByteArray live = sim->LiveSetup();
         int writes = 0;
         QObject::connect(sim.get(), &SimulatedReceiver::frameReceived, [&](const QByteArray& p) {
-            writes +=
-                (p.size() > 1 && p[1] == MemoryOp::Write &&
-                 (p[0] == MessageType::LiveSetup || p[0] == MessageType::Eeprom)) ||
-                (p.size() > 3 && p[0] == MessageType::Set && p[1] == Variable::InputName);
+            writes += (p.size() > 1 && p[1] == MemoryOp::Write &&
+                       (p[0] == MessageType::LiveSetup || p[0] == MessageType::Eeprom)) ||
+                      (p.size() > 3 && p[0] == MessageType::Set && p[1] == Variable::InputName);
         });
         MessageBox::SetNextAnswer(QMessageBox::Yes); // the warning
         MessageBox::SetNextAnswer(QMessageBox::No);  // the model question

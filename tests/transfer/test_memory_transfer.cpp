@@ -145,8 +145,8 @@ private Q_SLOTS:
     void reads_data()
     {
         QTest::addColumn<QString>("model");
-        QTest::addColumn<int>("sizeByte");    // -1: 0, never read before
-        QTest::addColumn<int>("read"); // 0 current setup, 1..5 A/V preset, 6 tuner, 7 900..904
+        QTest::addColumn<int>("sizeByte"); // -1: 0, never read before
+        QTest::addColumn<int>("read");     // 0 current setup, 1..5 A/V preset, 6 tuner, 7 900..904
         QTest::addColumn<QList<int>>("poke"); // EEPROM address, value, ...
         QTest::addColumn<QStringList>("log");
         QTest::addColumn<QList<int>>("eepromReads");
