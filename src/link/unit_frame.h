@@ -36,7 +36,12 @@ public:
     const QByteArray& Payload() const { return payload; }
 
 private:
-    enum class State { Idle, Payload, Checksum };
+    enum class State
+    {
+        Idle,
+        Payload,
+        Checksum
+    };
 
     State state = State::Idle;
     bool escapePending = false;

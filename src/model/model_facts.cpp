@@ -19,8 +19,8 @@ QStringView Family(const QString& model)
 bool ModelFacts::IsSupportedModel() const
 {
     static const std::array<QString, 7> supported = {
-        QStringLiteral("K220"),  QStringLiteral("K110"),  QStringLiteral("K240"),
-        QStringLiteral("K230"),  QStringLiteral("K110V"), QStringLiteral("K230V"),
+        QStringLiteral("K220"), QStringLiteral("K110"),  QStringLiteral("K240"),
+        QStringLiteral("K230"), QStringLiteral("K110V"), QStringLiteral("K230V"),
         QStringLiteral("K240V")};
     for (const QString& name : supported) {
         if (EqualsIgnoringCase(modelText, name))

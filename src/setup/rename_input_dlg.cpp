@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-
 namespace {
 
 QList<std::optional<QString>> answers;

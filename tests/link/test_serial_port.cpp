@@ -26,12 +26,18 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("path");
-        QTest::newRow("COM1") << "COM1" << "/dev/ttyS0";
-        QTest::newRow("COM8") << "COM8" << "/dev/ttyS7";
-        QTest::newRow("lower case com") << "com3" << "/dev/ttyS2";
-        QTest::newRow("device path") << "/tmp/ttyVeltrix" << "/tmp/ttyVeltrix";
-        QTest::newRow("USB adapter") << "ttyUSB0" << "/dev/ttyUSB0";
-        QTest::newRow("COM0 is no COM port") << "COM0" << "/dev/COM0";
+        QTest::newRow("COM1") << "COM1"
+                              << "/dev/ttyS0";
+        QTest::newRow("COM8") << "COM8"
+                              << "/dev/ttyS7";
+        QTest::newRow("lower case com") << "com3"
+                                        << "/dev/ttyS2";
+        QTest::newRow("device path") << "/tmp/ttyVeltrix"
+                                     << "/tmp/ttyVeltrix";
+        QTest::newRow("USB adapter") << "ttyUSB0"
+                                     << "/dev/ttyUSB0";
+        QTest::newRow("COM0 is no COM port") << "COM0"
+                                             << "/dev/COM0";
     }
 
     void mapsPortNames()
@@ -121,17 +127,16 @@ private Q_SLOTS:
         SerialPort port;
         QVERIFY(port.Open(pty.SlavePath(), ShortTimeouts()));
         QList<int> delivered;
-        connect(&port, &SerialPort::readCompleted, this,
-                [&](int message, int, const QByteArray&) {
-                    delivered.append(message);
-                    if (message == 1) {
-                        // Reopening while the second read's completion is
-                        // already posted: that completion must never arrive.
-                        QVERIFY(port.Open(pty.SlavePath(), ShortTimeouts()));
-                        QVERIFY(port.QueueRead(1, 2));
-                        pty.SendRaw("c");
-                    }
-                });
+        connect(&port, &SerialPort::readCompleted, this, [&](int message, int, const QByteArray&) {
+            delivered.append(message);
+            if (message == 1) {
+                // Reopening while the second read's completion is
+                // already posted: that completion must never arrive.
+                QVERIFY(port.Open(pty.SlavePath(), ShortTimeouts()));
+                QVERIFY(port.QueueRead(1, 2));
+                pty.SendRaw("c");
+            }
+        });
         QVERIFY(port.QueueRead(1, 1));
         QVERIFY(port.QueueRead(1, 11));
         pty.SendRaw("ab");

@@ -1,5 +1,5 @@
-#include "simulated_receiver.h"
 #include "setup/setup_sheet.h"
+#include "simulated_receiver.h"
 #include "test_control_panel_fixture.h"
 #include "transfer/transfer_presenter.h"
 #include "transfer/transfer_progress_dlg.h"

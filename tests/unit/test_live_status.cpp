@@ -1,6 +1,6 @@
 #include "link/message_set.h"
-#include "unit/unit_session.h"
 #include "test_bytes.h"
+#include "unit/unit_session.h"
 
 #include <QSignalSpy>
 #include <QTest>
