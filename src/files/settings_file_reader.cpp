@@ -384,6 +384,31 @@ void SettingsFileReader::ClosePreset()
     result.writes.append(block);
 }
 
+// A line of a section and the value of the key it was last matched with.
+struct SettingsFileReader::SectionLine
+{
+    const QString& text;
+    std::optional<QString> value;
+
+    bool Is(const Format::Key& key)
+    {
+        value = GetValue(text, QLatin1String(key.name));
+        return value.has_value();
+    }
+};
+
+template <typename Apply> bool SettingsFileReader::ForEachLine(Apply apply)
+{
+    QString text;
+    while (NextLine(text)) {
+        if (text.contains(u"</"))
+            return true;
+        SectionLine line{text, std::nullopt};
+        apply(line);
+    }
+    return false;
+}
+
 void SettingsFileReader::ReadInputSettings()
 {
     QString line;
@@ -405,60 +430,52 @@ void SettingsFileReader::ReadInputSettings()
 
 void SettingsFileReader::ReadInputRecord(int input)
 {
-    QString line;
-    while (NextLine(line)) {
-        if (line.contains(u"</"))
-            return;
-        std::optional<QString> value;
-        const auto match = [&line, &value](const Format::Key& key) {
-            value = GetValue(line, QLatin1String(key.name));
-            return value.has_value();
-        };
+    ForEachLine([&](SectionLine& line) {
         // An unknown text stores 15, the low four bits of "not found".
-        const auto source = [&value](const auto& list) {
+        const auto source = [&line](const auto& list) {
             const int size = static_cast<int>(list.size());
-            return CodeOr(*value, size, NibbleLimit, IndexOf(*value, list, true) & 0x0F);
+            return CodeOr(*line.value, size, NibbleLimit, IndexOf(*line.value, list, true) & 0x0F);
         };
-        const auto trigger = [&value] {
-            if (Is(*value, "Zone"))
+        const auto trigger = [&line] {
+            if (Is(*line.value, "Zone"))
                 return 2;
-            if (Is(*value, "Both"))
+            if (Is(*line.value, "Both"))
                 return 3;
-            return Is(*value, "Main") ? 1 : 0;
+            return Is(*line.value, "Main") ? 1 : 0;
         };
         Field field;
-        if (match(Keys::InputName)) {
-            if (!value->isEmpty()) {
+        if (line.Is(Keys::InputName)) {
+            if (!line.value->isEmpty()) {
                 UnitWrite rename;
                 rename.kind = UnitWrite::Kind::InputName;
                 rename.index = input;
-                rename.name = value->left(SettingsImage::PresetNameLength);
+                rename.name = line.value->left(SettingsImage::PresetNameLength);
                 rename.pauseAfter = RenamePause;
                 result.writes.append(rename);
             }
-            continue;
+            return;
         }
-        if (match(Keys::VideoSource)) {
+        if (line.Is(Keys::VideoSource)) {
             field.videoSource = source(Format::VideoSources);
-        } else if (match(Keys::VideoFormat)) {
+        } else if (line.Is(Keys::VideoFormat)) {
             field.videoFormat = source(Format::VideoFormats);
-        } else if (match(Keys::AnalogSource)) {
+        } else if (line.Is(Keys::AnalogSource)) {
             field.analogSource = source(Format::AnalogSources);
-        } else if (match(Keys::AnalogGain)) {
-            const int index = IndexOf(*value, Format::AnalogGains);
-            field.analogGain = CodeOr(*value, static_cast<int>(Format::AnalogGains.size()),
+        } else if (line.Is(Keys::AnalogGain)) {
+            const int index = IndexOf(*line.value, Format::AnalogGains);
+            field.analogGain = CodeOr(*line.value, static_cast<int>(Format::AnalogGains.size()),
                                       NibbleLimit, index < 0 ? DefaultAnalogGain : index);
-        } else if (match(Keys::DigitalSource)) {
+        } else if (line.Is(Keys::DigitalSource)) {
             field.digitalSource = source(Format::DigitalSources);
-        } else if (match(Keys::Trigger1)) {
+        } else if (line.Is(Keys::Trigger1)) {
             field.trigger1 = trigger();
-        } else if (match(Keys::Trigger2)) {
+        } else if (line.Is(Keys::Trigger2)) {
             field.trigger2 = trigger();
         } else {
-            continue;
+            return;
         }
         buffer.SetInput(input, field);
-    }
+    });
 }
 
 void SettingsFileReader::ReadSurroundModes()
@@ -478,29 +495,23 @@ void SettingsFileReader::ReadSurroundModes()
         return CodeOr(value, static_cast<int>(Format::MultichannelModes.size()), NibbleLimit,
                       std::max(IndexOf(value, Format::MultichannelModes, true), 0));
     };
-    QString line;
-    while (NextLine(line)) {
-        if (line.contains(u"</")) {
-            for (int i = 0; i < SettingsImage::SurroundTableSize; ++i)
-                buffer.SetTableByte(i, table[static_cast<std::size_t>(i)]);
-            return;
-        }
-        std::optional<QString> value;
-        const auto match = [&line, &value](const Format::Key& key) {
-            value = GetValue(line, QLatin1String(key.name));
-            return value.has_value();
-        };
-        if (match(Keys::Input))
-            input = InRange(ParseInteger(*value), SettingsImage::InputRecordCount);
-        else if (match(Keys::Stereo))
-            put(1, true, twoChannel(*value));
-        else if (match(Keys::Dts))
-            put(1, false, multichannel(*value));
-        else if (match(Keys::DolbyTwoChannel))
-            put(0, true, twoChannel(*value));
-        else if (match(Keys::DolbyOthers))
-            put(0, false, multichannel(*value));
-    }
+    const bool closed = ForEachLine([&](SectionLine& line) {
+        if (line.Is(Keys::Input))
+            input = InRange(ParseInteger(*line.value), SettingsImage::InputRecordCount);
+        else if (line.Is(Keys::Stereo))
+            put(1, true, twoChannel(*line.value));
+        else if (line.Is(Keys::Dts))
+            put(1, false, multichannel(*line.value));
+        else if (line.Is(Keys::DolbyTwoChannel))
+            put(0, true, twoChannel(*line.value));
+        else if (line.Is(Keys::DolbyOthers))
+            put(0, false, multichannel(*line.value));
+    });
+    // A section cut off by the end of the file copies nothing.
+    if (!closed)
+        return;
+    for (int i = 0; i < SettingsImage::SurroundTableSize; ++i)
+        buffer.SetTableByte(i, table[static_cast<std::size_t>(i)]);
 }
 
 // The crossover in Hz (40, 60, 80, 100, 120, 150, 200) into bits 2-4 of the
@@ -533,46 +544,39 @@ void SettingsFileReader::ReadSpeakerSetup()
         return CodeOr(value, Format::DistanceCount, ByteLimit,
                       InRange(code, Format::DistanceCount));
     };
-    QString line;
-    while (NextLine(line)) {
-        if (line.contains(u"</"))
-            return;
-        std::optional<QString> value;
-        const auto match = [&line, &value](const Format::Key& key) {
-            value = GetValue(line, QLatin1String(key.name));
-            return value.has_value();
-        };
-        if (match(Keys::SpeakerUnits)) {
-            buffer.SetByte(DistanceUnit, CodeOr(*value, 2, ByteLimit, Is(*value, "ft") ? 0 : 1));
-        } else if (match(Keys::FrontSpeakers)) {
+    ForEachLine([&](SectionLine& line) {
+        if (line.Is(Keys::SpeakerUnits)) {
+            buffer.SetByte(DistanceUnit,
+                           CodeOr(*line.value, 2, ByteLimit, Is(*line.value, "ft") ? 0 : 1));
+        } else if (line.Is(Keys::FrontSpeakers)) {
             buffer.SetByte(FrontSpeakers,
-                           CodeOr(*value, 2, ByteLimit, Is(*value, "Large") ? 1 : 0));
-        } else if (match(Keys::CenterSpeaker)) {
-            buffer.SetByte(CenterSpeaker, CodeOr(*value, 3, ByteLimit, size(*value)));
-        } else if (match(Keys::SurroundSpeakers)) {
-            buffer.SetByte(SurroundSpeakers, CodeOr(*value, 3, ByteLimit, size(*value)));
-        } else if (match(Keys::BackSpeakers)) {
-            buffer.SetByte(BackSpeakers, CodeOr(*value, 3, ByteLimit, size(*value)));
-        } else if (match(Keys::FrontDistance)) {
-            buffer.SetByte(FrontDistance, distance(*value));
-        } else if (match(Keys::CenterDistance)) {
-            buffer.SetByte(CenterDistance, distance(*value));
-        } else if (match(Keys::SurroundDistance)) {
-            buffer.SetByte(SurroundDistance, distance(*value));
-        } else if (match(Keys::BackDistance)) {
-            buffer.SetByte(BackDistance, distance(*value));
-        } else if (match(Keys::BackSpeakersSetup)) {
+                           CodeOr(*line.value, 2, ByteLimit, Is(*line.value, "Large") ? 1 : 0));
+        } else if (line.Is(Keys::CenterSpeaker)) {
+            buffer.SetByte(CenterSpeaker, CodeOr(*line.value, 3, ByteLimit, size(*line.value)));
+        } else if (line.Is(Keys::SurroundSpeakers)) {
+            buffer.SetByte(SurroundSpeakers, CodeOr(*line.value, 3, ByteLimit, size(*line.value)));
+        } else if (line.Is(Keys::BackSpeakers)) {
+            buffer.SetByte(BackSpeakers, CodeOr(*line.value, 3, ByteLimit, size(*line.value)));
+        } else if (line.Is(Keys::FrontDistance)) {
+            buffer.SetByte(FrontDistance, distance(*line.value));
+        } else if (line.Is(Keys::CenterDistance)) {
+            buffer.SetByte(CenterDistance, distance(*line.value));
+        } else if (line.Is(Keys::SurroundDistance)) {
+            buffer.SetByte(SurroundDistance, distance(*line.value));
+        } else if (line.Is(Keys::BackDistance)) {
+            buffer.SetByte(BackDistance, distance(*line.value));
+        } else if (line.Is(Keys::BackSpeakersSetup)) {
             buffer.SetByte(BackSpeakersSetup,
-                           CodeOr(*value, 2, ByteLimit, value->contains(u'R') ? 1 : 0));
-        } else if (match(Keys::EnhancedBass)) {
-            if (value->contains(u"On"))
+                           CodeOr(*line.value, 2, ByteLimit, line.value->contains(u'R') ? 1 : 0));
+        } else if (line.Is(Keys::EnhancedBass)) {
+            if (line.value->contains(u"On"))
                 buffer.SetBits(SettingsBits::EnhancedBass, 1);
-        } else if (match(Keys::SubwooferCutoff)) {
-            ReadCutoff(*value);
-        } else if (match(Keys::Subwoofer)) {
-            buffer.SetBits(SettingsBits::SubwooferOn, OnOff(*value));
+        } else if (line.Is(Keys::SubwooferCutoff)) {
+            ReadCutoff(*line.value);
+        } else if (line.Is(Keys::Subwoofer)) {
+            buffer.SetBits(SettingsBits::SubwooferOn, OnOff(*line.value));
         }
-    }
+    });
 }
 
 void SettingsFileReader::ReadLevelSetup()
@@ -589,15 +593,7 @@ void SettingsFileReader::ReadLevelSetup()
         return CodeOr(value, Format::ToneCount, ByteLimit,
                       code < 0 ? 0 : (code >= ByteLimit ? ToneTop : code));
     };
-    QString line;
-    while (NextLine(line)) {
-        if (line.contains(u"</"))
-            return;
-        std::optional<QString> value;
-        const auto match = [&line, &value](const Format::Key& key) {
-            value = GetValue(line, QLatin1String(key.name));
-            return value.has_value();
-        };
+    ForEachLine([&](SectionLine& line) {
         const std::pair<const Format::Key*, int> levels[] = {
             {&Keys::FrontLeft, FrontLeftLevel},
             {&Keys::FrontRight, FrontRightLevel},
@@ -608,70 +604,57 @@ void SettingsFileReader::ReadLevelSetup()
             {&Keys::BackRight, BackRightLevel},
             {&Keys::SubwooferLevel, SubwooferLevel}};
         const auto channel = std::find_if(std::begin(levels), std::end(levels),
-                                          [&](const auto& entry) { return match(*entry.first); });
+                                          [&](const auto& entry) { return line.Is(*entry.first); });
         if (channel != std::end(levels))
-            buffer.SetByte(channel->second, level(*value));
-        else if (match(Keys::Treble))
-            buffer.SetByte(Treble, tone(*value));
-        else if (match(Keys::Bass))
-            buffer.SetByte(Bass, tone(*value));
-    }
+            buffer.SetByte(channel->second, level(*line.value));
+        else if (line.Is(Keys::Treble))
+            buffer.SetByte(Treble, tone(*line.value));
+        else if (line.Is(Keys::Bass))
+            buffer.SetByte(Bass, tone(*line.value));
+    });
 }
 
 void SettingsFileReader::ReadListeningModes()
 {
     using namespace SettingsField;
-    QString line;
-    while (NextLine(line)) {
-        if (line.contains(u"</"))
-            return;
-        if (Contains(line, "STEREO_1>")) {
+    ForEachLine([&](SectionLine& line) {
+        if (Contains(line.text, "STEREO_1>")) {
             ReadEnhancedStereo(EnhancedStereo1);
-            continue;
+            return;
         }
-        if (Contains(line, "STEREO_2>")) {
+        if (Contains(line.text, "STEREO_2>")) {
             ReadEnhancedStereo(EnhancedStereo2);
-            continue;
+            return;
         }
-        std::optional<QString> value;
-        const auto match = [&line, &value](const Format::Key& key) {
-            value = GetValue(line, QLatin1String(key.name));
-            return value.has_value();
-        };
-        if (match(Keys::Dimension)) {
-            const int code = InRange(ParseInteger(*value) + 3, Format::Dimensions.size());
+        if (line.Is(Keys::Dimension)) {
+            const int code = InRange(ParseInteger(*line.value) + 3, Format::Dimensions.size());
             buffer.SetByte(PlIIDimension,
-                           CodeOr(*value, Format::Dimensions.size(), ByteLimit, code));
-        } else if (match(Keys::CenterWidth)) {
+                           CodeOr(*line.value, Format::Dimensions.size(), ByteLimit, code));
+        } else if (line.Is(Keys::CenterWidth)) {
             // Every width the Listening Modes page offers, 0 to 7.
             constexpr int Widths = 8;
-            buffer.SetByte(PlIICenterWidth, CodeOr(*value, Widths, ByteLimit,
-                                                   InRange(ParseInteger(*value), Widths)));
-        } else if (match(Keys::Panorama)) {
-            buffer.SetByte(PlIIPanorama, CodeOr(*value, 2, ByteLimit, OnOff(*value)));
-        } else if (match(Keys::CenterGain)) {
+            buffer.SetByte(PlIICenterWidth, CodeOr(*line.value, Widths, ByteLimit,
+                                                   InRange(ParseInteger(*line.value), Widths)));
+        } else if (line.Is(Keys::Panorama)) {
+            buffer.SetByte(PlIIPanorama, CodeOr(*line.value, 2, ByteLimit, OnOff(*line.value)));
+        } else if (line.Is(Keys::CenterGain)) {
             const int count = static_cast<int>(Format::CenterGains.size());
-            buffer.SetByte(Neo6CenterGain,
-                           CodeOr(*value, count, ByteLimit, InRange(ParseTenths(*value), count)));
+            buffer.SetByte(Neo6CenterGain, CodeOr(*line.value, count, ByteLimit,
+                                                  InRange(ParseTenths(*line.value), count)));
         }
-    }
+    });
 }
 
 void SettingsFileReader::ReadEnhancedStereo(int canonical)
 {
-    QString line;
-    while (NextLine(line)) {
-        if (line.contains(u"</"))
-            return;
+    ForEachLine([&](SectionLine& line) {
         for (std::size_t c = 0; c < Keys::EnhancedStereoChannels.size(); ++c) {
-            const std::optional<QString> value =
-                GetValue(line, QLatin1String(Keys::EnhancedStereoChannels[c].name));
-            if (value) {
-                buffer.SetBits(BitField{canonical, static_cast<int>(c), 1}, OnOff(*value));
-                break;
+            if (line.Is(Keys::EnhancedStereoChannels[c])) {
+                buffer.SetBits(BitField{canonical, static_cast<int>(c), 1}, OnOff(*line.value));
+                return;
             }
         }
-    }
+    });
 }
 
 void SettingsFileReader::ReadAdvanced()
@@ -679,45 +662,37 @@ void SettingsFileReader::ReadAdvanced()
     using namespace SettingsField;
     using namespace SettingsBits;
     buffer.SetByte(OnScreenDisplay, 0);
-    QString line;
-    while (NextLine(line)) {
-        if (line.contains(u"</"))
-            return;
-        std::optional<QString> value;
-        const auto match = [&line, &value](const Format::Key& key) {
-            value = GetValue(line, QLatin1String(key.name));
-            return value.has_value();
-        };
-        if (match(Keys::MainZoneDsp)) {
-            buffer.SetBits(MainZoneDsp, Is(*value, "7.1/Off") ? 0 : 1);
-        } else if (match(Keys::AutoTrigger)) {
-            const int code = Is(*value, "Zone") ? 1 : (Is(*value, "Both") ? 2 : 0);
-            buffer.SetBits(AutoTrigger, CodeOr(*value, 3, TwoBitLimit, code));
-        } else if (match(Keys::ZoneVolumeControl)) {
+    ForEachLine([&](SectionLine& line) {
+        if (line.Is(Keys::MainZoneDsp)) {
+            buffer.SetBits(MainZoneDsp, Is(*line.value, "7.1/Off") ? 0 : 1);
+        } else if (line.Is(Keys::AutoTrigger)) {
+            const int code = Is(*line.value, "Zone") ? 1 : (Is(*line.value, "Both") ? 2 : 0);
+            buffer.SetBits(AutoTrigger, CodeOr(*line.value, 3, TwoBitLimit, code));
+        } else if (line.Is(Keys::ZoneVolumeControl)) {
             buffer.SetByte(SettingsField::ZoneVolumeControl,
-                           Is(*value, "Fixed") ? SettingsCode::ZoneVolumeFixed
-                                               : SettingsCode::ZoneVolumeVariable);
-        } else if (match(Keys::ZoneRelay)) {
-            const int code = Is(*value, "None") ? 0 : (Is(*value, "B") ? 2 : 1);
-            buffer.SetBits(ZoneRelay, CodeOr(*value, 3, TwoBitLimit, code));
-        } else if (match(Keys::DolbyExMode)) {
-            buffer.SetBits(DolbyExMode, OnOff(*value));
-        } else if (match(Keys::DolbyDynamicRange)) {
-            const int percent = ParseInteger(*value);
+                           Is(*line.value, "Fixed") ? SettingsCode::ZoneVolumeFixed
+                                                    : SettingsCode::ZoneVolumeVariable);
+        } else if (line.Is(Keys::ZoneRelay)) {
+            const int code = Is(*line.value, "None") ? 0 : (Is(*line.value, "B") ? 2 : 1);
+            buffer.SetBits(ZoneRelay, CodeOr(*line.value, 3, TwoBitLimit, code));
+        } else if (line.Is(Keys::DolbyExMode)) {
+            buffer.SetBits(DolbyExMode, OnOff(*line.value));
+        } else if (line.Is(Keys::DolbyDynamicRange)) {
+            const int percent = ParseInteger(*line.value);
             buffer.SetBits(DolbyDynamicRange,
                            percent == 25 ? 3 : (percent == 50 ? 2 : (percent == 75 ? 1 : 0)));
-        } else if (match(Keys::DtsEsMatrix)) {
-            buffer.SetBits(DtsEsMatrix, OnOff(*value));
-        } else if (match(Keys::DtsDynamicRange)) {
-            buffer.SetBits(DtsDynamicRange, Is(*value, "Off") ? 0 : 1);
-        } else if (match(Keys::OsdBackground)) {
-            if (Is(*value, "On"))
+        } else if (line.Is(Keys::DtsEsMatrix)) {
+            buffer.SetBits(DtsEsMatrix, OnOff(*line.value));
+        } else if (line.Is(Keys::DtsDynamicRange)) {
+            buffer.SetBits(DtsDynamicRange, Is(*line.value, "Off") ? 0 : 1);
+        } else if (line.Is(Keys::OsdBackground)) {
+            if (Is(*line.value, "On"))
                 buffer.SetBits(OsdBackground, 1);
-        } else if (match(Keys::TemporaryOsd)) {
-            if (Is(*value, "On"))
+        } else if (line.Is(Keys::TemporaryOsd)) {
+            if (Is(*line.value, "On"))
                 buffer.SetBits(TemporaryOsd, 1);
         }
-    }
+    });
 }
 
 void SettingsFileReader::ReadTunerPresets(const QString& tagLine)

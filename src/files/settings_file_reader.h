@@ -121,6 +121,11 @@ private:
     LineEffect ApplyModelLine(const QString& trimmed);
     bool NextLine(QString& line);
     bool Contains(const QString& line, const char* text) const;
+    struct SectionLine;
+    // Hands each line of a section to `apply` (void(SectionLine&)) until a
+    // line that contains "</", which is consumed and ends the section, or
+    // the end of the file; true when the closing line was met.
+    template <typename Apply> bool ForEachLine(Apply apply);
 
     void CommitCurrentSetup();
     void ClosePreset();
