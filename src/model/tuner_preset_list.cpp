@@ -231,8 +231,11 @@ TunerPresetList::Image TunerPresetList::Encode(int stepSize) const
             !IsAmFrequency(preset.frequency))
             continue;
         amUsed[preset.number] = true;
+        // The nearest channel of the step: a frequency of the other step (a
+        // file from a 10 kHz unit loaded into a 9 kHz one) stays in the band,
+        // where cutting it down would turn 530 kHz into 522 and lose it.
         PutWord(image, AmSlotsStart + AmSlotSize * (preset.number - 1),
-                (preset.frequency + AmWordOffset) / step);
+                (preset.frequency + AmWordOffset + step / 2) / step);
     }
     return image;
 }

@@ -137,6 +137,15 @@ private Q_SLOTS:
         Put(expected, 77, "07ac 544849525445454e 00"); // "THIRTEEN"
         Put(expected, 334, "0069");                    // (600 + 450) / 10
         QCOMPARE(list.Encode(10), expected);
+
+        // Frequencies of the other step land on the nearest channel, in the band.
+        TunerPresetList tenKhz;
+        for (int n = 1; const int f : {530, 1700, 999, 1710})
+            tenKhz.AddAm(n++, f);
+        QList<int> nine;
+        for (const AmPreset& p : TunerPresetList::Decode(tenKhz.Encode(9), 9).AmPresets())
+            nine << p.frequency;
+        QCOMPARE(nine, QList<int>({531, 1701, 999, 1710}));
     }
 
     void muteOnlyChange()
