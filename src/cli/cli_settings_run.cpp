@@ -240,38 +240,31 @@ void CliSettingsRun::Compare(const QString& region, int first, const QByteArray&
 
 QString CliSettingsRun::Describe(const UnitWrite& write)
 {
-    const auto withBytes = [](const QString& text, const QByteArray& bytes) {
-        return text + QStringLiteral(" | ") + QString::fromLatin1(bytes.toHex(' '));
+    // "EEPROM 1113-1199: 87 bytes, A/V preset 1 settings | 00 01 ..."
+    const auto memory = [](const char* region, int first, const QByteArray& bytes,
+                           const QString& what) {
+        return QStringLiteral("%1 %2: %3, %4 | %5")
+            .arg(QLatin1String(region), Range(first, bytes.size()), Bytes(bytes.size()), what,
+                 QString::fromLatin1(bytes.toHex(' ')));
     };
     switch (write.kind) {
     case UnitWrite::Kind::InputName:
         return QStringLiteral("rename input %1 to \"%2\"").arg(write.index + 1).arg(write.name);
     case UnitWrite::Kind::PresetStatus:
-        return withBytes(
-            QStringLiteral("EEPROM %1: %2, A/V preset %3 marked present")
-                .arg(Range(write.address, write.bytes.size()), Bytes(write.bytes.size()))
-                .arg(write.index),
-            write.bytes);
+        return memory("EEPROM", write.address, write.bytes,
+                      QStringLiteral("A/V preset %1 marked present").arg(write.index));
     case UnitWrite::Kind::PresetBlock:
-        return withBytes(
-            QStringLiteral("EEPROM %1: %2, A/V preset %3 settings")
-                .arg(Range(write.address, write.bytes.size()), Bytes(write.bytes.size()))
-                .arg(write.index),
-            write.bytes);
+        return memory("EEPROM", write.address, write.bytes,
+                      QStringLiteral("A/V preset %1 settings").arg(write.index));
     case UnitWrite::Kind::TunerPresets:
-        return withBytes(
-            QStringLiteral("EEPROM %1: %2, tuner presets (%3 FM, %4 AM)")
-                .arg(Range(write.address, write.bytes.size()), Bytes(write.bytes.size()))
-                .arg(write.tuner.FmPresets().size())
-                .arg(write.tuner.AmPresets().size()),
-            write.bytes);
+        return memory("EEPROM", write.address, write.bytes,
+                      QStringLiteral("tuner presets (%1 FM, %2 AM)")
+                          .arg(write.tuner.FmPresets().size())
+                          .arg(write.tuner.AmPresets().size()));
     case UnitWrite::Kind::CurrentSetup:
         break;
     }
-    const QByteArray block = write.setup.BlockBytes();
-    return withBytes(QStringLiteral("live setup %1: %2, current setup")
-                         .arg(Range(0, block.size()), Bytes(block.size())),
-                     block);
+    return memory("live setup", 0, write.setup.BlockBytes(), QStringLiteral("current setup"));
 }
 
 void CliSettingsRun::End(bool ok, const QString& error)
