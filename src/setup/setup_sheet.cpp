@@ -97,9 +97,9 @@ bool SetupSheet::Run(SetupFields& fields)
 
 std::function<bool(SetupFields&, const SetupFlags&)> SetupSheet::Editor(QWidget* parent)
 {
-    return [parent](SetupFields& fields, const SetupFlags& flags) {
-        SetupSheet sheet(fields, flags, parent);
-        return sheet.Run(fields);
+    return [parent](SetupFields& edited, const SetupFlags& unitFlags) {
+        SetupSheet sheet(edited, unitFlags, parent);
+        return sheet.Run(edited);
     };
 }
 

@@ -143,7 +143,8 @@ private Q_SLOTS:
         for (int n = 1; const int f : {530, 1700, 999, 1710})
             tenKhz.AddAm(n++, f);
         QList<int> nine;
-        for (const AmPreset& p : TunerPresetList::Decode(tenKhz.Encode(9), 9).AmPresets())
+        const TunerPresetList decoded = TunerPresetList::Decode(tenKhz.Encode(9), 9);
+        for (const AmPreset& p : decoded.AmPresets())
             nine << p.frequency;
         QCOMPARE(nine, QList<int>({531, 1701, 999, 1710}));
     }
