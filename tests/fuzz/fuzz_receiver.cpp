@@ -38,7 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // Payloads straight in as well, without the framing in the way.
     if (size > 1)
-        Q_EMIT session.Link().payloadReceived(QByteArray(reinterpret_cast<const char*>(data + 1),
-                                    static_cast<qsizetype>(std::min<std::size_t>(size - 1, 63))));
+        Q_EMIT session.Link().payloadReceived(
+            QByteArray(reinterpret_cast<const char*>(data + 1),
+                       static_cast<qsizetype>(std::min<std::size_t>(size - 1, 63))));
     return 0;
 }
