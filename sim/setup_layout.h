@@ -2,9 +2,17 @@
 
 #include "model/model_facts.h"
 
+#include <QString>
+
+#include <array>
+
 // Where things lie in the memories of one model and firmware: the fields of
 // the setup block (by canonical offset) and the setup area of the EEPROM.
 // A field that the unit's layout does not have has no position.
+//
+// The layout is the simulated unit's own: it is built from the order in which
+// the receiver keeps its fields and owes nothing to the program's layout
+// code, so a layout fault in the program shows against it.
 class SetupLayout
 {
 public:
@@ -12,15 +20,19 @@ public:
     static constexpr int PresetNameBase = 643; // name of A/V preset k at PresetNameBase + 13·k
     static constexpr int PresetNameSize = 13;
     static constexpr int EmptyPreset = 255;
+    // Canonical offsets run 0..FieldCount - 1.
+    static constexpr int FieldCount = 67;
 
-    // facts: model text and version text; the block size is derived here.
-    explicit SetupLayout(const ModelFacts& facts);
+    // modelText: any identification text, case ignored; the firmware is
+    // major.minor as the unit reports it.
+    SetupLayout(const QString& modelText, int firmwareMajor, int firmwareMinor);
 
+    // Facts that are not layout (the volume that means minus infinity).
     const ModelFacts& Facts() const { return facts; }
-    // S: bytes of one setup block, 1..96 for every model text.
-    int BlockSize() const { return facts.blockSize; }
+    // S: bytes of one setup block.
+    int BlockSize() const { return blockSize; }
     // B: EEPROM address of the block size byte.
-    int BlockBase() const { return facts.BlockSizeAddress(); }
+    int BlockBase() const { return blockBase; }
     // EEPROM address of the current setup's surround mode table.
     int CurrentTableAddress() const { return BlockBase() + BlockSize() + 1; }
     // P(k), k = 1..5: status byte of A/V preset k; block and table follow it.
@@ -34,8 +46,15 @@ public:
     int Position(int canonical) const;
     // First byte of the record of input 0..9, and its length (3 or 2).
     int InputRecordPosition(int input) const { return input * InputRecordSize(); }
-    int InputRecordSize() const { return facts.HasExtendedLayout() ? 3 : 2; }
+    int InputRecordSize() const { return longRecords ? 3 : 2; }
+    // The block has the speaker-output byte, and the unit switches speakers A and B.
+    bool HasSpeakerOutputs() const { return speakerOutputs; }
 
 private:
     ModelFacts facts;
+    bool longRecords = false;
+    bool speakerOutputs = false;
+    int blockBase = 0;
+    int blockSize = 0;
+    std::array<int, FieldCount> positions{};
 };

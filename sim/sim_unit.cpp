@@ -62,14 +62,6 @@ QByteArray Bytes(std::initializer_list<int> values)
     return out;
 }
 
-ModelFacts FactsOf(const QString& model, int major, int minor)
-{
-    ModelFacts facts;
-    facts.modelText = model;
-    facts.versionText = QString::asprintf("v%d.%02d", major, minor);
-    return facts;
-}
-
 int AmGridBase(int step)
 {
     return step == 9 ? 531 : 530;
@@ -79,8 +71,8 @@ int AmGridBase(int step)
 
 SimUnit::SimUnit(const QString& modelText, int firmwareMajor, int firmwareMinor)
     : model(modelText), major(firmwareMajor), minor(firmwareMinor),
-      layout(FactsOf(modelText, firmwareMajor, firmwareMinor)),
-      eeprom(FactoryImage::Eeprom(layout)), liveSetup(FactoryImage::LiveSetup(layout))
+      layout(modelText, firmwareMajor, firmwareMinor), eeprom(FactoryImage::Eeprom(layout)),
+      liveSetup(FactoryImage::LiveSetup(layout))
 {
     for (int i = 0; i < InputCount; ++i)
         inputNames.at(static_cast<std::size_t>(i)) =
@@ -192,7 +184,7 @@ bool SimUnit::IsLive(std::uint8_t variable) const
     if (!Contains(ReportOrder, variable))
         return false;
     const bool speakers = variable == Variable::SpeakersA || variable == Variable::SpeakersB;
-    return !speakers || layout.Facts().HasSpeakerSwitching();
+    return !speakers || layout.HasSpeakerOutputs();
 }
 
 QByteArray SimUnit::Report(std::uint8_t variable) const
@@ -449,7 +441,7 @@ bool SimUnit::MainKey(std::uint8_t code)
         }
     }
     const bool speakerKey = code == KeyCode::SpeakersA || code == KeyCode::SpeakersB;
-    if (speakerKey && !layout.Facts().HasSpeakerSwitching())
+    if (speakerKey && !layout.HasSpeakerOutputs())
         return true;
     switch (code) {
     case KeyCode::MainMute:

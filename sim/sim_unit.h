@@ -30,8 +30,8 @@ public:
     static constexpr int EepromSize = 2048;
     static constexpr int MaxVolume = 18; // dB
 
-    // modelText: any identification text; unknown texts get the layout that
-    // the model facts derive for them.
+    // modelText: any identification text; unknown texts get the layout of
+    // their first four characters (SetupLayout).
     SimUnit(const QString& modelText, int firmwareMajor, int firmwareMinor);
 
     // "vX.YY" (case ignored, major 0..127, two minor digits) → true.
