@@ -784,6 +784,14 @@ void MemoryTransfer::FinishJob()
             Message::WriteRefused,
             Text(Message::WriteRefused).arg(refused.size()).arg(runBytes).arg(NumberList(refused)));
     }
+    SayClamped(clamped);
+}
+
+// Live bytes the unit keeps at its own value were taken as its answer: the
+// user hears of them however the run ends, also when a later job of the run
+// was cancelled or the unit went away.
+void MemoryTransfer::SayClamped(const QList<int>& clamped)
+{
     if (!clamped.isEmpty())
         Q_EMIT transferFailed(Message::LiveClamped,
                               Text(Message::LiveClamped).arg(NumberList(clamped)));
@@ -803,9 +811,9 @@ void MemoryTransfer::ConnectionLost()
     const bool writing = IsWriting();
     const int confirmed = runConfirmed;
     const int all = runBytes + QueuedBytes();
+    const QList<int> clamped = std::exchange(runClamped, {});
     queued.clear();
     runRefused.clear();
-    runClamped.clear();
     sizeReadWanted = false;
     state.savingToFile = false;
     if (!reading && !writing) {
@@ -824,6 +832,7 @@ void MemoryTransfer::ConnectionLost()
         Q_EMIT transferFailed(Message::WriteLost, Text(Message::WriteLost).arg(confirmed).arg(all));
     else
         Q_EMIT transferFailed(Message::ReadLost, Text(Message::ReadLost));
+    SayClamped(clamped);
 }
 
 int MemoryTransfer::QueuedBytes() const
@@ -846,7 +855,7 @@ void MemoryTransfer::Abort()
     writeBackTimer.stop();
     queued.clear();
     runRefused.clear();
-    runClamped.clear();
+    const QList<int> clamped = std::exchange(runClamped, {});
     sizeReadWanted = false;
     if (!wasActive) {
         SetPhase(TransferPhase::Idle);
@@ -859,4 +868,5 @@ void MemoryTransfer::Abort()
         Q_EMIT eepromWriteFinished(job.address, static_cast<int>(job.data.size()), false);
     }
     Finish(Outcome::Aborted);
+    SayClamped(clamped);
 }

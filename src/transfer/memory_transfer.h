@@ -236,6 +236,7 @@ private:
     void OnPaceTimeout();
     void NextWriteByte(bool confirmed);
     void FinishJob();
+    void SayClamped(const QList<int>& clamped);
     int QueuedBytes() const;
     void WriteBack();
 

@@ -330,20 +330,33 @@ private Q_SLOTS:
     }
 
     // Cancel during an EEPROM write: the byte in flight is the last one
-    // sent, and writes queued behind it never start.
+    // sent, and writes queued behind it never start. A live byte the unit
+    // clamped earlier in the run is still said.
     void abortDuringEepromWrite()
     {
         Rig rig;
+        rig.facts.blockSize = 8;
+        rig.tamper = [&](const QByteArray& r, int, QByteArrayList& out) {
+            if (r == Bytes({MessageType::LiveSetup, MemoryOp::Write, 2, 0}))
+                out.first().back() = rig.live[2] = 0x10;
+        };
         QObject::connect(&rig.unit, &ScriptedUnit::requestReceived, [&](const QByteArray& r) {
             if (r.size() == 5 && Address(r) == 603)
                 rig.transfer.Abort();
         });
+        SettingsImage image;
+        image.Reset(rig.facts);
+        QVERIFY(rig.transfer.WriteSetup(0, image));
         QVERIFY(rig.transfer.WriteEeprom(QByteArray(10, '\x11'), 600));
         QVERIFY(rig.transfer.WriteEeprom(QByteArray(10, '\x22'), 700));
         QVERIFY(rig.finished.wait(5000));
         Pause(2 * Pace);
-        QCOMPARE(rig.unit.Payloads().size(), 4);
-        QCOMPARE(rig.log, QStringList({u"eeprom 600 10 0"_s, u"Aborted"_s}));
+        const QList<QByteArray> sent = rig.unit.Payloads();
+        const auto eepromWrites = std::count_if(sent.cbegin(), sent.cend(),
+                                                [](const QByteArray& r) { return r.size() == 5; });
+        QCOMPARE(eepromWrites, 4);
+        QCOMPARE(rig.log, QStringList({u"live written"_s, u"eeprom 600 10 0"_s, u"Aborted"_s,
+                                       Failed(Message::LiveClamped, {2})}));
     }
 
     // Writes queue behind a running write, reads and faulty writes are

@@ -1,0 +1,378 @@
+// Drives the memory transfer engine as a unit would answer it, or would not.
+// The input picks the unit (model, firmware, block size, memory pattern) and
+// a first transfer, then a script of what the line does: a true answer to the
+// last request, a false one, a stale or foreign one, raw payloads, silence
+// (the retry and pace timers fire), Cancel, a lost unit, another transfer.
+//
+// Checked throughout: every write request lies inside a block that was asked
+// to be written; no byte is reported written unless the unit claimed to hold
+// the value the engine sent for it; every started transfer ends exactly once;
+// Cancel and a lost unit end whatever runs at once.
+
+#include "common/message_table.h"
+#include "link/message_set.h"
+#include "link/unit_link.h"
+#include "model/model_facts.h"
+#include "model/settings_image.h"
+#include "model/tuner_preset_list.h"
+#include "pty_endpoint.h"
+#include "transfer/eeprom_map.h"
+#include "transfer/memory_transfer.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <map>
+#include <set>
+#include <vector>
+
+namespace {
+
+void Require(bool condition)
+{
+    if (!condition)
+        __builtin_trap();
+}
+
+QByteArray Payload(std::initializer_list<int> values)
+{
+    QByteArray out;
+    for (int value : values)
+        out.append(static_cast<char>(value));
+    return out;
+}
+
+// The fuzz input, read from the front; zeros once it is used up.
+class Script
+{
+public:
+    Script(const std::uint8_t* bytes, std::size_t length) : data(bytes), size(length) {}
+    bool AtEnd() const { return at >= size; }
+    std::uint8_t Next() { return at < size ? data[at++] : 0; }
+    QByteArray Take(int count)
+    {
+        QByteArray out;
+        for (int i = 0; i < count && !AtEnd(); ++i)
+            out.append(static_cast<char>(Next()));
+        return out;
+    }
+
+private:
+    const std::uint8_t* data;
+    std::size_t size;
+    std::size_t at = 0;
+};
+
+struct Line
+{
+    PtyEndpoint pty;
+    UnitLink link;
+};
+
+Line* line = nullptr;
+
+// One unit and the engine under test, with what the checks need to know.
+class Run
+{
+public:
+    explicit Run(Script& input) : script(input), transfer(line->link, facts)
+    {
+        static const char* const models[] = {"K230", "K110", "K220", "K240"};
+        static const char* const versions[] = {"v2.05", "v2.00", "v1.23", "v1.20"};
+        const std::uint8_t unit = script.Next();
+        facts.modelText = QString::fromLatin1(models[unit & 3]);
+        facts.versionText = QString::fromLatin1(versions[(unit >> 2) & 3]);
+        // The size the unit stores; what the engine knows is read, or not.
+        const std::uint8_t stored = script.Next();
+        const std::uint8_t pattern = script.Next();
+        for (std::size_t i = 0; i < eeprom.size(); ++i)
+            eeprom.at(i) = static_cast<std::uint8_t>(i * pattern + (i >> 8));
+        for (std::size_t i = 0; i < live.size(); ++i)
+            live.at(i) = static_cast<std::uint8_t>(i ^ pattern);
+        eeprom.at(static_cast<std::size_t>(facts.BlockSizeAddress())) = stored;
+        facts.blockSize =
+            (unit & 0x10) ? -1 : (stored == 0 ? 67 : static_cast<std::int8_t>(stored));
+        transfer.SetTiming({0, 0, 0});
+
+        QObject::connect(&line->link, &UnitLink::payloadSent, &transfer,
+                         [this](const QByteArray& p) { OnRequest(p); });
+        QObject::connect(&transfer, &MemoryTransfer::transferStarted,
+                         [this] { Require(++started == finished + 1 && liveUnclaimed == 0); });
+        QObject::connect(&transfer, &MemoryTransfer::transferFinished, [this] {
+            Require(++finished == started);
+            if (!transfer.IsBusy()) { // nothing queued or scheduled
+                allowed.clear();
+                liveLimit = 0;
+            }
+        });
+        QObject::connect(&transfer, &MemoryTransfer::eepromWriteFinished, &transfer,
+                         [this](int address, int count, bool confirmed) {
+                             Require(!confirmed ||
+                                     Unclaimed(address, count, eepromClaims, eepromSent) == 0);
+                         });
+        QObject::connect(&transfer, &MemoryTransfer::liveSetupWritten, &transfer,
+                         [this] { liveUnclaimed = Unclaimed(0, liveLimit, liveClaims, liveSent); });
+        // A live byte the unit keeps at a value of its own is taken, and said.
+        QObject::connect(&transfer, &MemoryTransfer::transferFailed, &transfer,
+                         [this](int message) {
+                             if (message == Message::LiveClamped)
+                                 liveUnclaimed = 0;
+                         });
+    }
+
+    void Play()
+    {
+        Start(script.Next());
+        while (!script.AtEnd())
+            Step(script.Next());
+        Cancel();
+        Require(!transfer.IsBusy());
+        Require(started == finished);
+        Require(liveUnclaimed == 0);
+    }
+
+private:
+    // Claims of the unit: (address, a value it said it holds there).
+    using Claims = std::set<std::pair<int, int>>;
+    // A write request: address → the value the engine sent for it.
+    using Sent = std::map<int, int>;
+
+    void Start(std::uint8_t choice)
+    {
+        const int preset = 1 + choice / 16 % 5;
+        SettingsImage image;
+        image.Reset(facts);
+        for (int i = 0; i < image.Size(); ++i)
+            image.SetByteAt(i, (i * 7 + choice) & 0xFF);
+        const int size = image.Size();
+        switch (choice % 9) {
+        case 0:
+            transfer.ReadCurrentSetup();
+            break;
+        case 1:
+            transfer.ReadPreset(preset);
+            break;
+        case 2:
+            transfer.ReadTunerPresets();
+            break;
+        case 3:
+            transfer.ReadEeprom(choice * 8, 1 + choice % 40);
+            break;
+        case 4:
+            Write({}, size, [&] { return transfer.WriteCurrentSetup(image); });
+            break;
+        case 5:
+            Write({{transfer.PresetAddress(preset) + 1, size + EepromMap::SurroundTableSize},
+                   {EepromMap::PresetNameAddress(preset), EepromMap::PresetNameLength}},
+                  0, [&] { return transfer.WritePreset(preset, image); });
+            break;
+        case 6: {
+            const QByteArray data = script.Take(1 + choice % 24);
+            const int address = (choice << 4) | script.Next();
+            Write({{address, static_cast<int>(data.size())}}, 0,
+                  [&] { return transfer.WriteEeprom(data, address); });
+            break;
+        }
+        case 7: {
+            TunerPresetList presets;
+            presets.AddFm(1 + choice % 30, TunerPresetList::FmLowest + 10 * choice, choice & 1,
+                          QStringLiteral("FUZZ"));
+            presets.AddAm(1 + choice % 10, TunerPresetList::AmLowest + 10 * choice);
+            Write({{EepromMap::TunerImage, EepromMap::TunerImageSize}}, 0,
+                  [&] { return transfer.WriteTunerPresets(presets); });
+            break;
+        }
+        default:
+            transfer.ReadBlockSize();
+            break;
+        }
+    }
+
+    void Step(std::uint8_t action)
+    {
+        switch (action % 8) {
+        case 0:
+            Answer(false);
+            break;
+        case 1:
+            Answer(true);
+            break;
+        case 2: { // a reply for a neighbouring address or index
+            const int delta = static_cast<std::int8_t>(script.Next());
+            Reply(last, delta, script.Next());
+            break;
+        }
+        case 3:
+            Feed(script.Take(script.Next() % 8));
+            break;
+        case 4: // silence: whatever timer is due fires
+            QCoreApplication::processEvents();
+            break;
+        case 5:
+            Cancel();
+            break;
+        case 6: {
+            const bool busy = transfer.IsBusy();
+            transfer.ConnectionLost();
+            Require(!busy || started == finished);
+            break;
+        }
+        default:
+            Start(script.Next());
+            break;
+        }
+    }
+
+    void Cancel()
+    {
+        transfer.Abort();
+        Require(started == finished);
+    }
+
+    // Allows the blocks (and the live indexes below liveSize) that `write`
+    // asks the engine to write, before it runs: its first byte may go out at
+    // once. A write the engine refuses allows nothing.
+    void Write(std::initializer_list<std::pair<int, int>> blocks, int liveSize,
+               const std::function<bool()>& write)
+    {
+        const std::size_t allowedBefore = allowed.size();
+        const int liveBefore = liveLimit;
+        for (const auto& [address, count] : blocks) {
+            if (address >= 0 && count > 0)
+                allowed.push_back({address, address + count});
+        }
+        liveLimit = std::max(liveLimit, liveSize);
+        if (!write()) {
+            allowed.resize(allowedBefore);
+            liveLimit = liveBefore;
+        }
+    }
+
+    void OnRequest(const QByteArray& request)
+    {
+        last = request;
+        const auto type = static_cast<std::uint8_t>(request.at(0));
+        const bool write = request.size() > 1 && request.at(1) == char(MemoryOp::Write);
+        if (!write)
+            return;
+        if (type == MessageType::Eeprom) {
+            Require(request.size() == 5);
+            const int address = Address(request);
+            bool inside = false;
+            for (const auto& [first, end] : allowed)
+                inside = inside || (address >= first && address < end);
+            Require(inside);
+            Record(eepromSent, address, static_cast<std::uint8_t>(request.at(4)));
+        } else if (type == MessageType::LiveSetup) {
+            Require(request.size() == 4);
+            const int index = static_cast<std::uint8_t>(request.at(2));
+            Require(index < liveLimit);
+            Record(liveSent, index, static_cast<std::uint8_t>(request.at(3)));
+        }
+    }
+
+    // One block is sent with one value per address; a new job may send another.
+    static void Record(Sent& sent, int address, int value) { sent[address] = value; }
+
+    static int Address(const QByteArray& request)
+    {
+        return static_cast<std::uint8_t>(request.at(2)) | static_cast<std::uint8_t>(request.at(3))
+                                                              << 8;
+    }
+
+    // Bytes of the block taken as written without the unit claiming the
+    // value sent for them; a byte never sent fails at once.
+    static int Unclaimed(int address, int count, const Claims& claims, const Sent& sent)
+    {
+        int unclaimed = 0;
+        for (int a = address; a < address + count; ++a) {
+            const auto value = sent.find(a);
+            Require(value != sent.end());
+            unclaimed += claims.count({a, value->second}) == 0;
+        }
+        return unclaimed;
+    }
+
+    // Answers the last request as the unit would, or with a false value.
+    void Answer(bool falsely)
+    {
+        if (last.size() < 3)
+            return;
+        const auto type = static_cast<std::uint8_t>(last.at(0));
+        const auto op = static_cast<std::uint8_t>(last.at(1));
+        std::uint8_t lie = falsely ? script.Next() : 0;
+        if (type == MessageType::Eeprom && last.size() >= 4) {
+            const auto address = static_cast<std::size_t>(Address(last));
+            if (op == MemoryOp::Write && last.size() == 5 && !falsely)
+                eeprom.at(address) = static_cast<std::uint8_t>(last.at(4));
+            Reply(last, 0, falsely ? lie : eeprom.at(address));
+        } else if (type == MessageType::LiveSetup) {
+            const auto index = static_cast<std::uint8_t>(last.at(2));
+            if (op == MemoryOp::Write && last.size() == 4 && !falsely)
+                live.at(index) = static_cast<std::uint8_t>(last.at(3));
+            Reply(last, 0, falsely ? lie : live.at(index));
+        }
+    }
+
+    // A reply about the request's address (or index) moved by delta.
+    void Reply(const QByteArray& request, int delta, std::uint8_t value)
+    {
+        if (request.size() < 3)
+            return;
+        const auto type = static_cast<std::uint8_t>(request.at(0));
+        if (type == MessageType::Eeprom && request.size() >= 4) {
+            const int address = (Address(request) + delta) & 0xFFFF;
+            eepromClaims.insert({address, value});
+            Feed(Payload({type, address & 0xFF, address >> 8, value}));
+        } else if (type == MessageType::LiveSetup) {
+            const int index = (static_cast<std::uint8_t>(request.at(2)) + delta) & 0xFF;
+            liveClaims.insert({index, value});
+            Feed(Payload({type, index, value}));
+        }
+    }
+
+    void Feed(const QByteArray& payload) { Q_EMIT line->link.payloadReceived(payload); }
+
+    Script& script;
+    ModelFacts facts;
+    MemoryTransfer transfer;
+    std::array<std::uint8_t, 0x10000> eeprom{};
+    std::array<std::uint8_t, 256> live{};
+    std::vector<std::pair<int, int>> allowed; // [first, end) of blocks asked to be written
+    int liveLimit = 0;                        // live indexes below it may be written
+    int liveUnclaimed = 0; // of the live write just ended, until its clamps are said
+    Claims eepromClaims;
+    Claims liveClaims;
+    Sent eepromSent;
+    Sent liveSent;
+    QByteArray last; // the request the unit saw last
+    int started = 0;
+    int finished = 0;
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    static QCoreApplication app(*argc, *argv);
+    static Line shared;
+    QString error;
+    if (!shared.pty.Open(&error) || !shared.link.Open(shared.pty.SlavePath(), {}))
+        __builtin_trap();
+    line = &shared;
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    Script script(data, size);
+    Run(script).Play();
+    // What the link queued for the line goes out before the next input.
+    QCoreApplication::processEvents();
+    return 0;
+}
