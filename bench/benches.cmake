@@ -13,3 +13,7 @@ target_include_directories(bench_settings_files PRIVATE ${PROJECT_SOURCE_DIR}/te
 add_executable(bench_connect ${CMAKE_CURRENT_LIST_DIR}/bench_connect.cpp)
 target_link_libraries(bench_connect PRIVATE veltrix_sim veltrix_core veltrix_warnings)
 target_include_directories(bench_connect PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
+#   build/bench_footprint  idle CPU and resident memory of the real programs
+add_executable(bench_footprint ${CMAKE_CURRENT_LIST_DIR}/bench_footprint.cpp)
+target_link_libraries(bench_footprint PRIVATE Qt6::Core veltrix_warnings)
+add_dependencies(bench_footprint veltrix-pc-interface veltrix veltrix-unit-sim)
