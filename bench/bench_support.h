@@ -203,7 +203,7 @@ private:
 
 // A throw-away home for the program: its settings file naming the port, a
 // private runtime folder, and the environment that points it there, with
-// the offscreen platform.
+// the offscreen platform unless another is named.
 class Scratch
 {
 public:
@@ -223,12 +223,12 @@ public:
 
     QString Path(const QString& name) const { return dir.filePath(name); }
 
-    QStringList Env() const
+    QStringList Env(const QString& platform = QStringLiteral("offscreen")) const
     {
         return {QStringLiteral("HOME=") + dir.path(),
                 QStringLiteral("XDG_CONFIG_HOME=") + Path(QStringLiteral("config")),
                 QStringLiteral("XDG_RUNTIME_DIR=") + Path(QStringLiteral("runtime")),
-                QStringLiteral("QT_QPA_PLATFORM=offscreen")};
+                QStringLiteral("QT_QPA_PLATFORM=") + platform};
     }
 
 private:

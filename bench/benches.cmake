@@ -17,3 +17,6 @@ target_include_directories(bench_connect PRIVATE ${PROJECT_SOURCE_DIR}/tests/sup
 add_executable(bench_footprint ${CMAKE_CURRENT_LIST_DIR}/bench_footprint.cpp)
 target_link_libraries(bench_footprint PRIVATE Qt6::Core veltrix_warnings)
 add_dependencies(bench_footprint veltrix-pc-interface veltrix veltrix-unit-sim)
+#   build/bench_startup  process start to the control panel on screen
+add_executable(bench_startup ${CMAKE_CURRENT_LIST_DIR}/bench_startup.cpp)
+target_link_libraries(bench_startup PRIVATE veltrix_gui veltrix_warnings)
