@@ -8,21 +8,30 @@
 // CPU is utime + stime of all its threads over the window after a warm-up,
 // as a share of one core; the simulator's own is shown for information. The
 // program runs with --trace, whose lines tell whether the unit answered.
-// Memory: the program's VmRSS at the end of the warm-up and of the window,
-// and the peak (ru_maxrss) of the command line for a whole save against the
-// simulator at 9600 baud; a save cannot be started in the window from outside.
+// Memory: the program's VmRSS at the end of the warm-up and of the window;
+// for a whole save against the simulator at 9600 baud, the command line's
+// peak (ru_maxrss), and, since the program's own "Save Settings" cannot be
+// pressed from outside, the application started by this bench as a child
+// the way the program's main starts it, whose VmRSS before and after the
+// save and peak (VmHWM) it reports.
 //
 // Usage: bench_footprint [--seconds N] [--warm-up N] [--build-dir DIR]
 // Exit status 1 when a goal is missed.
 
 #include "bench_support.h"
+#include "common/message_box.h"
+#include "files/settings_file_commands.h"
+#include "panel/control_panel_dlg.h"
+#include "panel/unit_app.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QTimer>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 
 namespace {
@@ -30,6 +39,7 @@ namespace {
 constexpr double ConnectedGoalPct = 0.1;
 constexpr double ProbingGoalPct = 0.5;
 constexpr long MemoryGoalKb = 60 * 1024;
+constexpr const char* SaveChildFlag = "--save-child";
 
 struct Settings
 {
@@ -131,6 +141,66 @@ int SavePeak(const Settings& s, long* peakKb, double* seconds)
     return status;
 }
 
+// In the child: once the panel is connected with every fact, presses
+// "Save Settings" into FILE and prints VmRSS before and after and VmHWM (kB)
+// and whether the save succeeded.
+int RunSaveChild(int argc, char** argv, const QString& file)
+{
+    UnitApp app(argc, argv);
+    MessageBox::SetUnqueuedAnswer(QMessageBox::Ok);
+    SettingsFileCommands::SetNextPath(file);
+    long before = -1;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &app, [&] {
+        ControlPanelDlg* panel = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            panel = panel ? panel : qobject_cast<ControlPanelDlg*>(w);
+        auto* commands = panel ? panel->findChild<SettingsFileCommands*>() : nullptr;
+        const LiveValues* live = panel ? &panel->Session().Status() : nullptr;
+        if (!commands || !live->connected || live->facts.blockSize == 0 ||
+            !live->inputNameKnown.back())
+            return;
+        poll.stop();
+        QObject::connect(commands, &SettingsFileCommands::commandFinished, &app, [&](bool ok) {
+            std::printf("%ld %ld %ld %d\n", before, bench::StatusKb(getpid(), "VmRSS:"),
+                        bench::StatusKb(getpid(), "VmHWM:"), ok ? 1 : 0);
+            std::fflush(stdout);
+            QCoreApplication::exit(0);
+        });
+        before = bench::StatusKb(getpid(), "VmRSS:");
+        commands->Save();
+    });
+    poll.start(100);
+    return app.Run();
+}
+
+struct GuiSave
+{
+    bool ok = false;
+    long beforeKb = -1;
+    long afterKb = -1;
+    long peakKb = -1;
+};
+
+GuiSave SaveInApplication(const Settings& s)
+{
+    bench::Child sim;
+    bench::Scratch scratch;
+    bench::Child child;
+    GuiSave save;
+    const QString port = StartSim(sim, s);
+    if (port.isEmpty() || !scratch.Make(port) ||
+        !child.Start(QCoreApplication::applicationFilePath(),
+                     {QString::fromLatin1(SaveChildFlag), scratch.Path(QStringLiteral("gui.vxf"))},
+                     scratch.Env()))
+        return save;
+    const QList<QByteArray> fields = child.ReadLine(600000).split(' ');
+    if (fields.size() != 4)
+        return save;
+    save = {fields[3] == "1", fields[0].toLong(), fields[1].toLong(), fields[2].toLong()};
+    return save;
+}
+
 Settings ReadSettings(const QCoreApplication& app)
 {
     QCommandLineParser parser;
@@ -157,12 +227,10 @@ Settings ReadSettings(const QCoreApplication& app)
     return s;
 }
 
-} // namespace
-
-int main(int argc, char* argv[])
+// Runs the three idle states one after the other and prints them; true
+// when every goal is met.
+bool IdleStates(const Settings& s)
 {
-    QCoreApplication app(argc, argv);
-    const Settings s = ReadSettings(app);
     Row rows[] = {{"connected", ConnectedGoalPct, true},
                   {"probing, no device", ProbingGoalPct, false},
                   {"silent port", ProbingGoalPct, false}};
@@ -196,17 +264,45 @@ int main(int argc, char* argv[])
                     r.simPct < 0 ? "-" : qPrintable(QString::number(r.simPct, 'f', 3)),
                     Mb(r.rssStartKb), Mb(r.rssEndKb), ok ? "" : "  missed");
     }
+    std::printf("CPU resolution: one clock tick is %.3f %% over the window\n",
+                100.0 / (double(sysconf(_SC_CLK_TCK)) * s.seconds));
+    return within;
+}
 
+// The whole save by the command line and by the application; true when
+// both save within the memory goal.
+bool Saves(const Settings& s)
+{
     long peakKb = -1;
     double seconds = 0;
     const int status = SavePeak(s, &peakKb, &seconds);
-    const bool saveOk = status == 0 && peakKb > 0 && peakKb < MemoryGoalKb;
-    within = within && saveOk;
+    const bool cliOk = status == 0 && peakKb > 0 && peakKb < MemoryGoalKb;
     std::printf("veltrix save (whole save, 9600 baud): exit %d after %.1f s, peak RSS %.1f MB%s\n",
-                status, seconds, Mb(peakKb), saveOk ? "" : "  missed");
-    std::printf("CPU resolution: one clock tick is %.3f %% over the window\n",
-                100.0 / (double(sysconf(_SC_CLK_TCK)) * s.seconds));
+                status, seconds, Mb(peakKb), cliOk ? "" : "  missed");
+    const GuiSave gui = SaveInApplication(s);
+    const bool guiOk = gui.ok && gui.peakKb > 0 && gui.peakKb < MemoryGoalKb;
+    std::printf("application whole save (this bench's child): %s, RSS %.1f MB before, %.1f MB "
+                "after, peak %.1f MB%s\n",
+                gui.ok ? "saved" : "not saved", Mb(gui.beforeKb), Mb(gui.afterKb), Mb(gui.peakKb),
+                guiOk ? "" : "  missed");
+    return cliOk && guiOk;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (argc > 2 && std::strcmp(argv[1], SaveChildFlag) == 0) {
+        const QString file = QString::fromLocal8Bit(argv[2]);
+        argv[2] = argv[0]; // the application sees its own name and no flags
+        return RunSaveChild(argc - 2, argv + 2, file);
+    }
+
+    QCoreApplication app(argc, argv);
+    const Settings s = ReadSettings(app);
+    const bool idleOk = IdleStates(s);
+    const bool savesOk = Saves(s);
     std::printf("goals: CPU below %.1f %% connected, %.1f %% probing; memory below %ld MB\n",
                 ConnectedGoalPct, ProbingGoalPct, MemoryGoalKb / 1024);
-    return within ? 0 : 1;
+    return idleOk && savesOk ? 0 : 1;
 }

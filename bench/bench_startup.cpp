@@ -117,8 +117,11 @@ void PrintRow(const char* name, const QList<double>& values)
 
 int main(int argc, char* argv[])
 {
-    if (argc > 1 && std::strcmp(argv[1], ChildFlag) == 0)
-        return RunChild(argc - 1, argv + 1, bench::MonotonicNs());
+    if (argc > 1 && std::strcmp(argv[1], ChildFlag) == 0) {
+        const qint64 mainNs = bench::MonotonicNs();
+        argv[1] = argv[0]; // the application sees its own name and no flag
+        return RunChild(argc - 1, argv + 1, mainNs);
+    }
 
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;

@@ -15,7 +15,7 @@ target_link_libraries(bench_connect PRIVATE veltrix_sim veltrix_core veltrix_war
 target_include_directories(bench_connect PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
 #   build/bench_footprint  idle CPU and resident memory of the real programs
 add_executable(bench_footprint ${CMAKE_CURRENT_LIST_DIR}/bench_footprint.cpp)
-target_link_libraries(bench_footprint PRIVATE Qt6::Core veltrix_warnings)
+target_link_libraries(bench_footprint PRIVATE veltrix_gui veltrix_warnings)
 add_dependencies(bench_footprint veltrix-pc-interface veltrix veltrix-unit-sim)
 #   build/bench_startup  process start to the control panel on screen
 add_executable(bench_startup ${CMAKE_CURRENT_LIST_DIR}/bench_startup.cpp)
