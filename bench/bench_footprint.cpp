@@ -6,11 +6,12 @@
 //   silent port     a pseudo-terminal nobody answers on: the program opens it,
 //                   asks, hears nothing, and probes again
 // CPU is utime + stime of all its threads over the window after a warm-up,
-// as a share of one core; the simulator's own is shown for information. The
+// as a share of one core, beside the finer on-CPU time of the scheduler;
+// the simulator's own is shown for information. The
 // program runs with --trace, whose lines tell whether the unit answered.
 // Memory: the program's VmRSS at the end of the warm-up and of the window;
 // for a whole save against the simulator at 9600 baud, the command line's
-// peak (ru_maxrss), and, since the program's own "Save Settings" cannot be
+// peak (VmHWM), and, since the program's own "Save Settings" cannot be
 // pressed from outside, the application started by this bench as a child
 // the way the program's main starts it, whose VmRSS before and after the
 // save and peak (VmHWM) it reports.
@@ -56,6 +57,7 @@ struct Row
     bool ran = false;
     bool answered = false; // the trace holds frames from the unit
     double cpuPct = -1;
+    double onCpuPct = -1; // from the scheduler's nanosecond counts
     double simPct = -1;
     long rssStartKb = -1;
     long rssEndKb = -1;
@@ -91,15 +93,18 @@ void Idle(Row& row, const QString& port, const Settings& s, const bench::Child* 
     Sleep(s.warmUp);
     row.rssStartKb = bench::StatusKb(gui.Pid(), "VmRSS:");
     const double cpu0 = bench::CpuSeconds(gui.Pid());
+    const double on0 = bench::OnCpuSeconds(gui.Pid());
     const double sim0 = sim ? bench::CpuSeconds(sim->Pid()) : -1;
     const qint64 t0 = bench::MonotonicNs();
     Sleep(s.seconds);
     const double cpu1 = bench::CpuSeconds(gui.Pid());
+    const double on1 = bench::OnCpuSeconds(gui.Pid());
     const double sim1 = sim ? bench::CpuSeconds(sim->Pid()) : -1;
     const double window = double(bench::MonotonicNs() - t0) / 1e9;
     row.rssEndKb = bench::StatusKb(gui.Pid(), "VmRSS:");
     row.ran = cpu0 >= 0 && cpu1 >= 0;
     row.cpuPct = 100.0 * (cpu1 - cpu0) / window;
+    row.onCpuPct = 100.0 * (on1 - on0) / window;
     if (sim && sim0 >= 0 && sim1 >= 0)
         row.simPct = 100.0 * (sim1 - sim0) / window;
     QFile file(trace);
@@ -119,8 +124,8 @@ int SilentPort(QString* path)
     return master;
 }
 
-// The command line's whole save against a fresh simulator: exit status and
-// peak resident memory in kB.
+// The command line's whole save against a fresh simulator: exit status,
+// peak resident memory in kB and the seconds it took.
 int SavePeak(const Settings& s, long* peakKb, double* seconds)
 {
     bench::Child sim;
@@ -134,10 +139,8 @@ int SavePeak(const Settings& s, long* peakKb, double* seconds)
                     QStringLiteral("save"), scratch.Path(QStringLiteral("bench.vxf"))},
                    scratch.Env()))
         return -1;
-    rusage usage{};
-    const int status = cli.Wait(600000, &usage);
+    const int status = cli.Wait(600000, peakKb);
     *seconds = double(bench::MonotonicNs() - cli.StartNs()) / 1e9;
-    *peakKb = usage.ru_maxrss;
     return status;
 }
 
@@ -252,19 +255,21 @@ bool IdleStates(const Settings& s)
     std::printf("Idle CPU of veltrix-pc-interface (offscreen), %d s after a %d s warm-up; "
                 "%% of one core\n",
                 s.seconds, s.warmUp);
-    std::printf("%-20s %9s %8s %7s %9s %13s %13s\n", "state", "answered", "CPU %", "goal %",
-                "sim CPU %", "RSS start MB", "RSS end MB");
+    std::printf("%-20s %9s %8s %9s %7s %9s %13s %13s\n", "state", "answered", "CPU %", "on-CPU %",
+                "goal %", "sim CPU %", "RSS start MB", "RSS end MB");
     bool within = true;
     for (const Row& r : rows) {
         const bool ok = r.ran && r.answered == r.wantsAnswer && r.cpuPct < r.goalPct &&
                         r.rssStartKb < MemoryGoalKb;
         within = within && ok;
-        std::printf("%-20s %9s %8.3f %7.1f %9s %13.1f %13.1f%s\n", r.name,
-                    r.answered ? "yes" : "no", r.cpuPct, r.goalPct,
+        std::printf("%-20s %9s %8.3f %9.4f %7.1f %9s %13.1f %13.1f%s\n", r.name,
+                    r.answered ? "yes" : "no", r.cpuPct, r.onCpuPct, r.goalPct,
                     r.simPct < 0 ? "-" : qPrintable(QString::number(r.simPct, 'f', 3)),
                     Mb(r.rssStartKb), Mb(r.rssEndKb), ok ? "" : "  missed");
     }
-    std::printf("CPU resolution: one clock tick is %.3f %% over the window\n",
+    std::printf("CPU %% is utime + stime (/proc/PID/stat), judged against the goal; one clock "
+                "tick is %.3f %% over the window.\non-CPU %% is the run time of the threads "
+                "from /proc/PID/task/*/schedstat, for the finer figure.\n",
                 100.0 / (double(sysconf(_SC_CLK_TCK)) * s.seconds));
     return within;
 }

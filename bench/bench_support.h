@@ -18,12 +18,12 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -52,6 +52,23 @@ inline double CpuSeconds(pid_t pid)
     if (fields.size() < 13)
         return -1;
     return double(fields[11].toLongLong() + fields[12].toLongLong()) / double(sysconf(_SC_CLK_TCK));
+}
+
+// Time the process's present threads have run on a CPU, in seconds, from
+// the scheduler's nanosecond counts (/proc/PID/task/*/schedstat): finer
+// than clock ticks, but a thread that ended takes its time with it.
+// Negative when unreadable.
+inline double OnCpuSeconds(pid_t pid)
+{
+    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
+    const QStringList ids = tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    qint64 ns = 0;
+    for (const QString& id : ids) {
+        QFile file(tasks.filePath(id + QStringLiteral("/schedstat")));
+        if (file.open(QIODevice::ReadOnly))
+            ns += file.readAll().split(' ').value(0).toLongLong();
+    }
+    return ids.isEmpty() ? -1 : double(ns) / 1e9;
 }
 
 // A line of /proc/PID/status such as "VmRSS:", in kB; -1 when missing.
@@ -132,20 +149,20 @@ public:
     }
 
     // Waits for the exit: its status, or -1 when it did not end normally in
-    // time. usage receives the child's resource use (ru_maxrss: peak kB).
-    int Wait(int timeoutMs, rusage* usage = nullptr)
+    // time. peakKb receives the highest VmHWM seen while it ran, polled
+    // every 5 ms: the kernel's own peak (ru_maxrss) would also count the
+    // spawning parent's, whose memory the child shares until it executes.
+    int Wait(int timeoutMs, long* peakKb = nullptr)
     {
         const qint64 deadline = MonotonicNs() + qint64(timeoutMs) * 1000000;
         while (pid > 0) {
+            if (peakKb)
+                *peakKb = std::max(*peakKb, StatusKb(pid, "VmHWM:"));
             int status = 0;
-            rusage use{};
-            const pid_t done = wait4(pid, &status, WNOHANG, &use);
+            const pid_t done = waitpid(pid, &status, WNOHANG);
             if (done == pid || (done < 0 && errno != EINTR)) {
-                const bool exited = done == pid && WIFEXITED(status);
                 pid = -1;
-                if (usage)
-                    *usage = use;
-                return exited ? WEXITSTATUS(status) : -1;
+                return done > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
             }
             if (MonotonicNs() > deadline)
                 return -1;
