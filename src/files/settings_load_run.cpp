@@ -74,7 +74,8 @@ void SettingsLoadRun::Next()
     bool started = false;
     switch (write.kind) {
     case UnitWrite::Kind::InputName:
-        started = renamer.Rename(write.index, write.name, write.pauseAfter);
+        started = renamer.Rename(write.index, write.name,
+                                 renamePause < 0 ? write.pauseAfter : renamePause);
         break;
     case UnitWrite::Kind::PresetStatus:
         started =

@@ -34,6 +34,9 @@ public:
     explicit SettingsLoadRun(UnitSession& session, QObject* parent = nullptr);
 
     InputRenamer& Renamer() { return renamer; }
+    // The pause after each rename, in place of the file's (tests that run
+    // every timer faster); negative: the file's.
+    void SetRenamePause(int milliseconds) { renamePause = milliseconds; }
 
     void SetAsker(Asker ask) { asker = std::move(ask); }
     bool IsRunning() const { return running; }
@@ -76,5 +79,6 @@ private:
     bool running = false;
     bool dry = false;
     bool awaiting = false; // the current write waits for transferFinished or renamed
+    int renamePause = -1;
     QString error;
 };

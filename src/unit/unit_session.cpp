@@ -221,11 +221,16 @@ void UnitSession::OnConnected()
 
 void UnitSession::OnLineSilent()
 {
-    if (status.Values().connected) {
+    // Only two silent periods in a row mean the unit is gone: a frame heard
+    // after the probe, even when the probe's own answer was lost on the
+    // line, makes the next silent period a first one again.
+    if (status.Values().connected || (silenceProbed && heardSinceProbe)) {
         // The first silent period only probes; the unit's answer to the
         // identity query marks it connected again.
         status.MarkSilent();
         commands.QueryModel();
+        silenceProbed = true;
+        heardSinceProbe = false;
         return;
     }
     ShowConnectionLost();
@@ -240,6 +245,7 @@ void UnitSession::OnDeviceLost()
 
 void UnitSession::ShowConnectionLost()
 {
+    silenceProbed = false;
     versionRetry.stop();
     nameRetry.stop();
     const bool fetchingNames = std::exchange(nameIndex, -1) >= 0;
@@ -264,6 +270,7 @@ void UnitSession::Dispatch(const QByteArray& payload)
 {
     if (payload.isEmpty())
         return;
+    heardSinceProbe = true;
     switch (static_cast<std::uint8_t>(payload[0])) {
     case MessageType::Variable:
         status.ApplyReport(payload);

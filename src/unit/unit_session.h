@@ -127,6 +127,8 @@ private:
     int nameIndex = -1; // input whose name the chain waits for; -1 when none
     int nameAsks = 0;
     bool fetchingUnknown = false; // the chain asks only for names not known
+    bool silenceProbed = false;   // a silent period sent the probe; not shown disconnected since
+    bool heardSinceProbe = false; // a good frame arrived after that probe
     QString portSetting = QString::fromLatin1(AutoDetect);
     int autoDetectCounter = 0;
     QString autoDetectPattern = QStringLiteral("COM%1");
