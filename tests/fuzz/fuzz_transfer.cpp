@@ -27,6 +27,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <initializer_list>
 #include <map>
@@ -122,10 +123,13 @@ public:
 
         QObject::connect(&line->link, &UnitLink::payloadSent, &transfer,
                          [this](const QByteArray& p) { OnRequest(p); });
-        QObject::connect(&transfer, &MemoryTransfer::transferStarted,
-                         [this] { Require(++started == finished + 1 && liveUnclaimed == 0); });
+        QObject::connect(&transfer, &MemoryTransfer::transferStarted, [this] {
+            Require(++started == finished + 1 && liveUnclaimed == 0);
+            StartLiveJob();
+        });
         QObject::connect(&transfer, &MemoryTransfer::transferFinished, [this] {
             Require(++finished == started);
+            liveJobs.clear();         // ran, or dropped with the run
             if (!transfer.IsBusy()) { // nothing queued or scheduled
                 allowed.clear();
                 liveLimit = 0;
@@ -136,8 +140,14 @@ public:
                              Require(!confirmed ||
                                      Unclaimed(address, count, eepromClaims, eepromSent) == 0);
                          });
-        QObject::connect(&transfer, &MemoryTransfer::liveSetupWritten, &transfer,
-                         [this] { liveUnclaimed = Unclaimed(0, liveLimit, liveClaims, liveSent); });
+        // A live job is judged by its own bytes: an earlier run's clamps were
+        // said then, and the block size may have changed since.
+        QObject::connect(&transfer, &MemoryTransfer::liveSetupWritten, &transfer, [this] {
+            Require(!liveJobs.empty());
+            liveUnclaimed = Unclaimed(0, liveJobs.front(), liveClaims, liveSent);
+            liveJobs.pop_front();
+            StartLiveJob();
+        });
         // A live byte the unit keeps at a value of its own is taken, and said.
         QObject::connect(&transfer, &MemoryTransfer::transferFailed, &transfer,
                          [this](int message) {
@@ -185,7 +195,8 @@ private:
             transfer.ReadEeprom(choice * 8, 1 + choice % 40);
             break;
         case 4:
-            Write({}, size, [&] { return transfer.WriteCurrentSetup(image); });
+            if (Write({}, size, [&] { return transfer.WriteCurrentSetup(image); }))
+                liveJobs.push_back(size);
             break;
         case 5:
             Write({{transfer.PresetAddress(preset) + 1, size + EepromMap::SurroundTableSize},
@@ -258,7 +269,7 @@ private:
     // Allows the blocks (and the live indexes below liveSize) that `write`
     // asks the engine to write, before it runs: its first byte may go out at
     // once. A write the engine refuses allows nothing.
-    void Write(std::initializer_list<std::pair<int, int>> blocks, int liveSize,
+    bool Write(std::initializer_list<std::pair<int, int>> blocks, int liveSize,
                const std::function<bool()>& write)
     {
         const std::size_t allowedBefore = allowed.size();
@@ -268,10 +279,18 @@ private:
                 allowed.push_back({address, address + count});
         }
         liveLimit = std::max(liveLimit, liveSize);
-        if (!write()) {
-            allowed.resize(allowedBefore);
-            liveLimit = liveBefore;
-        }
+        if (write())
+            return true;
+        allowed.resize(allowedBefore);
+        liveLimit = liveBefore;
+        return false;
+    }
+
+    // What the unit claimed and the engine sent before counts for no later job.
+    void StartLiveJob()
+    {
+        liveClaims.clear();
+        liveSent.clear();
     }
 
     void OnRequest(const QByteArray& request)
@@ -366,6 +385,7 @@ private:
     std::array<std::uint8_t, 256> live{};
     std::vector<std::pair<int, int>> allowed; // [first, end) of blocks asked to be written
     int liveLimit = 0;                        // live indexes below it may be written
+    std::deque<int> liveJobs;                 // sizes of the live writes of the run
     int liveUnclaimed = 0; // of the live write just ended, until its clamps are said
     Claims eepromClaims;
     Claims liveClaims;
