@@ -14,6 +14,7 @@
 // Exit status 1 when a ratio exceeds the target.
 
 #include "event_wait.h"
+#include "line_rate_option.h"
 #include "link/message_set.h"
 #include "link/unit_frame.h"
 #include "simulated_receiver.h"
@@ -98,9 +99,7 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
     parser.addHelpOption();
-    const QCommandLineOption rateOption(QStringLiteral("line-rate"),
-                                        QStringLiteral("Baud rate of the simulated line."),
-                                        QStringLiteral("baud"), QStringLiteral("9600"));
+    const QCommandLineOption rateOption = bench::LineRateOption();
     const QCommandLineOption runsOption(QStringLiteral("runs"),
                                         QStringLiteral("Connections to time."), QStringLiteral("n"),
                                         QStringLiteral("5"));

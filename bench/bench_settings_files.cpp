@@ -13,6 +13,7 @@
 #include "files/settings_file_reader.h"
 #include "files/settings_load_run.h"
 #include "files/settings_save_chain.h"
+#include "line_rate_option.h"
 #include "link/message_set.h"
 #include "link/unit_frame.h"
 #include "setup/setup_flow.h"
@@ -38,9 +39,7 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
     parser.addHelpOption();
-    const QCommandLineOption rateOption(QStringLiteral("line-rate"),
-                                        QStringLiteral("Baud rate of the simulated line."),
-                                        QStringLiteral("baud"), QStringLiteral("9600"));
+    const QCommandLineOption rateOption = bench::LineRateOption();
     parser.addOption(rateOption);
     parser.process(app);
     const int rate = parser.value(rateOption).toInt();
