@@ -44,7 +44,7 @@ void LiveStatus::BeginConnection()
 {
     values.mainPower = false;
     values.zonePower = false;
-    values.mainSource = -1;
+    ClearMainRoom();
     values.zoneSource = -1;
     values.tunerLive = false;
     values.fmMute = false;
@@ -91,13 +91,18 @@ void LiveStatus::RefreshConnectionLine()
 void LiveStatus::SetMainPower(bool on)
 {
     values.mainPower = on;
-    if (!on) {
-        values.mainSource = -1;
-        values.surroundMode = -1;
-        values.speakersA = values.speakersB = false;
-    }
+    if (!on)
+        ClearMainRoom();
     Q_EMIT mainPowerShown(on);
     UpdateTunerSection();
+}
+
+// What is kept only while the main room is on.
+void LiveStatus::ClearMainRoom()
+{
+    values.mainSource = -1;
+    values.surroundMode = -1;
+    values.speakersA = values.speakersB = false;
 }
 
 void LiveStatus::SetZonePower(bool on)

@@ -133,6 +133,7 @@ private:
     void ApplySource(int variable, int v, int raw);
     void ApplyTuner(int variable, int v, int raw, QByteArrayView payload);
     void SetMainPower(bool on);
+    void ClearMainRoom();
     void SetZonePower(bool on);
     void UpdateTunerSection();
     void SetPsName(const QString& name);

@@ -1,7 +1,11 @@
 // Feeds arbitrary line bytes through the frame receiver and the session's
 // dispatch, the path every byte from the unit takes. Anything the unit could
-// send must leave the program in one piece.
+// send must leave the program in one piece, with a live state the panel can
+// show: indexes in range, and nothing kept for a room that is off or a
+// tuner that is not heard. Every frame taken in must also be one the
+// encoder gives back byte for byte.
 
+#include "link/message_set.h"
 #include "link/unit_frame.h"
 #include "unit/unit_session.h"
 
@@ -9,6 +13,61 @@
 
 #include <cstddef>
 #include <cstdint>
+
+namespace {
+
+void Require(bool condition)
+{
+    if (!condition)
+        __builtin_trap();
+}
+
+// What the views rely on, whatever was reported.
+void CheckShowable(const LiveValues& v)
+{
+    const auto sourceOrNone = [](int s) { return s >= -1 && s < InputCount; };
+    Require(sourceOrNone(v.mainSource) && sourceOrNone(v.zoneSource));
+    Require(v.mainPower ||
+            (v.mainSource == -1 && v.surroundMode == -1 && !v.speakersA && !v.speakersB));
+    Require(v.zonePower || v.zoneSource == -1);
+    Require(v.tunerLive || (v.radioText.isEmpty() && v.psName.isEmpty() && !v.fmMute));
+    Require(v.tunerBand == Band::Am || v.tunerBand == Band::Fm);
+    Require(v.modelIndex >= 0 && v.modelIndex <= 2);
+}
+
+// The payload, framed by the encoder, comes out of a fresh receiver whole
+// at the frame's last byte and not before.
+void CheckEncodes(const QByteArray& payload)
+{
+    const QByteArray frame = UnitFrame::Encode(payload);
+    UnitFrame again;
+    for (qsizetype i = 0; i < frame.size(); ++i)
+        Require(again.Feed(static_cast<std::uint8_t>(frame[i])) == (i == frame.size() - 1));
+    Require(again.Payload() == payload);
+}
+
+// The session's own events, at the point of the input the mode byte picks:
+// a silent period, "Not Connected", or a new connection. Late reports after
+// each must find the state consistent.
+void Interrupt(LiveStatus& live, int event)
+{
+    switch (event) {
+    case 1:
+        live.MarkSilent();
+        break;
+    case 2:
+        live.ShowDisconnected();
+        break;
+    case 3:
+        live.BeginConnection();
+        break;
+    default:
+        break;
+    }
+    live.RefreshConnectionLine();
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
@@ -20,20 +79,27 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     UnitSession session;
+    LiveStatus& live = session.Live();
     UnitFrame receiver;
     // The first byte picks a state to start from, so reports that only act
-    // while a room is on or the tuner is heard are reached too.
-    if (size > 0 && (data[0] & 1)) {
+    // while a room is on or the tuner is heard are reached too, and where
+    // the session steps in.
+    const int mode = size > 0 ? data[0] : 0;
+    if (mode & 1) {
         const char on[] = {20, 21, 1, 20, 52, 1, 20, 53, 9, 20, 54, 8};
         for (int i = 0; i < 12; i += 3)
             Q_EMIT session.Link().payloadReceived(QByteArray(on + i, 3));
     }
+    const std::size_t interruptAt = size / 2;
     for (std::size_t i = 0; i < size; ++i) {
+        if (i == interruptAt)
+            Interrupt(live, (mode >> 1) & 3);
         if (receiver.Feed(data[i])) {
             const QByteArray& payload = receiver.Payload();
-            if (payload.size() > 63)
-                __builtin_trap();
+            Require(payload.size() <= 63);
+            CheckEncodes(payload);
             Q_EMIT session.Link().payloadReceived(payload);
+            CheckShowable(live.Values());
         }
     }
     // Payloads straight in as well, without the framing in the way.
@@ -41,5 +107,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Q_EMIT session.Link().payloadReceived(
             QByteArray(reinterpret_cast<const char*>(data + 1),
                        static_cast<qsizetype>(std::min<std::size_t>(size - 1, 63))));
+    CheckShowable(live.Values());
+
+    // What the panel asks of the state: typed tuner values and sent names
+    // from the input's last bytes, every caption and the volume's text.
+    if (size > 3) {
+        const int variable = static_cast<std::int8_t>(data[size - 3]);
+        live.AssumeTunerValue(variable, data[size - 2] | (data[size - 1] << 8));
+        live.AssumeInputName(static_cast<std::int8_t>(data[size - 1]),
+                             QString::fromLatin1(reinterpret_cast<const char*>(data), 3));
+    }
+    for (int i = -1; i <= InputCount; ++i) {
+        const bool input = i >= 0 && i < InputCount;
+        // A unit may report an empty name; a default caption never is.
+        if (!input || !live.Values().inputNameKnown[static_cast<std::size_t>(i)])
+            Require(live.InputCaption(i).isEmpty() == !input);
+    }
+    Require(!live.VolumeText(live.Values().mainVolume).isEmpty());
     return 0;
 }

@@ -256,15 +256,33 @@ private Q_SLOTS:
         QCOMPARE(after.connected, before.connected);
     }
 
-    void mainPowerOffClearsSelections()
+    // What is kept only while the main room is on goes when it is switched
+    // off, and when the unit answers again after a silence (its rooms start
+    // off until it reports them): a save must not write the old speakers.
+    void mainRoomClearedWhenOff_data()
     {
+        QTest::addColumn<bool>("reconnect");
+        QTest::newRow("power off") << false;
+        QTest::newRow("new connection") << true;
+    }
+    void mainRoomClearedWhenOff()
+    {
+        QFETCH(bool, reconnect);
         Fixture f;
-        f.Feed({Report(21, 1), Report(53, 9), Report(40, 13)});
+        f.Feed({Report(21, 1), Report(53, 9), Report(40, 13), Report(Variable::SpeakersA, 1),
+                Report(Variable::SpeakersB, 1)});
         QCOMPARE(f.session.Status().surroundMode, 13);
-        f.Feed(Report(21, 0));
-        QCOMPARE(f.session.Status().mainSource, -1);
-        QCOMPARE(f.session.Status().surroundMode, -1);
-        QVERIFY(f.session.Status().mainSourceIsTuner);
+        QVERIFY(f.session.Status().speakersA && f.session.Status().speakersB);
+        if (reconnect)
+            f.session.Live().BeginConnection();
+        else
+            f.Feed(Report(21, 0));
+        const LiveValues& v = f.session.Status();
+        QVERIFY(!v.mainPower);
+        QCOMPARE(v.mainSource, -1);
+        QCOMPARE(v.surroundMode, -1);
+        QVERIFY(!v.speakersA && !v.speakersB);
+        QVERIFY(v.mainSourceIsTuner);
     }
 };
 
