@@ -1,6 +1,7 @@
 #include "files/settings_file_reader.h"
 
 #include "common/message_table.h"
+#include "common/text.h"
 #include "files/settings_file_format.h"
 #include "files/settings_file_gate.h"
 #include "model/settings_field.h"
@@ -449,7 +450,9 @@ void SettingsFileReader::ReadInputRecord(int input)
                 UnitWrite rename;
                 rename.kind = UnitWrite::Kind::InputName;
                 rename.index = input;
-                rename.name = line.value->left(SettingsImage::PresetNameLength);
+                // The unit pads a name with spaces: white space the cut
+                // leaves at its end would come back as padding.
+                rename.name = Text::TrimmedRight(line.value->left(SettingsImage::PresetNameLength));
                 rename.pauseAfter = RenamePause;
                 result.writes.append(rename);
             }

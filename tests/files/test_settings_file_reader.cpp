@@ -489,12 +489,13 @@ private Q_SLOTS:
         QCOMPARE(SettingsFileGate::LoadRefusal(facts), load);
     }
 
-    // Hostile bytes: a huge line, binary junk, a name too long.
+    // Hostile bytes: a huge line, binary junk, names too long (one whose cut
+    // ends in white space, which the unit's padding would not keep).
     void hostileInput()
     {
         QByteArray file =
             File("\t<INPUT_SETTINGS>\n\t<1>\n\t\tInputName \tABCDEFGHIJKLMNOPQ\n\t</1>\n"
-                 "\t</INPUT_SETTINGS>\n");
+                 "\t<2>\n\t\tInputName \tVIDEO 6  \t\t\t\tXY\n\t</2>\n\t</INPUT_SETTINGS>\n");
         file.insert(10, QByteArray(3 * Reader::MaxLineLength, 'x') + "Model K240\n");
         QByteArray junk(5000, '\0');
         for (qsizetype i = 0; i < junk.size(); ++i)
@@ -505,6 +506,9 @@ private Q_SLOTS:
         const UnitWrite* rename = Find(result, Kind::InputName, 1);
         QVERIFY(rename);
         QCOMPARE(rename->name, QStringLiteral("ABCDEFGHIJKLM"));
+        rename = Find(result, Kind::InputName, 2);
+        QVERIFY(rename);
+        QCOMPARE(rename->name, QStringLiteral("VIDEO 6"));
     }
 };
 

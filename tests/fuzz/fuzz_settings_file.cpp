@@ -1,7 +1,9 @@
 // Feeds arbitrary bytes to the settings-file reader as a file for a K230 (or,
 // by the first byte, a K110) and checks the writes it asks for: every range
-// inside the unit's mapped regions, every index and length in bounds. The
-// loaded current setup is then written as a file again.
+// inside the unit's mapped regions, every index and length in bounds. What
+// was loaded is then saved as a file again, and that file, loaded and saved,
+// must come out the same: nothing a saved file holds is lost on its way
+// through the unit.
 
 #include "files/settings_file_reader.h"
 #include "files/settings_file_writer.h"
@@ -52,6 +54,56 @@ void Check(const UnitWrite& write, const ModelFacts& facts)
         __builtin_trap();
 }
 
+// What a save of the unit would write after the writes were carried out.
+SettingsFileWriter::Content Saved(const QList<UnitWrite>& writes, const LiveValues& unit)
+{
+    SettingsFileWriter::Content content;
+    content.unit = SettingsFileWriter::Unit::Of(unit.facts, false, false);
+    for (const UnitWrite& write : writes) {
+        const auto index = static_cast<std::size_t>(write.index);
+        switch (write.kind) {
+        case UnitWrite::Kind::InputName:
+            // The command pads a name with spaces; the unit reports it so.
+            content.inputNames[index] =
+                write.name.leftJustified(SettingsImage::PresetNameLength, u' ');
+            break;
+        case UnitWrite::Kind::PresetBlock: {
+            SettingsImage image;
+            image.Reset(unit.facts);
+            for (int i = 0; i < image.Size(); ++i)
+                image.SetByteAt(i, static_cast<std::uint8_t>(write.bytes[i]));
+            for (int i = 0; i < SettingsImage::SurroundTableSize; ++i)
+                image.SetTableByte(i, static_cast<std::uint8_t>(write.bytes[image.Size() + i]));
+            content.presets[index - 1] = image;
+            break;
+        }
+        case UnitWrite::Kind::TunerPresets:
+            content.tuner = write.tuner;
+            break;
+        case UnitWrite::Kind::CurrentSetup:
+            content.currentSetup = write.setup;
+            break;
+        case UnitWrite::Kind::PresetStatus:
+            break;
+        }
+    }
+    return content;
+}
+
+SettingsFileReader::Result Load(const QByteArray& text, const LiveValues& unit,
+                                SettingsFileReader::ModelAnswer answer)
+{
+    QByteArray bytes = text;
+    QBuffer device(&bytes);
+    device.open(QIODevice::ReadOnly);
+    return SettingsFileReader::LoadSettingsFile(device, unit, answer);
+}
+
+bool HasCurrentSetup(const QList<UnitWrite>& writes)
+{
+    return !writes.isEmpty() && writes.constLast().kind == UnitWrite::Kind::CurrentSetup;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -66,19 +118,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto answer =
         static_cast<SettingsFileReader::ModelAnswer>(size > 0 ? (data[0] >> 1) % 3 : 0);
 
-    QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    QBuffer device(&bytes);
-    device.open(QIODevice::ReadOnly);
     const SettingsFileReader::Result result =
-        SettingsFileReader::LoadSettingsFile(device, unit, answer);
-    for (const UnitWrite& write : result.writes) {
+        Load(QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)), unit,
+             answer);
+    for (const UnitWrite& write : result.writes)
         Check(write, unit.facts);
-        if (write.kind == UnitWrite::Kind::CurrentSetup) {
-            const QByteArray text = SettingsFileWriter::BlockText(
-                SettingsFileWriter::Unit::Of(unit.facts, true, false), 0, write.setup);
-            if (!text.startsWith("<VELTRIX>"))
-                __builtin_trap();
-        }
-    }
+    if (!HasCurrentSetup(result.writes))
+        return 0;
+    const QByteArray saved = SettingsFileWriter::FileText(Saved(result.writes, unit));
+    if (!saved.startsWith("<VELTRIX>"))
+        __builtin_trap();
+    const SettingsFileReader::Result again = Load(saved, unit, answer);
+    if (!HasCurrentSetup(again.writes) ||
+        SettingsFileWriter::FileText(Saved(again.writes, unit)) != saved)
+        __builtin_trap();
     return 0;
 }
