@@ -195,7 +195,13 @@ class TestFaultMatrix : public QObject
     QString cleanFile;              // saved over a clean line
     Memory source, loaded;          // the unit saved, and the blank one after a clean load
     std::map<int, int> cleanFrames; // requests each clean operation made
-    std::map<int, std::map<int, std::pair<QString, qint64>>> results; // outcome, real ms
+    struct Result
+    {
+        QString outcome;
+        qint64 realMs = 0;
+        QString said; // what a failure told the user
+    };
+    std::map<int, std::map<int, Result>> results;
 
     // The bytes of the tuner write, or of the preset write and the current
     // setup write, in the order they are sent.
@@ -313,7 +319,7 @@ class TestFaultMatrix : public QObject
         results[op][index] = {ok                         ? u"byte-exact"_s
                               : silenced && !cell.vanish ? u"clear failure (6 s silent)"_s
                                                          : u"clear failure"_s,
-                              realMs};
+                              realMs, ok ? QString() : said.join(u' ').replace(u'\n', u' ')};
         // The faulty but answering cells cost time, never bytes, unless the
         // line said nothing for two silent periods in a row (6 s): that is
         // how a gone unit is told, so it ends as a vanished unit does.
@@ -412,11 +418,14 @@ private Q_SLOTS:
         qInfo("time scale %d; times are real 9600-baud milliseconds", Scale());
         qInfo("%-12s %-32s %-27s %9s %8s", "operation", "cell", "outcome", "ms", "x clean");
         for (const auto& [op, row] : results) {
-            const qint64 clean = row.count(0) ? row.at(0).second : 0;
-            for (const auto& [cell, r] : row)
+            const qint64 clean = row.count(0) ? row.at(0).realMs : 0;
+            for (const auto& [cell, r] : row) {
                 qInfo("%-12s %-32s %-27s %9lld %8.2f", OpNames[size_t(op)],
-                      Cells[size_t(cell)].name, qPrintable(r.first), r.second,
-                      clean > 0 ? double(r.second) / clean : 0.0);
+                      Cells[size_t(cell)].name, qPrintable(r.outcome), r.realMs,
+                      clean > 0 ? double(r.realMs) / clean : 0.0);
+                if (!r.said.isEmpty())
+                    qInfo("%-12s   said: %s", "", qPrintable(r.said));
+            }
         }
     }
 };
