@@ -74,9 +74,11 @@ SimUnit::SimUnit(const QString& modelText, int firmwareMajor, int firmwareMinor)
       layout(modelText, firmwareMajor, firmwareMinor), eeprom(FactoryImage::Eeprom(layout)),
       liveSetup(FactoryImage::LiveSetup(layout))
 {
+    // A name is a fixed field of 13 characters, padded with spaces.
     for (int i = 0; i < InputCount; ++i)
         inputNames.at(static_cast<std::size_t>(i)) =
-            DefaultSourceNames.at(static_cast<std::size_t>(i));
+            QByteArray(DefaultSourceNames.at(static_cast<std::size_t>(i)))
+                .leftJustified(InputNameLength, ' ');
 
     // A unit in standby, its tuner on the first FM preset, a station with RDS.
     values[Variable::MainPower] = 0;
@@ -337,10 +339,10 @@ void SimUnit::Rename(QByteArrayView request, QList<QByteArray>& out)
     const int index = Byte(request, 2);
     if (index >= InputCount)
         return;
-    QByteArray name = request.sliced(3).toByteArray().left(InputNameLength);
-    while (name.endsWith(' '))
-        name.chop(1);
-    if (name.isEmpty())
+    // Kept as received (the program pads it to the field's 13 characters);
+    // a name of blanks only is refused.
+    const QByteArray name = request.sliced(3).toByteArray().left(InputNameLength);
+    if (name.trimmed().isEmpty())
         return;
     inputNames.at(static_cast<std::size_t>(index)) = name;
     out.append(NameReport(index));

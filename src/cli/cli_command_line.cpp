@@ -19,6 +19,38 @@ bool TakeValue(const QStringList& arguments, qsizetype& i, const QString& inline
 
 } // namespace
 
+bool CliCommandLine::ParseParts(const QString& text, ConfigurationParts* parts, QString* error)
+{
+    ConfigurationParts chosen = ConfigurationParts::None();
+    for (const QString& word : text.split(u',')) {
+        const QString part = word.trimmed();
+        if (part == QLatin1String("current")) {
+            chosen.currentSetup = true;
+        } else if (part == QLatin1String("names")) {
+            chosen.inputNames = true;
+        } else if (part == QLatin1String("presets")) {
+            chosen.presets.fill(true);
+        } else if (part == QLatin1String("tuner")) {
+            chosen.tuner = true;
+        } else if (part.startsWith(QLatin1String("preset:"))) {
+            bool number = false;
+            const int k = part.mid(7).toInt(&number);
+            if (!number || k < 1 || k > ConfigurationParts::PresetCount) {
+                *error = QStringLiteral("--only: %1 is not preset:1 to preset:5").arg(part);
+                return false;
+            }
+            chosen.presets[static_cast<std::size_t>(k - 1)] = true;
+        } else {
+            *error = QStringLiteral("--only: unknown part \"%1\" (current, names, presets, "
+                                    "preset:N, tuner)")
+                         .arg(part);
+            return false;
+        }
+    }
+    *parts = chosen;
+    return true;
+}
+
 QString CliCommandLine::Usage()
 {
     return QStringLiteral(
@@ -26,7 +58,9 @@ QString CliCommandLine::Usage()
         "  veltrix [--port PORT] [--quiet] [--trace FILE] status\n"
         "  veltrix [--port PORT] [--quiet] [--trace FILE] save FILE\n"
         "  veltrix [--port PORT] [--quiet] [--trace FILE] load FILE [--yes] [--verify] "
-        "[--dry-run]\n"
+        "[--dry-run] [--only PARTS]\n"
+        "  veltrix [--port PORT] [--quiet] [--trace FILE] diff FILE [--only PARTS]\n"
+        "  veltrix diff FILE1 FILE2 [--only PARTS]\n"
         "  veltrix [--port PORT] [--quiet] [--trace FILE] presets save FILE\n"
         "  veltrix [--port PORT] [--quiet] [--trace FILE] presets load FILE\n"
         "  veltrix --help | --version\n"
@@ -37,7 +71,9 @@ QString CliCommandLine::Usage()
         "  --trace FILE  write every frame both ways to FILE\n"
         "  --yes         load a file saved for another model without asking\n"
         "  --verify      after a load, read back everything written and compare\n"
-        "  --dry-run     list the writes a load would make; send nothing\n");
+        "  --dry-run     list the writes a load would make; send nothing\n"
+        "  --only PARTS  load, verify or compare only these parts, comma-separated:\n"
+        "                current, names, presets, preset:N (1 to 5), tuner\n");
 }
 
 namespace {
@@ -50,6 +86,7 @@ struct Scanned
     bool help = false;
     bool version = false;
     bool loadOption = false; // --yes, --verify or --dry-run
+    bool onlyOption = false; // --only
 };
 
 bool ScanOptions(const QStringList& arguments, Scanned* scanned, QString* error)
@@ -65,13 +102,20 @@ bool ScanOptions(const QStringList& arguments, Scanned* scanned, QString* error)
         const QString name = equals < 0 ? argument : argument.left(equals);
         const QString inlineValue = equals < 0 ? QString() : argument.mid(equals + 1);
         const bool hasInline = equals >= 0;
-        if (name == QLatin1String("--port") || name == QLatin1String("--trace")) {
+        if (name == QLatin1String("--port") || name == QLatin1String("--trace") ||
+            name == QLatin1String("--only")) {
             QString value;
             if (!TakeValue(arguments, i, inlineValue, hasInline, &value)) {
                 *error = QStringLiteral("%1 needs a value").arg(name);
                 return false;
             }
-            (name == QLatin1String("--port") ? parsed.port : parsed.tracePath) = value;
+            if (name == QLatin1String("--only")) {
+                if (!CliCommandLine::ParseParts(value, &parsed.only, error))
+                    return false;
+                scanned->onlyOption = true;
+            } else {
+                (name == QLatin1String("--port") ? parsed.port : parsed.tracePath) = value;
+            }
             continue;
         }
         if (hasInline) {
@@ -111,6 +155,8 @@ bool TakeCommand(QStringList& words, CliRequest* parsed, qsizetype* fileWords, Q
         parsed->command = CliRequest::Command::Save;
     } else if (command == QLatin1String("load")) {
         parsed->command = CliRequest::Command::Load;
+    } else if (command == QLatin1String("diff")) {
+        parsed->command = CliRequest::Command::Diff;
     } else if (command == QLatin1String("presets")) {
         const QString action = words.isEmpty() ? QString() : words.takeFirst();
         if (action == QLatin1String("save"))
@@ -161,14 +207,28 @@ bool CliCommandLine::Parse(const QStringList& arguments, CliRequest* request, QS
         *error = QStringLiteral("%1 needs a FILE").arg(command);
         return false;
     }
-    if (words.size() > fileWords) {
-        *error = QStringLiteral("unexpected argument %1").arg(words.at(fileWords));
+    // diff takes a second file: then no unit is used.
+    const qsizetype most = parsed.command == CliRequest::Command::Diff ? 2 : fileWords;
+    if (words.size() > most) {
+        *error = QStringLiteral("unexpected argument %1").arg(words.at(most));
         return false;
     }
     if (fileWords > 0)
         parsed.file = words.constFirst();
+    if (words.size() == 2) {
+        if (words.at(1).isEmpty()) {
+            *error = QStringLiteral("%1 needs a FILE").arg(command);
+            return false;
+        }
+        parsed.file2 = words.at(1);
+    }
     if (scanned.loadOption && parsed.command != CliRequest::Command::Load) {
         *error = QStringLiteral("--yes, --verify and --dry-run belong to load");
+        return false;
+    }
+    if (scanned.onlyOption && parsed.command != CliRequest::Command::Load &&
+        parsed.command != CliRequest::Command::Diff) {
+        *error = QStringLiteral("--only belongs to load and diff");
         return false;
     }
     *request = parsed;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/unit_configuration.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -9,6 +11,9 @@
 //   veltrix [--port PORT] [--quiet] [--trace FILE] status
 //   veltrix [--port PORT] [--quiet] [--trace FILE] save FILE
 //   veltrix [--port PORT] [--quiet] [--trace FILE] load FILE [--yes] [--verify] [--dry-run]
+//                                                             [--only PARTS]
+//   veltrix [--port PORT] [--quiet] [--trace FILE] diff FILE [--only PARTS]
+//   veltrix diff FILE1 FILE2 [--only PARTS]
 //   veltrix [--port PORT] [--quiet] [--trace FILE] presets save FILE
 //   veltrix [--port PORT] [--quiet] [--trace FILE] presets load FILE
 //   veltrix --help | --version
@@ -25,16 +30,20 @@ struct CliRequest
         Load,
         PresetsSave,
         PresetsLoad,
+        Diff, // FILE against the unit, or against file2 without a unit
     };
 
     Command command = Command::Help;
-    QString file;      // save, load, presets save, presets load
+    QString file;      // save, load, diff, presets save, presets load
+    QString file2;     // diff of two files
     QString port;      // empty: the GUI's saved "Port" option
     QString tracePath; // empty: no trace
     bool quiet = false;
     bool yes = false; // load: no confirmation asked
     bool verify = false;
     bool dryRun = false;
+    // --only: the parts a load writes and a verify or diff compares.
+    ConfigurationParts only;
 };
 
 class CliCommandLine
@@ -44,4 +53,7 @@ public:
     // use; arguments exclude the program name.
     static bool Parse(const QStringList& arguments, CliRequest* request, QString* error);
     static QString Usage();
+    // PARTS of --only: comma-separated "current", "names", "presets",
+    // "preset:N" (1..5) and "tuner"; false with the reason for anything else.
+    static bool ParseParts(const QString& text, ConfigurationParts* parts, QString* error);
 };

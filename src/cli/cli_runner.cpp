@@ -87,6 +87,18 @@ void CliRunner::Print(const QString& line)
 void CliRunner::Start()
 {
     switch (request.command) {
+    case CliRequest::Command::Diff:
+        if (!request.file2.isEmpty()) {
+            // Two files: no unit, no port.
+            QStringList results;
+            QString error;
+            const bool same = CliSettingsRun::DiffFiles(request, &results, &error);
+            for (const QString& line : results)
+                Print(line);
+            Finish(same ? ExitDone : ExitFailed, error);
+            return;
+        }
+        [[fallthrough]];
     case CliRequest::Command::Load:
         if (!QFileInfo(request.file).isReadable()) {
             Fail(MessageTable::Text(Message::CliFailed)
@@ -98,14 +110,20 @@ void CliRunner::Start()
     case CliRequest::Command::PresetsLoad: {
         // A file that cannot be used fails before the port is opened.
         QString error;
-        switch (TunerPresetFile::Load(request.file, fileList, &error)) {
+        const TunerPresetFile::Outcome outcome =
+            TunerPresetFile::Load(request.file, fileList, &error);
+        switch (outcome) {
         case TunerPresetFile::Outcome::Done:
             break;
         case TunerPresetFile::Outcome::NotTunerPresetFile:
+        case TunerPresetFile::Outcome::CutOff: {
+            const int message = outcome == TunerPresetFile::Outcome::CutOff
+                                    ? Message::TunerFileCutOff
+                                    : Message::NotTunerPresetFile;
             Fail(MessageTable::Text(Message::CliFailed)
-                     .arg(request.file + QStringLiteral(": ") +
-                          MessageTable::Text(Message::NotTunerPresetFile)));
+                     .arg(request.file + QStringLiteral(": ") + MessageTable::Text(message)));
             return;
+        }
         case TunerPresetFile::Outcome::Failed:
             Fail(
                 MessageTable::Text(Message::CliFailed)
@@ -180,6 +198,7 @@ void CliRunner::OnHandshakeSettled()
         break;
     case CliRequest::Command::Save:
     case CliRequest::Command::Load:
+    case CliRequest::Command::Diff:
         RunSettings();
         break;
     case CliRequest::Command::Help:

@@ -2,12 +2,14 @@
 
 #include "common/message_table.h"
 #include "common/text.h"
+#include "files/configuration_compare.h"
 #include "files/settings_file_gate.h"
-#include "link/message_set.h"
-#include "transfer/eeprom_map.h"
+#include "files/settings_file_reader.h"
 #include "unit/unit_session.h"
 
-#include <QTimer>
+#include <QFile>
+
+#include <array>
 
 namespace {
 
@@ -22,24 +24,12 @@ QString Bytes(qsizetype count)
     return count == 1 ? QStringLiteral("1 byte") : QStringLiteral("%1 bytes").arg(count);
 }
 
-QString Hex(int value)
-{
-    return QStringLiteral("0x%1").arg(value, 2, 16, QLatin1Char('0'));
-}
-
-// The name as the unit keeps it: at most InputNameLength characters, no
-// trailing spaces.
-QString KeptName(const QString& name)
-{
-    return Text::TrimmedRight(name.left(InputNameLength));
-}
-
 } // namespace
 
 CliSettingsRun::CliSettingsRun(UnitSession& unitSession, const CliRequest& cliRequest,
                                QObject* parent)
-    : QObject(parent), session(unitSession), request(cliRequest), flow(unitSession),
-      chain(unitSession, flow), load(unitSession)
+    : QObject(parent), session(unitSession), request(cliRequest), chain(unitSession),
+      load(unitSession), unitRead(unitSession)
 {
     connect(&chain, &SettingsSaveChain::finished, this, [this](bool saved, const QString& text) {
         if (!saved) {
@@ -54,59 +44,15 @@ CliSettingsRun::CliSettingsRun(UnitSession& unitSession, const CliRequest& cliRe
         return request.yes;
     });
     connect(&load, &SettingsLoadRun::finished, this, &CliSettingsRun::OnLoadFinished);
-
-    MemoryTransfer& transfer = session.Transfer();
-    connect(&transfer, &MemoryTransfer::eepromWriteFinished, this, [this](int address, int, bool) {
-        if (address == EepromMap::TunerImage) {
-            const auto& image = session.Transfer().TunerImage();
-            writtenTuner = QByteArray(reinterpret_cast<const char*>(image.data()),
-                                      static_cast<qsizetype>(image.size()));
-        }
-    });
-    connect(&transfer, &MemoryTransfer::eepromRead, this,
-            [this](int address, const QByteArray& held) {
-                if (verifyIndex < 0 || verifyIndex >= load.Writes().size())
-                    return;
-                const UnitWrite& write = load.Writes().at(verifyIndex);
-                const bool tuner = write.kind == UnitWrite::Kind::TunerPresets;
-                Compare(QStringLiteral("EEPROM"), address,
-                        tuner && !writtenTuner.isEmpty() ? writtenTuner : write.bytes, held);
-                ++verifyIndex;
-                QTimer::singleShot(0, this, &CliSettingsRun::VerifyNext);
-            });
-    connect(&transfer, &MemoryTransfer::setupBlockRead, this,
-            [this](int number, const SettingsImage& held) {
-                if (number != 0 || verifyIndex < 0 || verifyIndex >= load.Writes().size())
-                    return;
-                const UnitWrite& write = load.Writes().at(verifyIndex);
-                if (write.kind != UnitWrite::Kind::CurrentSetup)
-                    return;
-                Compare(QStringLiteral("live setup"), 0, write.setup.BlockBytes(),
-                        held.BlockBytes());
-                ++verifyIndex;
-                QTimer::singleShot(0, this, &CliSettingsRun::VerifyNext);
-            });
-    connect(&transfer, &MemoryTransfer::transferFinished, this,
-            [this](MemoryTransfer::Outcome outcome) {
-                if (verifyIndex < 0 || outcome == MemoryTransfer::Outcome::Completed)
-                    return;
-                // The engine's message, when it has one, follows the signal.
-                QTimer::singleShot(0, this, [this] {
-                    End(false,
-                        MessageTable::Text(Message::CliFailed)
-                            .arg(QStringLiteral("the read-back of what was written: ") +
-                                 (transferMessage.isEmpty() ? QStringLiteral("it stopped")
-                                                            : Text::OneLine(transferMessage))));
-                });
-            });
-    connect(&transfer, &MemoryTransfer::transferFailed, this,
-            [this](int, const QString& text) { transferMessage = text; });
+    connect(&unitRead, &UnitConfigurationRead::finished, this, &CliSettingsRun::OnUnitRead);
 }
 
 void CliSettingsRun::Start()
 {
     if (request.command == CliRequest::Command::Save)
         StartSave();
+    else if (request.command == CliRequest::Command::Diff)
+        StartDiff();
     else
         StartLoad();
 }
@@ -133,7 +79,7 @@ void CliSettingsRun::StartLoad()
         End(false, MessageTable::Text(Message::CliFailed).arg(MessageTable::Text(refusal)));
         return;
     }
-    if (!load.Start(request.file, request.dryRun))
+    if (!load.Start(request.file, request.dryRun, request.only))
         End(false, MessageTable::Text(Message::CliFailed)
                        .arg(request.file + QStringLiteral(": ") +
                             (load.ErrorText().isEmpty() ? QStringLiteral("the load could not start")
@@ -170,72 +116,117 @@ void CliSettingsRun::OnLoadFinished(bool complete, const QStringList& messages)
         End(true);
         return;
     }
-    verifyIndex = 0;
-    VerifyNext();
+    // Read back fresh, as a save reads it, what the load wrote.
+    verifying = true;
+    compared = load.Written();
+    if (!unitRead.Start(compared))
+        End(false, MessageTable::Text(Message::CliFailed)
+                       .arg(QStringLiteral("the read-back of what was written could not start")));
 }
 
-// Reads back, one write at a time, what the load wrote; the names are
-// compared with what the unit reported when it took them.
-void CliSettingsRun::VerifyNext()
+void CliSettingsRun::StartDiff()
+{
+    QFile device(request.file);
+    if (!device.open(QIODevice::ReadOnly)) {
+        End(false, MessageTable::Text(Message::CliFailed)
+                       .arg(request.file + QStringLiteral(": ") + device.errorString()));
+        return;
+    }
+    // Laid out for this unit, whatever model the file names: nothing is written.
+    const SettingsFileReader::Result read = SettingsFileReader::LoadSettingsFile(
+        device, session.Status(), SettingsFileReader::ModelAnswer::Yes);
+    if (read.outcome != SettingsFileReader::Outcome::Loaded) {
+        QStringList texts;
+        for (const SettingsFileReader::Notice& notice : read.messages)
+            texts << SettingsLoadRun::NoticeText(notice.id, notice.args);
+        End(false, MessageTable::Text(Message::CliFailed)
+                       .arg(request.file + QStringLiteral(": ") + Text::OneLine(texts.join(u' '))));
+        return;
+    }
+    file = read.configuration;
+    compared = request.only;
+    if (!unitRead.Start(compared))
+        End(false, MessageTable::Text(Message::CliFailed)
+                       .arg(QStringLiteral("the unit's settings could not be read")));
+}
+
+void CliSettingsRun::OnUnitRead(bool read, const UnitConfiguration& unit, const QString& why)
 {
     if (ended)
         return;
-    MemoryTransfer& transfer = session.Transfer();
-    const QList<UnitWrite>& writes = load.Writes();
-    for (; verifyIndex < writes.size(); ++verifyIndex) {
-        const UnitWrite& write = writes.at(verifyIndex);
-        bool started = false;
-        switch (write.kind) {
-        case UnitWrite::Kind::InputName: {
-            const QString held =
-                KeptName(session.Status().inputNames.at(static_cast<std::size_t>(write.index)));
-            if (held.compare(KeptName(write.name), Qt::CaseInsensitive) != 0)
-                differences << QStringLiteral("input %1 name: the unit reports \"%2\", the file "
-                                              "wrote \"%3\"")
-                                   .arg(write.index + 1)
-                                   .arg(held, KeptName(write.name));
-            continue;
-        }
-        case UnitWrite::Kind::PresetStatus:
-        case UnitWrite::Kind::PresetBlock:
-        case UnitWrite::Kind::TunerPresets:
-            started = transfer.ReadEeprom(write.address, static_cast<int>(write.bytes.size()));
-            break;
-        case UnitWrite::Kind::CurrentSetup:
-            started = transfer.ReadCurrentSetup();
-            break;
-        }
-        if (!started)
-            End(false, MessageTable::Text(Message::CliFailed)
-                           .arg(QStringLiteral("the read-back of what was written could not "
-                                               "start")));
+    if (!read) {
+        End(false, MessageTable::Text(Message::CliFailed)
+                       .arg((verifying ? QStringLiteral("the read-back of what was written: ")
+                                       : QStringLiteral("reading the unit: ")) +
+                            Text::OneLine(why)));
         return;
     }
-    results << differences;
-    if (differences.isEmpty()) {
-        results << QStringLiteral("verified: the unit holds everything the file wrote");
+    const UnitConfiguration& left = verifying ? load.Configuration() : file;
+    const QList<ConfigurationCompare::Difference> differences =
+        ConfigurationCompare::Differences(left, unit, compared, true);
+    for (const ConfigurationCompare::Difference& difference : differences)
+        results << ConfigurationCompare::Text(difference, QStringLiteral("file"),
+                                              QStringLiteral("unit"));
+    results << ConfigurationCompare::NotCompared();
+    const qsizetype count = differences.size();
+    const QString counted =
+        count == 1 ? QStringLiteral("1 difference") : QStringLiteral("%1 differences").arg(count);
+    if (count == 0) {
+        results << (verifying ? QStringLiteral("verified: the unit holds everything the file wrote")
+                              : QStringLiteral("the unit holds what %1 holds").arg(request.file));
         End(true);
         return;
     }
-    const qsizetype count = differences.size();
-    End(false, MessageTable::Text(Message::CliVerifyFailed)
-                   .arg(count == 1 ? QStringLiteral("1 difference")
-                                   : QStringLiteral("%1 differences").arg(count)));
+    End(false, verifying ? MessageTable::Text(Message::CliVerifyFailed).arg(counted)
+                         : MessageTable::Text(Message::CliFailed)
+                               .arg(QStringLiteral("diff: the unit differs from %1 (%2)")
+                                        .arg(request.file, counted)));
 }
 
-void CliSettingsRun::Compare(const QString& region, int first, const QByteArray& written,
-                             const QByteArray& held)
+bool CliSettingsRun::DiffFiles(const CliRequest& request, QStringList* results, QString* error)
 {
-    for (qsizetype i = 0; i < written.size(); ++i) {
-        const int want = static_cast<quint8>(written.at(i));
-        const int have = i < held.size() ? static_cast<quint8>(held.at(i)) : -1;
-        if (have == want)
-            continue;
-        differences << QStringLiteral("%1 %2: the unit holds %3, the file wrote %4")
-                           .arg(region)
-                           .arg(first + i)
-                           .arg(have < 0 ? QStringLiteral("nothing") : Hex(have), Hex(want));
+    // Both files are laid out as the first one's unit lays out its blocks.
+    std::array<UnitConfiguration, 2> files;
+    LiveValues unit;
+    for (int i = 0; i < 2; ++i) {
+        const QString& path = i == 0 ? request.file : request.file2;
+        QFile device(path);
+        if (!device.open(QIODevice::ReadOnly)) {
+            *error = MessageTable::Text(Message::CliFailed)
+                         .arg(path + QStringLiteral(": ") + device.errorString());
+            return false;
+        }
+        if (i == 0) {
+            unit.facts = SettingsFileReader::FileFacts(device);
+            unit.connected = true;
+        }
+        const SettingsFileReader::Result read = SettingsFileReader::LoadSettingsFile(
+            device, unit, SettingsFileReader::ModelAnswer::Yes);
+        if (read.outcome != SettingsFileReader::Outcome::Loaded) {
+            QStringList texts;
+            for (const SettingsFileReader::Notice& notice : read.messages)
+                texts << SettingsLoadRun::NoticeText(notice.id, notice.args);
+            *error = MessageTable::Text(Message::CliFailed)
+                         .arg(path + QStringLiteral(": ") + Text::OneLine(texts.join(u' ')));
+            return false;
+        }
+        files[static_cast<std::size_t>(i)] = read.configuration;
     }
+    const QList<ConfigurationCompare::Difference> differences =
+        ConfigurationCompare::Differences(files[0], files[1], request.only, false);
+    for (const ConfigurationCompare::Difference& difference : differences)
+        *results << ConfigurationCompare::Text(difference, request.file, request.file2);
+    if (differences.isEmpty()) {
+        *results << QStringLiteral("%1 and %2 hold the same").arg(request.file, request.file2);
+        return true;
+    }
+    const qsizetype count = differences.size();
+    *error = MessageTable::Text(Message::CliFailed)
+                 .arg(QStringLiteral("diff: %1 and %2 differ (%3)")
+                          .arg(request.file, request.file2,
+                               count == 1 ? QStringLiteral("1 difference")
+                                          : QStringLiteral("%1 differences").arg(count)));
+    return false;
 }
 
 QString CliSettingsRun::Describe(const UnitWrite& write)
@@ -258,9 +249,10 @@ QString CliSettingsRun::Describe(const UnitWrite& write)
                       QStringLiteral("A/V preset %1 settings").arg(write.index));
     case UnitWrite::Kind::TunerPresets:
         return memory("EEPROM", write.address, write.bytes,
-                      QStringLiteral("tuner presets (%1 FM, %2 AM)")
+                      QStringLiteral("tuner presets (%1 FM, %2 AM, the unit's %3 kHz AM step)")
                           .arg(write.tuner.FmPresets().size())
-                          .arg(write.tuner.AmPresets().size()));
+                          .arg(write.tuner.AmPresets().size())
+                          .arg(write.amStepSize));
     case UnitWrite::Kind::CurrentSetup:
         break;
     }
@@ -272,6 +264,6 @@ void CliSettingsRun::End(bool ok, const QString& error)
     if (ended)
         return;
     ended = true;
-    verifyIndex = -1;
+    verifying = false;
     Q_EMIT finished(ok, results, error);
 }

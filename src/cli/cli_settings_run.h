@@ -3,10 +3,9 @@
 #include "cli/cli_command_line.h"
 #include "files/settings_load_run.h"
 #include "files/settings_save_chain.h"
+#include "files/unit_configuration_read.h"
 #include "files/unit_write.h"
-#include "setup/setup_flow.h"
 
-#include <QByteArray>
 #include <QList>
 #include <QObject>
 #include <QStringList>
@@ -17,8 +16,10 @@ class UnitSession;
 // `save FILE` runs the Save Settings chain into FILE (put in place only when
 // complete); `load FILE` runs Load Settings, the model question answered by
 // --yes (without it a file of another model writes nothing), --dry-run lists
-// the writes and sends none, and --verify reads back every region written
-// and names each byte or input name that differs.
+// the writes and sends none, --only restricts it to some parts, and --verify
+// reads back, fresh from the unit as a save reads it, every part written and
+// names each field that does not hold what the file says; `diff FILE`
+// compares the unit with the file and writes nothing.
 class CliSettingsRun : public QObject
 {
     Q_OBJECT
@@ -32,6 +33,9 @@ public:
     // One line of a dry run: what the write changes and, for memory, its
     // bytes in hexadecimal after " | ".
     static QString Describe(const UnitWrite& write);
+    // `diff FILE1 FILE2`, without a unit: the lines for the output stream,
+    // true when the files hold the same; `error` when a file cannot be used.
+    static bool DiffFiles(const CliRequest& request, QStringList* results, QString* error);
 
 Q_SIGNALS:
     // ok: done as asked. `results` are for the output stream; `error`, when
@@ -41,22 +45,20 @@ Q_SIGNALS:
 private:
     void StartSave();
     void StartLoad();
+    void StartDiff();
     void OnLoadFinished(bool complete, const QStringList& messages);
-    void VerifyNext();
-    void Compare(const QString& region, int first, const QByteArray& written,
-                 const QByteArray& held);
+    void OnUnitRead(bool read, const UnitConfiguration& unit, const QString& why);
     void End(bool ok, const QString& error = QString());
 
     UnitSession& session;
     CliRequest request;
-    SetupFlow flow;
     SettingsSaveChain chain;
     SettingsLoadRun load;
+    UnitConfigurationRead unitRead;
     QStringList results;
-    QString question;        // the model question the file raised, when it did
-    QString transferMessage; // the engine's last message
-    QByteArray writtenTuner; // the tuner image as the load wrote it
-    int verifyIndex = -1;    // the write being read back
-    QStringList differences; // where the unit differs from the writes
+    QString question;          // the model question the file raised, when it did
+    UnitConfiguration file;    // diff: what the file holds
+    ConfigurationParts compared = ConfigurationParts::None();
+    bool verifying = false; // the read after a load
     bool ended = false;
 };

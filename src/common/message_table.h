@@ -33,6 +33,7 @@ inline constexpr int NotTunerPresetFile = 17102;
 inline constexpr int PresetExists = 17103;
 inline constexpr int TunerFileUnreadable = 17104; // %1 path, %2 reason
 inline constexpr int TunerFileUnwritable = 17105; // %1 path, %2 reason
+inline constexpr int TunerFileCutOff = 17106;
 
 // Desktop integration.
 inline constexpr int PortPermissionDenied = 17110;        // %1 device path, %2 its group
@@ -58,6 +59,12 @@ inline constexpr int PartInputName = 17213; // %1 input number 1..10
 inline constexpr int PartPreset = 17214;    // %1 preset number
 inline constexpr int PartTunerPresets = 17215;
 inline constexpr int PartCurrentSetup = 17216;
+inline constexpr int CurrentSetupNotInFile = 17217;
+inline constexpr int AmStepUnread = 17218;
+inline constexpr int UnitMatchesFile = 17219;
+inline constexpr int CompareTitle = 17220;
+inline constexpr int CompareDifferences = 17221; // %1 "1 difference", "3 differences"
+inline constexpr int CompareFailed = 17222;      // %1 why
 
 // The command line program's own lines on stderr.
 inline constexpr int CliNoUnit = 17300;      // %1 port setting, %2 seconds

@@ -1,5 +1,6 @@
 #include "desktop/xdg_autostart_entry.h"
 
+#include "common/safe_save.h"
 #include "desktop/autostart.h"
 
 #include <QDir>
@@ -82,7 +83,7 @@ bool XdgAutostartEntry::Write(const QString& program)
                                         "X-GNOME-Autostart-enabled=true\n")
                              .arg(exec);
     file.write(text.toUtf8());
-    return file.commit();
+    return SafeSave::Commit(file, nullptr);
 }
 
 bool XdgAutostartEntry::Remove()

@@ -18,7 +18,7 @@ std::optional<QString> nextPath;
 SettingsFileCommands::SettingsFileCommands(ControlPanelDlg& owner) : QObject(&owner), panel(&owner)
 {
     UnitSession& session = owner.Session();
-    chain = new SettingsSaveChain(session, owner.Setup(), this);
+    chain = new SettingsSaveChain(session, this);
     run = new SettingsLoadRun(session, this);
     run->SetAsker([this](const QString& question) { return MessageBox::Confirm(panel, question); });
     connect(chain, &SettingsSaveChain::finished, this, [this](bool saved, const QString& text) {

@@ -269,16 +269,29 @@ SettingsFileReader::Result SettingsFileReader::Run()
         result.messages.append(Notice{Message::ProcessingAborted, {}});
     else if (effect != LineEffect::Ended)
         result.messages.append(Notice{Message::FileEndedEarly, {}});
-    if (isCommitted) {
-        UnitWrite write;
-        write.kind = UnitWrite::Kind::CurrentSetup;
-        write.index = 0;
-        write.bytes = committed.BlockBytes();
-        write.setup = committed;
-        result.writes.append(write);
-    }
+    if (aborted)
+        result.configuration = UnitConfiguration{};
     result.outcome = aborted ? Outcome::Aborted : Outcome::Loaded;
     return result;
+}
+
+ModelFacts SettingsFileReader::FileFacts(QIODevice& device)
+{
+    ModelFacts facts;
+    if (!device.isSequential())
+        device.seek(0);
+    constexpr int HeaderLines = 16;
+    for (int i = 0; i < HeaderLines && !device.atEnd(); ++i) {
+        const QString line = QString::fromLatin1(device.readLine(MaxLineLength)).trimmed();
+        if (const auto model = GetValue(line, QLatin1String(Keys::Model.name)))
+            facts.modelText = *model;
+        else if (const auto version = GetValue(line, QLatin1String(Keys::OriginalFirmware.name)))
+            facts.versionText = *version;
+    }
+    facts.blockSize = facts.ImageOffset(ModelFacts::FullLayoutSize);
+    if (!device.isSequential())
+        device.seek(0);
+    return facts;
 }
 
 // The model line: a file saved for another model asks once; No ends the
@@ -286,6 +299,8 @@ SettingsFileReader::Result SettingsFileReader::Run()
 SettingsFileReader::LineEffect SettingsFileReader::ApplyModelLine(const QString& trimmed)
 {
     const std::optional<QString> model = GetValue(trimmed, QLatin1String(Keys::Model.name));
+    if (model)
+        result.configuration.modelText = *model;
     if (!model || model->compare(unit.facts.modelText, Qt::CaseInsensitive) == 0 || askedModel)
         return LineEffect::Next;
     if (answer == ModelAnswer::Unasked) {
@@ -303,19 +318,27 @@ SettingsFileReader::LineEffect SettingsFileReader::ApplyLine(const QString& trim
     const ModelFacts& facts = unit.facts;
     if (Contains(trimmed, Keys::Model.name))
         return ApplyModelLine(trimmed);
-    if (Contains(trimmed, "Firmware"))
-        return LineEffect::Next; // the firmware the file was saved from changes nothing
+    if (Contains(trimmed, "Firmware")) {
+        // The firmware the file was saved from changes nothing in a load.
+        if (const auto version = GetValue(trimmed, QLatin1String(Keys::OriginalFirmware.name)))
+            result.configuration.versionText = *version;
+        return LineEffect::Next;
+    }
     for (const auto& [key, bits] : {std::pair{Keys::SpeakerA.name, SettingsBits::SpeakersA},
                                     std::pair{Keys::SpeakerB.name, SettingsBits::SpeakersB}}) {
         if (Contains(trimmed, key)) {
             const std::optional<QString> value = GetValue(trimmed, QLatin1String(key));
-            if (value && Is(*value, "On") && facts.HasSpeakerSwitching())
+            const bool on = value && Is(*value, "On");
+            (bits.shift == SettingsBits::SpeakersA.shift ? result.configuration.speakerA
+                                                     : result.configuration.speakerB) = on;
+            if (on && facts.HasSpeakerSwitching())
                 buffer.SetBits(bits, 1);
             return LineEffect::Next;
         }
     }
     if (Contains(trimmed, "<INPUT")) {
         preset = 0;
+        OpenCurrentSection();
         ReadInputSettings();
     } else if (Contains(trimmed, "<PRESET")) {
         if (preset == 0)
@@ -325,14 +348,19 @@ SettingsFileReader::LineEffect SettingsFileReader::ApplyLine(const QString& trim
     } else if (Contains(trimmed, "</PRESET")) {
         ClosePreset();
     } else if (Contains(trimmed, "<SURROUND")) {
+        OpenCurrentSection();
         ReadSurroundModes();
     } else if (Contains(trimmed, "<SPEAKERSETUP>")) {
+        OpenCurrentSection();
         ReadSpeakerSetup();
     } else if (Contains(trimmed, "<LEVELSETUP>")) {
+        OpenCurrentSection();
         ReadLevelSetup();
     } else if (Contains(trimmed, "<LISTENINGMODES>")) {
+        OpenCurrentSection();
         ReadListeningModes();
     } else if (Contains(trimmed, "<ADVANCED>")) {
+        OpenCurrentSection();
         ReadAdvanced();
     } else if (Contains(trimmed, TunerPresetFile::OpenTag)) {
         ReadTunerPresets(trimmed);
@@ -344,45 +372,30 @@ SettingsFileReader::LineEffect SettingsFileReader::ApplyLine(const QString& trim
     return LineEffect::Next;
 }
 
+// A section of the current setup: the file carries one.
+void SettingsFileReader::OpenCurrentSection()
+{
+    if (preset == 0 && !isCommitted)
+        currentInFile = true;
+}
+
 void SettingsFileReader::CommitCurrentSetup()
 {
     // Once only: a later "<PRESET" line after a stray block numbered 0 must
-    // not replace the current setup with a preset's bytes.
+    // not replace the current setup with a preset's bytes. A file without a
+    // setup section has no current setup, which the unit then keeps.
     if (isCommitted)
         return;
-    using namespace SettingsField;
-    committed = buffer;
-    // Where the zone volume shares the block's last byte with the zone volume
-    // control, that byte holds either the fixed marker or the volume: a
-    // "Fixed" zone stays fixed, a variable one takes the live volume.
-    const bool shared = committed.Position(ZoneVolumeControl) == committed.Position(ZoneVolume);
-    const bool fixed = committed.Byte(ZoneVolumeControl) == SettingsCode::ZoneVolumeFixed;
-    committed.FillFromLiveStatus(unit);
-    if (shared && fixed)
-        committed.SetByte(ZoneVolumeControl, SettingsCode::ZoneVolumeFixed);
     isCommitted = true;
+    if (currentInFile)
+        result.configuration.currentSetup = buffer;
 }
 
 void SettingsFileReader::ClosePreset()
 {
     if (!EepromMap::IsPresetNumber(preset))
         return;
-    const int size = buffer.Size();
-    const int status = EepromMap::PresetAddress(unit.facts.BlockSizeAddress(), size, preset);
-
-    UnitWrite mark;
-    mark.kind = UnitWrite::Kind::PresetStatus;
-    mark.index = preset;
-    mark.address = status;
-    mark.bytes = QByteArray(1, static_cast<char>(size));
-    result.writes.append(mark);
-
-    UnitWrite block;
-    block.kind = UnitWrite::Kind::PresetBlock;
-    block.index = preset;
-    block.address = status + 1;
-    block.bytes = buffer.BlockAndTableBytes();
-    result.writes.append(block);
+    result.configuration.presets[static_cast<std::size_t>(preset - 1)] = buffer;
 }
 
 // A line of a section and the value of the key it was last matched with.
@@ -446,16 +459,12 @@ void SettingsFileReader::ReadInputRecord(int input)
         };
         Field field;
         if (line.Is(Keys::InputName)) {
-            if (!line.value->isEmpty()) {
-                UnitWrite rename;
-                rename.kind = UnitWrite::Kind::InputName;
-                rename.index = input;
-                // The unit pads a name with spaces: white space the cut
-                // leaves at its end would come back as padding.
-                rename.name = Text::TrimmedRight(line.value->left(SettingsImage::PresetNameLength));
-                rename.pauseAfter = RenamePause;
-                result.writes.append(rename);
-            }
+            // The unit pads a name with spaces: white space the cut leaves
+            // at its end would come back as padding.
+            const QString name =
+                Text::TrimmedRight(line.value->left(SettingsImage::PresetNameLength));
+            if (!name.isEmpty())
+                result.configuration.inputNames[static_cast<std::size_t>(input)] = name;
             return;
         }
         if (line.Is(Keys::VideoSource)) {
@@ -732,12 +741,5 @@ void SettingsFileReader::ReadTunerPresets(const QString& tagLine)
     TunerPresetList presets;
     if (TunerPresetFile::ReadSection(source, presets) <= 0)
         return;
-    UnitWrite write;
-    write.kind = UnitWrite::Kind::TunerPresets;
-    write.address = EepromMap::TunerImage;
-    const TunerPresetList::Image image = presets.Encode(presets.AmStepSize());
-    write.bytes = QByteArray(reinterpret_cast<const char*>(image.data()),
-                             static_cast<qsizetype>(image.size()));
-    write.tuner = presets;
-    result.writes.append(write);
+    result.configuration.tuner = presets;
 }

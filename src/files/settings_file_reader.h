@@ -1,8 +1,8 @@
 #pragma once
 
-#include "files/unit_write.h"
 #include "model/live_status.h"
 #include "model/settings_image.h"
+#include "model/unit_configuration.h"
 
 #include <QByteArray>
 #include <QLatin1String>
@@ -15,14 +15,16 @@
 
 class QIODevice;
 
-// Reads a settings file into the writes that load it into the unit. A pure
-// step: it takes the file's bytes and what the program knows of the unit,
-// and sends nothing; the caller executes the writes afterwards.
+// Reads a settings file into the configuration it holds. A pure step: it
+// takes the file's bytes and the facts of the unit whose layout the setup
+// blocks take (model, firmware, block size), and sends nothing; LoadPlan
+// turns the configuration into the writes of a load.
 //
-// The file is read line by line in one pass, as it was written: input names
-// are renamed as they come, each A/V preset is written at its closing tag,
-// the tuner presets at the end of their section, and the current setup,
-// completed from the live status, last.
+// The file is read line by line in one pass. A part the file does not carry
+// stays absent: the current setup is there only when a setup section comes
+// before the first A/V preset, and only when the file reaches its first
+// preset or its end tag; a preset only at its closing tag; the tuner presets
+// only when their section is closed.
 //
 // Keys and tags are matched ignoring letter case; a line is cut after
 // MaxLineLength bytes (the rest of it is skipped), so memory stays bounded
@@ -35,8 +37,6 @@ class SettingsFileReader
 {
 public:
     static constexpr int MaxLineLength = 4096;
-    // The pause after each rename, ms: the unit takes its time to store a name.
-    static constexpr int RenamePause = 300;
 
     // The answer to the model question ("This file was saved for a ...
     // unit."), asked when the file's model differs from the unit's.
@@ -49,10 +49,10 @@ public:
 
     enum class Outcome
     {
-        Loaded,           // the writes load the file (some parts may be missing, see messages)
+        Loaded,           // the configuration holds the file (some parts may be missing)
         ModelQuestion,    // ask `question` with Yes and No, then read again with the answer
         Aborted,          // the model question was answered No: "Processing aborted."
-        NotSettingsFile,  // nothing to write
+        NotSettingsFile,  // nothing read
         UnitNotSupported, // the unit cannot take settings files, or its block size is unusable
         Unreadable,       // the device could not be read
     };
@@ -68,11 +68,9 @@ public:
     struct Result
     {
         Outcome outcome = Outcome::NotSettingsFile;
-        // In order. Empty unless Loaded or Aborted; after Aborted only what
-        // the file held before its model line.
-        QList<UnitWrite> writes;
-        // To show after the writes have been executed (or instead, when
-        // there are none).
+        // What the file holds; empty unless Loaded.
+        UnitConfiguration configuration;
+        // For the user, after the load (or instead of it).
         QList<Notice> messages;
         Notice question; // ModelQuestion only
     };
@@ -84,6 +82,11 @@ public:
     // with no writes until it is read again with the answer.
     static Result LoadSettingsFile(QIODevice& device, const LiveValues& unit,
                                    ModelAnswer answer = ModelAnswer::Unasked);
+    // The facts a file's blocks are laid out with when no unit is at hand
+    // (two files compared): the model and firmware of its header and the
+    // block size such a unit has. Read from the device's start; a header
+    // without a model gives empty texts.
+    static ModelFacts FileFacts(QIODevice& device);
 
     // The value of a line for a key: after leading white space the line
     // begins with the key (letter case ignored); the value is the rest with
@@ -128,6 +131,7 @@ private:
     template <typename Apply> bool ForEachLine(Apply apply);
 
     void CommitCurrentSetup();
+    void OpenCurrentSection();
     void ClosePreset();
     void ReadInputSettings();
     void ReadInputRecord(int input);
@@ -145,9 +149,9 @@ private:
     ModelAnswer answer;
     Result result;
 
-    SettingsImage buffer;    // the block being assembled
-    SettingsImage committed; // the current setup, once committed
+    SettingsImage buffer; // the block being assembled
     bool isCommitted = false;
+    bool currentInFile = false; // a setup section came before the first preset
     int preset = 0; // 0 while the current setup is assembled
     bool askedModel = false;
 };

@@ -6,8 +6,10 @@
 #include "tuner/tuner_preset_file.h"
 
 #include <QIODevice>
+#include <QStringList>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -16,10 +18,36 @@ namespace Keys = SettingsFileFormat::Keys;
 
 constexpr int TunerIndent = 1;
 
-// One block's text, line by line.
+// What a tag stands for in a comparison's wording ("A/V preset 3 > Speaker
+// Setup > CenterSpeaker"); empty for a tag that adds nothing to the place.
+QString PlaceOf(const char* tag)
+{
+    static const std::pair<const char*, const char*> places[] = {
+        {Format::InputSettingsTag, "Input Settings"},
+        {Format::SurroundModesTag, "Surround Modes"},
+        {Format::SpeakerSetupTag, "Speaker Setup"},
+        {Format::LevelSetupTag, "Levels"},
+        {Format::ListeningModesTag, "Listening Modes"},
+        {Format::AdvancedTag, "Advanced"},
+        {Format::EnhancedStereo1Tag, "Enhanced Stereo 1"},
+        {Format::EnhancedStereo2Tag, "Enhanced Stereo 2"},
+    };
+    for (const auto& [name, place] : places) {
+        if (qstrcmp(tag, name) == 0)
+            return QLatin1String(place);
+    }
+    bool digit = false;
+    const int input = QByteArray(tag).toInt(&digit);
+    return digit ? QStringLiteral("Input %1").arg(input + 1) : QString();
+}
+
+// One block's text, line by line; with `entries`, also every key line of the
+// block's sections with its place.
 class Lines
 {
 public:
+    explicit Lines(QList<SettingsFileWriter::Entry>* collect = nullptr) : entries(collect) {}
+
     void Empty() { text += Format::LineEnd; }
     void Tag(int tabs, const QByteArray& tag)
     {
@@ -27,8 +55,21 @@ public:
         text += tag;
         text += Format::LineEnd;
     }
-    void Open(int tabs, const char* name) { Tag(tabs, QByteArray("<") + name + '>'); }
-    void Close(int tabs, const char* name) { Tag(tabs, QByteArray("</") + name + '>'); }
+    void Open(int tabs, const char* name)
+    {
+        Tag(tabs, QByteArray("<") + name + '>');
+        places.append(PlaceOf(name));
+    }
+    void Close(int tabs, const char* name)
+    {
+        Tag(tabs, QByteArray("</") + name + '>');
+        if (!places.isEmpty())
+            places.removeLast();
+        inner.clear();
+    }
+    // A place inside the section that holds no tag of its own (an input of
+    // the surround modes), until the next one or the section's end.
+    void Within(const QString& place) { inner = place; }
     void Value(int tabs, const Format::Key& key, const QByteArray& value)
     {
         Indent(tabs);
@@ -36,12 +77,27 @@ public:
         text += key.separator;
         text += value;
         text += Format::LineEnd;
+        if (!entries || places.isEmpty())
+            return; // the header says where the file came from: nothing to compare
+        QStringList where;
+        for (const QString& place : places) {
+            if (!place.isEmpty())
+                where << place;
+        }
+        if (!inner.isEmpty())
+            where << inner;
+        entries->append({where.join(QStringLiteral(" > ")), QLatin1String(key.name),
+                         QString::fromLatin1(value)});
     }
 
     QByteArray text;
 
 private:
     void Indent(int tabs) { text += QByteArray(tabs, '\t'); }
+
+    QList<SettingsFileWriter::Entry>* entries;
+    QStringList places;
+    QString inner;
 };
 
 QByteArray Latin1(const QString& text)
@@ -113,6 +169,7 @@ void WriteSurroundModes(Lines& out, const SetupFields& fields)
         };
         out.Empty();
         out.Tag(2, QByteArray(Keys::Input.name) + Keys::Input.separator + QByteArray::number(d));
+        out.Within(QStringLiteral("Input %1").arg(d + 1));
         out.Value(2, Keys::Stereo, twoChannel(codes.stereo));
         out.Value(2, Keys::Dts, Format::CodeText(Format::MultichannelModes, codes.dts));
         out.Value(2, Keys::DolbyTwoChannel, twoChannel(codes.dolbyTwoChannel));
@@ -240,13 +297,11 @@ SettingsFileWriter::SettingsFileWriter(QIODevice& target, const Unit& header)
     : device(target), unit(header)
 {}
 
-QByteArray SettingsFileWriter::BlockText(const Unit& unit, int presetNumber,
-                                         const SettingsImage& image, const SetupFields& fields,
-                                         const SetupFlags& flags)
+namespace {
+
+void WriteBlock(Lines& out, const SettingsFileWriter::Unit& unit, int presetNumber,
+                const SettingsImage& image, const SetupFields& fields, const SetupFlags& flags)
 {
-    if (!IsBlockNumber(presetNumber))
-        return QByteArray();
-    Lines out;
     const QByteArray presetTag = Format::PresetTag + QByteArray::number(presetNumber);
     if (presetNumber == 0) {
         WriteHeader(out, unit);
@@ -265,6 +320,18 @@ QByteArray SettingsFileWriter::BlockText(const Unit& unit, int presetNumber,
         out.Empty();
         out.Close(1, presetTag.constData());
     }
+}
+
+} // namespace
+
+QByteArray SettingsFileWriter::BlockText(const Unit& unit, int presetNumber,
+                                         const SettingsImage& image, const SetupFields& fields,
+                                         const SetupFlags& flags)
+{
+    if (!IsBlockNumber(presetNumber))
+        return QByteArray();
+    Lines out;
+    WriteBlock(out, unit, presetNumber, image, fields, flags);
     return out.text;
 }
 
@@ -278,6 +345,21 @@ QByteArray SettingsFileWriter::BlockText(
     return BlockText(unit, presetNumber, image, fields, flags);
 }
 
+QList<SettingsFileWriter::Entry> SettingsFileWriter::BlockEntries(int presetNumber,
+                                                                  const SettingsImage& image)
+{
+    QList<Entry> entries;
+    if (!IsBlockNumber(presetNumber))
+        return entries;
+    const SetupFlags flags = SetupFlags::For(image.Facts(), presetNumber);
+    const SetupFields fields = SetupFields::Load(image, flags);
+    Lines out(&entries);
+    WriteBlock(out, Unit{}, presetNumber, image, fields, flags);
+    // The names are compared on their own, in the unit's terms.
+    entries.removeIf([](const Entry& entry) { return entry.key == QLatin1String(Keys::InputName.name); });
+    return entries;
+}
+
 QByteArray SettingsFileWriter::TunerText(const TunerPresetList& presets)
 {
     return TunerPresetFile::SectionText(presets, TunerIndent);
@@ -288,14 +370,23 @@ QByteArray SettingsFileWriter::EndText()
     return QByteArray(Format::RootEndTag);
 }
 
-QByteArray SettingsFileWriter::FileText(const Content& content)
+SettingsFileWriter::Unit SettingsFileWriter::Unit::Of(const UnitConfiguration& configuration)
 {
-    QByteArray text = BlockText(content.unit, 0, content.currentSetup, content.inputNames);
-    for (std::size_t k = 0; k < content.presets.size(); ++k) {
-        if (content.presets[k])
-            text += BlockText(content.unit, static_cast<int>(k) + 1, *content.presets[k]);
+    return Unit{configuration.modelText, configuration.versionText, configuration.speakerA,
+                configuration.speakerB};
+}
+
+QByteArray SettingsFileWriter::FileText(const UnitConfiguration& configuration)
+{
+    const Unit unit = Unit::Of(configuration);
+    QByteArray text;
+    if (configuration.currentSetup)
+        text = BlockText(unit, 0, *configuration.currentSetup, configuration.inputNames);
+    for (int k = 1; k <= UnitConfiguration::PresetCount; ++k) {
+        if (configuration.Preset(k))
+            text += BlockText(unit, k, *configuration.Preset(k));
     }
-    return text + TunerText(content.tuner) + EndText();
+    return text + TunerText(configuration.tuner.value_or(TunerPresetList{})) + EndText();
 }
 
 bool SettingsFileWriter::WriteSettingsBlock(int presetNumber, const SettingsImage& image,

@@ -3,8 +3,10 @@
 #include "model/model_facts.h"
 #include "model/settings_image.h"
 #include "model/tuner_preset_list.h"
+#include "model/unit_configuration.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <array>
@@ -43,17 +45,16 @@ public:
         bool speakerB = false;
 
         static Unit Of(const ModelFacts& facts, bool speakerA, bool speakerB);
+        static Unit Of(const UnitConfiguration& configuration);
     };
 
-    // A whole file's worth, for writing without the chain (tests, a command
-    // line). A preset without a value is empty and left out.
-    struct Content
+    // One key line of a block as a comparison sees it: its place ("A/V
+    // preset 3 > Speaker Setup"), the key and the value text.
+    struct Entry
     {
-        Unit unit;
-        SettingsImage currentSetup;
-        std::array<QString, SettingsImage::InputRecordCount> inputNames;
-        std::array<std::optional<SettingsImage>, 5> presets; // A/V presets 1..5
-        TunerPresetList tuner;
+        QString where;
+        QString key;
+        QString value;
     };
 
     SettingsFileWriter(QIODevice& device, const Unit& unit);
@@ -81,7 +82,12 @@ public:
               const std::array<QString, SettingsImage::InputRecordCount>& inputNames = {});
     static QByteArray TunerText(const TunerPresetList& presets);
     static QByteArray EndText();
-    static QByteArray FileText(const Content& content);
+    // A whole file: the current setup (when the configuration has one), each
+    // A/V preset it holds, the tuner presets (none when it has none), the end.
+    static QByteArray FileText(const UnitConfiguration& configuration);
+    // Every key line of the block's sections, in file order, but the input
+    // names; the header (model, firmware, speakers) is not among them.
+    static QList<Entry> BlockEntries(int presetNumber, const SettingsImage& image);
 
 private:
     bool Write(const QByteArray& text);

@@ -2,7 +2,9 @@
 
 #include "common/message_table.h"
 #include "files/settings_file_gate.h"
+#include "files/load_plan.h"
 #include "files/settings_file_reader.h"
+#include "transfer/eeprom_map.h"
 #include "unit/unit_session.h"
 
 #include <QFile>
@@ -14,6 +16,16 @@ SettingsLoadRun::SettingsLoadRun(UnitSession& unitSession, QObject* parent)
     connect(&session.Transfer(), &MemoryTransfer::transferFinished, this,
             &SettingsLoadRun::OnTransferFinished);
     connect(&renamer, &InputRenamer::renamed, this, &SettingsLoadRun::OnRenamed);
+    connect(&session.Transfer(), &MemoryTransfer::eepromRead, this,
+            [this](int address, const QByteArray& bytes) {
+                if (!running || !awaitingStep || address != EepromMap::AmStepFlag ||
+                    bytes.isEmpty())
+                    return;
+                awaitingStep = false;
+                const int step = TunerPresetList::StepSizeFromFlag(static_cast<quint8>(bytes.at(0)));
+                // Planned once the read's transferFinished has passed.
+                QTimer::singleShot(0, this, [this, step] { Plan(step); });
+            });
 }
 
 QString SettingsLoadRun::NoticeText(int id, const QStringList& args)
@@ -24,7 +36,7 @@ QString SettingsLoadRun::NoticeText(int id, const QStringList& args)
     return text;
 }
 
-bool SettingsLoadRun::Start(const QString& path, bool dryRun)
+bool SettingsLoadRun::Start(const QString& path, bool dryRun, const ConfigurationParts& parts)
 {
     error.clear();
     const LiveValues& live = session.Status();
@@ -47,18 +59,64 @@ bool SettingsLoadRun::Start(const QString& path, bool dryRun)
     closing.clear();
     for (const SettingsFileReader::Notice& notice : result.messages)
         closing << NoticeText(notice.id, notice.args);
+    loaded = result.outcome == SettingsFileReader::Outcome::Loaded;
     // After No nothing is written, not even what came before the model line.
-    writes =
-        result.outcome == SettingsFileReader::Outcome::Loaded ? result.writes : QList<UnitWrite>{};
+    configuration = loaded ? result.configuration : UnitConfiguration{};
+    chosen = parts;
+    written = loaded ? LoadPlan::Written(configuration, chosen) : ConfigurationParts::None();
+    if (loaded && chosen.currentSetup && !configuration.currentSetup)
+        closing << MessageTable::Text(Message::CurrentSetupNotInFile);
     if (result.outcome == SettingsFileReader::Outcome::Aborted && closing.isEmpty())
         closing << MessageTable::Text(Message::ProcessingAborted);
-    loaded = result.outcome == SettingsFileReader::Outcome::Loaded;
+    writes.clear();
     done = 0;
     running = true;
     dry = dryRun;
     awaiting = false;
-    QTimer::singleShot(0, this, &SettingsLoadRun::Next);
+    awaitingStep = false;
+    stepTries = 0;
+    if (written.tuner)
+        QTimer::singleShot(0, this, &SettingsLoadRun::ReadUnitStep);
+    else
+        QTimer::singleShot(0, this, [this] { Plan(TunerPresetList::AmStep10); });
     return true;
+}
+
+// The unit's AM step flag, before the tuner presets are encoded. The
+// handshake's own reads may still run; the read starts when they have ended.
+void SettingsLoadRun::ReadUnitStep()
+{
+    if (!running)
+        return;
+    constexpr int RetryMs = 50;
+    constexpr int MaxTries = 200; // 10 s
+    MemoryTransfer& transfer = session.Transfer();
+    awaitingStep = true;
+    if (transfer.ReadEeprom(EepromMap::AmStepFlag, 1))
+        return;
+    awaitingStep = false;
+    if (transfer.IsBusy() && ++stepTries < MaxTries) {
+        QTimer::singleShot(RetryMs, this, &SettingsLoadRun::ReadUnitStep);
+        return;
+    }
+    Stop(false, {MessageTable::Text(Message::AmStepUnread)});
+}
+
+void SettingsLoadRun::Plan(int unitAmStep)
+{
+    if (!running)
+        return;
+    writes = LoadPlan::Writes(configuration, session.Status(), unitAmStep, chosen);
+    if (encodingStep != 0) {
+        for (UnitWrite& write : writes) {
+            if (write.kind != UnitWrite::Kind::TunerPresets)
+                continue;
+            const TunerPresetList::Image image = write.tuner.Encode(encodingStep);
+            write.bytes = QByteArray(reinterpret_cast<const char*>(image.data()),
+                                     static_cast<qsizetype>(image.size()));
+        }
+    }
+    Next();
 }
 
 void SettingsLoadRun::Next()
@@ -83,10 +141,8 @@ void SettingsLoadRun::Next()
             transfer.WriteEepromByte(static_cast<std::uint8_t>(write.bytes.at(0)), write.address);
         break;
     case UnitWrite::Kind::PresetBlock:
-        started = transfer.WriteEeprom(write.bytes, write.address);
-        break;
     case UnitWrite::Kind::TunerPresets:
-        started = transfer.WriteTunerPresets(write.tuner);
+        started = transfer.WriteEeprom(write.bytes, write.address);
         break;
     case UnitWrite::Kind::CurrentSetup:
         started = transfer.WriteCurrentSetup(write.setup);
@@ -101,6 +157,11 @@ void SettingsLoadRun::Next()
 
 void SettingsLoadRun::OnTransferFinished(MemoryTransfer::Outcome outcome)
 {
+    if (running && awaitingStep && outcome != MemoryTransfer::Outcome::Completed) {
+        awaitingStep = false;
+        Stop(false, {MessageTable::Text(Message::AmStepUnread)});
+        return;
+    }
     if (!running || !awaiting)
         return;
     awaiting = false;
@@ -152,5 +213,6 @@ void SettingsLoadRun::Stop(bool complete, QStringList messages)
     }
     running = false;
     awaiting = false;
+    awaitingStep = false;
     Q_EMIT finished(complete, messages);
 }

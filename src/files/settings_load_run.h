@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/unit_write.h"
+#include "model/unit_configuration.h"
 #include "transfer/memory_transfer.h"
 #include "unit/input_renamer.h"
 
@@ -13,16 +14,20 @@
 
 class UnitSession;
 
-// "Load Settings" without a widget: reads a settings file into its writes
-// and executes them in order, each finished before the next starts (a
-// rename, until the unit reports the new name, then its pause; an EEPROM
-// write or the live setup, until the engine's transferFinished). The question the file may raise
-// goes to the asker; the messages leave with `finished`.
+// "Load Settings" without a widget: reads a settings file into its
+// configuration, reads the unit's AM step flag when tuner presets are to be
+// written (the unit decodes every AM word with its own step), plans the
+// writes (LoadPlan) and executes them in order, each finished before the next
+// starts (a rename, until the unit reports the new name, then its pause; an
+// EEPROM write or the live setup, until the engine's transferFinished). The
+// question the file may raise goes to the asker; the messages leave with
+// `finished`.
 //
 // A write that fails or is cancelled stops the run (a rename fails when the
-// unit never reports the new name): nothing after it is
-// sent, and the message says how many writes were made and which part was
-// not. A model question answered No writes nothing at all.
+// unit never reports the new name): nothing after it is sent, and the
+// message says how many writes were made and which part was not. A model
+// question answered No writes nothing at all. A dry run reads the step flag
+// too, so its writes are exactly those a load would send.
 class SettingsLoadRun : public QObject
 {
     Q_OBJECT
@@ -49,9 +54,17 @@ public:
     // (ErrorText empty then), or the file cannot be opened (ErrorText says
     // why). Otherwise exactly one `finished` follows, also when the file
     // gives nothing to write.
-    bool Start(const QString& path, bool dryRun = false);
+    // Only the parts chosen are written.
+    bool Start(const QString& path, bool dryRun = false,
+               const ConfigurationParts& parts = ConfigurationParts{});
     // The writes of the file last started, kept after the run.
     const QList<UnitWrite>& Writes() const { return writes; }
+    // What the file holds, and the parts of it the run writes.
+    const UnitConfiguration& Configuration() const { return configuration; }
+    ConfigurationParts Written() const { return written; }
+    // Encodes the tuner presets with this AM step in place of the unit's (a
+    // test's broken encoder); 0, the default: the unit's.
+    void SetEncodingStep(int step) { encodingStep = step; }
     QString ErrorText() const { return error; }
 
     // The text of a message of the reader, its arguments filled in.
@@ -63,6 +76,8 @@ Q_SIGNALS:
     void finished(bool complete, const QStringList& messages);
 
 private:
+    void ReadUnitStep();
+    void Plan(int unitAmStep);
     void Next();
     void OnTransferFinished(MemoryTransfer::Outcome outcome);
     void OnRenamed(int index, bool confirmed);
@@ -73,6 +88,12 @@ private:
     InputRenamer renamer;
     Asker asker;
     QList<UnitWrite> writes;
+    UnitConfiguration configuration;
+    ConfigurationParts chosen;
+    ConfigurationParts written = ConfigurationParts::None();
+    bool awaitingStep = false; // the AM step flag read runs
+    int stepTries = 0;
+    int encodingStep = 0;
     QStringList closing; // the reader's messages, shown at the end
     int done = 0;
     bool loaded = false; // the reader gave the writes of the whole file

@@ -1,8 +1,6 @@
 #pragma once
 
-#include "model/settings_image.h"
-#include "model/tuner_preset_list.h"
-#include "transfer/memory_transfer.h"
+#include "files/unit_configuration_read.h"
 
 #include <QObject>
 #include <QString>
@@ -10,38 +8,30 @@
 #include <memory>
 
 class QSaveFile;
-class SettingsFileWriter;
-class SetupFlow;
 class UnitSession;
-struct SetupFields;
-struct SetupFlags;
 
-// "Save Settings" without a widget: reads the whole unit and writes it into
-// a settings file, one block as each read completes. The steps are the
-// current setup (0), A/V presets 1..5 and the tuner presets (6); an empty
-// preset is left out of the file and the chain goes on. Each next step is
-// posted, so a read never starts inside the slots of the one that ended.
+// "Save Settings" without a widget: reads the whole unit (UnitConfigurationRead:
+// the current setup, A/V presets 1..5, the tuner presets; an empty preset is
+// left out of the file) and writes it into a settings file.
 //
 // The file is written to a temporary beside the target and put in its place
-// only when the whole chain has succeeded: a cancelled read, a size
-// mismatch, a lost unit or a write error end the chain, clear the saving
-// flag and leave any earlier file of that name untouched. Exactly one
-// `finished` follows every Start that returned true.
-//
-// The setup flow hands the chain each block while the saving flag is set;
-// the chain owns the flow's save consumer.
+// only when the whole read has succeeded and every byte of the text is on
+// the disk: a cancelled read, a size mismatch, a lost unit or a write error
+// (a full disk) end the chain, clear the saving flag and leave any earlier
+// file of that name untouched. Exactly one `finished` follows every Start
+// that returned true.
 class SettingsSaveChain : public QObject
 {
     Q_OBJECT
 
 public:
-    static constexpr int TunerStep = 6;
+    static constexpr int TunerStep = UnitConfigurationRead::TunerStep;
 
-    SettingsSaveChain(UnitSession& session, SetupFlow& flow, QObject* parent = nullptr);
+    explicit SettingsSaveChain(UnitSession& session, QObject* parent = nullptr);
     ~SettingsSaveChain() override;
 
     bool IsRunning() const { return running; }
-    int Step() const { return step; }
+    int Step() const { return read.Step(); }
 
     // Starts saving into `path`; the file records the speakers A and B as
     // the unit last reported them (off while the main room is off). False when it cannot start: a
@@ -58,22 +48,12 @@ Q_SIGNALS:
     void finished(bool saved, const QString& text);
 
 private:
-    void BeginReads();
-    void StartStep(int number);
-    void OnBlock(int number, const SettingsImage& image, SetupFields fields,
-                 const SetupFlags& flags);
-    void OnTunerPresets(const TunerPresetList& presets);
-    void OnTransferFinished(MemoryTransfer::Outcome outcome);
-    void PostNext(int finishedStep);
-    void Complete();
+    void OnRead(bool complete, const UnitConfiguration& configuration, const QString& why);
     void Fail(const QString& reason);
 
     UnitSession& session;
+    UnitConfigurationRead read;
     std::unique_ptr<QSaveFile> file;
-    std::unique_ptr<SettingsFileWriter> writer;
     bool running = false;
-    int step = -1;
-    int emptyStep = -1;      // the step whose preset the unit reported empty
-    QString transferMessage; // the last message of a failed transfer
     QString error;
 };

@@ -9,10 +9,16 @@ target_sources(veltrix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/settings_file_gate.h
     ${CMAKE_CURRENT_LIST_DIR}/settings_file_gate.cpp
     ${CMAKE_CURRENT_LIST_DIR}/unit_write.h
+    ${CMAKE_CURRENT_LIST_DIR}/configuration_compare.h
+    ${CMAKE_CURRENT_LIST_DIR}/configuration_compare.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/load_plan.h
+    ${CMAKE_CURRENT_LIST_DIR}/load_plan.cpp
 )
 
 # "Save Settings" and "Load Settings" without a widget: the save chain and the load run.
 target_sources(veltrix_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/unit_configuration_read.h
+    ${CMAKE_CURRENT_LIST_DIR}/unit_configuration_read.cpp
     ${CMAKE_CURRENT_LIST_DIR}/settings_save_chain.h
     ${CMAKE_CURRENT_LIST_DIR}/settings_save_chain.cpp
     ${CMAKE_CURRENT_LIST_DIR}/settings_load_run.h

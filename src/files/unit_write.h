@@ -26,9 +26,8 @@ struct UnitWrite
         // Block and surround mode table of A/V preset `index` at `address`
         // (the byte after its status): S + 20 bytes.
         PresetBlock,
-        // The tuner presets: `tuner`, whose image for the list's own AM step
-        // is `bytes`, at `address` 32. The transfer engine encodes the list
-        // for the unit's step itself (MemoryTransfer::WriteTunerPresets).
+        // The tuner presets: `tuner`, whose image for the unit's AM step
+        // `amStepSize` is `bytes`, at `address` 32.
         TunerPresets,
         // The live setup: `setup`, whose S block bytes are `bytes`; always
         // the last write of a load.
@@ -42,6 +41,7 @@ struct UnitWrite
     QString name;       // InputName
     int pauseAfter = 0; // ms
     TunerPresetList tuner;
+    int amStepSize = 0; // TunerPresets: kHz, the step the words are encoded with
     SettingsImage setup;
 
     bool IsEeprom() const

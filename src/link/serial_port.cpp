@@ -1,7 +1,12 @@
 #include "link/serial_port.h"
 
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QThread>
+
+#include <sys/ioctl.h>
+#include <termios.h>
 
 SerialPort::SerialPort(QObject* parent) : QObject(parent)
 {
@@ -81,6 +86,25 @@ bool SerialPort::Close()
     // handlers that the opening they were called for is over.
     ++opening;
     return true;
+}
+
+void SerialPort::Drain(int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    // Each wait hands the port's buffer to the driver and starts the next
+    // queued write from bytesWritten.
+    while (port.isOpen() && !writes.empty() && port.bytesToWrite() > 0 && !deadline.hasExpired())
+        port.waitForBytesWritten(static_cast<int>(deadline.remainingTime()));
+    if (!port.isOpen())
+        return;
+    // Then the driver's own queue, polled: a line that never drains (a peer
+    // that stopped reading) must not hold the program forever.
+    constexpr int PollMs = 2;
+    const int handle = static_cast<int>(port.handle());
+    int pending = 0;
+    while (handle >= 0 && ioctl(handle, TIOCOUTQ, &pending) == 0 && pending > 0 &&
+           !deadline.hasExpired())
+        QThread::msleep(PollMs);
 }
 
 bool SerialPort::IsOpen() const

@@ -58,6 +58,12 @@ public:
     bool Open(const QString& portName, const Timeouts& timeouts);
     // Always true; safe on a closed port.
     bool Close();
+    // Blocks until every write queued so far has left the computer (the
+    // driver's output queue is empty), or `timeoutMs` has passed. Close()
+    // drops what is still queued: a program that ends after its last frame
+    // drains first, or that frame never reaches the unit. Safe on a closed
+    // port.
+    void Drain(int timeoutMs);
     bool IsOpen() const;
 
     // False when the port is closed or the length is not positive.

@@ -1,5 +1,7 @@
 #include "model/live_status.h"
 
+#include "common/text.h"
+
 namespace {
 
 int SignedByte(QByteArrayView payload, qsizetype index)
@@ -159,7 +161,9 @@ void LiveStatus::ApplyReport(QByteArrayView payload)
     if (variable == Variable::InputName) {
         if (!IsSource(v))
             return;
-        const QString name = TextFrom(payload, 3);
+        // The unit pads a name with spaces to its 13 characters; the padding
+        // is not part of the name the panel, the sheet and a file hold.
+        const QString name = Text::TrimmedRight(TextFrom(payload, 3));
         values.inputNames[static_cast<std::size_t>(v)] = name;
         values.inputNameKnown[static_cast<std::size_t>(v)] = true;
         Q_EMIT inputNameReported(v, name);

@@ -11,4 +11,5 @@ target_sources(veltrix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/tuner_preset.h
     ${CMAKE_CURRENT_LIST_DIR}/tuner_preset_list.h
     ${CMAKE_CURRENT_LIST_DIR}/tuner_preset_list.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/unit_configuration.h
 )

@@ -14,6 +14,10 @@ SetupFlow::SetupFlow(UnitSession& unitSession, QObject* parent)
     // engine's reply handling.
     connect(&session.Transfer(), &MemoryTransfer::setupBlockRead, this,
             [this](int number, const SettingsImage& read) {
+                // Judged when the block arrives: the reader of the
+                // configuration may have ended by the time the post runs.
+                if (session.Transfer().State().savingToFile)
+                    return;
                 QTimer::singleShot(0, this, [this, number, read] { OnBlockRead(number, read); });
             });
 }
@@ -31,11 +35,6 @@ void SetupFlow::OnBlockRead(int number, const SettingsImage& read)
     presetNumber = number;
     image = read;
     flags = SetupFlags::For(session.Status().facts, number);
-    if (session.Transfer().State().savingToFile) {
-        if (saver)
-            saver(number, image, SetupFields::Load(image, flags), flags);
-        return;
-    }
     // The names are what the Input page shows and compares: any still
     // unknown (lost on the line at connection) are asked for first.
     auto* once = new QObject(this);

@@ -19,8 +19,9 @@ class UnitSession;
 // renames the inputs whose names changed, and writes the whole block back,
 // changed or not. Cancel writes nothing.
 //
-// While a settings file is saved (the transfers' savingToFile), the block
-// goes to the save consumer instead and nothing is shown.
+// While the unit's configuration is read (the transfers' savingToFile: a
+// save, a verify, a comparison), a block read is not the flow's and nothing
+// is shown.
 //
 // The editor runs modally and may take any time; everything else is driven
 // by the transfers' signals and timers, on the session's thread.
@@ -32,8 +33,6 @@ public:
     // Shows the fields; true when the user accepted them (the fields then
     // hold the edits).
     using Editor = std::function<bool(SetupFields& fields, const SetupFlags& flags)>;
-    using SaveConsumer = std::function<void(int presetNumber, const SettingsImage& image,
-                                            const SetupFields& fields, const SetupFlags& flags)>;
 
     // Time between a rename sent for an input and what follows it, ms.
     static constexpr int RenamePause = 100;
@@ -41,7 +40,6 @@ public:
     explicit SetupFlow(UnitSession& session, QObject* parent = nullptr);
 
     void SetEditor(Editor show) { editor = std::move(show); }
-    void SetSaveConsumer(SaveConsumer consume) { saver = std::move(consume); }
     void SetRenamePause(int milliseconds) { renamePause = milliseconds; }
 
     // Reads the current setup (0) or A/V preset 1..5; false when the read
@@ -62,7 +60,6 @@ private:
     UnitSession& session;
     InputRenamer renamer;
     Editor editor;
-    SaveConsumer saver;
     int renamePause = RenamePause;
 
     // The block being edited, and what follows OK.

@@ -1,5 +1,7 @@
 #include "tuner/tuner_preset_file.h"
 
+#include "common/safe_save.h"
+
 #include <QByteArrayView>
 #include <QFile>
 #include <QIODevice>
@@ -7,7 +9,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 
 namespace {
 
@@ -222,8 +223,10 @@ bool IsTunerPresetFile(QIODevice& device)
     return start.size() >= tag.size() && SameKey(QByteArrayView(start).first(tag.size()), tag);
 }
 
-int ReadSection(QIODevice& device, TunerPresetList& list)
+int ReadSection(QIODevice& device, TunerPresetList& list, bool* closed)
 {
+    if (closed)
+        *closed = false;
     if (!device.isReadable())
         return 0;
     const QByteArray openTag = QByteArray(OpenTag).toLower();
@@ -242,8 +245,11 @@ int ReadSection(QIODevice& device, TunerPresetList& list)
         }
         if (!inSection)
             continue;
-        if (lower.contains(closeTag))
+        if (lower.contains(closeTag)) {
+            if (closed)
+                *closed = true;
             break;
+        }
         const qsizetype equals = line.indexOf('=');
         if (equals < 0)
             continue;
@@ -265,20 +271,14 @@ int ReadSection(QIODevice& device, TunerPresetList& list)
 Outcome Save(const QString& path, const TunerPresetList& list, QString* error)
 {
     QSaveFile file(path);
-    bool saved = file.open(QIODevice::WriteOnly) && WriteSection(file, list, 0);
-    if (saved) {
-        errno = 0;
-        saved = file.commit();
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = file.errorString();
+        return Outcome::Failed;
     }
-    if (!saved && error) {
-        // When the final rename fails (for example, no room for the name
-        // beside the target), QSaveFile gives no reason of its own.
-        const int code = errno;
-        const bool unexplained = file.error() == QFileDevice::UnspecifiedError ||
-                                 file.error() == QFileDevice::RenameError;
-        *error = unexplained && code != 0 ? qt_error_string(code) : file.errorString();
-    }
-    return saved ? Outcome::Done : Outcome::Failed;
+    // A write the device refused shows in the commit's flush as well.
+    WriteSection(file, list, 0);
+    return SafeSave::Commit(file, error) ? Outcome::Done : Outcome::Failed;
 }
 
 Outcome Load(const QString& path, TunerPresetList& list, QString* error)
@@ -298,12 +298,15 @@ Outcome Load(const QString& path, TunerPresetList& list, QString* error)
         return Outcome::NotTunerPresetFile;
     }
     TunerPresetList read = list;
-    ReadSection(file, read);
+    bool closed = false;
+    ReadSection(file, read, &closed);
     if (file.error() != QFileDevice::NoError) {
         if (error)
             *error = file.errorString();
         return Outcome::Failed;
     }
+    if (!closed)
+        return Outcome::CutOff;
     list = read;
     return Outcome::Done;
 }

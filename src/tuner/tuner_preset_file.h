@@ -49,17 +49,20 @@ bool IsTunerPresetFile(QIODevice& device);
 // FM frequency 87.50 MHz. Preset numbers are not checked. Lines longer than 1024 bytes keep their
 // first 1024. Returns the number of lines read, the close tag's included; a device not open for
 // reading reads nothing and leaves the list as it is.
-int ReadSection(QIODevice& device, TunerPresetList& list);
+// `closed` (may be null) tells whether the close tag was met.
+int ReadSection(QIODevice& device, TunerPresetList& list, bool* closed = nullptr);
 
 // A whole tuner preset file. Save writes a temporary file beside the target
 // and renames it over the target, so a failed save never harms an existing
 // file. Load refuses a file that does not start with the open tag
-// (Outcome::NotTunerPresetFile). Any failure leaves the list unchanged; on
+// (Outcome::NotTunerPresetFile) and one that ends before its close tag
+// (Outcome::CutOff: the presets after the cut would be lost). Any failure leaves the list unchanged; on
 // Outcome::Failed `error` (may be null) gets the system's reason.
 enum class Outcome
 {
     Done,
     NotTunerPresetFile,
+    CutOff,
     Failed,
 };
 Outcome Save(const QString& path, const TunerPresetList& list, QString* error);

@@ -235,6 +235,9 @@ void TunerPresetsDlg::Load()
     case TunerPresetFile::Outcome::NotTunerPresetFile:
         MessageBox::Information(this, MessageTable::Text(Message::NotTunerPresetFile));
         break;
+    case TunerPresetFile::Outcome::CutOff:
+        MessageBox::Error(this, MessageTable::Text(Message::TunerFileCutOff));
+        break;
     case TunerPresetFile::Outcome::Failed:
         MessageBox::Error(this, MessageTable::Text(Message::TunerFileUnreadable).arg(path, error));
         break;

@@ -46,6 +46,9 @@ void UnitSession::Stop()
     versionRetry.stop();
     nameRetry.stop();
     transfer.Abort();
+    // What was queued before the stop (the end of a live-setup write, a
+    // command) still reaches the unit.
+    link.Port().Drain(DrainLimit);
     link.Close();
 }
 

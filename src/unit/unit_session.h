@@ -67,8 +67,10 @@ public:
 
     // Shows "Not Connected" and starts probing the configured port.
     void Start();
-    // Stops probing and closes the port.
+    // Stops probing, aborts a transfer and closes the port once every frame
+    // already queued is on the line (at most DrainLimit ms).
     void Stop();
+    static constexpr int DrainLimit = 1000;
 
     // Asks the unit for its version and every variable; the second query
     // follows after a short pause so a slow unit is not flooded.

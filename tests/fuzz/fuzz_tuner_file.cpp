@@ -50,7 +50,8 @@ void CheckWholeFile(const std::uint8_t* data, std::size_t size, const TunerPrese
     if (loaded == TunerPresetFile::Outcome::Done)
         Require(TunerPresetFile::SectionText(held, 0) == TunerPresetFile::SectionText(read, 0));
     else
-        Require(loaded == TunerPresetFile::Outcome::NotTunerPresetFile &&
+        Require((loaded == TunerPresetFile::Outcome::NotTunerPresetFile ||
+                 loaded == TunerPresetFile::Outcome::CutOff) &&
                 TunerPresetFile::SectionText(held, 0) == before);
 
     TunerPresetList back;

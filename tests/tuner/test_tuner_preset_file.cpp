@@ -1,3 +1,4 @@
+#include "file_size_limit.h"
 #include "tuner/tuner_preset_file.h"
 
 #include <QBuffer>
@@ -214,6 +215,8 @@ private Q_SLOTS:
         // QSaveFile's temporary name beside this one is too long.
         QTest::newRow("existing file; empty file")
             << QString(250, u'L') << u"empty.vxf"_s << Outcome::NotTunerPresetFile;
+        // Writes past the limit fail as on a full disk.
+        QTest::newRow("full disk; cut off") << u"old.vxf"_s << u"cut.vxf"_s << Outcome::CutOff;
     }
     void files()
     {
@@ -227,13 +230,19 @@ private Q_SLOTS:
             WriteFile(dir.filePath(name), "old\n");
         WriteFile(dir.filePath(u"blank.vxf"_s), ' ' + Sample);
         WriteFile(dir.filePath(u"empty.vxf"_s), {});
+        WriteFile(dir.filePath(u"cut.vxf"_s), Sample.left(Sample.size() - 20));
         const QStringList before = dir.entryList(QDir::AllEntries | QDir::Hidden);
 
         QString error;
-        QCOMPARE(TunerPresetFile::Save(dir.filePath(saveTo), OldList(), &error), Outcome::Failed);
+        {
+            FileSizeLimit full(saveTo == u"old.vxf"_s ? 16 : RLIM_INFINITY);
+            QCOMPARE(TunerPresetFile::Save(dir.filePath(saveTo), OldList(), &error),
+                     Outcome::Failed);
+        }
         QVERIFY(!error.isEmpty() && error != u"Unknown error"_s);
         QCOMPARE(dir.entryList(QDir::AllEntries | QDir::Hidden), before);
         QCOMPARE(FileBytes(dir.filePath(QString(250, u'L'))), QByteArray("old\n"));
+        QCOMPARE(FileBytes(dir.filePath(u"old.vxf"_s)), QByteArray("old\n"));
 
         TunerPresetList list = OldList();
         error.clear();
