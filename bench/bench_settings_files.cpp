@@ -10,13 +10,12 @@
 // Exit status 1 when a ratio exceeds the target.
 
 #include "event_wait.h"
-#include "files/settings_file_reader.h"
+#include "files/load_plan.h"
 #include "files/settings_load_run.h"
 #include "files/settings_save_chain.h"
 #include "line_rate_option.h"
 #include "link/message_set.h"
 #include "link/unit_frame.h"
-#include "setup/setup_flow.h"
 #include "simulated_receiver.h"
 #include "unit/unit_session.h"
 
@@ -59,8 +58,7 @@ int main(int argc, char* argv[])
     timing.port.readTotal = 60000; // no silence probes while the bench runs
     session.SetTiming(timing);
     session.SetPortSetting(sim.SlavePath());
-    SetupFlow flow(session);
-    SettingsSaveChain chain(session, flow);
+    SettingsSaveChain chain(session);
     SettingsLoadRun load(session);
     qint64 wireBytes = 0;
     QObject::connect(&session.Link(), &UnitLink::payloadSent,
@@ -132,7 +130,7 @@ int main(int argc, char* argv[])
     Row loadRow{"whole load"};
     measure(
         loadRow, [&] { return load.Start(path); }, load, &SettingsLoadRun::finished);
-    loadRow.pausesMs = renames * SettingsFileReader::RenamePause + timing.transfer.writeBackDelay;
+    loadRow.pausesMs = renames * LoadPlan::RenamePause + timing.transfer.writeBackDelay;
     loadRow.wire -= nameQueryBytes;
 
     std::printf("Settings files against the simulated %s at %d baud\n", qPrintable(options.model),
@@ -140,7 +138,7 @@ int main(int argc, char* argv[])
     std::printf("bound = wire bytes both ways x %d bits / %d baud + fixed pauses "
                 "(load: %d renames x %d ms + tuner write-back %d ms;\n"
                 "its %lld bytes of name queries during those pauses left out)\n",
-                BitsPerByte, rate, renames, SettingsFileReader::RenamePause,
+                BitsPerByte, rate, renames, LoadPlan::RenamePause,
                 timing.transfer.writeBackDelay, static_cast<long long>(nameQueryBytes));
     std::printf("%-12s %11s %11s %12s %12s %7s\n", "command", "wire bytes", "pauses (ms)",
                 "bound (ms)", "time (ms)", "ratio");

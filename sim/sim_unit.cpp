@@ -118,6 +118,14 @@ bool SimUnit::ReplaceEeprom(const QByteArray& image)
     return true;
 }
 
+bool SimUnit::ReplaceLiveSetup(const QByteArray& block)
+{
+    if (block.size() != liveSetup.size())
+        return false;
+    liveSetup = block;
+    return true;
+}
+
 bool SimUnit::SetLiveClamp(int index, int max)
 {
     return SetClamp(liveClamps, index, static_cast<int>(liveSetup.size()), max);

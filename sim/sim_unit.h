@@ -61,6 +61,8 @@ public:
     bool ReplaceEeprom(const QByteArray& image);
     const QByteArray& Eeprom() const { return eeprom; }
     const QByteArray& LiveSetup() const { return liveSetup; }
+    // Replaces the live setup with a block of its own size.
+    bool ReplaceLiveSetup(const QByteArray& block);
     // Grows with every change of the EEPROM.
     quint64 EepromRevision() const { return eepromRevision; }
     const SetupLayout& Layout() const { return layout; }

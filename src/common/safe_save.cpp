@@ -16,9 +16,9 @@ bool SafeSave::Commit(QSaveFile& file, QString* error)
         return fail(file.errorString());
     errno = 0;
     if (!file.flush() || file.error() != QFileDevice::NoError) {
+        // The system's own words: Qt's may be "Unknown error" here.
         const int code = errno;
-        return fail(file.error() == QFileDevice::NoError && code != 0 ? qt_error_string(code)
-                                                                      : file.errorString());
+        return fail(code != 0 ? qt_error_string(code) : file.errorString());
     }
     errno = 0;
     if (file.commit())

@@ -293,10 +293,6 @@ SettingsFileWriter::Unit SettingsFileWriter::Unit::Of(const ModelFacts& facts, b
     return Unit{facts.modelText, facts.versionText, a, b};
 }
 
-SettingsFileWriter::SettingsFileWriter(QIODevice& target, const Unit& header)
-    : device(target), unit(header)
-{}
-
 namespace {
 
 void WriteBlock(Lines& out, const SettingsFileWriter::Unit& unit, int presetNumber,
@@ -387,30 +383,4 @@ QByteArray SettingsFileWriter::FileText(const UnitConfiguration& configuration)
             text += BlockText(unit, k, *configuration.Preset(k));
     }
     return text + TunerText(configuration.tuner.value_or(TunerPresetList{})) + EndText();
-}
-
-bool SettingsFileWriter::WriteSettingsBlock(int presetNumber, const SettingsImage& image,
-                                            const SetupFields& fields, const SetupFlags& flags)
-{
-    if (!IsBlockNumber(presetNumber))
-        return true;
-    return Write(BlockText(unit, presetNumber, image, fields, flags));
-}
-
-bool SettingsFileWriter::WriteTunerPresets(const TunerPresetList& presets)
-{
-    return Write(TunerText(presets));
-}
-
-bool SettingsFileWriter::WriteEnd()
-{
-    return Write(EndText());
-}
-
-bool SettingsFileWriter::Write(const QByteArray& text)
-{
-    if (device.write(text) == text.size())
-        return true;
-    error = device.errorString();
-    return false;
 }

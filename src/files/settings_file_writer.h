@@ -12,21 +12,16 @@
 #include <array>
 #include <optional>
 
-class QIODevice;
 struct SetupFields;
 struct SetupFlags;
 
-// Writes a settings file block by block, the way the save chain reads the
-// unit: the current setup (which opens the file), each A/V preset that is
-// not empty, the tuner presets, and the end. Each block's text is built
-// whole and written in one piece. The values come from the setup pages'
-// records, decoded from the block just read, so the file says what the
-// Receiver Setup sheet would show.
-//
-// The device is opened by the caller for writing, without QIODevice::Text:
-// every line end (CR CR LF, CR LF in the tuner section) is written as bytes.
-// The writer never closes the device. Texts are single-byte (Latin-1);
-// characters outside it become '?'.
+// The text of a settings file: the current setup, each A/V preset that is
+// not empty, the tuner presets, and the end. The values come from the setup
+// pages' records, decoded from each block, so the file says what the
+// Receiver Setup sheet would show. Every line end (CR CR LF, CR LF in the
+// tuner section) is in the text as bytes: a device takes it without
+// QIODevice::Text. Texts are single-byte (Latin-1); characters outside it
+// become '?'.
 //
 // Lines of settings the unit's firmware lacks are left out, as the setup
 // sheet leaves out their controls: the NEO:6 center gain below v1.23, DTS-ES
@@ -57,23 +52,10 @@ public:
         QString value;
     };
 
-    SettingsFileWriter(QIODevice& device, const Unit& unit);
-
-    // Appends the block of `presetNumber` (0 the current setup, which starts
-    // the file, 1..5 an A/V preset); `fields` were decoded from `image` with
-    // `flags`, and fields.input.names hold the ten input names. Any other
-    // number writes nothing. False when the device took less than the whole
-    // text; ErrorString then says why.
-    bool WriteSettingsBlock(int presetNumber, const SettingsImage& image, const SetupFields& fields,
-                            const SetupFlags& flags);
-    // The tuner preset section, one level deep.
-    bool WriteTunerPresets(const TunerPresetList& presets);
-    // The root end tag, without a line end.
-    bool WriteEnd();
-
-    QString ErrorString() const { return error; }
-
-    // The texts the functions above write.
+    // The text of block `presetNumber` (0 the current setup, which starts
+    // the file, 1..5 an A/V preset; any other number gives nothing); `fields`
+    // were decoded from `image` with `flags`, fields.input.names hold the ten
+    // input names.
     static QByteArray BlockText(const Unit& unit, int presetNumber, const SettingsImage& image,
                                 const SetupFields& fields, const SetupFlags& flags);
     // Decodes the block with the flags of its unit (the image's facts) first.
@@ -89,10 +71,4 @@ public:
     // names; the header (model, firmware, speakers) is not among them.
     static QList<Entry> BlockEntries(int presetNumber, const SettingsImage& image);
 
-private:
-    bool Write(const QByteArray& text);
-
-    QIODevice& device;
-    Unit unit;
-    QString error;
 };

@@ -99,6 +99,13 @@ void SettingsLoadRun::ReadUnitStep()
         QTimer::singleShot(RetryMs, this, &SettingsLoadRun::ReadUnitStep);
         return;
     }
+    StepUnread();
+}
+
+// Nothing was written: the message names the writes the load would have made.
+void SettingsLoadRun::StepUnread()
+{
+    writes = LoadPlan::Writes(configuration, session.Status(), TunerPresetList::AmStep10, chosen);
     Stop(false, {MessageTable::Text(Message::AmStepUnread)});
 }
 
@@ -159,7 +166,7 @@ void SettingsLoadRun::OnTransferFinished(MemoryTransfer::Outcome outcome)
 {
     if (running && awaitingStep && outcome != MemoryTransfer::Outcome::Completed) {
         awaitingStep = false;
-        Stop(false, {MessageTable::Text(Message::AmStepUnread)});
+        StepUnread();
         return;
     }
     if (!running || !awaiting)

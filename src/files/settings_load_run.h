@@ -77,6 +77,7 @@ Q_SIGNALS:
 
 private:
     void ReadUnitStep();
+    void StepUnread();
     void Plan(int unitAmStep);
     void Next();
     void OnTransferFinished(MemoryTransfer::Outcome outcome);

@@ -281,7 +281,37 @@ private Q_SLOTS:
         QVERIFY(r.err.contains("Transferring tuner presets from K230\n"));
         const QByteArray saved = Read(Path("unit.vxf"));
         QVERIFY(saved.startsWith("<VELTRIX>\r\r\n") && saved.endsWith("</VELTRIX>"));
+        // A full disk (here a file size limit) fails the save and keeps the earlier file.
+        {
+            QProcess shell;
+            shell.start(QStringLiteral("/bin/sh"),
+                        {QStringLiteral("-c"), QStringLiteral("ulimit -f 4; trap '' XFSZ; exec \"$0\" "
+                                                              "--port \"$1\" --quiet save \"$2\""),
+                         qEnvironmentVariable("VELTRIX_CLI"), linkA, Path("unit.vxf")});
+            QVERIFY(shell.waitForFinished(60000));
+            QCOMPARE(shell.exitCode(), 1);
+            QVERIFY(shell.readAllStandardError().startsWith("veltrix: The settings were not saved"));
+            QCOMPARE(Read(Path("unit.vxf")), saved);
+            QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("unit.vxf.*")}, QDir::Files |
+                                                    QDir::Hidden),
+                     QStringList());
+        }
         a.Stop();
+        // Two files, no unit: the same file matches itself; one field apart is named.
+        r = RunCli({QStringLiteral("diff"), Path("unit.vxf"), Path("unit.vxf")});
+        QVERIFY2(r.exitCode == 0, (r.err + r.out).constData());
+        QByteArray other = saved;
+        const qsizetype bass = other.indexOf("\t\tBass  \t\t");
+        QVERIFY(bass > 0);
+        other.replace(bass, other.indexOf('\r', bass) - bass, "\t\tBass  \t\t+10 dB");
+        QFile changed(Path("other.vxf"));
+        QVERIFY(changed.open(QIODevice::WriteOnly) && changed.write(other) == other.size());
+        changed.close();
+        r = RunCli({QStringLiteral("diff"), Path("unit.vxf"), Path("other.vxf")});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.out.startsWith("Current setup > Levels > Bass: " + Path("unit.vxf").toUtf8()),
+                 r.out.constData());
+        QCOMPARE(r.out.count('\n'), 1);
         // A memory that holds nothing but the block size.
         const int sizeAddress = facts.BlockSizeAddress();
         const QByteArray factory = Read(Path("saveA.eeprom"));
@@ -289,7 +319,8 @@ private Q_SLOTS:
         QByteArray blank(factory.size(), char(0xFF));
         blank[sizeAddress] = factory.at(sizeAddress);
         const int size = ModelFacts::DecodeBlockSize(quint8(factory.at(sizeAddress)));
-        const int worn = EepromMap::PresetAddress(sizeAddress, size, 1) + 8;
+        // A/V preset 1's front speakers (canonical 40) keep the blank's 0xff.
+        const int worn = EepromMap::PresetAddress(sizeAddress, size, 1) + 1 + 40;
         for (const char* name : {"blankB.eeprom", "blankC.eeprom"}) {
             QFile file(Path(name));
             QVERIFY(file.open(QIODevice::WriteOnly));
@@ -312,7 +343,22 @@ private Q_SLOTS:
         r = RunCli({QStringLiteral("--port"), linkB, QStringLiteral("--quiet"),
                     QStringLiteral("load"), Path("unit.vxf"), QStringLiteral("--verify")});
         QVERIFY2(r.exitCode == 0, (r.err + r.out).constData());
+        QVERIFY(r.out.contains("\nnot compared: Speaker A and B"));
         QVERIFY(r.out.endsWith("verified: the unit holds everything the file wrote\n"));
+        // The end of the live-setup write is on the line before the program ends.
+        const QByteArray loaded = b.Trace();
+        QVERIFY(loaded.lastIndexOf("<- 1d 02\n") > loaded.lastIndexOf("<- 1d 01 42 "));
+        // Only the parts asked for are sent.
+        r = RunCli({QStringLiteral("--port"), linkB, QStringLiteral("--quiet"),
+                    QStringLiteral("load"), Path("unit.vxf"), QStringLiteral("--only"),
+                    QStringLiteral("preset:2,names"), QStringLiteral("--dry-run")});
+        QVERIFY2(r.exitCode == 0, (r.err + r.out).constData());
+        QCOMPARE(r.out.count("rename input "), 10);
+        QVERIFY(r.out.contains("A/V preset 2 settings") && !r.out.contains("A/V preset 1 ") &&
+                !r.out.contains("tuner") && !r.out.contains("live setup"));
+        r = RunCli({QStringLiteral("--port"), linkB, QStringLiteral("--quiet"), QStringLiteral("diff"),
+                    Path("unit.vxf")});
+        QVERIFY2(r.exitCode == 0, (r.err + r.out).constData());
         r = RunCli({QStringLiteral("--port"), linkB, QStringLiteral("--quiet"),
                     QStringLiteral("save"), Path("again.vxf")});
         QVERIFY2(r.exitCode == 0, (r.err + r.out).constData());
@@ -326,9 +372,8 @@ private Q_SLOTS:
         r = RunCli({QStringLiteral("--port"), linkC, QStringLiteral("--quiet"),
                     QStringLiteral("load"), Path("unit.vxf"), QStringLiteral("--verify")});
         QCOMPARE(r.exitCode, 1);
-        QVERIFY2(r.out.contains(QStringLiteral("EEPROM %1: the unit holds 0xff, the file wrote ")
-                                    .arg(worn)
-                                    .toLatin1()),
+        QVERIFY2(r.out.contains("A/V preset 1 > Speaker Setup > FrontSpeakers: file ") &&
+                     r.out.contains(", unit 255\n"),
                  r.out.constData());
         QCOMPARE(r.err, QByteArray("veltrix: verify: the unit does not hold what the file wrote "
                                    "(1 difference)\n"));

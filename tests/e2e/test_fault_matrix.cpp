@@ -1,5 +1,6 @@
 #include "common/message_table.h"
 #include "event_wait.h"
+#include "files/load_plan.h"
 #include "files/settings_file_reader.h"
 #include "files/settings_load_run.h"
 #include "files/settings_save_chain.h"
@@ -255,8 +256,7 @@ class TestFaultMatrix : public QObject
             QFile earlier(path);
             QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("earlier\n") == 8);
             earlier.close();
-            SetupFlow flow(rig.session);
-            SettingsSaveChain chain(rig.session, flow);
+            SettingsSaveChain chain(rig.session);
             QSignalSpy done(&chain, &SettingsSaveChain::finished);
             QVERIFY(chain.Start(path));
             ended = WaitFor([&] { return !done.isEmpty(); }, Bound());
@@ -266,7 +266,7 @@ class TestFaultMatrix : public QObject
         } else if (op == Load) {
             SettingsLoadRun load(rig.session);
             load.Renamer().SetReportWait(Scaled(InputRenamer::ReportWait));
-            load.SetRenamePause(Scaled(SettingsFileReader::RenamePause));
+            load.SetRenamePause(Scaled(LoadPlan::RenamePause));
             QSignalSpy done(&load, &SettingsLoadRun::finished);
             QVERIFY(load.Start(cleanFile));
             ended = WaitFor([&] { return !done.isEmpty(); }, Bound());

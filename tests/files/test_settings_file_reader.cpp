@@ -1,6 +1,7 @@
 #include "files/settings_file_reader.h"
 
 #include "common/message_table.h"
+#include "files/load_plan.h"
 #include "files/settings_file_gate.h"
 #include "files/settings_file_writer.h"
 #include "settings_file_fixture.h"
@@ -16,34 +17,52 @@ namespace {
 
 const SettingsFileWriter::Unit Header{QStringLiteral("K230"), QStringLiteral("v2.05"), true, true};
 
-Reader::Result Load(QByteArray bytes, const LiveValues& unit = Unit(),
-                    Reader::ModelAnswer answer = Reader::ModelAnswer::Yes)
+// What the file holds, and the writes of a load of it into a unit whose AM
+// step is the file's.
+struct Loaded : Reader::Result
+{
+    QList<UnitWrite> writes;
+};
+
+Loaded Load(QByteArray bytes, const LiveValues& unit = Unit(),
+            Reader::ModelAnswer answer = Reader::ModelAnswer::Yes)
 {
     QBuffer device(&bytes);
     device.open(QIODevice::ReadOnly);
-    return Reader::LoadSettingsFile(device, unit, answer);
+    Loaded loaded;
+    static_cast<Reader::Result&>(loaded) = Reader::LoadSettingsFile(device, unit, answer);
+    const UnitConfiguration& held = loaded.configuration;
+    loaded.writes = LoadPlan::Writes(held, unit, held.tuner ? held.tuner->AmStepSize() : 10,
+                                     ConfigurationParts{});
+    return loaded;
 }
 
-SettingsFileWriter::Content Content(const LiveValues& unit, quint32 seed)
+UnitConfiguration Content(const LiveValues& unit, quint32 seed)
 {
-    SettingsFileWriter::Content content;
-    content.unit = SettingsFileWriter::Unit::Of(unit.facts, true, true);
+    UnitConfiguration content;
+    content.modelText = unit.facts.modelText;
+    content.versionText = unit.facts.versionText;
+    content.speakerA = content.speakerB = true;
     content.currentSetup = RandomImage(unit.facts, seed);
     content.inputNames = InputNames();
     for (int k : {1, 2, 4})
         content.presets[static_cast<std::size_t>(k - 1)] = RandomImage(unit.facts, seed + k);
-    content.tuner.SetAmStepSize(9);
-    content.tuner.AddAm(1, 531);
-    content.tuner.AddFm(2, 10170, 1, QStringLiteral("ROCK"));
+    content.tuner.emplace();
+    content.tuner->SetAmStepSize(9);
+    content.tuner->AddAm(1, 531);
+    content.tuner->AddFm(2, 10170, 1, QStringLiteral("ROCK"));
     return content;
 }
 
 // The file the writes of a load would save again.
-QByteArray Resave(const Reader::Result& result, const SettingsFileWriter::Unit& unit,
+QByteArray Resave(const Loaded& result, const SettingsFileWriter::Unit& unit,
                   const ModelFacts& facts)
 {
-    SettingsFileWriter::Content content;
-    content.unit = unit;
+    UnitConfiguration content;
+    content.modelText = unit.modelText;
+    content.versionText = unit.versionText;
+    content.speakerA = unit.speakerA;
+    content.speakerB = unit.speakerB;
     for (const UnitWrite& write : result.writes) {
         if (write.kind == Kind::InputName)
             content.inputNames[static_cast<std::size_t>(write.index)] = write.name;
@@ -67,7 +86,7 @@ QByteArray Resave(const Reader::Result& result, const SettingsFileWriter::Unit& 
     return SettingsFileWriter::FileText(content);
 }
 
-const UnitWrite* Find(const Reader::Result& result, Kind kind, int index = -1)
+const UnitWrite* Find(const Loaded& result, Kind kind, int index = -1)
 {
     for (const UnitWrite& write : result.writes) {
         if (write.kind == kind && (index < 0 || write.index == index))
@@ -76,7 +95,7 @@ const UnitWrite* Find(const Reader::Result& result, Kind kind, int index = -1)
     return nullptr;
 }
 
-SettingsImage CurrentSetup(const Reader::Result& result)
+SettingsImage CurrentSetup(const Loaded& result)
 {
     const UnitWrite* write = Find(result, Kind::CurrentSetup);
     return write ? write->setup : SettingsImage();
@@ -185,12 +204,12 @@ private Q_SLOTS:
         QFETCH(QString, model);
         QFETCH(quint32, seed);
         const LiveValues unit = Unit(model.toLatin1().constData());
-        const SettingsFileWriter::Content content = Content(unit, seed);
+        const UnitConfiguration content = Content(unit, seed);
         const QByteArray file = SettingsFileWriter::FileText(content);
-        const Reader::Result result = Load(file, unit);
+        const Loaded result = Load(file, unit);
         QCOMPARE(result.outcome, Reader::Outcome::Loaded);
         QVERIFY(result.messages.isEmpty());
-        QVERIFY(SameLines(Resave(result, content.unit, unit.facts), file));
+        QVERIFY(SameLines(Resave(result, SettingsFileWriter::Unit::Of(content), unit.facts), file));
     }
 
     // Presets named by the codes the Surround Modes page has no item for
@@ -198,17 +217,17 @@ private Q_SLOTS:
     void twoChannelCodesSettle()
     {
         const LiveValues unit = Unit();
-        SettingsFileWriter::Content content = Content(unit, 9);
+        UnitConfiguration content = Content(unit, 9);
         for (int i = 0; i < 10; ++i)
             content.presets[0]->SetSurround(i, {i % 2 ? 1 : 5, 0, i % 2 ? 5 : 1, 0});
         const QByteArray first = SettingsFileWriter::FileText(content);
-        const Reader::Result result = Load(first, unit);
+        const Loaded result = Load(first, unit);
         const UnitWrite* block = Find(result, Kind::PresetBlock, 1);
         QVERIFY(block);
         const int table = unit.facts.blockSize;
         QCOMPARE(static_cast<std::uint8_t>(block->bytes[table]), std::uint8_t{0x20});
         QCOMPARE(static_cast<std::uint8_t>(block->bytes[table + 1]), std::uint8_t{0x40});
-        QVERIFY(SameLines(Resave(result, content.unit, unit.facts), first));
+        QVERIFY(SameLines(Resave(result, SettingsFileWriter::Unit::Of(content), unit.facts), first));
     }
 
     // The writes and their order: renames as read, each preset at its close
@@ -218,7 +237,7 @@ private Q_SLOTS:
     {
         const LiveValues unit = Unit();
         const int size = unit.facts.blockSize;
-        const Reader::Result result = Load(SettingsFileWriter::FileText(Content(unit, 4)), unit);
+        const Loaded result = Load(SettingsFileWriter::FileText(Content(unit, 4)), unit);
         QList<Kind> kinds;
         for (const UnitWrite& write : result.writes)
             kinds.append(write.kind);
@@ -230,7 +249,7 @@ private Q_SLOTS:
         expected << Kind::TunerPresets << Kind::CurrentSetup;
         QCOMPARE(kinds, expected);
         QCOMPARE(result.writes[3].name, QStringLiteral("VIDEO 4"));
-        QCOMPARE(result.writes[3].pauseAfter, Reader::RenamePause);
+        QCOMPARE(result.writes[3].pauseAfter, LoadPlan::RenamePause);
         for (int k : {1, 2, 4}) {
             const int status = EepromMap::PresetAddress(1024, size, k);
             QCOMPARE(Find(result, Kind::PresetStatus, k)->address, status);
@@ -265,8 +284,8 @@ private Q_SLOTS:
         const QByteArray file = SettingsFileWriter::FileText(Content(unit, 5));
         const QByteArray other = QByteArray(file).replace(from, to);
         QVERIFY(other != file);
-        const Reader::Result a = Load(file, unit);
-        const Reader::Result b = Load(other, unit);
+        const Loaded a = Load(file, unit);
+        const Loaded b = Load(other, unit);
         QCOMPARE(b.writes.size(), a.writes.size());
         for (qsizetype i = 0; i < a.writes.size(); ++i) {
             QCOMPARE(b.writes[i].bytes, a.writes[i].bytes);
@@ -279,23 +298,23 @@ private Q_SLOTS:
     {
         const LiveValues k240 = Unit("K240");
         const QByteArray file = SettingsFileWriter::FileText(Content(Unit("K230"), 6));
-        const Reader::Result asked = Load(file, k240, Reader::ModelAnswer::Unasked);
+        const Loaded asked = Load(file, k240, Reader::ModelAnswer::Unasked);
         QCOMPARE(asked.outcome, Reader::Outcome::ModelQuestion);
         QVERIFY(asked.writes.isEmpty());
         QCOMPARE(asked.question.id, Message::ModelMismatch);
         QCOMPARE(asked.question.args, QStringList{QStringLiteral("K230")});
 
-        const Reader::Result yes = Load(file, k240, Reader::ModelAnswer::Yes);
+        const Loaded yes = Load(file, k240, Reader::ModelAnswer::Yes);
         QCOMPARE(yes.outcome, Reader::Outcome::Loaded);
         QCOMPARE(yes.writes.size(), 18);
 
-        const Reader::Result no = Load(file, k240, Reader::ModelAnswer::No);
+        const Loaded no = Load(file, k240, Reader::ModelAnswer::No);
         QCOMPARE(no.outcome, Reader::Outcome::Aborted);
         QVERIFY(no.writes.isEmpty());
         QCOMPARE(no.messages.value(0).id, Message::ProcessingAborted);
 
         // The same model in other letters asks nothing.
-        const Reader::Result same =
+        const Loaded same =
             Load(QByteArray(file).replace("K230", "k230"), Unit(), Reader::ModelAnswer::Unasked);
         QCOMPARE(same.outcome, Reader::Outcome::Loaded);
     }
@@ -348,13 +367,14 @@ private Q_SLOTS:
             << QByteArray("\t<INPUT_SETTINGS>\n\t<12>\n\t\tDigitalSource \tCoax 3\n\t</12>\n</>\n")
             << int(InputRecords) << 0;
     }
-    // The rules of single keys, in the current setup written last.
+    // The rules of single keys, in the current setup written last (an empty
+    // section makes every body a file that carries a current setup).
     void keyRules()
     {
         QFETCH(QByteArray, body);
         QFETCH(int, canonical);
         QFETCH(int, value);
-        const Reader::Result result = Load(File(body));
+        const Loaded result = Load(File(body + "\t<LEVELSETUP>\n\t</LEVELSETUP>\n"));
         QCOMPARE(result.outcome, Reader::Outcome::Loaded);
         QCOMPARE(CurrentSetup(result).Byte(canonical), value);
     }
@@ -378,7 +398,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, lines);
         QFETCH(int, byte0);
         QFETCH(int, byte1);
-        const Reader::Result result = Load(File("\t<PRESET_3>\n\t<SURROUND_MODES>\n\t\tInput 2\n" +
+        const Loaded result = Load(File("\t<PRESET_3>\n\t<SURROUND_MODES>\n\t\tInput 2\n" +
                                                 lines + "\t</SURROUND_MODES>\n\t</PRESET_3>\n"));
         const UnitWrite* block = Find(result, Kind::PresetBlock, 3);
         QVERIFY(block);
@@ -390,22 +410,26 @@ private Q_SLOTS:
     // What is or is not written when parts are missing or out of range.
     void partialFiles()
     {
-        // No presets: the end tag commits the current setup.
-        QVERIFY(Find(Load(File("")), Kind::CurrentSetup));
+        // No presets: the end tag commits the current setup, when the file
+        // has one; a file without a setup section leaves the unit's alone.
+        QVERIFY(Find(Load(File("\t<ADVANCED>\n\t</ADVANCED>\n")), Kind::CurrentSetup));
+        QVERIFY(Load(File("\tSpeaker A \t\tOn\n")).writes.isEmpty());
         // Cut off before the end tag and without presets: no current setup.
-        const Reader::Result cut = Load("<VELTRIX>\n\t<LEVELSETUP>\n\t\tBass  \t\t+4 dB\n");
+        const Loaded cut = Load("<VELTRIX>\n\t<LEVELSETUP>\n\t\tBass  \t\t+4 dB\n");
         QVERIFY(cut.writes.isEmpty());
         QCOMPARE(cut.messages.value(0).id, Message::FileEndedEarly);
-        // A preset numbered 9 is read and dropped; the current setup still commits.
-        const Reader::Result nine =
-            Load(File("\t<PRESET_9>\n\t<LEVELSETUP>\n</>\n\t</PRESET_9>\n"));
+        // A preset numbered 9 is read and dropped; the current setup still
+        // commits at the first preset line, and only sections before it count.
+        const Loaded nine = Load(File("\t<LEVELSETUP>\n</>\n\t<PRESET_9>\n\t<LEVELSETUP>\n</>\n"
+                                      "\t</PRESET_9>\n"));
         QCOMPARE(nine.writes.size(), 1);
         QVERIFY(Find(nine, Kind::CurrentSetup));
+        QVERIFY(Load(File("\t<PRESET_9>\n\t<LEVELSETUP>\n</>\n\t</PRESET_9>\n")).writes.isEmpty());
         // A tuner section without its end tag erases nothing.
-        const Reader::Result tuner = Load("<VELTRIX>\n\t<TunerPresets>\n\t\tFM Preset = 1\n");
+        const Loaded tuner = Load("<VELTRIX>\n\t<TunerPresets>\n\t\tFM Preset = 1\n");
         QVERIFY(!Find(tuner, Kind::TunerPresets));
         // The tuner tag is found whatever the line ends and letter case.
-        const Reader::Result found =
+        const Loaded found =
             Load(File("\t<tunerpresets>\r\r\n\t\tAM Step Size = 9\r\n\t</TUNERPRESETS>\n"));
         QVERIFY(Find(found, Kind::TunerPresets));
         QCOMPARE(Find(found, Kind::TunerPresets)->tuner.AmStepSize(), 9);
@@ -446,7 +470,7 @@ private Q_SLOTS:
         QFETCH(int, message);
         LiveValues unit = Unit();
         unit.facts = ModelFacts{model, version, blockSize};
-        const Reader::Result result = Load(bytes, unit);
+        const Loaded result = Load(bytes, unit);
         QCOMPARE(result.outcome, outcome);
         QVERIFY(result.writes.isEmpty());
         QCOMPARE(result.messages.value(0).id, message);
@@ -501,7 +525,7 @@ private Q_SLOTS:
         for (qsizetype i = 0; i < junk.size(); ++i)
             junk[i] = static_cast<char>((i * 37) % 256);
         file.insert(file.indexOf("</VELTRIX>"), junk + "\n");
-        const Reader::Result result = Load(file, Unit(), Reader::ModelAnswer::Unasked);
+        const Loaded result = Load(file, Unit(), Reader::ModelAnswer::Unasked);
         QCOMPARE(result.outcome, Reader::Outcome::Loaded);
         const UnitWrite* rename = Find(result, Kind::InputName, 1);
         QVERIFY(rename);

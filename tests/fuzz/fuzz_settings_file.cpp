@@ -5,6 +5,7 @@
 // must come out the same: nothing a saved file holds is lost on its way
 // through the unit.
 
+#include "files/load_plan.h"
 #include "files/settings_file_reader.h"
 #include "files/settings_file_writer.h"
 #include "model/settings_field.h"
@@ -55,17 +56,19 @@ void Check(const UnitWrite& write, const ModelFacts& facts)
 }
 
 // What a save of the unit would write after the writes were carried out.
-SettingsFileWriter::Content Saved(const QList<UnitWrite>& writes, const LiveValues& unit)
+UnitConfiguration Saved(const QList<UnitWrite>& writes, const LiveValues& unit, int amStep)
 {
-    SettingsFileWriter::Content content;
-    content.unit = SettingsFileWriter::Unit::Of(unit.facts, false, false);
+    UnitConfiguration content;
+    content.modelText = unit.facts.modelText;
+    content.versionText = unit.facts.versionText;
     for (const UnitWrite& write : writes) {
         const auto index = static_cast<std::size_t>(write.index);
         switch (write.kind) {
         case UnitWrite::Kind::InputName:
-            // The command pads a name with spaces; the unit reports it so.
+            // The command pads a name with spaces; the unit reports it so,
+            // and the padding is not part of the name.
             content.inputNames[index] =
-                write.name.leftJustified(SettingsImage::PresetNameLength, u' ');
+                write.name.leftJustified(SettingsImage::PresetNameLength, u' ').trimmed();
             break;
         case UnitWrite::Kind::PresetBlock: {
             SettingsImage image;
@@ -77,9 +80,13 @@ SettingsFileWriter::Content Saved(const QList<UnitWrite>& writes, const LiveValu
             content.presets[index - 1] = image;
             break;
         }
-        case UnitWrite::Kind::TunerPresets:
-            content.tuner = write.tuner;
+        case UnitWrite::Kind::TunerPresets: {
+            // As the unit holds it, decoded with its own step.
+            TunerPresetList::Image image{};
+            std::copy(write.bytes.cbegin(), write.bytes.cend(), image.begin());
+            content.tuner = TunerPresetList::Decode(image, amStep);
             break;
+        }
         case UnitWrite::Kind::CurrentSetup:
             content.currentSetup = write.setup;
             break;
@@ -90,13 +97,16 @@ SettingsFileWriter::Content Saved(const QList<UnitWrite>& writes, const LiveValu
     return content;
 }
 
-SettingsFileReader::Result Load(const QByteArray& text, const LiveValues& unit,
-                                SettingsFileReader::ModelAnswer answer)
+// The writes of a load of the text into a unit of that AM step.
+QList<UnitWrite> Load(const QByteArray& text, const LiveValues& unit,
+                      SettingsFileReader::ModelAnswer answer, int amStep)
 {
     QByteArray bytes = text;
     QBuffer device(&bytes);
     device.open(QIODevice::ReadOnly);
-    return SettingsFileReader::LoadSettingsFile(device, unit, answer);
+    const SettingsFileReader::Result result =
+        SettingsFileReader::LoadSettingsFile(device, unit, answer);
+    return LoadPlan::Writes(result.configuration, unit, amStep, ConfigurationParts{});
 }
 
 bool HasCurrentSetup(const QList<UnitWrite>& writes)
@@ -118,19 +128,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto answer =
         static_cast<SettingsFileReader::ModelAnswer>(size > 0 ? (data[0] >> 1) % 3 : 0);
 
-    const SettingsFileReader::Result result =
+    const int amStep = size > 0 && (data[0] & 0x80) ? 9 : 10;
+
+    const QList<UnitWrite> writes =
         Load(QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)), unit,
-             answer);
-    for (const UnitWrite& write : result.writes)
+             answer, amStep);
+    for (const UnitWrite& write : writes)
         Check(write, unit.facts);
-    if (!HasCurrentSetup(result.writes))
+    if (!HasCurrentSetup(writes))
         return 0;
-    const QByteArray saved = SettingsFileWriter::FileText(Saved(result.writes, unit));
+    // What a save of the unit gives loads and saves the same.
+    const QByteArray saved = SettingsFileWriter::FileText(Saved(writes, unit, amStep));
     if (!saved.startsWith("<VELTRIX>"))
         __builtin_trap();
-    const SettingsFileReader::Result again = Load(saved, unit, answer);
-    if (!HasCurrentSetup(again.writes) ||
-        SettingsFileWriter::FileText(Saved(again.writes, unit)) != saved)
+    const QList<UnitWrite> again = Load(saved, unit, answer, amStep);
+    if (!HasCurrentSetup(again) ||
+        SettingsFileWriter::FileText(Saved(again, unit, amStep)) != saved)
         __builtin_trap();
     return 0;
 }

@@ -1,0 +1,241 @@
+#include "event_wait.h"
+#include "files/configuration_compare.h"
+#include "files/settings_load_run.h"
+#include "files/settings_save_chain.h"
+#include "files/unit_configuration_read.h"
+#include "simulated_receiver.h"
+#include "transfer/eeprom_map.h"
+#include "unit/unit_session.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+// Backups restore what was saved: a unit of random memory is saved, the file
+// loaded into a blank unit of the same model, firmware and AM step, and that
+// unit saved again; the two files are the same byte for byte. The simulated
+// unit keeps the bytes as written and decodes its AM presets with its own
+// step, so an encoding fault shows as it would on a real unit.
+namespace {
+
+constexpr int Wait = 60000;
+
+// One simulated unit with a session connected to it.
+struct Rig
+{
+    Rig(const QString& model, const QString& firmware)
+    {
+        SimOptions options;
+        options.model = model;
+        options.firmware = firmware;
+        options.lineRate = 0;
+        options.rdsPeriodMs = 0;
+        sim = std::make_unique<SimulatedReceiver>(options);
+    }
+
+    bool Connect()
+    {
+        if (!sim->Start())
+            return false;
+        session.SetPortSetting(sim->SlavePath());
+        session.Start();
+        return WaitFor(
+            [this] {
+                const LiveValues& v = session.Status();
+                return v.connected && v.facts.blockSize > 0 &&
+                       std::all_of(v.inputNameKnown.begin(), v.inputNameKnown.end(),
+                                   [](bool known) { return known; }) &&
+                       !session.Transfer().IsBusy();
+            },
+            Wait);
+    }
+
+    std::unique_ptr<SimulatedReceiver> sim;
+    UnitSession session;
+};
+
+int SizeAddress(SimulatedReceiver& sim)
+{
+    return sim.Unit().Layout().Facts().BlockSizeAddress();
+}
+
+// A blank memory (nothing but the block size) with the AM step flag set.
+QByteArray Blank(SimulatedReceiver& like, int amStep)
+{
+    QByteArray blank(SimUnit::EepromSize, char(0xFF));
+    const int size = SizeAddress(like);
+    blank[size] = like.Eeprom().at(size);
+    blank[EepromMap::AmStepFlag] = char(amStep == 9 ? 0 : 1);
+    return blank;
+}
+
+// Random setup blocks and tables, presets present or empty, random tuner
+// presets inside their bands, and a random live setup.
+void Randomize(SimulatedReceiver& sim, int amStep, quint32 seed)
+{
+    QRandomGenerator random(seed);
+    QByteArray eeprom = Blank(sim, amStep);
+    const int base = SizeAddress(sim);
+    const int size = ModelFacts::DecodeBlockSize(quint8(eeprom.at(base)));
+    const auto put = [&](int address, int value) { eeprom[address] = char(value & 0xFF); };
+    for (int i = 1; i <= EepromMap::PresetStride(size) - 1; ++i)
+        put(base + i, int(random.bounded(256)));
+    for (int k = 1; k <= 5; ++k) {
+        const int status = EepromMap::PresetAddress(base, size, k);
+        put(status, random.bounded(3) == 0 ? EepromMap::PresetStatusEmpty : size);
+        for (int i = 1; i < EepromMap::PresetStride(size); ++i)
+            put(status + i, int(random.bounded(256)));
+    }
+    for (int n = 0; n < 30; ++n) {
+        if (random.bounded(2))
+            continue;
+        const int slot = EepromMap::TunerImage + 11 * n;
+        const int word = (8750 + 5 * int(random.bounded(421)) + 1070) / 5;
+        put(slot, word >> 8);
+        put(slot + 1, word);
+        const int length = int(random.bounded(9));
+        for (int i = 0; i < 8; ++i)
+            put(slot + 2 + i, length == 0 ? 0 : (i < length ? 'A' + int(random.bounded(26)) : ' '));
+        put(slot + 10, int(random.bounded(2)));
+    }
+    for (int n = 0; n < 10; ++n) {
+        if (random.bounded(3) == 0)
+            continue;
+        const int low = (530 + 450 + amStep - 1) / amStep;
+        const int high = (1710 + 450) / amStep;
+        const int word = low + int(random.bounded(high - low + 1));
+        put(EepromMap::TunerImageEnd - 20 + 2 * n, word >> 8);
+        put(EepromMap::TunerImageEnd - 20 + 2 * n + 1, word);
+    }
+    QVERIFY(sim.Unit().ReplaceEeprom(eeprom));
+    QByteArray live = sim.Unit().LiveSetup();
+    for (qsizetype i = 0; i < live.size(); ++i)
+        live[i] = char(random.bounded(256));
+    QVERIFY(sim.Unit().ReplaceLiveSetup(live));
+}
+
+QByteArray Save(UnitSession& session, const QString& path)
+{
+    SettingsSaveChain chain(session);
+    QSignalSpy done(&chain, &SettingsSaveChain::finished);
+    if (!chain.Start(path) || !WaitFor([&] { return !done.isEmpty(); }, Wait) ||
+        !done.first().at(0).toBool())
+        return QByteArray();
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool Load(SettingsLoadRun& load, const QString& path)
+{
+    load.SetRenamePause(0);
+    QSignalSpy done(&load, &SettingsLoadRun::finished);
+    return load.Start(path) && WaitFor([&] { return !done.isEmpty(); }, Wait) &&
+           done.first().at(0).toBool();
+}
+
+UnitConfiguration ReadUnit(UnitSession& session)
+{
+    UnitConfigurationRead read(session);
+    QSignalSpy done(&read, &UnitConfigurationRead::finished);
+    if (!read.Start() || !WaitFor([&] { return !done.isEmpty(); }, Wait))
+        return {};
+    return done.first().at(1).value<UnitConfiguration>();
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(UnitConfiguration)
+
+class TestBackupRoundTrip : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir dir;
+
+private Q_SLOTS:
+    void initTestCase() { qRegisterMetaType<UnitConfiguration>(); }
+
+    void saveLoadSave_data()
+    {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<QString>("firmware");
+        QTest::addColumn<int>("amStep");
+        quint32 seed = 1;
+        for (const char* model : {"K230", "K240", "K110"}) {
+            for (const char* firmware : {"v2.05", "v3.01"}) {
+                const int step = seed % 2 ? 9 : 10;
+                QTest::addRow("%s %s %d kHz", model, firmware, step)
+                    << QString::fromLatin1(model) << QString::fromLatin1(firmware) << step;
+                ++seed;
+            }
+        }
+    }
+    void saveLoadSave()
+    {
+        QFETCH(QString, model);
+        QFETCH(QString, firmware);
+        QFETCH(int, amStep);
+        Rig a(model, firmware);
+        Randomize(*a.sim, amStep, qHash(model + firmware));
+        QVERIFY(a.Connect());
+        const QString first = dir.filePath(model + firmware + QStringLiteral("-a.vxf"));
+        const QByteArray saved = Save(a.session, first);
+        QVERIFY(!saved.isEmpty());
+
+        Rig b(model, firmware);
+        QVERIFY(b.sim->Unit().ReplaceEeprom(Blank(*a.sim, amStep)));
+        QVERIFY(b.Connect());
+        SettingsLoadRun load(b.session);
+        QVERIFY(Load(load, first));
+        const QByteArray again = Save(b.session, dir.filePath(model + firmware + QStringLiteral("-b.vxf")));
+        QCOMPARE(again, saved);
+    }
+
+    // A 9 kHz file into a 10 kHz unit: each AM preset on its nearest channel.
+    // With the encoding broken (the file's step used), the verify's read,
+    // decoded as the unit decodes, names each AM preset that moved.
+    void amStepOfTheUnit()
+    {
+        Rig a(QStringLiteral("K230"), QStringLiteral("v2.05"));
+        QVERIFY(a.Connect());
+        const QString path = dir.filePath(QStringLiteral("nine.vxf"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<VELTRIX>\r\n\tModel \t\t\tK230\r\n\t<TunerPresets>\r\n\t\tAM Step Size = 9\r\n"
+                   "\t\tAM Preset = 1\r\n\t\tAM Frequency = 531\r\n"
+                   "\t\tAM Preset = 2\r\n\t\tAM Frequency = 1602\r\n\t</TunerPresets>\r\n"
+                   "</VELTRIX>");
+        file.close();
+
+        SettingsLoadRun load(a.session);
+        QVERIFY(Load(load, path));
+        const UnitConfiguration held = ReadUnit(a.session);
+        QVERIFY(held.tuner);
+        QCOMPARE(held.tuner->AmPresets().size(), 2);
+        QCOMPARE(held.tuner->AmPresets().at(0).frequency, 530);
+        QCOMPARE(held.tuner->AmPresets().at(1).frequency, 1600);
+        QVERIFY(ConfigurationCompare::Differences(load.Configuration(), held, load.Written(), true)
+                    .isEmpty());
+
+        QVERIFY(a.sim->Unit().ReplaceEeprom(Blank(*a.sim, 9)));
+        load.SetEncodingStep(10);
+        QVERIFY(Load(load, path));
+        const QList<ConfigurationCompare::Difference> moved = ConfigurationCompare::Differences(
+            load.Configuration(), ReadUnit(a.session), load.Written(), true);
+        QCOMPARE(moved.size(), 2);
+        // 531 kHz as a 10 kHz word is 432 kHz to the unit, below the band: gone.
+        QCOMPARE(ConfigurationCompare::Text(moved.at(0), QStringLiteral("file"),
+                                            QStringLiteral("unit")),
+                 QStringLiteral("Tuner > AM preset 1: file 531 kHz, unit (none)"));
+        QCOMPARE(ConfigurationCompare::Text(moved.at(1), QStringLiteral("file"),
+                                            QStringLiteral("unit")),
+                 QStringLiteral("Tuner > AM preset 2: file 1602 kHz, unit 1395 kHz"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBackupRoundTrip)
+#include "test_backup_round_trip.moc"
