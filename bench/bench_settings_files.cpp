@@ -138,8 +138,8 @@ int main(int argc, char* argv[])
     std::printf("bound = wire bytes both ways x %d bits / %d baud + fixed pauses "
                 "(load: %d renames x %d ms + tuner write-back %d ms;\n"
                 "its %lld bytes of name queries during those pauses left out)\n",
-                BitsPerByte, rate, renames, LoadPlan::RenamePause,
-                timing.transfer.writeBackDelay, static_cast<long long>(nameQueryBytes));
+                BitsPerByte, rate, renames, LoadPlan::RenamePause, timing.transfer.writeBackDelay,
+                static_cast<long long>(nameQueryBytes));
     std::printf("%-12s %11s %11s %12s %12s %7s\n", "command", "wire bytes", "pauses (ms)",
                 "bound (ms)", "time (ms)", "ratio");
     bool within = true;

@@ -56,8 +56,8 @@ private:
     SettingsLoadRun load;
     UnitConfigurationRead unitRead;
     QStringList results;
-    QString question;          // the model question the file raised, when it did
-    UnitConfiguration file;    // diff: what the file holds
+    QString question;       // the model question the file raised, when it did
+    UnitConfiguration file; // diff: what the file holds
     ConfigurationParts compared = ConfigurationParts::None();
     bool verifying = false; // the read after a load
     bool ended = false;

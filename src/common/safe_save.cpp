@@ -26,8 +26,8 @@ bool SafeSave::Commit(QSaveFile& file, QString* error)
     // When the final rename fails (for example, no room for the name beside
     // the target), QSaveFile gives no reason of its own.
     const int code = errno;
-    const bool unexplained = file.error() == QFileDevice::UnspecifiedError ||
-                             file.error() == QFileDevice::RenameError;
+    const bool unexplained =
+        file.error() == QFileDevice::UnspecifiedError || file.error() == QFileDevice::RenameError;
     if (error)
         *error = unexplained && code != 0 ? qt_error_string(code) : file.errorString();
     return false;

@@ -85,12 +85,12 @@ void CompareTuner(const TunerPresetList& left, const TunerPresetList& right, boo
         const QString where = QStringLiteral("Tuner > FM preset %1").arg(n);
         if (a < 0 || b < 0) {
             if (a >= 0 || b >= 0)
-                out.append({where,
-                            a < 0 ? None
-                                  : TunerPresetList::FmFrequencyText(left.FmPresets().at(a).frequency),
-                            b < 0 ? None
-                                  : TunerPresetList::FmFrequencyText(
-                                        right.FmPresets().at(b).frequency)});
+                out.append(
+                    {where,
+                     a < 0 ? None
+                           : TunerPresetList::FmFrequencyText(left.FmPresets().at(a).frequency),
+                     b < 0 ? None
+                           : TunerPresetList::FmFrequencyText(right.FmPresets().at(b).frequency)});
             continue;
         }
         const FmPreset& p = left.FmPresets().at(a);
@@ -98,9 +98,8 @@ void CompareTuner(const TunerPresetList& left, const TunerPresetList& right, boo
         if (p.frequency != q.frequency)
             out.append({where, TunerPresetList::FmFrequencyText(p.frequency),
                         TunerPresetList::FmFrequencyText(q.frequency)});
-        const QString name = rightIsUnit
-                                 ? Text::TrimmedRight(p.name.left(TunerPresetList::NameLength))
-                                 : p.name;
+        const QString name =
+            rightIsUnit ? Text::TrimmedRight(p.name.left(TunerPresetList::NameLength)) : p.name;
         if (name != q.name)
             out.append({where + QStringLiteral(" name"), name.isEmpty() ? None : name,
                         q.name.isEmpty() ? None : q.name});
@@ -135,8 +134,8 @@ QList<Difference> Differences(const UnitConfiguration& left, const UnitConfigura
                                   right.Preset(k), out);
     }
     if (parts.tuner && (left.tuner || right.tuner))
-        CompareTuner(left.tuner.value_or(TunerPresetList{}), right.tuner.value_or(TunerPresetList{}),
-                     rightIsUnit, out);
+        CompareTuner(left.tuner.value_or(TunerPresetList{}),
+                     right.tuner.value_or(TunerPresetList{}), rightIsUnit, out);
     return out;
 }
 

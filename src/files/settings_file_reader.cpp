@@ -330,7 +330,7 @@ SettingsFileReader::LineEffect SettingsFileReader::ApplyLine(const QString& trim
             const std::optional<QString> value = GetValue(trimmed, QLatin1String(key));
             const bool on = value && Is(*value, "On");
             (bits.shift == SettingsBits::SpeakersA.shift ? result.configuration.speakerA
-                                                     : result.configuration.speakerB) = on;
+                                                         : result.configuration.speakerB) = on;
             if (on && facts.HasSpeakerSwitching())
                 buffer.SetBits(bits, 1);
             return LineEffect::Next;

@@ -152,6 +152,6 @@ private:
     SettingsImage buffer; // the block being assembled
     bool isCommitted = false;
     bool currentInFile = false; // a setup section came before the first preset
-    int preset = 0; // 0 while the current setup is assembled
+    int preset = 0;             // 0 while the current setup is assembled
     bool askedModel = false;
 };

@@ -352,7 +352,8 @@ QList<SettingsFileWriter::Entry> SettingsFileWriter::BlockEntries(int presetNumb
     Lines out(&entries);
     WriteBlock(out, Unit{}, presetNumber, image, fields, flags);
     // The names are compared on their own, in the unit's terms.
-    entries.removeIf([](const Entry& entry) { return entry.key == QLatin1String(Keys::InputName.name); });
+    entries.removeIf(
+        [](const Entry& entry) { return entry.key == QLatin1String(Keys::InputName.name); });
     return entries;
 }
 

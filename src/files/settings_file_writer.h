@@ -70,5 +70,4 @@ public:
     // Every key line of the block's sections, in file order, but the input
     // names; the header (model, firmware, speakers) is not among them.
     static QList<Entry> BlockEntries(int presetNumber, const SettingsImage& image);
-
 };

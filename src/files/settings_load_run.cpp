@@ -1,8 +1,8 @@
 #include "files/settings_load_run.h"
 
 #include "common/message_table.h"
-#include "files/settings_file_gate.h"
 #include "files/load_plan.h"
+#include "files/settings_file_gate.h"
 #include "files/settings_file_reader.h"
 #include "transfer/eeprom_map.h"
 #include "unit/unit_session.h"
@@ -16,16 +16,16 @@ SettingsLoadRun::SettingsLoadRun(UnitSession& unitSession, QObject* parent)
     connect(&session.Transfer(), &MemoryTransfer::transferFinished, this,
             &SettingsLoadRun::OnTransferFinished);
     connect(&renamer, &InputRenamer::renamed, this, &SettingsLoadRun::OnRenamed);
-    connect(&session.Transfer(), &MemoryTransfer::eepromRead, this,
-            [this](int address, const QByteArray& bytes) {
-                if (!running || !awaitingStep || address != EepromMap::AmStepFlag ||
-                    bytes.isEmpty())
-                    return;
-                awaitingStep = false;
-                const int step = TunerPresetList::StepSizeFromFlag(static_cast<quint8>(bytes.at(0)));
-                // Planned once the read's transferFinished has passed.
-                QTimer::singleShot(0, this, [this, step] { Plan(step); });
-            });
+    connect(
+        &session.Transfer(), &MemoryTransfer::eepromRead, this,
+        [this](int address, const QByteArray& bytes) {
+            if (!running || !awaitingStep || address != EepromMap::AmStepFlag || bytes.isEmpty())
+                return;
+            awaitingStep = false;
+            const int step = TunerPresetList::StepSizeFromFlag(static_cast<quint8>(bytes.at(0)));
+            // Planned once the read's transferFinished has passed.
+            QTimer::singleShot(0, this, [this, step] { Plan(step); });
+        });
 }
 
 QString SettingsLoadRun::NoticeText(int id, const QStringList& args)

@@ -56,8 +56,8 @@ int ReadSection(QIODevice& device, TunerPresetList& list, bool* closed = nullptr
 // and renames it over the target, so a failed save never harms an existing
 // file. Load refuses a file that does not start with the open tag
 // (Outcome::NotTunerPresetFile) and one that ends before its close tag
-// (Outcome::CutOff: the presets after the cut would be lost). Any failure leaves the list unchanged; on
-// Outcome::Failed `error` (may be null) gets the system's reason.
+// (Outcome::CutOff: the presets after the cut would be lost). Any failure leaves the list
+// unchanged; on Outcome::Failed `error` (may be null) gets the system's reason.
 enum class Outcome
 {
     Done,

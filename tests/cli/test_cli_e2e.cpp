@@ -285,15 +285,17 @@ private Q_SLOTS:
         {
             QProcess shell;
             shell.start(QStringLiteral("/bin/sh"),
-                        {QStringLiteral("-c"), QStringLiteral("ulimit -f 4; trap '' XFSZ; exec \"$0\" "
-                                                              "--port \"$1\" --quiet save \"$2\""),
+                        {QStringLiteral("-c"),
+                         QStringLiteral("ulimit -f 4; trap '' XFSZ; exec \"$0\" "
+                                        "--port \"$1\" --quiet save \"$2\""),
                          qEnvironmentVariable("VELTRIX_CLI"), linkA, Path("unit.vxf")});
             QVERIFY(shell.waitForFinished(60000));
             QCOMPARE(shell.exitCode(), 1);
-            QVERIFY(shell.readAllStandardError().startsWith("veltrix: The settings were not saved"));
+            QVERIFY(
+                shell.readAllStandardError().startsWith("veltrix: The settings were not saved"));
             QCOMPARE(Read(Path("unit.vxf")), saved);
-            QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("unit.vxf.*")}, QDir::Files |
-                                                    QDir::Hidden),
+            QCOMPARE(QDir(dir.path())
+                         .entryList({QStringLiteral("unit.vxf.*")}, QDir::Files | QDir::Hidden),
                      QStringList());
         }
         a.Stop();
@@ -356,8 +358,8 @@ private Q_SLOTS:
         QCOMPARE(r.out.count("rename input "), 10);
         QVERIFY(r.out.contains("A/V preset 2 settings") && !r.out.contains("A/V preset 1 ") &&
                 !r.out.contains("tuner") && !r.out.contains("live setup"));
-        r = RunCli({QStringLiteral("--port"), linkB, QStringLiteral("--quiet"), QStringLiteral("diff"),
-                    Path("unit.vxf")});
+        r = RunCli({QStringLiteral("--port"), linkB, QStringLiteral("--quiet"),
+                    QStringLiteral("diff"), Path("unit.vxf")});
         QVERIFY2(r.exitCode == 0, (r.err + r.out).constData());
         r = RunCli({QStringLiteral("--port"), linkB, QStringLiteral("--quiet"),
                     QStringLiteral("save"), Path("again.vxf")});

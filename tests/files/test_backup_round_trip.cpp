@@ -191,7 +191,8 @@ private Q_SLOTS:
         QVERIFY(b.Connect());
         SettingsLoadRun load(b.session);
         QVERIFY(Load(load, first));
-        const QByteArray again = Save(b.session, dir.filePath(model + firmware + QStringLiteral("-b.vxf")));
+        const QByteArray again =
+            Save(b.session, dir.filePath(model + firmware + QStringLiteral("-b.vxf")));
         QCOMPARE(again, saved);
     }
 
@@ -228,12 +229,12 @@ private Q_SLOTS:
             load.Configuration(), ReadUnit(a.session), load.Written(), true);
         QCOMPARE(moved.size(), 2);
         // 531 kHz as a 10 kHz word is 432 kHz to the unit, below the band: gone.
-        QCOMPARE(ConfigurationCompare::Text(moved.at(0), QStringLiteral("file"),
-                                            QStringLiteral("unit")),
-                 QStringLiteral("Tuner > AM preset 1: file 531 kHz, unit (none)"));
-        QCOMPARE(ConfigurationCompare::Text(moved.at(1), QStringLiteral("file"),
-                                            QStringLiteral("unit")),
-                 QStringLiteral("Tuner > AM preset 2: file 1602 kHz, unit 1395 kHz"));
+        QCOMPARE(
+            ConfigurationCompare::Text(moved.at(0), QStringLiteral("file"), QStringLiteral("unit")),
+            QStringLiteral("Tuner > AM preset 1: file 531 kHz, unit (none)"));
+        QCOMPARE(
+            ConfigurationCompare::Text(moved.at(1), QStringLiteral("file"), QStringLiteral("unit")),
+            QStringLiteral("Tuner > AM preset 2: file 1602 kHz, unit 1395 kHz"));
     }
 };
 

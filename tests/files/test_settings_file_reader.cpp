@@ -227,7 +227,8 @@ private Q_SLOTS:
         const int table = unit.facts.blockSize;
         QCOMPARE(static_cast<std::uint8_t>(block->bytes[table]), std::uint8_t{0x20});
         QCOMPARE(static_cast<std::uint8_t>(block->bytes[table + 1]), std::uint8_t{0x40});
-        QVERIFY(SameLines(Resave(result, SettingsFileWriter::Unit::Of(content), unit.facts), first));
+        QVERIFY(
+            SameLines(Resave(result, SettingsFileWriter::Unit::Of(content), unit.facts), first));
     }
 
     // The writes and their order: renames as read, each preset at its close
@@ -398,8 +399,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, lines);
         QFETCH(int, byte0);
         QFETCH(int, byte1);
-        const Loaded result = Load(File("\t<PRESET_3>\n\t<SURROUND_MODES>\n\t\tInput 2\n" +
-                                                lines + "\t</SURROUND_MODES>\n\t</PRESET_3>\n"));
+        const Loaded result = Load(File("\t<PRESET_3>\n\t<SURROUND_MODES>\n\t\tInput 2\n" + lines +
+                                        "\t</SURROUND_MODES>\n\t</PRESET_3>\n"));
         const UnitWrite* block = Find(result, Kind::PresetBlock, 3);
         QVERIFY(block);
         const int table = Unit().facts.blockSize;
