@@ -2,12 +2,19 @@
 
 #include "common/message_box.h"
 #include "common/message_table.h"
+#include "files/compare_result_dlg.h"
+#include "files/configuration_compare.h"
 #include "files/settings_file_gate.h"
+#include "files/settings_file_reader.h"
 #include "files/settings_load_run.h"
 #include "files/settings_save_chain.h"
+#include "files/unit_configuration_read.h"
 #include "panel/control_panel_dlg.h"
 
+#include <QAction>
+#include <QFile>
 #include <QFileDialog>
+#include <QMenu>
 
 namespace {
 
@@ -20,7 +27,9 @@ SettingsFileCommands::SettingsFileCommands(ControlPanelDlg& owner) : QObject(&ow
     UnitSession& session = owner.Session();
     chain = new SettingsSaveChain(session, this);
     run = new SettingsLoadRun(session, this);
+    unitRead = new UnitConfigurationRead(session, this);
     run->SetAsker([this](const QString& question) { return MessageBox::Confirm(panel, question); });
+    connect(unitRead, &UnitConfigurationRead::finished, this, &SettingsFileCommands::OnUnitRead);
     connect(chain, &SettingsSaveChain::finished, this, [this](bool saved, const QString& text) {
         if (saved)
             MessageBox::Information(panel, text);
@@ -69,7 +78,7 @@ QString SettingsFileCommands::ChoosePath(bool saving)
 void SettingsFileCommands::Save()
 {
     UnitSession& session = panel->Session();
-    if (chain->IsRunning() || session.Transfer().State().savingToFile)
+    if (chain->IsRunning() || unitRead->IsRunning() || session.Transfer().State().savingToFile)
         return;
     if (Refused(SettingsFileGate::SaveRefusal(session.Status().facts)) ||
         !session.Status().connected)
@@ -84,7 +93,8 @@ void SettingsFileCommands::Save()
 void SettingsFileCommands::Load()
 {
     UnitSession& session = panel->Session();
-    if (chain->IsRunning() || session.Transfer().State().savingToFile || run->IsRunning())
+    if (chain->IsRunning() || unitRead->IsRunning() || session.Transfer().State().savingToFile ||
+        run->IsRunning())
         return;
     if (Refused(SettingsFileGate::LoadRefusal(session.Status().facts)))
         return;
@@ -96,4 +106,68 @@ void SettingsFileCommands::Load()
         return;
     if (!run->Start(path) && !run->ErrorText().isEmpty())
         MessageBox::Error(panel, run->ErrorText());
+}
+
+void SettingsFileCommands::AddMenuEntry(QMenu* menu, QAction* before)
+{
+    auto* compare = new QAction(QStringLiteral("&Compare with Settings File..."), menu);
+    compare->setObjectName(QStringLiteral("compareWithFile"));
+    connect(compare, &QAction::triggered, this, &SettingsFileCommands::Compare);
+    menu->insertAction(before, compare);
+}
+
+void SettingsFileCommands::Compare()
+{
+    UnitSession& session = panel->Session();
+    if (chain->IsRunning() || unitRead->IsRunning() || session.Transfer().State().savingToFile ||
+        run->IsRunning())
+        return;
+    if (Refused(SettingsFileGate::LoadRefusal(session.Status().facts)) ||
+        !session.Status().connected)
+        return;
+    const QString path = ChoosePath(false);
+    if (path.isEmpty())
+        return;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        MessageBox::Error(panel,
+                          MessageTable::Text(Message::FileUnreadable).arg(file.errorString()));
+        Q_EMIT commandFinished(false);
+        return;
+    }
+    // Laid out for this unit whatever model the file names: nothing is written.
+    const SettingsFileReader::Result read = SettingsFileReader::LoadSettingsFile(
+        file, session.Status(), SettingsFileReader::ModelAnswer::Yes);
+    if (read.outcome != SettingsFileReader::Outcome::Loaded) {
+        for (const SettingsFileReader::Notice& notice : read.messages)
+            MessageBox::Information(panel, SettingsLoadRun::NoticeText(notice.id, notice.args));
+        Q_EMIT commandFinished(false);
+        return;
+    }
+    compareFile = read.configuration;
+    comparePath = path;
+    if (!unitRead->Start()) {
+        MessageBox::Error(panel, MessageTable::Text(Message::CompareFailed)
+                                     .arg(MessageTable::Text(Message::BlocksMissing)));
+        Q_EMIT commandFinished(false);
+    }
+}
+
+void SettingsFileCommands::OnUnitRead(bool read, const UnitConfiguration& unit,
+                                      const QString& error)
+{
+    if (!read) {
+        MessageBox::Error(panel, MessageTable::Text(Message::CompareFailed).arg(error));
+        Q_EMIT commandFinished(false);
+        return;
+    }
+    QStringList rows;
+    for (const ConfigurationCompare::Difference& difference :
+         ConfigurationCompare::Differences(compareFile, unit, ConfigurationParts{}, true))
+        rows << ConfigurationCompare::Text(difference, QStringLiteral("file"),
+                                           QStringLiteral("unit"));
+    auto* dialog =
+        new CompareResultDlg(comparePath, rows, ConfigurationCompare::NotCompared(), panel);
+    dialog->show();
+    Q_EMIT commandFinished(true);
 }

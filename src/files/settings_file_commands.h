@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/unit_configuration.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -8,12 +10,16 @@
 #include <optional>
 
 class ControlPanelDlg;
+class QAction;
+class QMenu;
 class SettingsLoadRun;
 class SettingsSaveChain;
+class UnitConfigurationRead;
 
-// The control panel's "Save Settings" and "Load Settings": the gates, the
-// file dialogs and the message boxes around the save chain and the load
-// run. While a save runs both commands are ignored.
+// The control panel's "Save Settings", "Load Settings" and "File > Compare
+// with Settings File...": the gates, the file dialogs and the message boxes
+// around the save chain, the load run and the comparison. While one runs the
+// others are ignored.
 class SettingsFileCommands : public QObject
 {
     Q_OBJECT
@@ -23,6 +29,11 @@ public:
 
     void Save();
     void Load();
+    // "Compare with Settings File...": the unit, read as a save reads it,
+    // against a file; the differences in a list, nothing written.
+    void Compare();
+    // Puts "&Compare with Settings File..." into `menu` before `before`.
+    void AddMenuEntry(QMenu* menu, QAction* before);
 
     SettingsSaveChain& SaveChain() const { return *chain; }
     SettingsLoadRun& LoadRun() const { return *run; }
@@ -32,14 +43,18 @@ public:
     static void SetNextPath(const QString& path);
 
 Q_SIGNALS:
-    // A save or load ended and its messages were shown.
+    // A save, load or comparison ended and its messages were shown.
     void commandFinished(bool succeeded);
 
 private:
     QString ChoosePath(bool saving);
+    void OnUnitRead(bool read, const UnitConfiguration& unit, const QString& error);
     bool Refused(int message);
 
     QPointer<ControlPanelDlg> panel;
     SettingsSaveChain* chain = nullptr;
     SettingsLoadRun* run = nullptr;
+    UnitConfigurationRead* unitRead = nullptr;
+    UnitConfiguration compareFile; // what the file being compared holds
+    QString comparePath;
 };

@@ -25,8 +25,10 @@ target_sources(veltrix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/settings_load_run.cpp
 )
 
-# Their file dialogs and message boxes.
+# Their file dialogs and message boxes, and the result of a comparison.
 target_sources(veltrix_gui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/settings_file_commands.h
     ${CMAKE_CURRENT_LIST_DIR}/settings_file_commands.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/compare_result_dlg.h
+    ${CMAKE_CURRENT_LIST_DIR}/compare_result_dlg.cpp
 )

@@ -161,6 +161,7 @@ void ControlPanelDlg::BuildMenus()
             &SettingsFileCommands::Save);
     connect(this, &ControlPanelDlg::loadSettingsClicked, settingsFiles,
             &SettingsFileCommands::Load);
+    settingsFiles->AddMenuEntry(fileMenu, exitAction);
     for (int k = 0; k <= AvPresetCount; ++k) {
         const QString text =
             k == 0 ? QStringLiteral("Current &Setup...") : QStringLiteral("A/V Setup %1...").arg(k);

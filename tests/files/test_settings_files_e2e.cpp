@@ -1,5 +1,7 @@
 #include "common/message_box.h"
 #include "common/message_table.h"
+#include "file_size_limit.h"
+#include "files/compare_result_dlg.h"
 #include "files/settings_file_commands.h"
 #include "files/settings_file_format.h"
 #include "files/settings_save_chain.h"
@@ -8,6 +10,7 @@
 #include "simulated_receiver.h"
 #include "transfer/eeprom_map.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
@@ -288,6 +291,68 @@ private Q_SLOTS:
         QCOMPARE(QDir(dir.filePath(u"cancel"_s)).entryList(QDir::Files).size(), 1);
         QVERIFY(!transfer.State().savingToFile);
         QVERIFY(!chain.IsRunning());
+    }
+
+    // A full disk (here a file size limit): the error box, the earlier file
+    // byte for byte as it was, no temporary beside it.
+    void fullDiskKeepsEarlierFile()
+    {
+        auto sim = StartSim(u"K230"_s, u"v2.05"_s);
+        QVERIFY(sim);
+        auto f = Panel(*sim);
+        QVERIFY(f);
+        QVERIFY(QDir().mkpath(dir.filePath(u"full"_s)));
+        const QString path = dir.filePath(u"full/u.vxf"_s);
+        WriteAll(path, "earlier");
+        {
+            FileSizeLimit full(4096);
+            QVERIFY(full.Active());
+            QVERIFY(Run(*f, true, path, false));
+        }
+        QVERIFY(MessageBox::LastText().startsWith(
+            MessageTable::Text(Message::SaveIncomplete).section(u"%1"_s, 0, 0)));
+        QCOMPARE(ReadAll(path), QByteArray("earlier"));
+        QCOMPARE(QDir(dir.filePath(u"full"_s)).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+
+    // "Compare with Settings File...": a file saved from the unit matches it;
+    // one field changed in the file is the one row of the list.
+    void compareWithFile()
+    {
+        auto sim = StartSim(u"K230"_s, u"v2.05"_s);
+        QVERIFY(sim);
+        auto f = Panel(*sim);
+        QVERIFY(f);
+        const QString path = dir.filePath(u"compare.vxf"_s);
+        QVERIFY(Run(*f, true, path));
+        QByteArray changed = ReadAll(path);
+        const qsizetype bass = changed.indexOf("\t\tBass  \t\t");
+        QVERIFY(bass > 0);
+        changed.replace(bass, changed.indexOf('\r', bass) - bass, "\t\tBass  \t\t+10 dB");
+        const QString changedPath = dir.filePath(u"changed.vxf"_s);
+        WriteAll(changedPath, changed);
+        const quint64 revision = sim->Unit().EepromRevision();
+
+        for (const QString& file : {path, changedPath}) {
+            QSignalSpy done(&Commands(*f), &SettingsFileCommands::commandFinished);
+            SettingsFileCommands::SetNextPath(file);
+            f->panel->findChild<QAction*>(u"compareWithFile"_s)->trigger();
+            QVERIFY(done.wait(60000));
+            QVERIFY(done.first().at(0).toBool());
+            auto* shown = f->panel->findChild<CompareResultDlg*>();
+            QVERIFY(shown);
+            if (file == path) {
+                QCOMPARE(shown->Summary(), MessageTable::Text(Message::UnitMatchesFile));
+                QVERIFY(shown->Differences().isEmpty());
+            } else {
+                QCOMPARE(shown->Differences().size(), 1);
+                QVERIFY2(shown->Differences().first().startsWith(
+                             u"Current setup > Levels > Bass: file +10 dB, unit "_s),
+                         qPrintable(shown->Differences().first()));
+            }
+            delete shown;
+        }
+        QCOMPARE(sim->Unit().EepromRevision(), revision); // nothing written
     }
 
     // A file of another model, the question answered No: not one write.
