@@ -50,6 +50,12 @@ void SettingsFileCommands::SetNextPath(const QString& path)
     nextPath = path;
 }
 
+bool SettingsFileCommands::Busy() const
+{
+    return chain->IsRunning() || run->IsRunning() || unitRead->IsRunning() ||
+           panel->Session().Transfer().State().savingToFile;
+}
+
 bool SettingsFileCommands::Refused(int message)
 {
     if (message == 0)
@@ -78,7 +84,7 @@ QString SettingsFileCommands::ChoosePath(bool saving)
 void SettingsFileCommands::Save()
 {
     UnitSession& session = panel->Session();
-    if (chain->IsRunning() || unitRead->IsRunning() || session.Transfer().State().savingToFile)
+    if (Busy())
         return;
     if (Refused(SettingsFileGate::SaveRefusal(session.Status().facts)) ||
         !session.Status().connected)
@@ -93,8 +99,7 @@ void SettingsFileCommands::Save()
 void SettingsFileCommands::Load()
 {
     UnitSession& session = panel->Session();
-    if (chain->IsRunning() || unitRead->IsRunning() || session.Transfer().State().savingToFile ||
-        run->IsRunning())
+    if (Busy())
         return;
     if (Refused(SettingsFileGate::LoadRefusal(session.Status().facts)))
         return;
@@ -119,8 +124,7 @@ void SettingsFileCommands::AddMenuEntry(QMenu* menu, QAction* before)
 void SettingsFileCommands::Compare()
 {
     UnitSession& session = panel->Session();
-    if (chain->IsRunning() || unitRead->IsRunning() || session.Transfer().State().savingToFile ||
-        run->IsRunning())
+    if (Busy())
         return;
     if (Refused(SettingsFileGate::LoadRefusal(session.Status().facts)) ||
         !session.Status().connected)

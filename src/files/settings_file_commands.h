@@ -50,6 +50,8 @@ private:
     QString ChoosePath(bool saving);
     void OnUnitRead(bool read, const UnitConfiguration& unit, const QString& error);
     bool Refused(int message);
+    // A save, a load or a comparison runs.
+    bool Busy() const;
 
     QPointer<ControlPanelDlg> panel;
     SettingsSaveChain* chain = nullptr;

@@ -4,7 +4,7 @@
 #include "files/settings_file_reader.h"
 #include "files/settings_load_run.h"
 #include "files/settings_save_chain.h"
-#include "setup/setup_flow.h"
+#include "sim_session.h"
 #include "simulated_receiver.h"
 #include "transfer/eeprom_map.h"
 #include "unit/unit_session.h"
@@ -134,16 +134,7 @@ struct Rig
         empty[SizeAddress] = sim->Eeprom().at(SizeAddress);
         if (blank && !sim->Unit().ReplaceEeprom(empty))
             return false;
-        session.SetPortSetting(sim->SlavePath());
-        session.Start();
-        return WaitFor(
-            [this] {
-                const LiveValues& v = session.Status();
-                return v.connected && v.facts.blockSize > 0 &&
-                       std::all_of(v.inputNameKnown.begin(), v.inputNameKnown.end(),
-                                   [](bool known) { return known; });
-            },
-            Scaled(60000));
+        return ConnectToSim(session, *sim, Scaled(60000));
     }
 
     void Faults(const Cell& cell, int vanishAfter)

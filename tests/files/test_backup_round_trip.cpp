@@ -3,7 +3,7 @@
 #include "files/settings_load_run.h"
 #include "files/settings_save_chain.h"
 #include "files/unit_configuration_read.h"
-#include "simulated_receiver.h"
+#include "sim_session.h"
 #include "transfer/eeprom_map.h"
 #include "unit/unit_session.h"
 
@@ -39,19 +39,8 @@ struct Rig
 
     bool Connect()
     {
-        if (!sim->Start())
-            return false;
-        session.SetPortSetting(sim->SlavePath());
-        session.Start();
-        return WaitFor(
-            [this] {
-                const LiveValues& v = session.Status();
-                return v.connected && v.facts.blockSize > 0 &&
-                       std::all_of(v.inputNameKnown.begin(), v.inputNameKnown.end(),
-                                   [](bool known) { return known; }) &&
-                       !session.Transfer().IsBusy();
-            },
-            Wait);
+        return sim->Start() && ConnectToSim(session, *sim, Wait) &&
+               WaitFor([this] { return !session.Transfer().IsBusy(); }, Wait);
     }
 
     std::unique_ptr<SimulatedReceiver> sim;
