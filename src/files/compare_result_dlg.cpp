@@ -22,12 +22,12 @@ CompareResultDlg::CompareResultDlg(const QString& path, const QStringList& diffe
     layout->addWidget(file);
 
     const qsizetype count = differences.size();
-    summary = new QLabel(count == 0 ? MessageTable::Text(Message::UnitMatchesFile)
-                                    : MessageTable::Text(Message::CompareDifferences)
-                                          .arg(count == 1 ? QStringLiteral("1 difference")
-                                                          : QStringLiteral("%1 differences")
-                                                                .arg(count)),
-                         this);
+    summary =
+        new QLabel(count == 0 ? MessageTable::Text(Message::UnitMatchesFile)
+                              : MessageTable::Text(Message::CompareDifferences)
+                                    .arg(count == 1 ? QStringLiteral("1 difference")
+                                                    : QStringLiteral("%1 differences").arg(count)),
+                   this);
     summary->setObjectName(QStringLiteral("summary"));
     summary->setWordWrap(true);
     layout->addWidget(summary);

@@ -5,6 +5,7 @@
 #include "files/settings_file_format.h"
 #include "files/settings_file_gate.h"
 #include "model/settings_field.h"
+#include "setup/setup_flags.h"
 #include "transfer/eeprom_map.h"
 #include "tuner/tuner_preset_file.h"
 
@@ -255,7 +256,7 @@ SettingsFileReader::Result SettingsFileReader::Run()
         return result;
     }
 
-    buffer.Reset(unit.facts);
+    StartBlock();
     LineEffect effect = LineEffect::Next;
     // The first line is a line of the file like any other.
     do {
@@ -344,7 +345,7 @@ SettingsFileReader::LineEffect SettingsFileReader::ApplyLine(const QString& trim
         if (preset == 0)
             CommitCurrentSetup();
         preset = ParseInteger(trimmed);
-        buffer.Reset(facts);
+        StartBlock();
     } else if (Contains(trimmed, "</PRESET")) {
         ClosePreset();
     } else if (Contains(trimmed, "<SURROUND")) {
@@ -387,14 +388,36 @@ void SettingsFileReader::CommitCurrentSetup()
     if (isCommitted)
         return;
     isCommitted = true;
-    if (currentInFile)
-        result.configuration.currentSetup = buffer;
+    if (!currentInFile)
+        return;
+    SettleBlock();
+    result.configuration.currentSetup = buffer;
+}
+
+void SettingsFileReader::StartBlock()
+{
+    buffer.Reset(unit.facts);
+    flags = SetupFlags::For(unit.facts, preset);
+    fields = SetupFields::Load(buffer, flags);
+}
+
+// The pages' records into the block; the input records are in it already
+// (the file carries every one of their fields, where a page may leave some
+// alone).
+void SettingsFileReader::SettleBlock()
+{
+    fields.surround.Store(buffer, flags);
+    fields.speaker.Store(buffer, flags);
+    fields.level.Store(buffer, flags);
+    fields.listening.Store(buffer, flags);
+    fields.advanced.Store(buffer, flags);
 }
 
 void SettingsFileReader::ClosePreset()
 {
     if (!EepromMap::IsPresetNumber(preset))
         return;
+    SettleBlock();
     result.configuration.presets[static_cast<std::size_t>(preset - 1)] = buffer;
 }
 
@@ -492,13 +515,9 @@ void SettingsFileReader::ReadInputRecord(int input)
 
 void SettingsFileReader::ReadSurroundModes()
 {
-    std::array<std::uint8_t, SettingsImage::SurroundTableSize> table{};
-    int input = 0;
-    const auto put = [&table, &input](int offset, bool high, int code) {
-        std::uint8_t& byte = table[static_cast<std::size_t>(2 * input + offset)];
-        byte = high ? static_cast<std::uint8_t>((byte & 0x0F) | (code << 4))
-                    : static_cast<std::uint8_t>((byte & 0xF0) | code);
-    };
+    std::array<SettingsImage::SurroundModes, SettingsImage::InputRecordCount> modes;
+    modes.fill({0, 0, 0, 0});
+    std::size_t input = 0;
     const auto twoChannel = [](QStringView value) {
         return CodeOr(value, TwoChannelCodes, NibbleLimit,
                       std::max(Format::TwoChannelCode(value), 0));
@@ -509,25 +528,26 @@ void SettingsFileReader::ReadSurroundModes()
     };
     const bool closed = ForEachLine([&](SectionLine& line) {
         if (line.Is(Keys::Input))
-            input = InRange(ParseInteger(*line.value), SettingsImage::InputRecordCount);
+            input = static_cast<std::size_t>(
+                InRange(ParseInteger(*line.value), SettingsImage::InputRecordCount));
         else if (line.Is(Keys::Stereo))
-            put(1, true, twoChannel(*line.value));
+            modes[input].stereo = twoChannel(*line.value);
         else if (line.Is(Keys::Dts))
-            put(1, false, multichannel(*line.value));
+            modes[input].dts = multichannel(*line.value);
         else if (line.Is(Keys::DolbyTwoChannel))
-            put(0, true, twoChannel(*line.value));
+            modes[input].dolbyTwoChannel = twoChannel(*line.value);
         else if (line.Is(Keys::DolbyOthers))
-            put(0, false, multichannel(*line.value));
+            modes[input].dolbyOthers = multichannel(*line.value);
     });
-    // A section cut off by the end of the file copies nothing.
+    // A section cut off by the end of the file changes nothing.
     if (!closed)
         return;
-    for (int i = 0; i < SettingsImage::SurroundTableSize; ++i)
-        buffer.SetTableByte(i, table[static_cast<std::size_t>(i)]);
+    for (std::size_t i = 0; i < modes.size(); ++i)
+        fields.surround.Take(static_cast<int>(i), modes[i], flags);
 }
 
-// The crossover in Hz (40, 60, 80, 100, 120, 150, 200) into bits 2-4 of the
-// subwoofer byte, its switch kept.
+// The crossover in Hz (40, 60, 80, 100, 120, 150, 200) as its code; the
+// line clears Enhanced Bass, which a later line may set again.
 void SettingsFileReader::ReadCutoff(const QString& value)
 {
     const int hertz = ParseInteger(value);
@@ -536,15 +556,13 @@ void SettingsFileReader::ReadCutoff(const QString& value)
         code = hertz / 20 - 2;
     else if (hertz >= 150 && hertz <= 200)
         code = hertz / 50 + 2;
-    code = CodeOr(value, static_cast<int>(Format::Cutoffs.size()), ThreeBitLimit, code);
-    const int subwoofer = buffer.Byte(SettingsField::Subwoofer);
-    if (subwoofer >= 0)
-        buffer.SetByte(SettingsField::Subwoofer, (subwoofer & 0x01) | (code << 2));
+    fields.speaker.crossover =
+        CodeOr(value, static_cast<int>(Format::Cutoffs.size()), ThreeBitLimit, code);
+    fields.speaker.enhancedBass = 0;
 }
 
 void SettingsFileReader::ReadSpeakerSetup()
 {
-    using namespace SettingsField;
     const auto size = [](QStringView value) {
         if (Is(value, "Large"))
             return 2;
@@ -556,44 +574,42 @@ void SettingsFileReader::ReadSpeakerSetup()
         return CodeOr(value, Format::DistanceCount, ByteLimit,
                       InRange(code, Format::DistanceCount));
     };
+    SpeakerFields& speaker = fields.speaker;
     ForEachLine([&](SectionLine& line) {
         if (line.Is(Keys::SpeakerUnits)) {
-            buffer.SetByte(DistanceUnit,
-                           CodeOr(*line.value, 2, ByteLimit, Is(*line.value, "ft") ? 0 : 1));
+            speaker.distanceUnit = CodeOr(*line.value, 2, ByteLimit, Is(*line.value, "ft") ? 0 : 1);
         } else if (line.Is(Keys::FrontSpeakers)) {
-            buffer.SetByte(FrontSpeakers,
-                           CodeOr(*line.value, 2, ByteLimit, Is(*line.value, "Large") ? 1 : 0));
+            speaker.frontSize = CodeOr(*line.value, 2, ByteLimit, Is(*line.value, "Large") ? 1 : 0);
         } else if (line.Is(Keys::CenterSpeaker)) {
-            buffer.SetByte(CenterSpeaker, CodeOr(*line.value, 3, ByteLimit, size(*line.value)));
+            speaker.center = CodeOr(*line.value, 3, ByteLimit, size(*line.value));
         } else if (line.Is(Keys::SurroundSpeakers)) {
-            buffer.SetByte(SurroundSpeakers, CodeOr(*line.value, 3, ByteLimit, size(*line.value)));
+            speaker.surround = CodeOr(*line.value, 3, ByteLimit, size(*line.value));
         } else if (line.Is(Keys::BackSpeakers)) {
-            buffer.SetByte(BackSpeakers, CodeOr(*line.value, 3, ByteLimit, size(*line.value)));
+            speaker.back = CodeOr(*line.value, 3, ByteLimit, size(*line.value));
         } else if (line.Is(Keys::FrontDistance)) {
-            buffer.SetByte(FrontDistance, distance(*line.value));
+            speaker.frontDistance = distance(*line.value);
         } else if (line.Is(Keys::CenterDistance)) {
-            buffer.SetByte(CenterDistance, distance(*line.value));
+            speaker.centerDistance = distance(*line.value);
         } else if (line.Is(Keys::SurroundDistance)) {
-            buffer.SetByte(SurroundDistance, distance(*line.value));
+            speaker.surroundDistance = distance(*line.value);
         } else if (line.Is(Keys::BackDistance)) {
-            buffer.SetByte(BackDistance, distance(*line.value));
+            speaker.backDistance = distance(*line.value);
         } else if (line.Is(Keys::BackSpeakersSetup)) {
-            buffer.SetByte(BackSpeakersSetup,
-                           CodeOr(*line.value, 2, ByteLimit, line.value->contains(u'R') ? 1 : 0));
+            speaker.backCount =
+                CodeOr(*line.value, 2, ByteLimit, line.value->contains(u'R') ? 1 : 0);
         } else if (line.Is(Keys::EnhancedBass)) {
             if (line.value->contains(u"On"))
-                buffer.SetBits(SettingsBits::EnhancedBass, 1);
+                speaker.enhancedBass = 1;
         } else if (line.Is(Keys::SubwooferCutoff)) {
             ReadCutoff(*line.value);
         } else if (line.Is(Keys::Subwoofer)) {
-            buffer.SetBits(SettingsBits::SubwooferOn, OnOff(*line.value));
+            speaker.subwooferSwitch = OnOff(*line.value);
         }
     });
 }
 
 void SettingsFileReader::ReadLevelSetup()
 {
-    using namespace SettingsField;
     const auto level = [](QStringView value) {
         return CodeOr(value, Format::LevelCount, ByteLimit,
                       InRange(ParseInteger(value) + 12, Format::LevelCount));
@@ -605,64 +621,63 @@ void SettingsFileReader::ReadLevelSetup()
         return CodeOr(value, Format::ToneCount, ByteLimit,
                       code < 0 ? 0 : (code >= ByteLimit ? ToneTop : code));
     };
+    LevelFields& levels = fields.level;
     ForEachLine([&](SectionLine& line) {
-        const std::pair<const Format::Key*, int> levels[] = {
-            {&Keys::FrontLeft, FrontLeftLevel},
-            {&Keys::FrontRight, FrontRightLevel},
-            {&Keys::Center, CenterLevel},
-            {&Keys::SurroundLeft, SurroundLeftLevel},
-            {&Keys::SurroundRight, SurroundRightLevel},
-            {&Keys::BackLeft, BackLeftLevel},
-            {&Keys::BackRight, BackRightLevel},
-            {&Keys::SubwooferLevel, SubwooferLevel}};
-        const auto channel = std::find_if(std::begin(levels), std::end(levels),
+        const std::pair<const Format::Key*, LevelFields::Channel> channels[] = {
+            {&Keys::FrontLeft, LevelFields::FrontLeft},
+            {&Keys::FrontRight, LevelFields::FrontRight},
+            {&Keys::Center, LevelFields::Center},
+            {&Keys::SurroundLeft, LevelFields::SurroundLeft},
+            {&Keys::SurroundRight, LevelFields::SurroundRight},
+            {&Keys::BackLeft, LevelFields::BackLeft},
+            {&Keys::BackRight, LevelFields::BackRight},
+            {&Keys::SubwooferLevel, LevelFields::Subwoofer}};
+        const auto channel = std::find_if(std::begin(channels), std::end(channels),
                                           [&](const auto& entry) { return line.Is(*entry.first); });
-        if (channel != std::end(levels))
-            buffer.SetByte(channel->second, level(*line.value));
+        if (channel != std::end(channels))
+            levels.levels[static_cast<std::size_t>(channel->second)] = level(*line.value);
         else if (line.Is(Keys::Treble))
-            buffer.SetByte(Treble, tone(*line.value));
+            levels.treble = tone(*line.value);
         else if (line.Is(Keys::Bass))
-            buffer.SetByte(Bass, tone(*line.value));
+            levels.bass = tone(*line.value);
     });
 }
 
 void SettingsFileReader::ReadListeningModes()
 {
-    using namespace SettingsField;
+    ListeningModeFields& listening = fields.listening;
     ForEachLine([&](SectionLine& line) {
         if (Contains(line.text, "STEREO_1>")) {
-            ReadEnhancedStereo(EnhancedStereo1);
+            ReadEnhancedStereo(listening.enhancedStereo1);
             return;
         }
         if (Contains(line.text, "STEREO_2>")) {
-            ReadEnhancedStereo(EnhancedStereo2);
+            ReadEnhancedStereo(listening.enhancedStereo2);
             return;
         }
         if (line.Is(Keys::Dimension)) {
             const int code = InRange(ParseInteger(*line.value) + 3, Format::Dimensions.size());
-            buffer.SetByte(PlIIDimension,
-                           CodeOr(*line.value, Format::Dimensions.size(), ByteLimit, code));
+            listening.dimension = CodeOr(*line.value, Format::Dimensions.size(), ByteLimit, code);
         } else if (line.Is(Keys::CenterWidth)) {
-            // Every width the Listening Modes page offers, 0 to 7.
-            constexpr int Widths = 8;
-            buffer.SetByte(PlIICenterWidth, CodeOr(*line.value, Widths, ByteLimit,
-                                                   InRange(ParseInteger(*line.value), Widths)));
+            constexpr int Widths = ListeningModeFields::CenterWidthCount;
+            listening.centerWidth =
+                CodeOr(*line.value, Widths, ByteLimit, InRange(ParseInteger(*line.value), Widths));
         } else if (line.Is(Keys::Panorama)) {
-            buffer.SetByte(PlIIPanorama, CodeOr(*line.value, 2, ByteLimit, OnOff(*line.value)));
+            listening.panorama = CodeOr(*line.value, 2, ByteLimit, OnOff(*line.value));
         } else if (line.Is(Keys::CenterGain)) {
             const int count = static_cast<int>(Format::CenterGains.size());
-            buffer.SetByte(Neo6CenterGain, CodeOr(*line.value, count, ByteLimit,
-                                                  InRange(ParseTenths(*line.value), count)));
+            listening.centerGain =
+                CodeOr(*line.value, count, ByteLimit, InRange(ParseTenths(*line.value), count));
         }
     });
 }
 
-void SettingsFileReader::ReadEnhancedStereo(int canonical)
+void SettingsFileReader::ReadEnhancedStereo(ListeningModeFields::Channels& channels)
 {
     ForEachLine([&](SectionLine& line) {
         for (std::size_t c = 0; c < Keys::EnhancedStereoChannels.size(); ++c) {
             if (line.Is(Keys::EnhancedStereoChannels[c])) {
-                buffer.SetBits(BitField{canonical, static_cast<int>(c), 1}, OnOff(*line.value));
+                channels[c] = OnOff(*line.value);
                 return;
             }
         }
@@ -671,38 +686,38 @@ void SettingsFileReader::ReadEnhancedStereo(int canonical)
 
 void SettingsFileReader::ReadAdvanced()
 {
-    using namespace SettingsField;
-    using namespace SettingsBits;
-    buffer.SetByte(OnScreenDisplay, 0);
+    AdvancedFields& advanced = fields.advanced;
+    // The on-screen display byte is rebuilt whole: only "On" lines set its bits.
+    advanced.background = 0;
+    advanced.temporaryOsd = 0;
     ForEachLine([&](SectionLine& line) {
         if (line.Is(Keys::MainZoneDsp)) {
-            buffer.SetBits(MainZoneDsp, Is(*line.value, "7.1/Off") ? 0 : 1);
+            advanced.mainZoneDsp = Is(*line.value, "7.1/Off") ? 0 : 1;
         } else if (line.Is(Keys::AutoTrigger)) {
             const int code = Is(*line.value, "Zone") ? 1 : (Is(*line.value, "Both") ? 2 : 0);
-            buffer.SetBits(AutoTrigger, CodeOr(*line.value, 3, TwoBitLimit, code));
+            advanced.autoTrigger = CodeOr(*line.value, 3, TwoBitLimit, code);
         } else if (line.Is(Keys::ZoneVolumeControl)) {
-            buffer.SetByte(SettingsField::ZoneVolumeControl,
-                           Is(*line.value, "Fixed") ? SettingsCode::ZoneVolumeFixed
-                                                    : SettingsCode::ZoneVolumeVariable);
+            advanced.volumeControl = Is(*line.value, "Fixed") ? AdvancedFields::VolumeFixed
+                                                              : AdvancedFields::VolumeVariable;
         } else if (line.Is(Keys::ZoneRelay)) {
             const int code = Is(*line.value, "None") ? 0 : (Is(*line.value, "B") ? 2 : 1);
-            buffer.SetBits(ZoneRelay, CodeOr(*line.value, 3, TwoBitLimit, code));
+            advanced.relay = CodeOr(*line.value, 3, TwoBitLimit, code);
         } else if (line.Is(Keys::DolbyExMode)) {
-            buffer.SetBits(DolbyExMode, OnOff(*line.value));
+            advanced.surroundExMode = OnOff(*line.value);
         } else if (line.Is(Keys::DolbyDynamicRange)) {
             const int percent = ParseInteger(*line.value);
-            buffer.SetBits(DolbyDynamicRange,
-                           percent == 25 ? 3 : (percent == 50 ? 2 : (percent == 75 ? 1 : 0)));
+            advanced.dolbyDynamicRange =
+                percent == 25 ? 3 : (percent == 50 ? 2 : (percent == 75 ? 1 : 0));
         } else if (line.Is(Keys::DtsEsMatrix)) {
-            buffer.SetBits(DtsEsMatrix, OnOff(*line.value));
+            advanced.dtsEsMatrix = OnOff(*line.value);
         } else if (line.Is(Keys::DtsDynamicRange)) {
-            buffer.SetBits(DtsDynamicRange, Is(*line.value, "Off") ? 0 : 1);
+            advanced.dtsDynamicRange = Is(*line.value, "Off") ? 0 : 1;
         } else if (line.Is(Keys::OsdBackground)) {
             if (Is(*line.value, "On"))
-                buffer.SetBits(OsdBackground, 1);
+                advanced.background = 1;
         } else if (line.Is(Keys::TemporaryOsd)) {
             if (Is(*line.value, "On"))
-                buffer.SetBits(TemporaryOsd, 1);
+                advanced.temporaryOsd = 1;
         }
     });
 }

@@ -3,6 +3,8 @@
 #include "model/live_status.h"
 #include "model/settings_image.h"
 #include "model/unit_configuration.h"
+#include "setup/setup_fields.h"
+#include "setup/setup_flags.h"
 
 #include <QByteArray>
 #include <QLatin1String>
@@ -130,6 +132,8 @@ private:
     // the end of the file; true when the closing line was met.
     template <typename Apply> bool ForEachLine(Apply apply);
 
+    void StartBlock();
+    void SettleBlock();
     void CommitCurrentSetup();
     void OpenCurrentSection();
     void ClosePreset();
@@ -140,7 +144,7 @@ private:
     void ReadCutoff(const QString& value);
     void ReadLevelSetup();
     void ReadListeningModes();
-    void ReadEnhancedStereo(int canonical);
+    void ReadEnhancedStereo(ListeningModeFields::Channels& channels);
     void ReadAdvanced();
     void ReadTunerPresets(const QString& tagLine);
 
@@ -149,7 +153,12 @@ private:
     ModelAnswer answer;
     Result result;
 
-    SettingsImage buffer; // the block being assembled
+    // The block being assembled: its input records and the header's speaker
+    // bits in the image, every other field in the pages' records, which
+    // SettleBlock stores into it.
+    SettingsImage buffer;
+    SetupFlags flags;
+    SetupFields fields;
     bool isCommitted = false;
     bool currentInFile = false; // a setup section came before the first preset
     int preset = 0;             // 0 while the current setup is assembled

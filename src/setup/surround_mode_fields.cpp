@@ -78,19 +78,25 @@ SurroundModeFields SurroundModeFields::Load(const SettingsImage& image, const Se
     SurroundModeFields fields;
     if (!flags.EditingPreset())
         return fields;
-    const bool plIIx = flags.PlIIx();
-    for (int i = 0; i < InputCount; ++i) {
-        const auto at = static_cast<std::size_t>(i);
-        const SettingsImage::SurroundModes modes = image.Surround(i);
-        fields.codes[at] = modes;
-        Row& row = fields.rows[at];
-        row.stereo = TwoChannelIndex(modes.stereo, plIIx, StereoItems(plIIx));
-        row.dts = MultichannelIndex(modes.dts, DtsItems());
-        row.dolbyTwoChannel =
-            TwoChannelIndex(modes.dolbyTwoChannel, plIIx, DolbyTwoChannelItems(plIIx));
-        row.dolbyOthers = MultichannelIndex(modes.dolbyOthers, DolbyOthersItems(flags.IsK220()));
-    }
+    for (int i = 0; i < InputCount; ++i)
+        fields.Take(i, image.Surround(i), flags);
     return fields;
+}
+
+void SurroundModeFields::Take(int input, const SettingsImage::SurroundModes& modes,
+                              const SetupFlags& flags)
+{
+    if (input < 0 || input >= InputCount)
+        return;
+    const auto at = static_cast<std::size_t>(input);
+    const bool plIIx = flags.PlIIx();
+    codes[at] = modes;
+    Row& row = rows[at];
+    row.stereo = TwoChannelIndex(modes.stereo, plIIx, StereoItems(plIIx));
+    row.dts = MultichannelIndex(modes.dts, DtsItems());
+    row.dolbyTwoChannel =
+        TwoChannelIndex(modes.dolbyTwoChannel, plIIx, DolbyTwoChannelItems(plIIx));
+    row.dolbyOthers = MultichannelIndex(modes.dolbyOthers, DolbyOthersItems(flags.IsK220()));
 }
 
 void SurroundModeFields::Store(SettingsImage& image, const SetupFlags& flags) const

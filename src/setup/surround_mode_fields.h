@@ -46,6 +46,10 @@ struct SurroundModeFields
     std::array<QString, InputCount> names;
 
     static SurroundModeFields Load(const SettingsImage& image, const SetupFlags& flags);
+    // Takes the codes of input `input` (0..9) as loaded codes, from outside
+    // the block (a settings file): the row shows what they give, and Store
+    // writes them as they are.
+    void Take(int input, const SettingsImage::SurroundModes& modes, const SetupFlags& flags);
     void Store(SettingsImage& image, const SetupFlags& flags) const;
 
     // List lengths by column and unit.
