@@ -123,7 +123,9 @@ private Q_SLOTS:
         if (!speakers)
             all.remove(19, 2); // the speaker variables
         QCOMPARE(unit.Handle(Bytes({20, 255})), all);
-        QCOMPARE(unit.Handle(Bytes({20, 55, 9})), QByteArrayList{Bytes({20, 55, 9}) + "TUNER"});
+        // A name is reported as the unit keeps it: 13 characters, padded with spaces.
+        QCOMPARE(unit.Handle(Bytes({20, 55, 9})),
+                 QByteArrayList{Bytes({20, 55, 9}) + "TUNER        "});
 
         // The EEPROM: S at B, the live setup and its surround table after it;
         // then A/V presets 1..5 of S + 21 bytes each, 1..3 stored with names.
@@ -225,8 +227,8 @@ private Q_SLOTS:
         Row("setup write clamped", Bytes({29, 1, 66, 101}), {Bytes({29, 66, 100})});
         Row("setup write under clamp", Bytes({29, 1, 66, 99}), {Bytes({29, 66, 99})});
         Row("eeprom write clamped", Bytes({30, 1, 0xFE, 0x07, 0x5A}), {Bytes({30, 0xFE, 0x07, 0})});
-        Row("rename, padded", Bytes({21, 55, 2}) + "MY VCR       ",
-            {Bytes({20, 55, 2}) + "MY VCR"});
+        Row("rename, padded: kept as received", Bytes({21, 55, 2}) + "MY VCR       ",
+            {Bytes({20, 55, 2}) + "MY VCR       "});
         Row("rename, cut at 13", Bytes({21, 55, 9}) + "ABCDEFGHIJKLMNO",
             {Bytes({20, 55, 9}) + "ABCDEFGHIJKLM"});
 
