@@ -1,10 +1,11 @@
-// Times a whole "Save Settings" and a whole "Load Settings" against the
-// simulated receiver on a paced line, each beside its bound:
+// Times a whole "Save Settings", a whole "Load Settings" and the read-back of
+// a `load --verify` against the simulated receiver on a paced line, each
+// beside its bound:
 //   bound = wire bytes both ways x 10 bits / baud + the fixed pauses
 // where the wire bytes are every frame that crossed the line (escapes
 // included) and the pauses are those the procedure itself contains: the
-// pause after each rename and the tuner write-back delay. The name queries
-// a rename sets off overlap its pause and are left out of the load's wire.
+// pause after each rename. The name queries a rename sets off overlap its
+// pause and are left out of the load's wire.
 //
 // Usage: bench_settings_files [--line-rate BAUD]
 // Exit status 1 when a ratio exceeds the target.
@@ -13,6 +14,7 @@
 #include "files/load_plan.h"
 #include "files/settings_load_run.h"
 #include "files/settings_save_chain.h"
+#include "files/unit_configuration_read.h"
 #include "line_rate_option.h"
 #include "link/message_set.h"
 #include "link/unit_frame.h"
@@ -130,20 +132,26 @@ int main(int argc, char* argv[])
     Row loadRow{"whole load"};
     measure(
         loadRow, [&] { return load.Start(path); }, load, &SettingsLoadRun::finished);
-    loadRow.pausesMs = renames * LoadPlan::RenamePause + timing.transfer.writeBackDelay;
+    loadRow.pausesMs = renames * LoadPlan::RenamePause;
     loadRow.wire -= nameQueryBytes;
+    // What --verify reads back after that load: fresh, as a save reads it.
+    UnitConfigurationRead readBack(session);
+    Row verifyRow{"load verify"};
+    measure(
+        verifyRow, [&] { return readBack.Start(load.Written()); }, readBack,
+        &UnitConfigurationRead::finished);
 
     std::printf("Settings files against the simulated %s at %d baud\n", qPrintable(options.model),
                 rate);
     std::printf("bound = wire bytes both ways x %d bits / %d baud + fixed pauses "
-                "(load: %d renames x %d ms + tuner write-back %d ms;\n"
+                "(load: %d renames x %d ms;\n"
                 "its %lld bytes of name queries during those pauses left out)\n",
-                BitsPerByte, rate, renames, LoadPlan::RenamePause, timing.transfer.writeBackDelay,
+                BitsPerByte, rate, renames, LoadPlan::RenamePause,
                 static_cast<long long>(nameQueryBytes));
     std::printf("%-12s %11s %11s %12s %12s %7s\n", "command", "wire bytes", "pauses (ms)",
                 "bound (ms)", "time (ms)", "ratio");
     bool within = true;
-    for (const Row& r : {save, loadRow}) {
+    for (const Row& r : {save, loadRow, verifyRow}) {
         const double bound = static_cast<double>(r.wire) * BitsPerByte * 1000.0 / rate + r.pausesMs;
         const double ratio = bound > 0 ? r.timeMs / bound : 0;
         const bool ok = r.ok && ratio <= TargetRatio;

@@ -29,6 +29,8 @@ public:
 
     // Runs the command; `finished` follows exactly once.
     void Start();
+    // The load it runs (tests set its pauses and encoder here).
+    SettingsLoadRun& LoadRun() { return load; }
 
     // One line of a dry run: what the write changes and, for memory, its
     // bytes in hexadecimal after " | ".

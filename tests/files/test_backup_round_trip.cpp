@@ -1,3 +1,5 @@
+#include "cli/cli_settings_run.h"
+#include "common/message_table.h"
 #include "event_wait.h"
 #include "files/configuration_compare.h"
 #include "files/settings_load_run.h"
@@ -211,19 +213,27 @@ private Q_SLOTS:
         QVERIFY(ConfigurationCompare::Differences(load.Configuration(), held, load.Written(), true)
                     .isEmpty());
 
+        // `load --verify` with the encoding broken on purpose (10 kHz words
+        // into a 9 kHz unit): the read-back, decoded as the unit decodes it,
+        // names each AM preset that moved, and the command fails.
         QVERIFY(a.sim->Unit().ReplaceEeprom(Blank(*a.sim, 9)));
-        load.SetEncodingStep(10);
-        QVERIFY(Load(load, path));
-        const QList<ConfigurationCompare::Difference> moved = ConfigurationCompare::Differences(
-            load.Configuration(), ReadUnit(a.session), load.Written(), true);
-        QCOMPARE(moved.size(), 2);
+        CliRequest request;
+        request.command = CliRequest::Command::Load;
+        request.file = path;
+        request.verify = true;
+        CliSettingsRun verify(a.session, request);
+        verify.LoadRun().SetEncodingStep(10);
+        QSignalSpy done(&verify, &CliSettingsRun::finished);
+        verify.Start();
+        QVERIFY(WaitFor([&] { return !done.isEmpty(); }, Wait));
+        QVERIFY(!done.first().at(0).toBool());
+        const QStringList lines = done.first().at(1).toStringList();
         // 531 kHz as a 10 kHz word is 432 kHz to the unit, below the band: gone.
-        QCOMPARE(
-            ConfigurationCompare::Text(moved.at(0), QStringLiteral("file"), QStringLiteral("unit")),
-            QStringLiteral("Tuner > AM preset 1: file 531 kHz, unit (none)"));
-        QCOMPARE(
-            ConfigurationCompare::Text(moved.at(1), QStringLiteral("file"), QStringLiteral("unit")),
-            QStringLiteral("Tuner > AM preset 2: file 1602 kHz, unit 1395 kHz"));
+        QVERIFY(lines.contains(QStringLiteral("Tuner > AM preset 1: file 531 kHz, unit (none)")));
+        QVERIFY(
+            lines.contains(QStringLiteral("Tuner > AM preset 2: file 1602 kHz, unit 1395 kHz")));
+        QCOMPARE(done.first().at(2).toString(),
+                 MessageTable::Text(Message::CliVerifyFailed).arg(QStringLiteral("2 differences")));
     }
 };
 

@@ -11,4 +11,4 @@ veltrix_add_test(test_settings_files_e2e
 # A unit saved, loaded into a blank one of the same AM step and saved again.
 veltrix_add_test(test_backup_round_trip
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_backup_round_trip.cpp
-    LIBS veltrix_sim)
+    LIBS veltrix_cli veltrix_sim)
