@@ -30,14 +30,8 @@ constexpr int Wait = 60000;
 struct Rig
 {
     Rig(const QString& model, const QString& firmware)
-    {
-        SimOptions options;
-        options.model = model;
-        options.firmware = firmware;
-        options.lineRate = 0;
-        options.rdsPeriodMs = 0;
-        sim = std::make_unique<SimulatedReceiver>(options);
-    }
+        : sim(std::make_unique<SimulatedReceiver>(UnpacedUnit(model, firmware)))
+    {}
 
     bool Connect()
     {

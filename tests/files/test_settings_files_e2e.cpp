@@ -7,6 +7,7 @@
 #include "files/settings_save_chain.h"
 #include "model/settings_field.h"
 #include "panel/test_control_panel_fixture.h"
+#include "sim_session.h"
 #include "simulated_receiver.h"
 #include "transfer/eeprom_map.h"
 
@@ -55,12 +56,7 @@ class TestSettingsFilesE2e : public QObject
     static std::unique_ptr<SimulatedReceiver> StartSim(const QString& model,
                                                        const QString& firmware, Line line = {})
     {
-        SimOptions options;
-        options.model = model;
-        options.firmware = firmware;
-        options.lineRate = 0;
-        options.rdsPeriodMs = 0;
-        auto sim = std::make_unique<SimulatedReceiver>(options);
+        auto sim = std::make_unique<SimulatedReceiver>(UnpacedUnit(model, firmware));
         if (!sim->Start())
             return nullptr;
         sim->SetFaults(line.drop, line.corrupt, line.noise);

@@ -3,6 +3,7 @@
 #include "panel/test_control_panel_fixture.h"
 #include "setup/setup_fields.h"
 #include "setup/setup_sheet.h"
+#include "sim_session.h"
 #include "simulated_receiver.h"
 #include "transfer/eeprom_map.h"
 
@@ -163,12 +164,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, model);
         QFETCH(QString, firmware);
-        SimOptions options;
-        options.model = model;
-        options.firmware = firmware;
-        options.lineRate = 0;
-        options.rdsPeriodMs = 0;
-        sim = std::make_unique<SimulatedReceiver>(options);
+        sim = std::make_unique<SimulatedReceiver>(UnpacedUnit(model, firmware));
         QVERIFY(sim->Start());
         f = std::make_unique<PanelFixture>(sim->SlavePath());
         QVERIFY(f->Ready());

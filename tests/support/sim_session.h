@@ -6,6 +6,18 @@
 
 #include <algorithm>
 
+// A unit of that model and firmware on an unpaced line without RDS: what
+// tests of memory transfers want, where only the bytes matter.
+inline SimOptions UnpacedUnit(const QString& model, const QString& firmware)
+{
+    SimOptions options;
+    options.model = model;
+    options.firmware = firmware;
+    options.lineRate = 0;
+    options.rdsPeriodMs = 0;
+    return options;
+}
+
 // Starts the session on the simulated unit's line (the unit started) and
 // waits until it is connected with the block size and every input name
 // known; false when that takes longer than timeoutMs.
