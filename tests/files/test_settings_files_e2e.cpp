@@ -7,6 +7,7 @@
 #include "files/settings_save_chain.h"
 #include "model/settings_field.h"
 #include "panel/test_control_panel_fixture.h"
+#include "screenshot.h"
 #include "sim_session.h"
 #include "simulated_receiver.h"
 #include "transfer/eeprom_map.h"
@@ -341,6 +342,7 @@ private Q_SLOTS:
                 QCOMPARE(shown->Summary(), MessageTable::Text(Message::UnitMatchesFile));
                 QVERIFY(shown->Differences().isEmpty());
             } else {
+                SaveShot(*shown, u"compare-with-file"_s);
                 QCOMPARE(shown->Differences().size(), 1);
                 QVERIFY2(shown->Differences().first().startsWith(
                              u"Current setup > Levels > Bass: file +10 dB, unit "_s),
