@@ -61,6 +61,9 @@ UnitConfiguration Saved(const QList<UnitWrite>& writes, const LiveValues& unit, 
     UnitConfiguration content;
     content.modelText = unit.facts.modelText;
     content.versionText = unit.facts.versionText;
+    // A unit always has its AM step; its presets are those the load wrote.
+    content.tuner.emplace();
+    content.tuner->SetAmStepSize(amStep);
     for (const UnitWrite& write : writes) {
         const auto index = static_cast<std::size_t>(write.index);
         switch (write.kind) {
