@@ -274,8 +274,16 @@ void CliRunner::RunPresetsLoad()
     // longer than the unit keeps are cut by the encoder).
     presetsFlow->SetEditor([this](TunerPresetList& presets) {
         QString error;
-        if (TunerPresetFile::Load(request.file, presets, &error) == TunerPresetFile::Outcome::Done)
+        const int unitStep = presets.AmStepSize();
+        if (TunerPresetFile::Load(request.file, presets, &error) ==
+            TunerPresetFile::Outcome::Done) {
+            // On the unit's channels, and said once when that changed any.
+            presets.SetAmStepSize(unitStep);
+            if (const int changed = presets.SnapToUnit())
+                Print(Text::OneLine(
+                    MessageTable::Text(Message::TunerPresetsSnapped).arg(changed).arg(unitStep)));
             return true;
+        }
         editError = MessageTable::Text(Message::TunerFileUnreadable).arg(request.file, error);
         return false;
     });

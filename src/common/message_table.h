@@ -34,6 +34,7 @@ inline constexpr int PresetExists = 17103;
 inline constexpr int TunerFileUnreadable = 17104; // %1 path, %2 reason
 inline constexpr int TunerFileUnwritable = 17105; // %1 path, %2 reason
 inline constexpr int TunerFileCutOff = 17106;
+inline constexpr int TunerPresetsSnapped = 17107; // %1 presets changed, %2 the unit's AM step
 
 // Desktop integration.
 inline constexpr int PortPermissionDenied = 17110;        // %1 device path, %2 its group

@@ -56,13 +56,6 @@ void CompareOptionalBlocks(const QString& prefix, int presetNumber,
                     right ? QStringLiteral("present") : None});
 }
 
-// A unit tunes AM on the channels of its step only.
-int NearestChannel(int frequency, int step)
-{
-    constexpr int Offset = 450; // the tuning word counts from -450 kHz
-    return (frequency + Offset + step / 2) / step * step - Offset;
-}
-
 void CompareTuner(const TunerPresetList& left, const TunerPresetList& right, bool rightIsUnit,
                   QList<Difference>& out)
 {
@@ -71,7 +64,7 @@ void CompareTuner(const TunerPresetList& left, const TunerPresetList& right, boo
         const int b = right.FindAm(n);
         int want = a < 0 ? -1 : left.AmPresets().at(a).frequency;
         if (want >= 0 && rightIsUnit)
-            want = NearestChannel(want, right.AmStepSize());
+            want = TunerPresetList::NearestAmChannel(want, right.AmStepSize());
         const int have = b < 0 ? -1 : right.AmPresets().at(b).frequency;
         if (want != have)
             out.append({QStringLiteral("Tuner > AM preset %1").arg(n),

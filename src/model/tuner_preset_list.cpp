@@ -169,6 +169,36 @@ void TunerPresetList::Sort()
     std::stable_sort(am.begin(), am.end(), byNumber);
 }
 
+int TunerPresetList::NearestFmChannel(int frequency)
+{
+    const int word = (frequency + FmWordOffset + FmWordStep / 2) / FmWordStep;
+    return word * FmWordStep - FmWordOffset;
+}
+
+int TunerPresetList::NearestAmChannel(int frequency, int stepSize)
+{
+    const int step = NormalStep(stepSize);
+    return (frequency + AmWordOffset + step / 2) / step * step - AmWordOffset;
+}
+
+int TunerPresetList::SnapToUnit()
+{
+    int changed = 0;
+    for (FmPreset& preset : fm) {
+        const int frequency = NearestFmChannel(preset.frequency);
+        const QString name = preset.name.left(NameLength).trimmed();
+        changed += frequency != preset.frequency || name != preset.name;
+        preset.frequency = frequency;
+        preset.name = name;
+    }
+    for (AmPreset& preset : am) {
+        const int frequency = NearestAmChannel(preset.frequency, amStepSize);
+        changed += frequency != preset.frequency;
+        preset.frequency = frequency;
+    }
+    return changed;
+}
+
 bool TunerPresetList::SetAmStepSize(int stepSize)
 {
     if (stepSize != AmStep9 && stepSize != AmStep10)
@@ -235,7 +265,7 @@ TunerPresetList::Image TunerPresetList::Encode(int stepSize) const
         // file from a 10 kHz unit loaded into a 9 kHz one) stays in the band,
         // where cutting it down would turn 530 kHz into 522 and lose it.
         PutWord(image, AmSlotsStart + AmSlotSize * (preset.number - 1),
-                (preset.frequency + AmWordOffset + step / 2) / step);
+                (NearestAmChannel(preset.frequency, step) + AmWordOffset) / step);
     }
     return image;
 }

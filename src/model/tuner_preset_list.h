@@ -55,6 +55,11 @@ public:
     // The frequency put in place of an invalid one: 531 kHz with the 9 kHz
     // step, else 530 kHz.
     static int DefaultAmFrequency(int stepSize);
+    // The channel a unit holds for a frequency: FM on its 50 kHz grid, AM on
+    // the channels of its step (9 or 10 kHz), the nearest one each time; a
+    // frequency inside the band stays inside it.
+    static int NearestFmChannel(int frequency);
+    static int NearestAmChannel(int frequency, int stepSize);
     // The step size that the AM step flag byte stands for.
     static int StepSizeFromFlag(int flag);
     // Index into the image of an EEPROM address, -1 outside 32..381.
@@ -89,6 +94,12 @@ public:
 
     // Sorts both bands by preset number; equal numbers keep their order.
     void Sort();
+
+    // Puts every preset on what the unit holds, so that the list shows what a
+    // write and a read back give: each frequency on its nearest channel (AM
+    // with the list's step), each FM name cut to the 8 characters the unit
+    // keeps. Returns how many presets changed.
+    int SnapToUnit();
 
     int AmStepSize() const { return amStepSize; }
     // Accepts 9 or 10 only; anything else is refused and the step kept.

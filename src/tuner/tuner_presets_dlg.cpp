@@ -49,7 +49,7 @@ QPushButton* NewButton(const QString& text, const QString& name, QWidget* parent
 } // namespace
 
 TunerPresetsDlg::TunerPresetsDlg(const TunerPresetList& presets, QWidget* parent)
-    : QDialog(parent), list(presets)
+    : QDialog(parent), list(presets), unitStep(presets.AmStepSize())
 {
     setWindowTitle(QStringLiteral("Tuner Presets"));
     setObjectName(QStringLiteral("tunerPresets"));
@@ -197,6 +197,8 @@ void TunerPresetsDlg::AddEdit()
         else
             list.ReplaceAm(at, AmPreset{number, dialog.Frequency()});
     }
+    // A typed frequency off the unit's channels is listed as the unit will hold it.
+    list.SnapToUnit();
     Refresh();
 }
 
@@ -229,9 +231,16 @@ void TunerPresetsDlg::Load()
         return;
     QString error;
     switch (TunerPresetFile::Load(path, list, &error)) {
-    case TunerPresetFile::Outcome::Done:
+    case TunerPresetFile::Outcome::Done: {
+        // The unit keeps its own AM step: the file's presets go on its channels.
+        list.SetAmStepSize(unitStep);
+        const int changed = list.SnapToUnit();
         Refresh();
+        if (changed > 0)
+            MessageBox::Information(
+                this, MessageTable::Text(Message::TunerPresetsSnapped).arg(changed).arg(unitStep));
         break;
+    }
     case TunerPresetFile::Outcome::NotTunerPresetFile:
         MessageBox::Information(this, MessageTable::Text(Message::NotTunerPresetFile));
         break;
@@ -258,14 +267,8 @@ void TunerPresetsDlg::Save()
 void TunerPresetsDlg::Accept()
 {
     TakeRows();
-    // Only 8 characters of a name reach the unit; a longer one (from a file)
-    // would be stored as no name at all.
-    const QList<FmPreset> fm = list.FmPresets();
-    for (int i = 0; i < fm.size(); ++i) {
-        FmPreset preset = fm[i];
-        preset.name = preset.name.left(TunerPresetList::NameLength);
-        list.ReplaceFm(i, preset);
-    }
+    // What is written is what the list shows (already on the unit's channels).
+    list.SnapToUnit();
     accept();
 }
 

@@ -73,6 +73,7 @@ private:
     void Accept();
 
     TunerPresetList list;
+    int unitStep; // the unit's AM step, which a loaded file does not change
     QTabWidget* tabs = nullptr;
     PresetListCtrl* fmList = nullptr;
     PresetListCtrl* amList = nullptr;

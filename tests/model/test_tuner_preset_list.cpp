@@ -149,6 +149,44 @@ private Q_SLOTS:
         QCOMPARE(nine, QList<int>({531, 1701, 999, 1710}));
     }
 
+    // What the list shows after SnapToUnit is what a write and a read back
+    // give, for typed or loaded values off the unit's channels, at both steps.
+    void snapToUnit_data()
+    {
+        QTest::addColumn<int>("step");
+        QTest::addColumn<int>("fm");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("am");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("on the channels")
+            << 10 << 8805 << u"JAZZ"_s << 1000 << QStringList{u"FM1:8805:1:JAZZ"_s, u"AM1:1000"_s};
+        QTest::newRow("88.07 MHz, 1000 kHz at 9 kHz")
+            << 9 << 8807 << u"JAZZ"_s << 1000 << QStringList{u"FM1:8805:1:JAZZ"_s, u"AM1:999"_s};
+        QTest::newRow("99.99 MHz, a 13-character name, 531 kHz at 10 kHz")
+            << 10 << 9999 << u"CLASSIC ROCKS"_s << 531
+            << QStringList{u"FM1:10000:1:CLASSIC"_s, u"AM1:530"_s};
+        QTest::newRow("band edges")
+            << 9 << 10849 << u""_s << 530 << QStringList{u"FM1:10850:1:"_s, u"AM1:531"_s};
+    }
+    void snapToUnit()
+    {
+        QFETCH(int, step);
+        QFETCH(int, fm);
+        QFETCH(QString, name);
+        QFETCH(int, am);
+        QFETCH(QStringList, shown);
+        TunerPresetList list;
+        list.SetAmStepSize(step);
+        QVERIFY(list.AddFm(1, fm, 1, name));
+        QVERIFY(list.AddAm(1, am));
+        const QStringList given = Texts(list);
+        const int changed = list.SnapToUnit();
+        QCOMPARE(changed > 0, given != shown);
+        QCOMPARE(Texts(list), shown);
+        QCOMPARE(Texts(TunerPresetList::Decode(list.Encode(step), step)), shown);
+        QCOMPARE(list.SnapToUnit(), 0);
+    }
+
     void muteOnlyChange()
     {
         TunerPresetList list;

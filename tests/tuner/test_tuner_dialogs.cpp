@@ -240,7 +240,8 @@ private Q_SLOTS:
         QCOMPARE(dialog.FmList()->Text(0, 1), u"87.50 MHz"_s);
         QCOMPARE(dialog.FmList()->Text(0, 2), u"yes"_s);
 
-        AnswerNewPreset(2, u"95"_s, u"two"_s, false);
+        // 94.99 typed is listed as the 95.00 MHz the unit will hold.
+        AnswerNewPreset(2, u"94.99"_s, u"two"_s, false);
         ClickButton(&dialog, u"addEdit"_s);
         QCOMPARE(Column(*dialog.FmList(), 0), u"1 2 3 5"_s);
         QCOMPARE(dialog.FmList()->Text(1, 1), u"95.00 MHz"_s);
@@ -323,6 +324,28 @@ private Q_SLOTS:
         ClickButton(&dialog, u"load"_s);
         QCOMPARE(Lines(dialog.List()), saved);
         QCOMPARE(Lines(Shown(dialog)), saved);
+
+        // A file's values off the unit's channels are listed as the unit will
+        // hold them (its 9 kHz step stays), and that is said once.
+        TunerPresetList nine;
+        nine.SetAmStepSize(9);
+        TunerPresetsDlg unit9(nine);
+        unit9.show();
+        QFile offGrid(dir.filePath(u"offgrid.vxf"_s));
+        QVERIFY(offGrid.open(QIODevice::WriteOnly));
+        offGrid.write("<TunerPresets>\r\n\tAM Step Size = 10\r\n\tAM Preset = 1\r\n"
+                      "\tAM Frequency = 1000\r\n\tFM Preset = 2\r\n\tFM Frequency = 88.07\r\n"
+                      "\tFM Mute = 0\r\n\tFM Preset Name = CLASSIC ROCKS\r\n</TunerPresets>\r\n");
+        offGrid.close();
+        MessageBox::SetNextAnswer(QMessageBox::Ok);
+        TunerPresetsDlg::SetNextFileName(offGrid.fileName());
+        ClickButton(&unit9, u"load"_s);
+        QCOMPARE(MessageBox::LastText(),
+                 MessageTable::Text(Message::TunerPresetsSnapped).arg(2).arg(9));
+        const QStringList held{u"FM 2 8805 0 CLASSIC"_s, u"AM 1 999"_s};
+        QCOMPARE(Lines(unit9.List()), held);
+        QCOMPARE(Lines(Shown(unit9)), held);
+        QCOMPARE(unit9.List().AmStepSize(), 9);
 
         // Refusals leave the list as it was.
         QFile other(dir.filePath(u"other.vxf"_s));
