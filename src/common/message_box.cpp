@@ -9,6 +9,7 @@ QList<QMessageBox::StandardButton> answers;
 std::optional<QMessageBox::StandardButton> unqueued;
 QString lastText;
 int shown = 0;
+std::function<void(const QString&)> showHook;
 
 } // namespace
 
@@ -18,6 +19,8 @@ QMessageBox::StandardButton MessageBox::Show(QWidget* parent, QMessageBox::Icon 
 {
     lastText = text;
     ++shown;
+    if (showHook)
+        showHook(text);
     if (!answers.isEmpty())
         return answers.takeFirst();
     if (unqueued)
@@ -55,6 +58,11 @@ void MessageBox::SetNextAnswer(QMessageBox::StandardButton answer)
 void MessageBox::SetUnqueuedAnswer(std::optional<QMessageBox::StandardButton> answer)
 {
     unqueued = answer;
+}
+
+void MessageBox::SetShowHook(std::function<void(const QString& text)> hook)
+{
+    showHook = std::move(hook);
 }
 
 QString MessageBox::LastText()

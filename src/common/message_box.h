@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -25,6 +26,9 @@ public:
     // must not block a test); nullopt shows such boxes again.
     static void SetUnqueuedAnswer(std::optional<QMessageBox::StandardButton> answer);
     static QString LastText();
+    // Called with the text of every box as it comes up (what stands behind
+    // it can be looked at then); an empty function removes it.
+    static void SetShowHook(std::function<void(const QString& text)> hook);
     static int Shown();
 
 private:

@@ -16,6 +16,7 @@ public:
     static constexpr QLatin1String InputPage{"::/Veltrix-setup_102.html#input_settings"};
     static constexpr QLatin1String SpeakerPage{"::/Veltrix-setup_102.html#speaker_setup"};
     static constexpr QLatin1String LevelPage{"::/Veltrix-setup_102.html#level_setup"};
+    static constexpr QLatin1String ListeningModesPage{"::/Veltrix-setup_102.html#listening_modes"};
     static constexpr QLatin1String AdvancedPage{"::/Veltrix-setup_102.html#advanced_setup"};
     static constexpr QLatin1String SurroundModesPage{"::/Veltrix-preset.html"};
     static constexpr QLatin1String OptionsDialog{"::/Veltrix-options.html#options"};

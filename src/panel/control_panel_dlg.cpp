@@ -18,6 +18,7 @@
 #include "tuner/tuner_presets_dlg.h"
 #include "tuner/tuner_presets_flow.h"
 
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -116,6 +117,18 @@ ControlPanelDlg::ControlPanelDlg(const Options& opts, bool autostart, QWidget* p
     session.SetPortSetting(options.port);
     ConnectViews();
     desktopParts = new DesktopIntegration(this, session, options, fileMenu, exitAction, helpMenu);
+    // While a modal window (a sheet, a dialog, a message) blocks the panel,
+    // none of its menu entries can open another, whatever the input path (a
+    // screen reader's action reaches a blocked window). The group's switch
+    // leaves each entry's own enabled state as it was.
+    blockable = new QActionGroup(this);
+    blockable->setExclusionPolicy(QActionGroup::ExclusionPolicy::None);
+    for (QMenu* menu : {fileMenu, unitMenu}) {
+        for (QAction* action : menu->actions()) {
+            if (action != exitAction && !action->isSeparator())
+                blockable->addAction(action);
+        }
+    }
 
     // Memory transfers disable the window and show their progress; when one
     // ends (done, failed or cancelled) a connected unit can be saved and
@@ -678,6 +691,15 @@ bool ControlPanelDlg::eventFilter(QObject* watched, QEvent* event)
 bool ControlPanelDlg::event(QEvent* event)
 {
     switch (event->type()) {
+    case QEvent::WindowBlocked:
+    case QEvent::WindowUnblocked: {
+        const bool free = event->type() == QEvent::WindowUnblocked;
+        if (blockable)
+            blockable->setEnabled(free);
+        if (centralWidget())
+            centralWidget()->setEnabled(free);
+        break;
+    }
     case QEvent::WindowDeactivate:
         RememberFocus();
         break;

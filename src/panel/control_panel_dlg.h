@@ -12,6 +12,7 @@
 
 class DesktopIntegration;
 class QAction;
+class QActionGroup;
 class QMenu;
 class SetupFlow;
 
@@ -120,6 +121,7 @@ private:
     QPointer<QWidget> rememberedFocus;
 
     QMenu* fileMenu = nullptr;
+    QActionGroup* blockable = nullptr; // the menu entries a modal window blocks
     QAction* exitAction = nullptr;
     QMenu* unitMenu = nullptr;
     QMenu* helpMenu = nullptr;

@@ -1,7 +1,5 @@
 #include "setup/c_advanced_page.h"
 
-#include "desktop/help_topic.h"
-#include "desktop/help_window.h"
 #include "setup/setup_controls.h"
 
 #include <QComboBox>
@@ -41,7 +39,6 @@ QGroupBox* NewGroup(QWidget* parent, const QString& name, const QString& title)
 CAdvancedPage::CAdvancedPage(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("advancedPage"));
-    HelpWindow::ShowOnF1(*this, HelpTopic::AdvancedPage);
 
     auto* zoneBox =
         NewGroup(this, QStringLiteral("zoneBox"), QStringLiteral("Secondary Zone Controls"));
@@ -131,6 +128,8 @@ void CAdvancedPage::Load(const AdvancedFields& fields, const SetupFlags& setupFl
     zoneForm->setRowVisible(relay, zoneVolume);
     dtsDynamicRange->setEnabled(flags.dtsDynamicRange);
     surroundForm->labelForField(dtsDynamicRange)->setEnabled(flags.dtsDynamicRange);
+    // Below v1.20 the unit has no temporary display: its bit is never stored.
+    temporaryOsd->setEnabled(flags.temporaryOsd);
     presetBox->setVisible(AdvancedFields::ShowsPresetName(flags));
     osdBox->setVisible(AdvancedFields::ShowsOsdOptions(flags));
 }

@@ -1,7 +1,5 @@
 #include "setup/c_input_page.h"
 
-#include "desktop/help_topic.h"
-#include "desktop/help_window.h"
 #include "link/message_set.h"
 #include "setup/setup_controls.h"
 
@@ -92,7 +90,6 @@ int CheckState(const QCheckBox* box, int loaded)
 CInputPage::CInputPage(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("inputPage"));
-    HelpWindow::ShowOnF1(*this, HelpTopic::InputPage);
     auto* grid = new QGridLayout;
     AddHeadings(grid);
     for (int i = 0; i < InputFields::InputCount; ++i)

@@ -1,7 +1,5 @@
 #include "setup/c_level_page.h"
 
-#include "desktop/help_topic.h"
-#include "desktop/help_window.h"
 #include "setup/c_speaker_page.h"
 #include "setup/setup_controls.h"
 
@@ -83,7 +81,6 @@ Place HomeOf(Channel channel)
 CLevelPage::CLevelPage(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("levelPage"));
-    HelpWindow::ShowOnF1(*this, HelpTopic::LevelPage);
     setAccessibleName(Title());
 
     stage = new QGridLayout;

@@ -1,7 +1,5 @@
 #include "setup/c_speaker_page.h"
 
-#include "desktop/help_topic.h"
-#include "desktop/help_window.h"
 #include "setup/setup_controls.h"
 
 #include <QCheckBox>
@@ -43,7 +41,6 @@ QStringList CrossoverItems()
 CSpeakerPage::CSpeakerPage(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("speakerPage"));
-    HelpWindow::ShowOnF1(*this, HelpTopic::SpeakerPage);
     setAccessibleName(Title());
 
     CreateControls();

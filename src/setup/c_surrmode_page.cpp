@@ -1,7 +1,5 @@
 #include "setup/c_surrmode_page.h"
 
-#include "desktop/help_topic.h"
-#include "desktop/help_window.h"
 #include "setup/setup_controls.h"
 
 #include <QComboBox>
@@ -89,7 +87,6 @@ QString RowLabel(int input, const QString& name)
 CSurrmodePage::CSurrmodePage(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("surrmodePage"));
-    HelpWindow::ShowOnF1(*this, HelpTopic::SurroundModesPage);
     auto* grid = new QGridLayout;
     const QString headings[] = {QStringLiteral("Input"), StereoHeading(), DtsHeading(),
                                 DolbyTwoChannelHeading(), DolbyOthersHeading()};

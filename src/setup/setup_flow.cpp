@@ -24,6 +24,8 @@ SetupFlow::SetupFlow(UnitSession& unitSession, QObject* parent)
 
 bool SetupFlow::Open(int number)
 {
+    if (editing)
+        return false;
     MemoryTransfer& transfer = session.Transfer();
     if (number == 0)
         return transfer.ReadCurrentSetup();
@@ -55,7 +57,9 @@ void SetupFlow::Edit()
         fields.input.names[static_cast<std::size_t>(i)] = caption;
         fields.surround.names[static_cast<std::size_t>(i)] = caption;
     }
+    editing = true;
     const bool accepted = editor && editor(fields, flags);
+    editing = false;
     Q_EMIT editorClosed(presetNumber, accepted);
     if (!accepted)
         return;

@@ -43,7 +43,8 @@ public:
     void SetRenamePause(int milliseconds) { renamePause = milliseconds; }
 
     // Reads the current setup (0) or A/V preset 1..5; false when the read
-    // cannot start (another transfer runs, no usable block size).
+    // cannot start (another transfer runs, no usable block size, a sheet of
+    // the flow is open).
     bool Open(int presetNumber);
 
 Q_SIGNALS:
@@ -61,6 +62,7 @@ private:
     InputRenamer renamer;
     Editor editor;
     int renamePause = RenamePause;
+    bool editing = false; // the editor is open
 
     // The block being edited, and what follows OK.
     int presetNumber = -1;

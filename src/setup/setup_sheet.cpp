@@ -1,7 +1,8 @@
 #include "setup/setup_sheet.h"
 
+#include "desktop/help_topic.h"
+#include "desktop/help_window.h"
 #include "link/message_set.h"
-
 #include "setup/c_advanced_page.h"
 #include "setup/c_input_page.h"
 #include "setup/c_level_page.h"
@@ -10,6 +11,7 @@
 #include "setup/c_surrmode_page.h"
 
 #include <QDialogButtonBox>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -28,32 +30,41 @@ SetupSheet::SetupSheet(const SetupFields& fields, const SetupFlags& sheetFlags, 
 {
     setObjectName(QStringLiteral("setupSheet"));
     setWindowTitle(Caption(flags.presetNumber));
+    // Modal however it is shown: no window behind it opens another.
+    setModal(true);
     tabs = new QTabWidget(this);
     tabs->setObjectName(QStringLiteral("setupPages"));
 
     if (flags.EditingPreset()) {
         surroundPage = new CSurrmodePage(tabs);
         surroundPage->Load(fields.surround, flags);
-        tabs->addTab(surroundPage, CSurrmodePage::Title());
+        AddPage(surroundPage, CSurrmodePage::Title(), HelpTopic::SurroundModesPage);
     } else {
         inputPage = new CInputPage(tabs);
         inputPage->Load(fields.input, flags);
-        tabs->addTab(inputPage, CInputPage::Title());
+        AddPage(inputPage, CInputPage::Title(), HelpTopic::InputPage);
     }
     speakerPage = new CSpeakerPage(tabs);
     speakerPage->Load(fields.speaker, flags);
-    tabs->addTab(speakerPage, CSpeakerPage::Title());
+    AddPage(speakerPage, CSpeakerPage::Title(), HelpTopic::SpeakerPage);
     levelPage = new CLevelPage(tabs);
     levelPage->SetSpeakerPage(speakerPage);
     levelPage->Load(fields.level, flags);
-    tabs->addTab(levelPage, CLevelPage::Title());
+    AddPage(levelPage, CLevelPage::Title(), HelpTopic::LevelPage);
     listeningPage = new CListeningModePage(tabs);
     listeningPage->SetSpeakerPage(speakerPage);
     listeningPage->Load(fields.listening, flags);
-    tabs->addTab(listeningPage, CListeningModePage::Title());
+    AddPage(listeningPage, CListeningModePage::Title(), HelpTopic::ListeningModesPage);
     advancedPage = new CAdvancedPage(tabs);
     advancedPage->Load(fields.advanced, flags);
-    tabs->addTab(advancedPage, CAdvancedPage::Title());
+    AddPage(advancedPage, CAdvancedPage::Title(), HelpTopic::AdvancedPage);
+
+    // F1 anywhere in the sheet, its tab bar and buttons included, opens the
+    // topic of the page shown: the sheet has no Help button.
+    auto* help = new QShortcut(QKeySequence::HelpContents, this);
+    help->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(help, &QShortcut::activated, this,
+            [this] { HelpWindow::Show(topics.value(tabs->currentIndex())); });
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -61,6 +72,12 @@ SetupSheet::SetupSheet(const SetupFields& fields, const SetupFlags& sheetFlags, 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs);
     layout->addWidget(buttons);
+}
+
+void SetupSheet::AddPage(QWidget* page, const QString& title, const QString& topic)
+{
+    tabs->addTab(page, title);
+    topics << topic;
 }
 
 QString SetupSheet::Caption(int presetNumber)

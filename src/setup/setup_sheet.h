@@ -4,6 +4,7 @@
 #include "setup/setup_flags.h"
 
 #include <QDialog>
+#include <QStringList>
 
 #include <functional>
 
@@ -46,9 +47,12 @@ public:
     static void SetNextAnswer(Answer answer);
 
 private:
+    void AddPage(QWidget* page, const QString& title, const QString& topic);
+
     SetupFields loaded;
     SetupFlags flags;
     QTabWidget* tabs = nullptr;
+    QStringList topics; // the help topic of each tab
     CInputPage* inputPage = nullptr;
     CSurrmodePage* surroundPage = nullptr;
     CSpeakerPage* speakerPage = nullptr;

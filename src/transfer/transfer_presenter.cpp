@@ -4,6 +4,7 @@
 #include "common/message_table.h"
 #include "transfer/transfer_progress_dlg.h"
 
+#include <QTimer>
 #include <QWidget>
 
 TransferPresenter::TransferPresenter(MemoryTransfer& memoryTransfer, QWidget* panelWidget)
@@ -50,5 +51,7 @@ void TransferPresenter::OnPresetEmpty()
 
 void TransferPresenter::OnFailed(int, const QString& text)
 {
-    MessageBox::Error(panel, text);
+    // Posted: what ended the transfer (a lost unit) reaches every view
+    // first, so the window behind the alert already says so.
+    QTimer::singleShot(0, this, [this, text] { MessageBox::Error(panel, text); });
 }

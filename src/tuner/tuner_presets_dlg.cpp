@@ -53,6 +53,7 @@ TunerPresetsDlg::TunerPresetsDlg(const TunerPresetList& presets, QWidget* parent
 {
     setWindowTitle(QStringLiteral("Tuner Presets"));
     setObjectName(QStringLiteral("tunerPresets"));
+    setModal(true); // however it is shown: no window behind it opens another
     BuildForm();
     tabs->setCurrentIndex(FmTab);
     Refresh();

@@ -28,6 +28,8 @@ TunerPresetsFlow::TunerPresetsFlow(UnitSession& unitSession, QObject* parent)
 
 bool TunerPresetsFlow::Open()
 {
+    if (editing)
+        return false;
     awaiting = session.Transfer().ReadTunerPresets();
     return awaiting;
 }
@@ -36,7 +38,9 @@ void TunerPresetsFlow::Edit(TunerPresetList presets)
 {
     if (!session.Status().connected)
         return; // lost between the last byte and now: nothing to write to
+    editing = true;
     const bool accepted = editor && editor(presets);
+    editing = false;
     Q_EMIT editorClosed(accepted);
     if (accepted)
         Q_EMIT writeStarted(session.Transfer().WriteTunerPresets(presets));

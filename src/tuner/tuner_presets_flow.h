@@ -47,4 +47,5 @@ private:
     UnitSession& session;
     Editor editor;
     bool awaiting = false; // a read started by Open has not delivered yet
+    bool editing = false;  // the editor is open
 };

@@ -2,17 +2,16 @@
 #include "desktop/help_topic.h"
 #include "desktop/help_window.h"
 #include "desktop/url_opener.h"
-#include "setup/c_advanced_page.h"
-#include "setup/c_input_page.h"
-#include "setup/c_level_page.h"
-#include "setup/c_speaker_page.h"
-#include "setup/c_surrmode_page.h"
+#include "model/settings_image.h"
+#include "setup/setup_sheet.h"
 
 #include <QAction>
 #include <QDialog>
 #include <QFile>
 #include <QMenu>
 #include <QScrollBar>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -197,33 +196,54 @@ private Q_SLOTS:
                  QStringLiteral("index.html"));
     }
 
-    // F1 pressed in a control inside each page.
-    void f1OnTheSetupPages()
+    // F1 in the Receiver Setup sheet opens the topic of the page shown,
+    // from its tab bar as from a control inside the page.
+    void f1InTheSetupSheet_data()
     {
-        const std::pair<QWidget*, QLatin1String> pages[] = {
-            {new CInputPage, HelpTopic::InputPage},
-            {new CSpeakerPage, HelpTopic::SpeakerPage},
-            {new CLevelPage, HelpTopic::LevelPage},
-            {new CAdvancedPage, HelpTopic::AdvancedPage},
-            {new CSurrmodePage, HelpTopic::SurroundModesPage},
-        };
-        for (const auto& [made, topic] : pages) {
-            std::unique_ptr<QWidget> page(made);
-            page->show();
-            page->activateWindow();
-            QVERIFY(QTest::qWaitForWindowActive(page.get()));
-            const QList<QWidget*> children = page->findChildren<QWidget*>();
-            const auto focus = std::find_if(children.begin(), children.end(), [](QWidget* child) {
-                return (child->focusPolicy() & Qt::TabFocus) && child->isEnabled() &&
-                       child->isVisible();
+        QTest::addColumn<int>("presetNumber");
+        QTest::addColumn<QStringList>("topics");
+        QTest::newRow("current setup")
+            << 0
+            << QStringList{HelpTopic::InputPage, HelpTopic::SpeakerPage, HelpTopic::LevelPage,
+                           HelpTopic::ListeningModesPage, HelpTopic::AdvancedPage};
+        QTest::newRow("A/V preset")
+            << 2
+            << QStringList{HelpTopic::SurroundModesPage, HelpTopic::SpeakerPage,
+                           HelpTopic::LevelPage, HelpTopic::ListeningModesPage,
+                           HelpTopic::AdvancedPage};
+    }
+    void f1InTheSetupSheet()
+    {
+        QFETCH(int, presetNumber);
+        QFETCH(QStringList, topics);
+        ModelFacts facts{QStringLiteral("K230"), QStringLiteral("v2.05")};
+        facts.blockSize = 67;
+        SettingsImage image;
+        image.Reset(facts);
+        const SetupFlags flags = SetupFlags::For(facts, presetNumber);
+        SetupSheet sheet(SetupFields::Load(image, flags), flags);
+        sheet.show();
+        sheet.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&sheet));
+        QTabWidget* tabs = sheet.Tabs();
+        QCOMPARE(tabs->count(), topics.size());
+        for (int i = 0; i < tabs->count(); ++i) {
+            tabs->setCurrentIndex(i);
+            const QList<QWidget*> children = tabs->widget(i)->findChildren<QWidget*>();
+            const auto control = std::find_if(children.begin(), children.end(), [](QWidget* w) {
+                return (w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisible();
             });
-            QVERIFY(focus != children.end());
-            (*focus)->setFocus();
-            delete HelpWindow::Instance();
-            QTest::keyClick(*focus, Qt::Key_F1);
-            QVERIFY(HelpWindow::Instance());
-            QCOMPARE(HelpWindow::Instance()->Browser()->source(), HelpTopic::Resolve(topic));
+            QVERIFY(control != children.end());
+            for (QWidget* focus : {static_cast<QWidget*>(tabs->tabBar()), *control}) {
+                focus->setFocus();
+                delete HelpWindow::Instance();
+                QTest::keyClick(focus, Qt::Key_F1);
+                QVERIFY2(HelpWindow::Instance(), qPrintable(tabs->tabText(i)));
+                QCOMPARE(HelpWindow::Instance()->Browser()->source(),
+                         HelpTopic::Resolve(topics.at(i)));
+            }
         }
+        delete HelpWindow::Instance();
     }
 };
 

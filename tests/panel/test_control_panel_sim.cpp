@@ -1,3 +1,4 @@
+#include "common/message_box.h"
 #include "setup/setup_sheet.h"
 #include "simulated_receiver.h"
 #include "test_control_panel_fixture.h"
@@ -70,6 +71,25 @@ private Q_SLOTS:
         QVERIFY(panel->isEnabled());
         QTRY_VERIFY(!panel->Session().Transfer().IsBusy());
         QVERIFY(f->Enabled(u"saveSettings"_s) && f->Enabled(u"loadSettings"_s));
+    }
+
+    // A unit lost in the middle of a transfer (its adapter pulled out): the
+    // window behind the alert already says "Not Connected".
+    void lossShowsBehindItsAlert()
+    {
+        ControlPanelDlg* panel = f->panel.get();
+        sim->SetSilent(false);
+        QTRY_VERIFY(!panel->Session().Transfer().IsBusy());
+        QString behind;
+        MessageBox::SetShowHook([&](const QString&) { behind = panel->ConnectionLine(); });
+        MessageBox::SetUnqueuedAnswer(QMessageBox::Ok);
+        sim->SetSilent(true); // the read waits for the unit, which then goes
+        QVERIFY(panel->Session().Transfer().ReadTunerPresets());
+        QTest::qWait(50);
+        sim.reset();
+        QTRY_VERIFY_WITH_TIMEOUT(!behind.isEmpty(), 10000);
+        MessageBox::SetShowHook({});
+        QCOMPARE(behind, u"Not Connected"_s);
     }
 };
 

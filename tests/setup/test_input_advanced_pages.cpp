@@ -245,10 +245,16 @@ private Q_SLOTS:
         QTest::addColumn<int>("preset");
         QTest::addColumn<QList<bool>>("shown"); // volume control, relay, OSD box, preset name
         QTest::addColumn<bool>("dts");
+        QTest::addColumn<bool>("temporaryOsd"); // the list can be chosen from
+        QTest::newRow("K230 v1.16 preset")
+            << u"K230"_s << u"v1.16"_s << 3 << QList<bool>{false, false, true, true} << false
+            << false;
         QTest::newRow("K230 v1.23 preset")
-            << u"K230"_s << u"v1.23"_s << 3 << QList<bool>{false, false, true, true} << false;
+            << u"K230"_s << u"v1.23"_s << 3 << QList<bool>{false, false, true, true} << false
+            << true;
         QTest::newRow("K230V v2.05 current")
-            << u"K230V"_s << u"v2.05"_s << 0 << QList<bool>{true, true, false, false} << true;
+            << u"K230V"_s << u"v2.05"_s << 0 << QList<bool>{true, true, false, false} << true
+            << true;
     }
     void advancedVariants()
     {
@@ -265,6 +271,7 @@ private Q_SLOTS:
             shown.append(Find<QWidget>(page, QString::fromLatin1(name))->isVisible());
         QTEST(shown, "shown");
         QCOMPARE(Find<QComboBox>(page, u"dtsDynamicRange"_s)->isEnabled(), dts);
+        QTEST(Find<QComboBox>(page, u"temporaryOsd"_s)->isEnabled(), "temporaryOsd");
     }
 
     // Typed names are upper case and at most 13 characters.

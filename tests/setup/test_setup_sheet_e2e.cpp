@@ -7,9 +7,12 @@
 #include "simulated_receiver.h"
 #include "transfer/eeprom_map.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTabWidget>
 
@@ -229,6 +232,45 @@ private Q_SLOTS:
                 QCOMPARE(f->Button(u"mainSource4"_s)->text(), u"PLAYER"_s);
             }
         }
+        f.reset();
+        sim.reset();
+    }
+
+    // While a sheet is open, the panel's entries that open another are
+    // disabled, and a screen reader's press on one (it reaches a window the
+    // sheet blocks) opens nothing; they come back when it closes.
+    void oneSheetAtATime()
+    {
+        sim = std::make_unique<SimulatedReceiver>(UnpacedUnit(u"K230"_s, u"v2.05"_s));
+        QVERIFY(sim->Start());
+        f = std::make_unique<PanelFixture>(sim->SlavePath());
+        QVERIFY(f->Ready());
+        QAction* other = f->panel->findChild<QAction*>(u"avSetup3"_s);
+        QVERIFY(other->isEnabled());
+        QSignalSpy started(&f->panel->Session().Transfer(), &MemoryTransfer::transferStarted);
+        bool blocked = false;
+        bool shown = false;
+        SetupSheet::SetNextAnswer([&](SetupSheet&) {
+            shown = true;
+            blocked = !other->isEnabled() && !f->Button(u"editPresets"_s)->isEnabled();
+            const qsizetype before = started.size();
+            QAccessibleInterface* menu =
+                QAccessible::queryAccessibleInterface(f->panel->findChild<QMenu*>(u"unitMenu"_s));
+            for (int i = 0; menu && i < menu->childCount(); ++i) {
+                QAccessibleInterface* item = menu->child(i);
+                if (item->text(QAccessible::Name).startsWith(u"A/V Setup 3"_s) &&
+                    item->actionInterface())
+                    item->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+            }
+            Pause(500);
+            blocked = blocked && started.size() == before;
+            return false;
+        });
+        f->panel->findChild<QAction*>(u"currentSetup"_s)->trigger();
+        QVERIFY(WaitFor([&] { return shown && other->isEnabled(); }, 20000));
+        QVERIFY(blocked);
+        Pause(300);
+        QCOMPARE(started.size(), 1);
         f.reset();
         sim.reset();
     }
