@@ -89,6 +89,7 @@ QGroupBox* OptionsDlg::NewTrayGroup()
     for (int action = Options::MainVolume; action <= Options::Off; ++action) {
         auto* radio = new QRadioButton(texts[action], tray);
         radio->setObjectName(names[action]);
+        radio->setAccessibleDescription(QStringLiteral("Left Click Action"));
         leftClick->addButton(radio, action);
         radios->addWidget(radio);
     }

@@ -135,8 +135,12 @@ void VolumePopupDlg::ShowUnitName()
 
 void VolumePopupDlg::ShowRoom()
 {
-    roomLabel->setText(room == MainRoom ? QStringLiteral("Main Volume")
-                                        : QStringLiteral("Zone Volume"));
+    const QString roomText =
+        room == MainRoom ? QStringLiteral("Main Volume") : QStringLiteral("Zone Volume");
+    roomLabel->setText(roomText);
+    // A screen reader hears which room the slider and the mute are for.
+    slider->setAccessibleName(roomText);
+    mute->setAccessibleDescription(roomText);
     {
         const QSignalBlocker quiet(slider);
         slider->setRange(LoudestPosition, RangeMaximum(session.Status().modelIndex));

@@ -1,5 +1,6 @@
 #include "setup/c_surrmode_page.h"
 
+#include "link/message_set.h"
 #include "setup/setup_controls.h"
 
 #include <QComboBox>
@@ -82,6 +83,15 @@ QString RowLabel(int input, const QString& name)
     return name;
 }
 
+// The row's place before the unit's names are known: its source's own name.
+QString DefaultPlace(int input)
+{
+    const QString label = RowLabel(input, QString());
+    return label.isEmpty()
+               ? QString::fromLatin1(DefaultSourceNames[static_cast<std::size_t>(input)])
+               : label;
+}
+
 } // namespace
 
 CSurrmodePage::CSurrmodePage(QWidget* parent) : QWidget(parent)
@@ -98,12 +108,13 @@ CSurrmodePage::CSurrmodePage(QWidget* parent) : QWidget(parent)
         const QString n = QString::number(i);
         row.label = new QLabel(RowLabel(i, QString()), this);
         row.label->setObjectName(u"inputLabel"_s + n);
-        row.stereo = SetupControls::NewList(this, u"stereo"_s + n, StereoHeading(), {});
-        row.dts = SetupControls::NewList(this, u"dts"_s + n, DtsHeading(), {});
-        row.dolbyTwoChannel =
-            SetupControls::NewList(this, u"dolbyTwoChannel"_s + n, DolbyTwoChannelHeading(), {});
+        const QString place = DefaultPlace(i) + u", "_s;
+        row.stereo = SetupControls::NewList(this, u"stereo"_s + n, place + StereoHeading(), {});
+        row.dts = SetupControls::NewList(this, u"dts"_s + n, place + DtsHeading(), {});
+        row.dolbyTwoChannel = SetupControls::NewList(this, u"dolbyTwoChannel"_s + n,
+                                                     place + DolbyTwoChannelHeading(), {});
         row.dolbyOthers =
-            SetupControls::NewList(this, u"dolbyOthers"_s + n, DolbyOthersHeading(), {});
+            SetupControls::NewList(this, u"dolbyOthers"_s + n, place + DolbyOthersHeading(), {});
         // Inputs 0..7, then the TUNER row; the External row is laid out last
         // and never shown.
         const int at = i == SurroundModeFields::TunerInput ? SurroundModeFields::ExternalInput + 1
@@ -146,10 +157,11 @@ void CSurrmodePage::Load(const SurroundModeFields& fields, const SetupFlags& fla
         const SurroundModeFields::Row& field = fields.rows[at];
         const QString label = RowLabel(i, fields.names[at]);
         row.label->setText(label);
-        const auto fill = [&label](QComboBox* list, const QStringList& items,
+        const QString place = label.isEmpty() ? DefaultPlace(i) : label;
+        const auto fill = [&place](QComboBox* list, const QStringList& items,
                                    const QString& heading, int index) {
             SetupControls::SetItems(list, items);
-            list->setAccessibleName(label + u' ' + heading);
+            SetupControls::SetPlace(list, place + u", "_s + heading);
             Select(list, index);
         };
         fill(row.stereo, stereo, StereoHeading(), field.stereo);

@@ -46,9 +46,15 @@ RenameInputDlg::RenameInputDlg(QWidget* parent) : QDialog(parent)
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* fields = new QGridLayout;
-    fields->addWidget(new QLabel(QStringLiteral("Old Name:"), this), 0, 0);
+    auto* oldLabel = new QLabel(QStringLiteral("Old Name:"), this);
+    oldLabel->setBuddy(oldEdit);
+    oldEdit->setAccessibleName(QStringLiteral("Old Name"));
+    auto* newLabel = new QLabel(QStringLiteral("&New Name:"), this);
+    newLabel->setBuddy(newEdit);
+    newEdit->setAccessibleName(QStringLiteral("New Name"));
+    fields->addWidget(oldLabel, 0, 0);
     fields->addWidget(oldEdit, 0, 1);
-    fields->addWidget(new QLabel(QStringLiteral("New Name:"), this), 1, 0);
+    fields->addWidget(newLabel, 1, 0);
     fields->addWidget(newEdit, 1, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);

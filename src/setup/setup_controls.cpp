@@ -14,10 +14,16 @@ QComboBox* NewList(QWidget* parent, const QString& name, const QString& label,
 {
     auto* list = new QComboBox(parent);
     list->setObjectName(name);
-    list->setAccessibleName(label);
+    SetPlace(list, label);
     list->addItems(items);
     list->setCurrentIndex(-1);
     return list;
+}
+
+void SetPlace(QComboBox* list, const QString& place)
+{
+    list->setAccessibleName(place);
+    list->setAccessibleDescription(place);
 }
 
 QStringList ItemTexts(int count, QString (*text)(int index))

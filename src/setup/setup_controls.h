@@ -15,9 +15,14 @@ class QWidget;
 namespace SetupControls {
 
 // A drop-down list with `items`, found by `name` and read by screen readers
-// as `label`.
+// as `label` (SetPlace).
 QComboBox* NewList(QWidget* parent, const QString& name, const QString& label,
                    const QStringList& items);
+
+// What a screen reader says of where the list stands ("DVD, Digital Audio").
+// On Linux a list's accessible name is its current value whatever it is set
+// to, so the place goes into the description as well.
+void SetPlace(QComboBox* list, const QString& place);
 
 // The texts of items 0..count-1.
 QStringList ItemTexts(int count, QString (*text)(int index));

@@ -61,7 +61,14 @@ void NewTunerPresetDlg::BuildForm()
     nameField->setObjectName(QStringLiteral("presetName"));
     nameField->setMaxLength(NameLength);
     UpperCaseEdit::Apply(nameField);
-    nameLabel = new QLabel(QStringLiteral("Preset Name:"), this);
+    nameLabel = new QLabel(QStringLiteral("Preset &Name:"), this);
+    nameLabel->setBuddy(nameField);
+    // A screen reader hears each field's place: a list's name is its value
+    // on Linux, so its place is in the description too.
+    numberList->setAccessibleName(QStringLiteral("Preset No"));
+    numberList->setAccessibleDescription(QStringLiteral("Preset No"));
+    frequencyField->setAccessibleName(QStringLiteral("Frequency"));
+    nameField->setAccessibleName(QStringLiteral("Preset Name"));
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("ok"));
@@ -72,9 +79,13 @@ void NewTunerPresetDlg::BuildForm()
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* fields = new QGridLayout;
-    fields->addWidget(new QLabel(QStringLiteral("Preset No:"), this), 0, 0);
+    auto* numberLabel = new QLabel(QStringLiteral("Preset &No:"), this);
+    numberLabel->setBuddy(numberList);
+    auto* frequencyLabel = new QLabel(QStringLiteral("&Frequency:"), this);
+    frequencyLabel->setBuddy(frequencyField);
+    fields->addWidget(numberLabel, 0, 0);
     fields->addWidget(numberList, 0, 1);
-    fields->addWidget(new QLabel(QStringLiteral("Frequency:"), this), 1, 0);
+    fields->addWidget(frequencyLabel, 1, 0);
     fields->addWidget(frequencyField, 1, 1);
     fields->addWidget(muteBox, 2, 1);
     fields->addWidget(nameLabel, 3, 0);

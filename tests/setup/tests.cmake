@@ -8,3 +8,7 @@ veltrix_add_test(test_input_advanced_pages SOURCES ${CMAKE_CURRENT_LIST_DIR}/tes
 veltrix_add_test(test_setup_sheet_e2e
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_setup_sheet_e2e.cpp
     LIBS veltrix_gui veltrix_sim)
+# Every control of the sheet and the dialogs as a screen reader hears it.
+veltrix_add_test(test_setup_accessibility
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_setup_accessibility.cpp
+    LIBS veltrix_gui)
