@@ -170,6 +170,12 @@ private Q_SLOTS:
         const QString first = dir.filePath(model + firmware + QStringLiteral("-a.vxf"));
         const QByteArray saved = Save(a.session, first);
         QVERIFY(!saved.isEmpty());
+        // The unit pads its names with spaces; the file holds the names.
+        for (const QByteArray& line : saved.split('\n')) {
+            if (line.startsWith("\t\tInputName"))
+                QVERIFY2(!line.trimmed().endsWith(' ') && !line.endsWith(" \r\r"),
+                         line.constData());
+        }
 
         Rig b(model, firmware);
         QVERIFY(b.sim->Unit().ReplaceEeprom(Blank(*a.sim, amStep)));
