@@ -173,8 +173,7 @@ private Q_SLOTS:
         // The unit pads its names with spaces; the file holds the names.
         for (const QByteArray& line : saved.split('\n')) {
             if (line.startsWith("\t\tInputName"))
-                QVERIFY2(!line.trimmed().endsWith(' ') && !line.endsWith(" \r\r"),
-                         line.constData());
+                QVERIFY2(!line.endsWith(" \r\r"), line.constData());
         }
 
         Rig b(model, firmware);
