@@ -41,7 +41,8 @@ CompareResultDlg::CompareResultDlg(const QString& path, const QStringList& diffe
     summary->setBuddy(list);
     layout->addWidget(list, 1);
 
-    auto* never = new QLabel(notCompared, this);
+    // The command line's line, as a sentence of the window.
+    auto* never = new QLabel(notCompared.left(1).toUpper() + notCompared.mid(1) + u'.', this);
     never->setObjectName(QStringLiteral("notCompared"));
     never->setWordWrap(true);
     layout->addWidget(never);
