@@ -24,6 +24,28 @@ QString Bytes(qsizetype count)
     return count == 1 ? QStringLiteral("1 byte") : QStringLiteral("%1 bytes").arg(count);
 }
 
+// Reads a settings file for a comparison, laid out for `unit`: nothing is
+// written, so a file of another model is read as it stands. The error line
+// when the file cannot be used, empty when `read` holds it.
+QString ReadForComparison(const QString& path, const LiveValues& unit, UnitConfiguration* read)
+{
+    QFile device(path);
+    if (!device.open(QIODevice::ReadOnly))
+        return MessageTable::Text(Message::CliFailed)
+            .arg(path + QStringLiteral(": ") + device.errorString());
+    const SettingsFileReader::Result result =
+        SettingsFileReader::LoadSettingsFile(device, unit, SettingsFileReader::ModelAnswer::Yes);
+    if (result.outcome != SettingsFileReader::Outcome::Loaded) {
+        QStringList texts;
+        for (const SettingsFileReader::Notice& notice : result.messages)
+            texts << SettingsLoadRun::NoticeText(notice.id, notice.args);
+        return MessageTable::Text(Message::CliFailed)
+            .arg(path + QStringLiteral(": ") + Text::OneLine(texts.join(u' ')));
+    }
+    *read = result.configuration;
+    return {};
+}
+
 } // namespace
 
 CliSettingsRun::CliSettingsRun(UnitSession& unitSession, const CliRequest& cliRequest,
@@ -126,24 +148,11 @@ void CliSettingsRun::OnLoadFinished(bool complete, const QStringList& messages)
 
 void CliSettingsRun::StartDiff()
 {
-    QFile device(request.file);
-    if (!device.open(QIODevice::ReadOnly)) {
-        End(false, MessageTable::Text(Message::CliFailed)
-                       .arg(request.file + QStringLiteral(": ") + device.errorString()));
+    const QString failure = ReadForComparison(request.file, session.Status(), &file);
+    if (!failure.isEmpty()) {
+        End(false, failure);
         return;
     }
-    // Laid out for this unit, whatever model the file names: nothing is written.
-    const SettingsFileReader::Result read = SettingsFileReader::LoadSettingsFile(
-        device, session.Status(), SettingsFileReader::ModelAnswer::Yes);
-    if (read.outcome != SettingsFileReader::Outcome::Loaded) {
-        QStringList texts;
-        for (const SettingsFileReader::Notice& notice : read.messages)
-            texts << SettingsLoadRun::NoticeText(notice.id, notice.args);
-        End(false, MessageTable::Text(Message::CliFailed)
-                       .arg(request.file + QStringLiteral(": ") + Text::OneLine(texts.join(u' '))));
-        return;
-    }
-    file = read.configuration;
     compared = request.only;
     if (!unitRead.Start(compared))
         End(false, MessageTable::Text(Message::CliFailed)
@@ -168,10 +177,8 @@ void CliSettingsRun::OnUnitRead(bool read, const UnitConfiguration& unit, const 
         results << ConfigurationCompare::Text(difference, QStringLiteral("file"),
                                               QStringLiteral("unit"));
     results << ConfigurationCompare::NotCompared();
-    const qsizetype count = differences.size();
-    const QString counted =
-        count == 1 ? QStringLiteral("1 difference") : QStringLiteral("%1 differences").arg(count);
-    if (count == 0) {
+    const QString counted = ConfigurationCompare::Counted(differences.size());
+    if (differences.isEmpty()) {
         results << (verifying ? QStringLiteral("verified: the unit holds everything the file wrote")
                               : QStringLiteral("the unit holds what %1 holds").arg(request.file));
         End(true);
@@ -186,31 +193,17 @@ void CliSettingsRun::OnUnitRead(bool read, const UnitConfiguration& unit, const 
 bool CliSettingsRun::DiffFiles(const CliRequest& request, QStringList* results, QString* error)
 {
     // Both files are laid out as the first one's unit lays out its blocks.
-    std::array<UnitConfiguration, 2> files;
     LiveValues unit;
-    for (int i = 0; i < 2; ++i) {
-        const QString& path = i == 0 ? request.file : request.file2;
-        QFile device(path);
-        if (!device.open(QIODevice::ReadOnly)) {
-            *error = MessageTable::Text(Message::CliFailed)
-                         .arg(path + QStringLiteral(": ") + device.errorString());
+    unit.connected = true;
+    QFile first(request.file);
+    if (first.open(QIODevice::ReadOnly))
+        unit.facts = SettingsFileReader::FileFacts(first);
+    std::array<UnitConfiguration, 2> files;
+    for (const auto& [path, read] :
+         {std::pair{&request.file, &files[0]}, std::pair{&request.file2, &files[1]}}) {
+        *error = ReadForComparison(*path, unit, read);
+        if (!error->isEmpty())
             return false;
-        }
-        if (i == 0) {
-            unit.facts = SettingsFileReader::FileFacts(device);
-            unit.connected = true;
-        }
-        const SettingsFileReader::Result read = SettingsFileReader::LoadSettingsFile(
-            device, unit, SettingsFileReader::ModelAnswer::Yes);
-        if (read.outcome != SettingsFileReader::Outcome::Loaded) {
-            QStringList texts;
-            for (const SettingsFileReader::Notice& notice : read.messages)
-                texts << SettingsLoadRun::NoticeText(notice.id, notice.args);
-            *error = MessageTable::Text(Message::CliFailed)
-                         .arg(path + QStringLiteral(": ") + Text::OneLine(texts.join(u' ')));
-            return false;
-        }
-        files[static_cast<std::size_t>(i)] = read.configuration;
     }
     const QList<ConfigurationCompare::Difference> differences =
         ConfigurationCompare::Differences(files[0], files[1], request.only, false);
@@ -220,12 +213,10 @@ bool CliSettingsRun::DiffFiles(const CliRequest& request, QStringList* results, 
         *results << QStringLiteral("%1 and %2 hold the same").arg(request.file, request.file2);
         return true;
     }
-    const qsizetype count = differences.size();
     *error = MessageTable::Text(Message::CliFailed)
                  .arg(QStringLiteral("diff: %1 and %2 differ (%3)")
                           .arg(request.file, request.file2,
-                               count == 1 ? QStringLiteral("1 difference")
-                                          : QStringLiteral("%1 differences").arg(count)));
+                               ConfigurationCompare::Counted(differences.size())));
     return false;
 }
 

@@ -1,6 +1,7 @@
 #include "files/compare_result_dlg.h"
 
 #include "common/message_table.h"
+#include "files/configuration_compare.h"
 
 #include <QDialogButtonBox>
 #include <QFileInfo>

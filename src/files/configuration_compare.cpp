@@ -138,6 +138,12 @@ QString Text(const Difference& difference, const QString& leftName, const QStrin
         .arg(difference.where, leftName, difference.left, rightName, difference.right);
 }
 
+QString Counted(qsizetype count)
+{
+    return count == 1 ? QStringLiteral("1 difference")
+                      : QStringLiteral("%1 differences").arg(count);
+}
+
 QString NotCompared()
 {
     return QStringLiteral("not compared: Speaker A and B, the volumes and source a load takes "

@@ -36,6 +36,9 @@ QList<Difference> Differences(const UnitConfiguration& left, const UnitConfigura
 // "where: leftName value, rightName value".
 QString Text(const Difference& difference, const QString& leftName, const QString& rightName);
 
+// "1 difference", "3 differences".
+QString Counted(qsizetype count);
+
 // The line that names what is never compared.
 QString NotCompared();
 

@@ -71,8 +71,8 @@ QList<UnitWrite> Writes(const UnitConfiguration& file, const LiveValues& unit, i
         tuner.kind = UnitWrite::Kind::TunerPresets;
         tuner.address = EepromMap::TunerImage;
         tuner.tuner = *file.tuner;
-        tuner.amStepSize =
-            TunerPresetList::StepSizeFromFlag(unitAmStep == TunerPresetList::AmStep9 ? 0 : 1);
+        tuner.amStepSize = unitAmStep == TunerPresetList::AmStep9 ? TunerPresetList::AmStep9
+                                                                  : TunerPresetList::AmStep10;
         const TunerPresetList::Image image = file.tuner->Encode(tuner.amStepSize);
         tuner.bytes = QByteArray(reinterpret_cast<const char*>(image.data()),
                                  static_cast<qsizetype>(image.size()));

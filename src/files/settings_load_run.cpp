@@ -113,16 +113,8 @@ void SettingsLoadRun::Plan(int unitAmStep)
 {
     if (!running)
         return;
-    writes = LoadPlan::Writes(configuration, session.Status(), unitAmStep, chosen);
-    if (encodingStep != 0) {
-        for (UnitWrite& write : writes) {
-            if (write.kind != UnitWrite::Kind::TunerPresets)
-                continue;
-            const TunerPresetList::Image image = write.tuner.Encode(encodingStep);
-            write.bytes = QByteArray(reinterpret_cast<const char*>(image.data()),
-                                     static_cast<qsizetype>(image.size()));
-        }
-    }
+    writes = LoadPlan::Writes(configuration, session.Status(),
+                              encodingStep != 0 ? encodingStep : unitAmStep, chosen);
     Next();
 }
 

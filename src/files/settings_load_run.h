@@ -62,8 +62,8 @@ public:
     // What the file holds, and the parts of it the run writes.
     const UnitConfiguration& Configuration() const { return configuration; }
     ConfigurationParts Written() const { return written; }
-    // Encodes the tuner presets with this AM step in place of the unit's (a
-    // test's broken encoder); 0, the default: the unit's.
+    // Plans the writes for this AM step in place of the unit's (a test's
+    // broken encoder); 0, the default: the unit's.
     void SetEncodingStep(int step) { encodingStep = step; }
     QString ErrorText() const { return error; }
 
