@@ -8,6 +8,4 @@ target_sources(veltrix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/unit_link.cpp
     ${CMAKE_CURRENT_LIST_DIR}/protocol_trace.h
     ${CMAKE_CURRENT_LIST_DIR}/protocol_trace.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/unit_commands.h
-    ${CMAKE_CURRENT_LIST_DIR}/unit_commands.cpp
 )

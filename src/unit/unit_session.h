@@ -1,10 +1,10 @@
 #pragma once
 
 #include "link/serial_port.h"
-#include "link/unit_commands.h"
 #include "link/unit_link.h"
 #include "model/live_status.h"
 #include "transfer/memory_transfer.h"
+#include "unit/unit_commands.h"
 
 #include <QByteArray>
 #include <QObject>

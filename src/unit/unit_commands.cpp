@@ -1,4 +1,4 @@
-#include "link/unit_commands.h"
+#include "unit/unit_commands.h"
 
 #include "common/text.h"
 #include "link/message_set.h"
