@@ -1,5 +1,6 @@
-# What every layer uses: the message table and the termination signals in
-# the core, the message-box hook in the GUI library.
+# What every layer uses: the message table, the termination signals and the
+# help topics with their request service in the core, the message-box hook in
+# the GUI library.
 target_sources(veltrix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/text.h
     ${CMAKE_CURRENT_LIST_DIR}/safe_save.h
@@ -8,6 +9,10 @@ target_sources(veltrix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/message_table.cpp
     ${CMAKE_CURRENT_LIST_DIR}/termination_signals.h
     ${CMAKE_CURRENT_LIST_DIR}/termination_signals.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/help_topic.h
+    ${CMAKE_CURRENT_LIST_DIR}/help_topic.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/help_request.h
+    ${CMAKE_CURRENT_LIST_DIR}/help_request.cpp
 )
 qt_add_resources(veltrix_core veltrix_messages
     PREFIX /veltrix

@@ -1,9 +1,9 @@
 #include "desktop/help_menu_entries.h"
 
+#include "common/help_topic.h"
 #include "common/message_box.h"
 #include "common/message_table.h"
 #include "desktop/about_dlg.h"
-#include "desktop/help_topic.h"
 #include "desktop/help_window.h"
 #include "desktop/upgrade_check.h"
 #include "desktop/url_opener.h"
@@ -14,6 +14,7 @@
 HelpMenuEntries* HelpMenuEntries::Install(QMenu& menu, QWidget& window, int versionMajor,
                                           int versionMinor)
 {
+    HelpWindow::Install();
     return new HelpMenuEntries(menu, window, versionMajor, versionMinor);
 }
 

@@ -14,7 +14,8 @@ class UpgradeCheckVerdict;
 // The upgrade check runs in the background with the wait cursor shown; its
 // answer comes as a message box over the window, and a Yes to the offer of
 // a new version opens the download page in the browser. While a check runs,
-// "Check for Upgrade" is disabled.
+// "Check for Upgrade" is disabled. Install also makes the help window the
+// answer to every HelpRequest (F1 in the setup sheet).
 class HelpMenuEntries : public QObject
 {
     Q_OBJECT

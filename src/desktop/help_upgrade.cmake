@@ -1,6 +1,6 @@
 # Upgrade check, help, About box and the web-address opener.
 
-# The version file, the verdict and the help topic table: no network, no GUI.
+# The version file and the verdict: no network, no GUI.
 target_sources(veltrix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/upgrade_check_file.h
     ${CMAKE_CURRENT_LIST_DIR}/upgrade_check_file.cpp
@@ -10,8 +10,6 @@ target_sources(veltrix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/upgrade_check_verdict.cpp
     ${CMAKE_CURRENT_LIST_DIR}/url_opener_policy.h
     ${CMAKE_CURRENT_LIST_DIR}/url_opener_policy.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/help_topic.h
-    ${CMAKE_CURRENT_LIST_DIR}/help_topic.cpp
 )
 
 # veltrix_net: the one part that talks to the network, on Qt Core and Qt

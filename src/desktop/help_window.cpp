@@ -1,6 +1,7 @@
 #include "desktop/help_window.h"
 
-#include "desktop/help_topic.h"
+#include "common/help_request.h"
+#include "common/help_topic.h"
 #include "desktop/url_opener.h"
 
 #include <QApplication>
@@ -17,6 +18,11 @@ namespace {
 QPointer<HelpWindow> instance;
 
 } // namespace
+
+void HelpWindow::Install()
+{
+    HelpRequest::Install(&HelpWindow::Show);
+}
 
 void HelpWindow::Show(const QString& topic)
 {

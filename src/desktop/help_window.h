@@ -20,6 +20,8 @@ class HelpWindow : public QWidget
     Q_OBJECT
 
 public:
+    // Makes this window the answer to every HelpRequest.
+    static void Install();
     static void Show(const QString& topic);
     // F1 anywhere within `widget` (a page, a dialog) shows `topic`.
     static QShortcut* ShowOnF1(QWidget& widget, const QString& topic);

@@ -1,7 +1,7 @@
 #include "setup/setup_sheet.h"
 
-#include "desktop/help_topic.h"
-#include "desktop/help_window.h"
+#include "common/help_request.h"
+#include "common/help_topic.h"
 #include "link/message_set.h"
 #include "setup/c_advanced_page.h"
 #include "setup/c_input_page.h"
@@ -64,7 +64,7 @@ SetupSheet::SetupSheet(const SetupFields& fields, const SetupFlags& sheetFlags, 
     auto* help = new QShortcut(QKeySequence::HelpContents, this);
     help->setContext(Qt::WidgetWithChildrenShortcut);
     connect(help, &QShortcut::activated, this,
-            [this] { HelpWindow::Show(topics.value(tabs->currentIndex())); });
+            [this] { HelpRequest::Show(topics.value(tabs->currentIndex())); });
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

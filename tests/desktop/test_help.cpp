@@ -1,5 +1,5 @@
+#include "common/help_topic.h"
 #include "desktop/help_menu_entries.h"
-#include "desktop/help_topic.h"
 #include "desktop/help_window.h"
 #include "desktop/url_opener.h"
 #include "model/settings_image.h"
@@ -72,6 +72,7 @@ class TestHelp : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase() { HelpWindow::Install(); }
     void cleanup() { delete HelpWindow::Instance(); }
 
     // Every topic a window asks for lands on an existing page and anchor.

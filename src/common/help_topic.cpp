@@ -1,4 +1,4 @@
-#include "desktop/help_topic.h"
+#include "common/help_topic.h"
 
 #include <array>
 
