@@ -2,9 +2,8 @@
 // seen from above, facing the top edge (the front speakers). Transparent
 // outside the figure, so the page's own background shows there.
 //
-// Build and run once, then commit the PNG:
-//   g++ -std=c++20 -fPIC draw_listener.cpp $(pkg-config --cflags --libs Qt6Gui) -o /tmp/draw
-//   QT_QPA_PLATFORM=offscreen /tmp/draw resources/pictures/listener.png
+// Built with the program; run it and commit the PNG:
+//   QT_QPA_PLATFORM=offscreen build/scripts/tools/draw_listener resources/pictures/listener.png
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>

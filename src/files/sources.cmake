@@ -7,6 +7,7 @@ target_sources(veltrix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/settings_file_reader.h
     ${CMAKE_CURRENT_LIST_DIR}/settings_file_reader.cpp
     ${CMAKE_CURRENT_LIST_DIR}/settings_file_values.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/settings_file_sections.cpp
     ${CMAKE_CURRENT_LIST_DIR}/settings_file_gate.h
     ${CMAKE_CURRENT_LIST_DIR}/settings_file_gate.cpp
     ${CMAKE_CURRENT_LIST_DIR}/unit_write.h
