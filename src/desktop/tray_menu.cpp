@@ -1,5 +1,6 @@
 #include "desktop/tray_menu.h"
 
+#include "model/live_presenter.h"
 #include "unit/unit_session.h"
 
 #include <QActionGroup>
@@ -56,8 +57,7 @@ TrayMenu::TrayMenu(UnitSession& unitSession, QWidget* parent)
         if (mode == SurroundModeNone)
             continue;
         QAction* action =
-            RadioEntry(surround, surroundGroup,
-                       QString::fromLatin1(SurroundModeNames[static_cast<std::size_t>(mode)]));
+            RadioEntry(surround, surroundGroup, LivePresenter::SurroundModeText(mode));
         connect(action, &QAction::triggered, this, [this, mode] {
             session.Commands().SelectSurroundMode(mode);
             ShowMarks();
@@ -69,11 +69,9 @@ TrayMenu::TrayMenu(UnitSession& unitSession, QWidget* parent)
     AddSourceMenu(QStringLiteral("Zone Source"), true, zoneSources);
 
     LiveStatus& live = session.Live();
-    connect(&live, &LiveStatus::reportApplied, this, [this](int variable, int, bool) {
-        if (variable == Variable::MainSource || variable == Variable::ZoneSource ||
-            variable == Variable::SurroundMode)
-            ShowMarks();
-    });
+    connect(&live, &LiveStatus::mainSourceChanged, this, &TrayMenu::ShowMarks);
+    connect(&live, &LiveStatus::zoneSourceChanged, this, &TrayMenu::ShowMarks);
+    connect(&live, &LiveStatus::surroundModeChanged, this, &TrayMenu::ShowMarks);
     connect(&live, &LiveStatus::mainPowerShown, this, &TrayMenu::ShowMarks);
     connect(&live, &LiveStatus::zonePowerShown, this, &TrayMenu::ShowMarks);
     connect(&live, &LiveStatus::connectionShown, this, &TrayMenu::ShowMarks);
@@ -89,10 +87,8 @@ void TrayMenu::AddSourceMenu(const QString& title, bool zone,
     const Room room = zone ? Room::Zone : Room::Main;
     for (int i = 0; i < InputCount; ++i) {
         const auto at = static_cast<std::size_t>(i);
-        const QString text = zone && i == SourceExternal
-                                 ? QString::fromLatin1(ZoneLocalName)
-                                 : QString::fromLatin1(DefaultSourceNames[at]);
-        QAction* action = RadioEntry(menu, group, text);
+        QAction* action = RadioEntry(
+            menu, group, LivePresenter::DefaultCaption(i, zone ? LiveRoom::Zone : LiveRoom::Main));
         connect(action, &QAction::triggered, this, [this, room, i] {
             session.Commands().SelectSource(room, i);
             ShowMarks();

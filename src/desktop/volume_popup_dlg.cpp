@@ -16,8 +16,10 @@
 
 namespace {
 
-constexpr int MainRoom = 0;
-constexpr int ZoneRoom = 1;
+UnitCommands::Room CommandRoom(LiveRoom room)
+{
+    return room == LiveRoom::Main ? UnitCommands::Room::Main : UnitCommands::Room::Zone;
+}
 
 QLabel* NewLabel(const QString& name, QWidget* parent)
 {
@@ -31,7 +33,7 @@ QLabel* NewLabel(const QString& name, QWidget* parent)
 
 VolumePopupDlg::VolumePopupDlg(UnitSession& unitSession, QWidget* owner)
     : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      session(unitSession)
+      session(unitSession), presenter(unitSession.Status())
 {
     setObjectName(QStringLiteral("volumePopup"));
     setAttribute(Qt::WA_DeleteOnClose, false);
@@ -43,7 +45,7 @@ VolumePopupDlg::VolumePopupDlg(UnitSession& unitSession, QWidget* owner)
     // The range's maximum, the quietest setting, at the bottom.
     slider->setInvertedAppearance(true);
     slider->setInvertedControls(true);
-    slider->setRange(LoudestPosition, RangeMaximum(1));
+    slider->setRange(LivePresenter::LoudestPosition, presenter.QuietestPosition());
     slider->setMinimumHeight(110);
     mute = new QPushButton(QStringLiteral("Mute"), this);
     mute->setObjectName(QStringLiteral("mute"));
@@ -66,17 +68,11 @@ VolumePopupDlg::VolumePopupDlg(UnitSession& unitSession, QWidget* owner)
     connect(mute, &QPushButton::clicked, this, &VolumePopupDlg::SendMute);
 
     LiveStatus& live = session.Live();
-    connect(&live, &LiveStatus::reportApplied, this,
-            [this](int variable, int value, bool) { OnReport(variable, value); });
+    connect(&live, &LiveStatus::soundReported, this, &VolumePopupDlg::OnSoundReported);
     connect(&live, &LiveStatus::mainPowerShown, this, &VolumePopupDlg::UpdateEnabled);
     connect(&live, &LiveStatus::zonePowerShown, this, &VolumePopupDlg::UpdateEnabled);
     connect(&live, &LiveStatus::connectionLineRefreshed, this, &VolumePopupDlg::ShowUnitName);
     UpdateEnabled();
-}
-
-int VolumePopupDlg::RangeMaximum(int modelIndex)
-{
-    return modelIndex == 2 ? 75 : 62;
 }
 
 void VolumePopupDlg::SetLeftClick(int action)
@@ -85,38 +81,16 @@ void VolumePopupDlg::SetLeftClick(int action)
     UpdateEnabled();
 }
 
-void VolumePopupDlg::OnReport(int variable, int value)
+void VolumePopupDlg::OnSoundReported(LiveRoom reported)
 {
-    int changed = -1;
-    switch (variable) {
-    case Variable::MainVolume:
-        volumes[MainRoom] = value;
-        changed = MainRoom;
-        break;
-    case Variable::ZoneVolume:
-        volumes[ZoneRoom] = value;
-        changed = ZoneRoom;
-        break;
-    case Variable::MainMute:
-        mutes[MainRoom] = value != 0;
-        changed = MainRoom;
-        break;
-    case Variable::ZoneMute:
-        mutes[ZoneRoom] = value != 0;
-        changed = ZoneRoom;
-        break;
-    default:
-        return;
-    }
-    if (isVisible() && changed == room)
+    if (isVisible() && reported == room)
         ShowRoom();
 }
 
 void VolumePopupDlg::UpdateEnabled()
 {
-    const LiveValues& live = session.Status();
-    enabledFlag = (leftClick == Options::MainVolume && live.mainPower) ||
-                  (leftClick == Options::ZoneVolume && live.zonePower);
+    enabledFlag = (leftClick == Options::MainVolume && presenter.RoomOn(LiveRoom::Main)) ||
+                  (leftClick == Options::ZoneVolume && presenter.RoomOn(LiveRoom::Zone));
     for (QWidget* control : {static_cast<QWidget*>(roomLabel), static_cast<QWidget*>(valueText),
                              static_cast<QWidget*>(slider), static_cast<QWidget*>(mute)})
         control->setEnabled(enabledFlag);
@@ -124,47 +98,39 @@ void VolumePopupDlg::UpdateEnabled()
 
 void VolumePopupDlg::ShowUnitName()
 {
-    const LiveValues& live = session.Status();
-    if (!live.connected)
-        unitName->setText(QStringLiteral("N/C"));
-    else if (live.facts.IsSupportedModel())
-        unitName->setText(live.facts.modelText);
-    else
-        unitName->setText(QStringLiteral("Unit"));
+    unitName->setText(presenter.UnitName());
 }
 
 void VolumePopupDlg::ShowRoom()
 {
     const QString roomText =
-        room == MainRoom ? QStringLiteral("Main Volume") : QStringLiteral("Zone Volume");
+        room == LiveRoom::Main ? QStringLiteral("Main Volume") : QStringLiteral("Zone Volume");
     roomLabel->setText(roomText);
     // A screen reader hears which room the slider and the mute are for.
     slider->setAccessibleName(roomText);
     mute->setAccessibleDescription(roomText);
     {
         const QSignalBlocker quiet(slider);
-        slider->setRange(LoudestPosition, RangeMaximum(session.Status().modelIndex));
+        slider->setRange(LivePresenter::LoudestPosition, presenter.QuietestPosition());
         // The user's drag wins over a report arriving meanwhile; the release
         // sends where the thumb is.
         if (!slider->isSliderDown())
-            slider->setValue(-volumes[room]);
+            slider->setValue(-session.Status().ReportedSound(room).volume);
     }
-    mute->setChecked(mutes[room]);
+    mute->setChecked(session.Status().ReportedSound(room).mute);
     ShowValueText();
 }
 
 void VolumePopupDlg::ShowValueText()
 {
-    valueText->setText(slider->value() == slider->maximum()
-                           ? QStringLiteral("-oo dB")
-                           : session.Live().VolumeText(volumes[room]));
+    valueText->setText(presenter.PopupVolumeText(room, slider->value() == slider->maximum()));
 }
 
 void VolumePopupDlg::Open(QPoint corner)
 {
     if (leftClick != Options::MainVolume && leftClick != Options::ZoneVolume)
         return;
-    room = leftClick == Options::MainVolume ? MainRoom : ZoneRoom;
+    room = leftClick == Options::MainVolume ? LiveRoom::Main : LiveRoom::Zone;
     ShowRoom();
     UpdateEnabled();
     adjustSize();
@@ -184,17 +150,15 @@ void VolumePopupDlg::Open(QPoint corner)
 
 void VolumePopupDlg::SendVolume()
 {
-    session.Commands().SetVolume(room == MainRoom ? UnitCommands::Room::Main
-                                                  : UnitCommands::Room::Zone,
-                                 -slider->sliderPosition());
+    session.Commands().SetVolume(CommandRoom(room), -slider->sliderPosition());
 }
 
 void VolumePopupDlg::SendMute()
 {
     // The mark belongs to the unit: it changes when the unit reports.
-    mute->setChecked(mutes[room]);
-    session.Commands().Toggle(room == MainRoom ? UnitCommands::Switch::MainMute
-                                               : UnitCommands::Switch::ZoneMute);
+    mute->setChecked(session.Status().ReportedSound(room).mute);
+    session.Commands().Toggle(room == LiveRoom::Main ? UnitCommands::Switch::MainMute
+                                                     : UnitCommands::Switch::ZoneMute);
 }
 
 bool VolumePopupDlg::event(QEvent* event)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/live_presenter.h"
+
 #include <QWidget>
 
 class QLabel;
@@ -11,11 +13,10 @@ class UnitSession;
 // control panel, with the unit's name, "Main Volume" or "Zone Volume", the
 // volume's text, a vertical slider and a push-like "Mute".
 //
-// It keeps what the unit last reported for both rooms' volume and mute
-// (every report, whether or not the panel shows it) and shows the room
-// chosen when it opens. A slider position is the volume in dB with its
-// sign inverted, so louder is higher; the bottom end (the range's maximum,
-// 62 on a model of index 1, else 75) is minus infinity. Dragging the thumb
+// It shows what the unit last reported for the volume and mute of the room
+// chosen when it opens (every report, whether or not the panel shows it).
+// The slider's positions are LivePresenter's: the volume in dB with its sign
+// inverted, the bottom end minus infinity. Dragging the thumb
 // and releasing it set the volume; "Mute" toggles the room's mute. Neither
 // changes the display: the unit's reports do. The controls are enabled
 // while the room the left-click option names is on. The popup closes when
@@ -25,8 +26,6 @@ class VolumePopupDlg : public QWidget
     Q_OBJECT
 
 public:
-    static constexpr int LoudestPosition = -18;
-
     VolumePopupDlg(UnitSession& session, QWidget* owner);
 
     // The left-click action (Options::LeftClickAction): the room the popup
@@ -37,16 +36,15 @@ public:
     void Open(QPoint corner);
 
     bool IsOn() const { return enabledFlag; }
-    // 0 main room, 1 zone: the room shown since the last Open.
-    int Room() const { return room; }
-    static int RangeMaximum(int modelIndex);
+    // The room shown since the last Open.
+    LiveRoom Room() const { return room; }
 
 protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void OnReport(int variable, int value);
+    void OnSoundReported(LiveRoom reported);
     void UpdateEnabled();
     void ShowUnitName();
     void ShowRoom();
@@ -55,11 +53,10 @@ private:
     void SendMute();
 
     UnitSession& session;
+    LivePresenter presenter;
     int leftClick = 0;
-    int room = 0;
+    LiveRoom room = LiveRoom::Main;
     bool enabledFlag = false;
-    int volumes[2] = {0, 0}; // dB, as reported, by room
-    bool mutes[2] = {false, false};
 
     QLabel* unitName = nullptr;
     QLabel* roomLabel = nullptr;

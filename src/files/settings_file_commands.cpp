@@ -9,7 +9,7 @@
 #include "files/settings_load_run.h"
 #include "files/settings_save_chain.h"
 #include "files/unit_configuration_read.h"
-#include "panel/control_panel_dlg.h"
+#include "unit/unit_session.h"
 
 #include <QAction>
 #include <QFile>
@@ -22,9 +22,9 @@ std::optional<QString> nextPath;
 
 } // namespace
 
-SettingsFileCommands::SettingsFileCommands(ControlPanelDlg& owner) : QObject(&owner), panel(&owner)
+SettingsFileCommands::SettingsFileCommands(UnitSession& unitSession, QWidget* parent)
+    : QObject(parent), session(unitSession), panel(parent)
 {
-    UnitSession& session = owner.Session();
     chain = new SettingsSaveChain(session, this);
     run = new SettingsLoadRun(session, this);
     unitRead = new UnitConfigurationRead(session, this);
@@ -53,7 +53,7 @@ void SettingsFileCommands::SetNextPath(const QString& path)
 bool SettingsFileCommands::Busy() const
 {
     return chain->IsRunning() || run->IsRunning() || unitRead->IsRunning() ||
-           panel->Session().Transfer().State().savingToFile;
+           session.Transfer().State().savingToFile;
 }
 
 bool SettingsFileCommands::Refused(int message)
@@ -83,7 +83,6 @@ QString SettingsFileCommands::ChoosePath(bool saving)
 
 void SettingsFileCommands::Save()
 {
-    UnitSession& session = panel->Session();
     if (Busy())
         return;
     if (Refused(SettingsFileGate::SaveRefusal(session.Status().facts)) ||
@@ -98,7 +97,6 @@ void SettingsFileCommands::Save()
 
 void SettingsFileCommands::Load()
 {
-    UnitSession& session = panel->Session();
     if (Busy())
         return;
     if (Refused(SettingsFileGate::LoadRefusal(session.Status().facts)))
@@ -123,7 +121,6 @@ void SettingsFileCommands::AddMenuEntry(QMenu* menu, QAction* before)
 
 void SettingsFileCommands::Compare()
 {
-    UnitSession& session = panel->Session();
     if (Busy())
         return;
     if (Refused(SettingsFileGate::LoadRefusal(session.Status().facts)) ||

@@ -9,12 +9,13 @@
 #include <functional>
 #include <optional>
 
-class ControlPanelDlg;
 class QAction;
 class QMenu;
+class QWidget;
 class SettingsLoadRun;
 class SettingsSaveChain;
 class UnitConfigurationRead;
+class UnitSession;
 
 // The control panel's "Save Settings", "Load Settings" and "File > Compare
 // with Settings File...": the gates, the file dialogs and the message boxes
@@ -25,7 +26,9 @@ class SettingsFileCommands : public QObject
     Q_OBJECT
 
 public:
-    explicit SettingsFileCommands(ControlPanelDlg& panel);
+    // The dialogs and message boxes show over `parent`, which owns this
+    // object; `session` outlives it.
+    SettingsFileCommands(UnitSession& session, QWidget* parent);
 
     void Save();
     void Load();
@@ -53,7 +56,8 @@ private:
     // A save, a load or a comparison runs.
     bool Busy() const;
 
-    QPointer<ControlPanelDlg> panel;
+    UnitSession& session;
+    QPointer<QWidget> panel;
     SettingsSaveChain* chain = nullptr;
     SettingsLoadRun* run = nullptr;
     UnitConfigurationRead* unitRead = nullptr;

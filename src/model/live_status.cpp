@@ -1,6 +1,7 @@
 #include "model/live_status.h"
 
 #include "common/text.h"
+#include "model/live_presenter.h"
 
 namespace {
 
@@ -174,57 +175,60 @@ void LiveStatus::ApplyReport(QByteArrayView payload)
 
 void LiveStatus::ApplyVariable(int variable, int v, int raw, QByteArrayView payload)
 {
+    if (ApplySound(variable, v))
+        return;
     const bool main = values.mainPower;
-    const bool zone = values.zonePower;
     switch (variable) {
     case Variable::MainPower:
         SetMainPower(v != 0);
-        Q_EMIT reportApplied(variable, v, true);
+        Q_EMIT mainPowerReported(v != 0);
         return;
     case Variable::ZonePower:
         SetZonePower(v != 0);
-        Q_EMIT reportApplied(variable, v, true);
+        Q_EMIT zonePowerReported(v != 0);
         return;
-    case Variable::MainVolume:
     case Variable::Treble:
     case Variable::Bass:
-        if (main) {
-            int& kept = variable == Variable::MainVolume ? values.mainVolume
-                        : variable == Variable::Treble   ? values.treble
-                                                         : values.bass;
-            kept = v;
+        if (!main)
+            return;
+        if (variable == Variable::Treble) {
+            values.treble = v;
+            Q_EMIT trebleChanged(v);
+        } else {
+            values.bass = v;
+            Q_EMIT bassChanged(v);
         }
-        Q_EMIT reportApplied(variable, v, main);
-        return;
-    case Variable::ZoneVolume:
-        if (zone)
-            values.zoneVolume = v;
-        Q_EMIT reportApplied(variable, v, zone);
         return;
     case Variable::SpeakersA:
     case Variable::SpeakersB:
-        if (main)
-            (variable == Variable::SpeakersA ? values.speakersA : values.speakersB) = v != 0;
-        Q_EMIT reportApplied(variable, v, main);
+        if (!main)
+            return;
+        if (variable == Variable::SpeakersA) {
+            values.speakersA = v != 0;
+            Q_EMIT speakersAChanged(v != 0);
+        } else {
+            values.speakersB = v != 0;
+            Q_EMIT speakersBChanged(v != 0);
+        }
         return;
-    case Variable::MainMute:
     case Variable::TapeMonitor:
-    case Variable::ToneDefeat:
-        Q_EMIT reportApplied(variable, v, main);
+        if (main)
+            Q_EMIT tapeMonitorChanged(v != 0);
         return;
-    case Variable::ZoneMute:
-        Q_EMIT reportApplied(variable, v, zone);
+    case Variable::ToneDefeat:
+        if (main)
+            Q_EMIT toneDefeatChanged(v != 0);
         return;
     case Variable::SignalType:
-        Q_EMIT reportApplied(variable, v, main && v >= 0 && v < SignalTypeCount);
+        if (main && v >= 0 && v < SignalTypeCount)
+            Q_EMIT signalTypeChanged(v);
         return;
-    case Variable::SurroundMode: {
-        const bool shown = main && IsSurroundMode(v);
-        if (shown)
+    case Variable::SurroundMode:
+        if (main && IsSurroundMode(v)) {
             values.surroundMode = v;
-        Q_EMIT reportApplied(variable, v, shown);
+            Q_EMIT surroundModeChanged(v);
+        }
         return;
-    }
     case Variable::MainSource:
     case Variable::ZoneSource:
         ApplySource(variable, v, raw);
@@ -235,15 +239,55 @@ void LiveStatus::ApplyVariable(int variable, int v, int raw, QByteArrayView payl
     }
 }
 
+// A room's volume or mute: kept for the volume popup whatever the room's
+// power, shown on the panel while the room is on.
+bool LiveStatus::ApplySound(int variable, int v)
+{
+    const bool volume = variable == Variable::MainVolume || variable == Variable::ZoneVolume;
+    const bool mute = variable == Variable::MainMute || variable == Variable::ZoneMute;
+    if (!volume && !mute)
+        return false;
+    const LiveRoom room = variable == Variable::MainVolume || variable == Variable::MainMute
+                              ? LiveRoom::Main
+                              : LiveRoom::Zone;
+    LiveValues::Sound& sound = values.reportedSound[room == LiveRoom::Main ? 0 : 1];
+    if (volume)
+        sound.volume = v;
+    else
+        sound.mute = v != 0;
+    Q_EMIT soundReported(room);
+
+    const bool on = room == LiveRoom::Main ? values.mainPower : values.zonePower;
+    if (!on)
+        return true;
+    switch (variable) {
+    case Variable::MainVolume:
+        values.mainVolume = v;
+        Q_EMIT mainVolumeChanged(v);
+        break;
+    case Variable::ZoneVolume:
+        values.zoneVolume = v;
+        Q_EMIT zoneVolumeChanged(v);
+        break;
+    case Variable::MainMute:
+        Q_EMIT mainMuteChanged(v != 0);
+        break;
+    default:
+        Q_EMIT zoneMuteChanged(v != 0);
+        break;
+    }
+    return true;
+}
+
 void LiveStatus::ApplySource(int variable, int v, int raw)
 {
     const bool isMain = variable == Variable::MainSource;
     if (isMain)
         values.mainSourceIsTuner = raw == SourceTuner;
-    const bool shown = (isMain ? values.mainPower : values.zonePower) && IsSource(v);
-    if (shown)
+    if ((isMain ? values.mainPower : values.zonePower) && IsSource(v)) {
         (isMain ? values.mainSource : values.zoneSource) = v;
-    Q_EMIT reportApplied(variable, v, shown);
+        Q_EMIT(isMain ? mainSourceChanged(v) : zoneSourceChanged(v));
+    }
     UpdateTunerSection();
 }
 
@@ -254,7 +298,8 @@ void LiveStatus::ApplyTuner(int variable, int v, int raw, QByteArrayView payload
         if (v != Band::Am && v != Band::Fm)
             return;
         values.tunerBand = v;
-        Q_EMIT reportApplied(variable, v, values.tunerLive);
+        if (values.tunerLive)
+            Q_EMIT tunerBandChanged(v);
         return;
     case Variable::AmFrequency:
     case Variable::FmFrequency: {
@@ -263,22 +308,23 @@ void LiveStatus::ApplyTuner(int variable, int v, int raw, QByteArrayView payload
         const int frequency = raw | (UnsignedByte(payload, 3) << 8);
         const bool fm = variable == Variable::FmFrequency;
         (fm ? values.fmFrequency : values.amFrequency) = frequency;
-        Q_EMIT reportApplied(variable, frequency,
-                             values.tunerLive && values.tunerBand == (fm ? Band::Fm : Band::Am));
+        if (values.tunerLive && values.tunerBand == (fm ? Band::Fm : Band::Am))
+            Q_EMIT tunerFrequencyChanged();
         return;
     }
     case Variable::AmPreset:
     case Variable::FmPreset: {
         const bool fm = variable == Variable::FmPreset;
         (fm ? values.fmPreset : values.amPreset) = raw;
-        Q_EMIT reportApplied(variable, raw,
-                             values.tunerLive && values.tunerBand == (fm ? Band::Fm : Band::Am));
+        if (values.tunerLive && values.tunerBand == (fm ? Band::Fm : Band::Am))
+            Q_EMIT tunerPresetChanged();
         return;
     }
     case Variable::FmMute:
-        if (values.tunerLive)
+        if (values.tunerLive) {
             values.fmMute = v != 0;
-        Q_EMIT reportApplied(variable, v, values.tunerLive);
+            Q_EMIT fmMuteChanged(v != 0);
+        }
         return;
     default:
         return;
@@ -316,18 +362,12 @@ void LiveStatus::AssumeInputName(int index, const QString& name)
 
 QString LiveStatus::InputCaption(int index) const
 {
-    if (!IsSource(index))
-        return {};
-    const auto i = static_cast<std::size_t>(index);
-    return values.inputNameKnown[i] ? values.inputNames[i]
-                                    : QString::fromLatin1(DefaultSourceNames[i]);
+    return LivePresenter(values).InputCaption(index);
 }
 
 QString LiveStatus::VolumeText(int value) const
 {
-    if ((value & 0xFF) == values.facts.MinusInfinityCode())
-        return QStringLiteral("-oo dB");
-    return QStringLiteral("%1 dB").arg(value);
+    return LivePresenter(values).VolumeText(value);
 }
 
 // ---------------------------------------------------------------- RDS

@@ -9,10 +9,25 @@
 
 #include <array>
 
+// The two rooms a receiver plays in.
+enum class LiveRoom
+{
+    Main,
+    Zone,
+};
+
 // What the program knows of the receiver's present state, as last reported.
 // A plain copy: tests and views may keep one.
 struct LiveValues
 {
+    // A room's volume (dB, signed) and mute as the unit last reported them,
+    // whether or not the room was on.
+    struct Sound
+    {
+        int volume = 0;
+        bool mute = false;
+    };
+
     bool connected = false;
     ModelFacts facts;            // model text, version text ("v2.05"), block size
     int modelIndex = 0;          // 1 (K220) or 2; 0 until the first connection
@@ -45,6 +60,13 @@ struct LiveValues
 
     QString radioText;
     QString psName;
+
+    // By LiveRoom: the volume popup shows a room's sound even while it is off.
+    std::array<Sound, 2> reportedSound{};
+    const Sound& ReportedSound(LiveRoom room) const
+    {
+        return reportedSound[room == LiveRoom::Main ? 0 : 1];
+    }
 
     // Input names as last reported (variable 55); empty until reported.
     std::array<QString, InputCount> inputNames;
@@ -102,11 +124,9 @@ public:
     // A name the program just sent for input 0..9: the input's name until
     // the unit reports one (announced by inputNameAssumed).
     void AssumeInputName(int index, const QString& name);
-    // The name of input 0..9 as the panel captions it: the reported (or
-    // assumed) name, else the default caption.
+    // Texts for the command line, the sheet and the files, as LivePresenter
+    // words them for the panel.
     QString InputCaption(int index) const;
-
-    // "-oo dB" for the model's minus-infinity code, else "%d dB".
     QString VolumeText(int value) const;
 
 Q_SIGNALS:
@@ -116,11 +136,37 @@ Q_SIGNALS:
     void mainPowerShown(bool on); // the main room's controls follow main power
     void zonePowerShown(bool on);
     void tunerSectionUpdated(bool live);
-    // A variable report. shown tells whether the panel displays it (its room
-    // is on, its value is in range); unshown reports still matter to the
-    // volume popup. value is signed where the variable is signed, the
-    // unsigned 16-bit value for frequencies, else the unsigned byte.
-    void reportApplied(int variable, int value, bool shown);
+
+    // The values the panel shows, in its terms, one signal each: emitted for
+    // a report whose room is on (the tuner's: while the tuner is heard, on
+    // the band shown) and whose value is in range, so a view applies every
+    // one it hears. Levels are signed dB; sources 0..9; surround modes
+    // 0..13 but SurroundModeNone; signal types 0..SignalTypeCount-1. The
+    // tuner's frequency and preset are those of LiveValues::tunerBand.
+    void mainPowerReported(bool on); // after mainPowerShown
+    void zonePowerReported(bool on);
+    void mainMuteChanged(bool on);
+    void zoneMuteChanged(bool on);
+    void speakersAChanged(bool on);
+    void speakersBChanged(bool on);
+    void tapeMonitorChanged(bool on);
+    void toneDefeatChanged(bool on);
+    void fmMuteChanged(bool on);
+    void mainVolumeChanged(int decibels);
+    void zoneVolumeChanged(int decibels);
+    void bassChanged(int decibels);
+    void trebleChanged(int decibels);
+    void signalTypeChanged(int type);
+    void surroundModeChanged(int mode);
+    void mainSourceChanged(int source);
+    void zoneSourceChanged(int source);
+    void tunerBandChanged(int band);
+    void tunerFrequencyChanged();
+    void tunerPresetChanged();
+    // Every report of a room's volume or mute, shown or not
+    // (LiveValues::reportedSound).
+    void soundReported(LiveRoom room);
+
     void identified(); // a model report arrived
     void versionReported();
     void inputNameReported(int index, const QString& name);
@@ -130,6 +176,7 @@ Q_SIGNALS:
 
 private:
     void ApplyVariable(int variable, int v, int raw, QByteArrayView payload);
+    bool ApplySound(int variable, int v);
     void ApplySource(int variable, int v, int raw);
     void ApplyTuner(int variable, int v, int raw, QByteArrayView payload);
     void SetMainPower(bool on);

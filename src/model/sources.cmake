@@ -3,6 +3,8 @@ target_sources(veltrix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/model_facts.cpp
     ${CMAKE_CURRENT_LIST_DIR}/live_status.h
     ${CMAKE_CURRENT_LIST_DIR}/live_status.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/live_presenter.h
+    ${CMAKE_CURRENT_LIST_DIR}/live_presenter.cpp
 )
 target_sources(veltrix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/settings_field.h

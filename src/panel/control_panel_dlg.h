@@ -2,28 +2,28 @@
 
 #include "desktop/options.h"
 #include "panel/control_panel_form.h"
-#include "unit/unit_session.h"
 
 #include <QMainWindow>
-#include <QPointer>
 #include <QTimer>
 
-#include <span>
+#include <memory>
 
-class DesktopIntegration;
-class QAction;
+class FocusReturn;
 class QActionGroup;
-class QMenu;
-class SetupFlow;
+class TunerFields;
+class UnitCommands;
+class UnitSession;
 
 // The program's main window, titled "Veltrix PC Interface": the control
 // panel of the attached receiver, with the Main, Zone and Tuner groups and
-// the connection line. It owns the session with the unit.
+// the connection line.
 //
 // A view of the live unit: every control calls the session's commands, and
 // check marks, radio selections and texts follow the live status's reports
 // only, so the panel always shows what the unit last said. It keeps no copy
-// of a reported value.
+// of a reported value. The features (setup, tuner presets, settings files,
+// desktop, help) hang their entries on its menus and buttons; the
+// application wires them.
 class ControlPanelDlg : public QMainWindow, private ControlPanelForm
 {
     Q_OBJECT
@@ -34,13 +34,18 @@ public:
     static constexpr int MainPowerWait = 8000;
     static constexpr int ZonePowerWait = 4000;
 
-    ControlPanelDlg(const Options& options, bool startedByAutostart, QWidget* parent = nullptr);
+    // `session` outlives the window.
+    ControlPanelDlg(UnitSession& session, const Options& options, bool startedByAutostart,
+                    QWidget* parent = nullptr);
     ~ControlPanelDlg() override;
 
-    // Places and shows the window and starts probing for the unit.
-    void Initialise();
+    // At start-up: the stored position kept on the screen.
+    void PlaceWindow();
+    // Shown, or minimised when started at log-on with that option; hidden
+    // (in the tray) only when the tray icon really shows.
+    void ShowWindow(bool trayIconShown);
 
-    UnitSession& Session() { return session; }
+    UnitSession& Session() const { return session; }
     QString ConnectionLine() const;
     // The menus, for the features that add their entries to them: File
     // (entries go before ExitAction), the model's Unit menu, Help.
@@ -48,11 +53,6 @@ public:
     QAction* ExitAction() const { return exitAction; }
     QMenu* UnitMenu() const { return unitMenu; }
     QMenu* HelpMenu() const { return helpMenu; }
-    // The setup flow, for the features that feed on read blocks (the
-    // settings-file save).
-    SetupFlow& Setup() const { return *setupFlow; }
-    // The options, the tray icon, the volume popup and the port notice.
-    DesktopIntegration& Desktop() const { return *desktopParts; }
 
     // The wait cursor over the window, ended by EndWait or after
     // `milliseconds`.
@@ -61,73 +61,43 @@ public:
     bool IsWaiting() const { return waiting; }
 
 Q_SIGNALS:
-    // The window stored its position and closed the port; the program ends.
+    // The window stored its position; the owner removes the tray icon,
+    // closes the port and ends the program.
     void shutDownFinished();
-    // The bottom row's buttons; the features behind them listen.
+    // The menu entries and bottom buttons the features serve: setup 0 is
+    // "Current Setup...", 1 to 5 "A/V Setup 1..." to "A/V Setup 5...".
+    void setupClicked(int index);
     void editPresetsClicked();
     void saveSettingsClicked();
     void loadSettingsClicked();
 
 protected:
     bool event(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void BuildMenus();
-    void ConnectViews();
+    void ConnectMenus();
     void ConnectMainCommands();
-    void ConnectZoneAndTunerCommands();
-    void PlaceWindow();
-    void ShowWindow();
+    void ConnectZoneCommands();
+    void BlockMenus(bool blocked);
     void Shutdown();
 
-    // The views, driven by the live status.
-    void ShowConnection(bool connected);
-    void ShowMainPower(bool on);
-    void ShowZonePower(bool on);
-    void UpdateTunerSection(bool heard);
-    void RefreshConnectionLine();
-    // The one switch from a report to a view.
-    void ApplyReport(int variable, int value, bool shown);
-    ReportCheckBox* CheckBoxOf(int variable) const;
-    void ShowInputName(int index, const QString& name);
-    void ShowTunerBand();
-    void ShowFrequency();
-    void ShowPreset();
-
-    // Commands that need the window: a confirmation, a dialog, typed text.
+    // Commands that need the window: a confirmation, a dialog.
     void StorePreset(int number);
-    void CommitFrequency();
-    void CommitPreset();
     void RenameInput(int index);
 
-    // Focus restore on activation.
-    void RememberFocus();
-    void RestoreFocus();
-    std::span<ReportRadioButton* const> RadioGroupOf(const QWidget* widget) const;
-
-    UnitSession session;
-    UnitCommands& commands = session.Commands();
-    const LiveValues& live = session.Status();
+    UnitSession& session;
+    UnitCommands& commands;
     Options options;
     bool startedByAutostart = false;
-    bool trayIconAdded = false;
     bool shutDown = false;
 
     QTimer waitTimer;
     bool waiting = false;
-    QPointer<QWidget> rememberedFocus;
-
-    QMenu* fileMenu = nullptr;
-    QActionGroup* blockable = nullptr; // the menu entries a modal window blocks
-    QAction* exitAction = nullptr;
-    QMenu* unitMenu = nullptr;
-    QMenu* helpMenu = nullptr;
-    QAction* refreshAction = nullptr;
-    // "Current Setup..." then "A/V Setup 1..." to "A/V Setup 5...".
-    std::array<QAction*, 1 + AvPresetCount> setupActions{};
-    SetupFlow* setupFlow = nullptr;
-    DesktopIntegration* desktopParts = nullptr;
+    // The menu entries a modal window blocks.
+    QActionGroup* blockable = nullptr;
+    std::unique_ptr<FocusReturn> focusReturn;
+    // Goes before the form's fields (see TunerFields).
+    std::unique_ptr<TunerFields> tunerFields;
 };

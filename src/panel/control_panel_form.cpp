@@ -1,5 +1,6 @@
 #include "panel/control_panel_form.h"
 
+#include "model/live_presenter.h"
 #include "panel/report_check_box.h"
 #include "panel/report_radio_button.h"
 #include "panel/spin_arrows.h"
@@ -10,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -119,6 +121,28 @@ void ControlPanelForm::SetupUi(QMainWindow* mainWindow)
     layout->addLayout(groups);
     BuildBottomRow(layout);
     window->setCentralWidget(central);
+    BuildMenus();
+}
+
+void ControlPanelForm::BuildMenus()
+{
+    QMenuBar* bar = window->menuBar();
+    fileMenu = bar->addMenu(QStringLiteral("&File"));
+    exitAction = fileMenu->addAction(QStringLiteral("E&xit"));
+
+    unitMenu = bar->addMenu(QStringLiteral("Unit"));
+    unitMenu->setObjectName(QStringLiteral("unitMenu"));
+    refreshAction = unitMenu->addAction(QStringLiteral("&Refresh"));
+    refreshAction->setObjectName(QStringLiteral("refresh"));
+    for (int k = 0; k <= AvPresetCount; ++k) {
+        QAction* action = unitMenu->addAction(k == 0 ? QStringLiteral("Current &Setup...")
+                                                     : QStringLiteral("A/V Setup %1...").arg(k));
+        action->setObjectName(k == 0 ? QStringLiteral("currentSetup")
+                                     : QStringLiteral("avSetup%1").arg(k));
+        setupActions[static_cast<std::size_t>(k)] = action;
+    }
+
+    helpMenu = bar->addMenu(QStringLiteral("&Help"));
 }
 
 QGroupBox* ControlPanelForm::BuildMainGroup()
@@ -154,9 +178,8 @@ QVBoxLayout* ControlPanelForm::BuildMainSources(QGroupBox* group)
 {
     auto* sources = new QVBoxLayout;
     for (int i = 0; i < InputCount; ++i) {
-        mainSources[static_cast<std::size_t>(i)] =
-            NewRadio(Latin(DefaultSourceNames[static_cast<std::size_t>(i)]),
-                     Indexed("mainSource", i), group);
+        mainSources[static_cast<std::size_t>(i)] = NewRadio(
+            LivePresenter::DefaultCaption(i, LiveRoom::Main), Indexed("mainSource", i), group);
         sources->addWidget(mainSources[static_cast<std::size_t>(i)]);
     }
     sources->addSpacing(8);
@@ -173,8 +196,8 @@ QVBoxLayout* ControlPanelForm::BuildSurroundModes(QGroupBox* group)
     for (int mode = 0; mode < SurroundModeCount; ++mode) {
         if (mode == SurroundModeNone)
             continue;
-        auto* button = NewRadio(Latin(SurroundModeNames[static_cast<std::size_t>(mode)]),
-                                Indexed("surround", mode), group);
+        auto* button =
+            NewRadio(LivePresenter::SurroundModeText(mode), Indexed("surround", mode), group);
         surroundModes[static_cast<std::size_t>(mode)] = button;
         surroundButtons[next++] = button;
         surround->addWidget(button);
@@ -269,9 +292,8 @@ QGroupBox* ControlPanelForm::BuildZoneGroup()
     auto* sources = new QGridLayout;
     constexpr int rows = InputCount / 2;
     for (int i = 0; i < InputCount; ++i) {
-        const char* name =
-            i == SourceExternal ? ZoneLocalName : DefaultSourceNames[static_cast<std::size_t>(i)];
-        auto* button = NewRadio(Latin(name), Indexed("zoneSource", i), group);
+        auto* button = NewRadio(LivePresenter::DefaultCaption(i, LiveRoom::Zone),
+                                Indexed("zoneSource", i), group);
         zoneSources[static_cast<std::size_t>(i)] = button;
         sources->addWidget(button, i % rows, i / rows);
     }

@@ -6,25 +6,38 @@
 
 #include <array>
 
+class QAction;
 class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMainWindow;
+class QMenu;
 class QPushButton;
 class QVBoxLayout;
 class ReportCheckBox;
 class ReportRadioButton;
 class SpinArrows;
 
-// The control panel's controls and their layout: the Main, Zone and Tuner
-// groups, the bottom row with the connection line and the warning. A form
+// The control panel's controls and their layout: the menu bar, the Main,
+// Zone and Tuner groups, the bottom row with the connection line and the
+// warning. A form
 // only builds and holds the widgets (each with an object name and an
 // accessible name); the window that inherits it gives them their behaviour.
 struct ControlPanelForm
 {
-    // Builds every control into the window's central widget.
+    // Builds every control into the window's central widget and menu bar.
     void SetupUi(QMainWindow* window);
+
+    // Menus: File (features put their entries before Exit), the unit's menu
+    // (Refresh, "Current Setup..." and "A/V Setup 1..." to "A/V Setup 5..."),
+    // Help (filled by its feature).
+    QMenu* fileMenu = nullptr;
+    QAction* exitAction = nullptr;
+    QMenu* unitMenu = nullptr;
+    QAction* refreshAction = nullptr;
+    std::array<QAction*, 1 + AvPresetCount> setupActions{};
+    QMenu* helpMenu = nullptr;
 
     // Main group.
     ReportCheckBox* mainPower = nullptr;
@@ -77,6 +90,7 @@ struct ControlPanelForm
     QLabel* warning = nullptr;
 
 private:
+    void BuildMenus();
     QGroupBox* BuildMainGroup();
     QVBoxLayout* BuildMainSources(QGroupBox* group);
     QVBoxLayout* BuildSurroundModes(QGroupBox* group);

@@ -3,6 +3,15 @@ target_sources(veltrix_gui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/control_panel_dlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/control_panel_form.h
     ${CMAKE_CURRENT_LIST_DIR}/control_panel_form.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/focus_return.h
+    ${CMAKE_CURRENT_LIST_DIR}/focus_return.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/panel_features.h
+    ${CMAKE_CURRENT_LIST_DIR}/panel_features.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/panel_status_view.h
+    ${CMAKE_CURRENT_LIST_DIR}/panel_status_view.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/radio_selection.h
+    ${CMAKE_CURRENT_LIST_DIR}/tuner_fields.h
+    ${CMAKE_CURRENT_LIST_DIR}/tuner_fields.cpp
     ${CMAKE_CURRENT_LIST_DIR}/panel_button_accessible.h
     ${CMAKE_CURRENT_LIST_DIR}/panel_button_accessible.cpp
     ${CMAKE_CURRENT_LIST_DIR}/report_check_box.h

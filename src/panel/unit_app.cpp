@@ -2,10 +2,10 @@
 
 #include "common/termination_signals.h"
 #include "desktop/autostart.h"
-#include "desktop/help_menu_entries.h"
 #include "desktop/options_store.h"
 #include "link/protocol_trace.h"
 #include "panel/control_panel_dlg.h"
+#include "panel/panel_features.h"
 
 #include <QIcon>
 
@@ -25,17 +25,18 @@ UnitApp::~UnitApp() = default;
 
 int UnitApp::Run()
 {
-    panel = std::make_unique<ControlPanelDlg>(OptionsStore::Load(),
-                                              Autostart::IsAutostart(arguments()));
+    const Options options = OptionsStore::Load();
+    panel =
+        std::make_unique<ControlPanelDlg>(session, options, Autostart::IsAutostart(arguments()));
+    auto* features = new PanelFeatures(session, *panel, options, VersionMajor, VersionMinor);
     // The program ends when the panel shuts down (Escape, the close box,
     // Exit), not when its last visible window goes away: the panel may live
     // hidden in the tray.
     connect(panel.get(), &ControlPanelDlg::shutDownFinished, this, &QApplication::quit,
             Qt::QueuedConnection);
-    HelpMenuEntries::Install(*panel->HelpMenu(), *panel, VersionMajor, VersionMinor);
     WatchTerminationSignals();
     if (!tracePath.isEmpty()) {
-        auto* trace = new ProtocolTrace(panel->Session().Link(), panel.get());
+        auto* trace = new ProtocolTrace(session.Link(), panel.get());
         if (!trace->Open(tracePath))
             qWarning("veltrix-pc-interface: no protocol trace to %s: %s", qPrintable(tracePath),
                      qPrintable(trace->ErrorString()));
@@ -43,7 +44,7 @@ int UnitApp::Run()
             qWarning("veltrix-pc-interface: protocol trace stopped: %s", qPrintable(reason));
         });
     }
-    panel->Initialise();
+    features->Start();
     const int result = exec();
     panel.reset();
     return result;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "unit/unit_session.h"
+
 #include <QApplication>
 #include <QString>
 
@@ -7,8 +9,10 @@
 
 class ControlPanelDlg;
 
-// The application object: reads the options, creates the control panel and
-// runs the event loop until the panel closes.
+// The application object and the GUI's composition root: it owns the session
+// with the unit for the whole run, reads the options, creates the control
+// panel, builds the features around it (PanelFeatures) and runs the event
+// loop until the panel closes.
 class UnitApp : public QApplication
 {
     Q_OBJECT
@@ -30,6 +34,7 @@ private:
     // logout still stores the window position and closes the port.
     void WatchTerminationSignals();
 
-    std::unique_ptr<ControlPanelDlg> panel;
+    UnitSession session;
+    std::unique_ptr<ControlPanelDlg> panel; // goes before the session
     QString tracePath;
 };

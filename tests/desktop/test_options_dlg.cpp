@@ -6,8 +6,10 @@
 #include "desktop/volume_popup_dlg.h"
 #include "desktop/xdg_autostart_entry.h"
 #include "panel/control_panel_dlg.h"
+#include "panel/panel_features.h"
 #include "screenshot.h"
 #include "test_bytes.h"
+#include "unit/unit_session.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -257,12 +259,14 @@ private Q_SLOTS:
 
     void fileMenuHasOptionsBeforeExit()
     {
-        ControlPanelDlg panel(Options{}, false);
+        UnitSession session;
+        ControlPanelDlg panel(session, Options{}, false);
+        auto* features = new PanelFeatures(session, panel, Options{}, 1, 4);
         const QList<QAction*> entries = panel.FileMenu()->actions();
         const auto exit = entries.indexOf(panel.ExitAction());
         QVERIFY(exit > 0);
         QCOMPARE(entries.at(exit - 1)->text(), u"&Options..."_s);
-        QCOMPARE(entries.at(exit - 1), panel.Desktop().OptionsAction());
+        QCOMPARE(entries.at(exit - 1), features->Desktop().OptionsAction());
     }
 
     // Started at log-on: hidden only when a tray icon really shows.
@@ -277,14 +281,17 @@ private Q_SLOTS:
     {
         QFETCH(bool, tray);
         TrayIcon::SetAvailabilityForTests(tray);
-        ControlPanelDlg panel(Options{.port = u"/nonexistent/port"_s}, true);
-        panel.Initialise();
-        QCOMPARE(panel.Desktop().TrayIconShown(), tray);
+        const Options options{.port = u"/nonexistent/port"_s};
+        UnitSession session;
+        ControlPanelDlg panel(session, options, true);
+        auto* features = new PanelFeatures(session, panel, options, 1, 4);
+        features->Start();
+        QCOMPARE(features->Desktop().TrayIconShown(), tray);
         QCOMPARE(panel.isVisible(), !tray);
         if (!tray)
             QVERIFY(panel.isMinimized());
         panel.close();
-        QVERIFY(!panel.Desktop().TrayIconShown());
+        QVERIFY(!features->Desktop().TrayIconShown());
     }
 };
 

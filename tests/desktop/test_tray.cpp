@@ -164,7 +164,7 @@ private Q_SLOTS:
         desktop->Popup().Open(QPoint(50, 400));
         QSlider* slider = Slider();
         QCOMPARE(slider->maximum(), bottom);
-        QCOMPARE(slider->minimum(), VolumePopupDlg::LoudestPosition);
+        QCOMPARE(slider->minimum(), LivePresenter::LoudestPosition);
 
         QTest::keyClick(slider, Qt::Key_Up);
         QTest::keyClick(slider, Qt::Key_PageDown);

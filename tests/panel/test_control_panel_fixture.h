@@ -2,9 +2,11 @@
 
 #include "event_wait.h"
 #include "panel/control_panel_dlg.h"
+#include "panel/panel_features.h"
 #include "panel/spin_arrows.h"
 #include "scripted_unit.h"
 #include "test_bytes.h"
+#include "unit/unit_session.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>
@@ -46,15 +48,20 @@ inline ScriptedUnit::Responder HandshakeOnly(const QByteArray& model)
     };
 }
 
+// The program's window as the application builds it: a session, the panel
+// and its features, started on `port`.
 class PanelFixture
 {
 public:
     explicit PanelFixture(const QString& port)
     {
-        panel = std::make_unique<ControlPanelDlg>(Options{.port = port}, false);
+        const Options options{.port = port};
+        session = std::make_unique<UnitSession>();
         // Short timings, but long reads: no silence probes during a test.
-        panel->Session().SetTiming({100, 10, {20, 60000, 1000}, {200, 200, 150}});
-        panel->Initialise();
+        session->SetTiming({100, 10, {20, 60000, 1000}, {200, 200, 150}});
+        panel = std::make_unique<ControlPanelDlg>(*session, options, false);
+        features = new PanelFeatures(*session, *panel, options, 1, 4);
+        features->Start();
         QObject::connect(&panel->Session().Link(), &UnitLink::payloadSent, panel.get(),
                          [this](const QByteArray& payload) { sent.append(payload); });
     }
@@ -122,5 +129,7 @@ public:
     }
 
     QList<QByteArray> sent; // the payloads the panel sent, in order; outlives the panel
-    std::unique_ptr<ControlPanelDlg> panel;
+    std::unique_ptr<UnitSession> session;   // outlives the panel
+    std::unique_ptr<ControlPanelDlg> panel; // owns the features
+    PanelFeatures* features = nullptr;
 };

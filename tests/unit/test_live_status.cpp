@@ -5,6 +5,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QByteArray Report(int variable, int value)
@@ -17,10 +19,54 @@ QByteArray Text(int type, int lead, const char* text)
     return Bytes({type, lead}) + QByteArray(text);
 }
 
+template <typename Arg>
+void Hear(LiveStatus& live, void (LiveStatus::*changed)(Arg), const char* name, QStringList& heard)
+{
+    QObject::connect(&live, changed, &live, [&heard, name](Arg value) {
+        heard << QStringLiteral("%1 %2").arg(QLatin1String(name)).arg(static_cast<int>(value));
+    });
+}
+
+void Hear(LiveStatus& live, void (LiveStatus::*changed)(), const char* name, QStringList& heard)
+{
+    QObject::connect(&live, changed, &live, [&heard, name] { heard << QLatin1String(name); });
+}
+
 // A session without a port: payloads are fed straight to the dispatch.
+// `heard` collects what the views hear, in order, as "signal value".
 struct Fixture
 {
+    Fixture()
+    {
+        LiveStatus& live = session.Live();
+        Hear(live, &LiveStatus::mainPowerShown, "mainPowerShown", heard);
+        Hear(live, &LiveStatus::zonePowerShown, "zonePowerShown", heard);
+        Hear(live, &LiveStatus::tunerSectionUpdated, "tunerSection", heard);
+        Hear(live, &LiveStatus::mainPowerReported, "mainPower", heard);
+        Hear(live, &LiveStatus::zonePowerReported, "zonePower", heard);
+        Hear(live, &LiveStatus::mainMuteChanged, "mainMute", heard);
+        Hear(live, &LiveStatus::zoneMuteChanged, "zoneMute", heard);
+        Hear(live, &LiveStatus::speakersAChanged, "speakersA", heard);
+        Hear(live, &LiveStatus::speakersBChanged, "speakersB", heard);
+        Hear(live, &LiveStatus::tapeMonitorChanged, "tapeMonitor", heard);
+        Hear(live, &LiveStatus::toneDefeatChanged, "toneDefeat", heard);
+        Hear(live, &LiveStatus::fmMuteChanged, "fmMute", heard);
+        Hear(live, &LiveStatus::mainVolumeChanged, "mainVolume", heard);
+        Hear(live, &LiveStatus::zoneVolumeChanged, "zoneVolume", heard);
+        Hear(live, &LiveStatus::bassChanged, "bass", heard);
+        Hear(live, &LiveStatus::trebleChanged, "treble", heard);
+        Hear(live, &LiveStatus::signalTypeChanged, "signalType", heard);
+        Hear(live, &LiveStatus::surroundModeChanged, "surroundMode", heard);
+        Hear(live, &LiveStatus::mainSourceChanged, "mainSource", heard);
+        Hear(live, &LiveStatus::zoneSourceChanged, "zoneSource", heard);
+        Hear(live, &LiveStatus::tunerBandChanged, "tunerBand", heard);
+        Hear(live, &LiveStatus::tunerFrequencyChanged, "tunerFrequency", heard);
+        Hear(live, &LiveStatus::tunerPresetChanged, "tunerPreset", heard);
+        Hear(live, &LiveStatus::soundReported, "sound", heard);
+    }
+
     UnitSession session;
+    QStringList heard;
     void Feed(const QByteArray& payload) { session.Dispatch(payload); }
     void Feed(std::initializer_list<QByteArray> payloads)
     {
@@ -59,81 +105,92 @@ private Q_SLOTS:
         QCOMPARE(f.session.Status().modelIndex, 1);
     }
 
-    void reportsShownAndStored_data()
+    void viewsHearTypedChanges_data()
     {
         QTest::addColumn<QList<QByteArray>>("before");
         QTest::addColumn<QByteArray>("report");
-        QTest::addColumn<bool>("shown");
-        QTest::addColumn<int>("value");
+        QTest::addColumn<QString>("heard"); // the signals, in order, with their values
         const QByteArray mainOn = Report(Variable::MainPower, 1);
         const QByteArray zoneOn = Report(Variable::ZonePower, 1);
+        const QList<QByteArray> off;
+        const QList<QByteArray> main = {mainOn};
         const QList<QByteArray> fmLive = {mainOn, Report(53, SourceTuner), Report(43, Band::Fm)};
-        QTest::newRow("main volume, main off")
-            << QList<QByteArray>{} << Report(23, 226) << false << -30;
-        QTest::newRow("main volume, main on")
-            << QList<QByteArray>{mainOn} << Report(23, 226) << true << -30;
-        QTest::newRow("zone volume, zone off")
-            << QList<QByteArray>{mainOn} << Report(27, 236) << false << -20;
-        QTest::newRow("zone volume, zone on")
-            << QList<QByteArray>{zoneOn} << Report(27, 236) << true << -20;
-        QTest::newRow("zone mute, zone off")
-            << QList<QByteArray>{mainOn} << Report(28, 1) << false << 1;
-        QTest::newRow("bass, main on")
-            << QList<QByteArray>{mainOn} << Report(33, 252) << true << -4;
-        QTest::newRow("signal type 4") << QList<QByteArray>{mainOn} << Report(39, 4) << true << 4;
-        QTest::newRow("signal type 5") << QList<QByteArray>{mainOn} << Report(39, 5) << false << 5;
-        QTest::newRow("signal type -1")
-            << QList<QByteArray>{mainOn} << Report(39, 255) << false << -1;
-        QTest::newRow("FM frequency, tuner not heard")
-            << QList<QByteArray>{mainOn} << Bytes({20, 45, 0x2E, 0x22}) << false << 8750;
-        QTest::newRow("FM frequency, FM heard")
-            << fmLive << Bytes({20, 45, 0xB8, 0x27}) << true << 10168;
-        QTest::newRow("AM frequency, FM heard")
-            << fmLive << Bytes({20, 44, 0xE8, 0x03}) << false << 1000;
-        QTest::newRow("FM preset 200, FM heard") << fmLive << Report(57, 200) << true << 200;
-        QTest::newRow("FM mute, tuner not heard")
-            << QList<QByteArray>{mainOn} << Report(47, 1) << false << 1;
+        auto row = [](const char* tag, const QList<QByteArray>& before, const QByteArray& report,
+                      const char* heard) {
+            QTest::newRow(tag) << before << report << QString::fromLatin1(heard);
+        };
+        // Power: the room's controls first, then the tuner, then the check mark.
+        row("main power on", off, mainOn, "mainPowerShown 1, tunerSection 0, mainPower 1");
+        row("zone power off", off, Report(52, 0), "zonePowerShown 0, tunerSection 0, zonePower 0");
+        // Volumes and mutes reach the popup always, the panel while the room is on.
+        row("main volume, main off", off, Report(23, 226), "sound 0");
+        row("main volume, main on", main, Report(23, 226), "sound 0, mainVolume -30");
+        row("zone volume, zone off", main, Report(27, 236), "sound 1");
+        row("zone volume, zone on", {zoneOn}, Report(27, 236), "sound 1, zoneVolume -20");
+        row("main mute, main on", main, Report(24, 1), "sound 0, mainMute 1");
+        row("zone mute, zone off", main, Report(28, 1), "sound 1");
+        // The main room's values are heard only while it is on, in range.
+        row("bass, main on", main, Report(33, 252), "bass -4");
+        row("treble, main off", off, Report(32, 2), "");
+        row("speakers B, main on", main, Report(Variable::SpeakersB, 1), "speakersB 1");
+        row("tape monitor, main off", off, Report(Variable::TapeMonitor, 1), "");
+        row("tone defeat, main on", main, Report(Variable::ToneDefeat, 1), "toneDefeat 1");
+        row("signal type 4", main, Report(39, 4), "signalType 4");
+        row("signal type 5", main, Report(39, 5), "");
+        row("signal type -1", main, Report(39, 255), "");
+        row("surround 13", main, Report(40, 13), "surroundMode 13");
+        row("surround none", main, Report(40, SurroundModeNone), "");
+        row("main source, main on", main, Report(53, 3), "mainSource 3, tunerSection 0");
+        row("zone source, zone off", main, Report(54, 3), "tunerSection 0");
+        // The tuner's values are heard while it is, on the band shown.
+        row("FM frequency, tuner not heard", main, Bytes({20, 45, 0x2E, 0x22}), "");
+        row("FM frequency, FM heard", fmLive, Bytes({20, 45, 0xB8, 0x27}), "tunerFrequency");
+        row("AM frequency, FM heard", fmLive, Bytes({20, 44, 0xE8, 0x03}), "");
+        row("FM preset 200, FM heard", fmLive, Report(57, 200), "tunerPreset");
+        row("band AM, FM heard", fmLive, Report(43, Band::Am), "tunerBand 0");
+        row("FM mute, tuner not heard", main, Report(47, 1), "");
+        row("FM mute, FM heard", fmLive, Report(47, 1), "fmMute 1");
     }
 
-    void reportsShownAndStored()
+    // The view contract: what each report tells the views, and nothing more.
+    void viewsHearTypedChanges()
     {
         QFETCH(QList<QByteArray>, before);
         QFETCH(QByteArray, report);
-        QFETCH(bool, shown);
-        QFETCH(int, value);
         Fixture f;
         for (const QByteArray& r : before)
             f.Feed(r);
-        QSignalSpy applied(&f.session.Live(), &LiveStatus::reportApplied);
+        f.heard.clear();
         f.Feed(report);
-        QCOMPARE(applied.size(), 1);
-        QCOMPARE(applied.at(0).at(1).toInt(), value);
-        QCOMPARE(applied.at(0).at(2).toBool(), shown);
+        QTEST(f.heard.join(u", "), "heard");
+    }
 
-        // Volumes and tone are kept only while shown; tuner values always.
-        const LiveValues& status = f.session.Status();
-        switch (static_cast<int>(report[1])) {
-        case Variable::MainVolume:
-            QCOMPARE(status.mainVolume, shown ? value : 0);
-            break;
-        case Variable::ZoneVolume:
-            QCOMPARE(status.zoneVolume, shown ? value : 0);
-            break;
-        case Variable::Bass:
-            QCOMPARE(status.bass, value);
-            break;
-        case Variable::FmFrequency:
-            QCOMPARE(status.fmFrequency, value);
-            break;
-        case Variable::AmFrequency:
-            QCOMPARE(status.amFrequency, value);
-            break;
-        case Variable::FmPreset:
-            QCOMPARE(status.fmPreset, value);
-            break;
-        default:
-            break;
-        }
+    void valuesKeptWhileShown_data()
+    {
+        QTest::addColumn<bool>("on");
+        QTest::newRow("rooms off") << false;
+        QTest::newRow("rooms on") << true;
+    }
+
+    // Volumes, tone and speakers are kept only while their room is on; the
+    // popup's sound and the tuner's values always.
+    void valuesKeptWhileShown()
+    {
+        QFETCH(bool, on);
+        Fixture f;
+        f.Feed({Report(Variable::MainPower, on), Report(Variable::ZonePower, on), Report(23, 226),
+                Report(27, 236), Report(33, 252), Report(28, 1), Report(Variable::SpeakersA, 1),
+                Bytes({20, 45, 0xB8, 0x27}), Report(56, 7)});
+        const LiveValues& v = f.session.Status();
+        QCOMPARE(v.mainVolume, on ? -30 : 0);
+        QCOMPARE(v.zoneVolume, on ? -20 : 0);
+        QCOMPARE(v.bass, on ? -4 : 0);
+        QCOMPARE(v.speakersA, on);
+        QCOMPARE(v.ReportedSound(LiveRoom::Main).volume, -30);
+        QCOMPARE(v.ReportedSound(LiveRoom::Zone).volume, -20);
+        QVERIFY(v.ReportedSound(LiveRoom::Zone).mute && !v.ReportedSound(LiveRoom::Main).mute);
+        QCOMPARE(v.fmFrequency, 10168);
+        QCOMPARE(v.amPreset, 7);
     }
 
     void tunerLiveRules_data()
@@ -244,7 +301,10 @@ private Q_SLOTS:
         Fixture f;
         f.Feed({Report(21, 1), Report(52, 1), Report(53, 2), Report(54, 3), Report(40, 4)});
         const LiveValues before = f.session.Status();
+        f.heard.clear();
         f.Feed(payload);
+        f.heard.removeAll(u"tunerSection 0"_s);
+        QCOMPARE(f.heard, QStringList());
         const LiveValues& after = f.session.Status();
         QCOMPARE(after.mainSource, before.mainSource);
         QCOMPARE(after.zoneSource, before.zoneSource);
