@@ -3,7 +3,7 @@
 #include "desktop/help_menu_entries.h"
 #include "desktop/upgrade_check.h"
 #include "desktop/upgrade_check_file.h"
-#include "desktop/url_opener.h"
+#include "desktop_fixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -51,20 +51,6 @@ public:
     QByteArray body;
     int status = 200;
     QStringList requests;
-};
-
-class RecordingOpener : public UrlOpener
-{
-public:
-    QList<QUrl> opened;
-    bool works = true;
-
-protected:
-    bool Open(const QUrl& url) override
-    {
-        opened.append(url);
-        return works;
-    }
 };
 
 const QByteArray Newer = "K220Version=1.05\r\nDownloadURL=https://e.net/get.htm\r\n";

@@ -1,13 +1,18 @@
 veltrix_add_test(test_options SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_options.cpp)
 veltrix_add_test(test_port_detection SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_port_detection.cpp)
-veltrix_add_test(test_tray SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_tray.cpp LIBS veltrix_gui)
-veltrix_add_test(test_options_dlg SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_options_dlg.cpp LIBS veltrix_gui)
+veltrix_add_test(test_desktop_integration
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_desktop_integration.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/desktop_fixture.h
+    LIBS veltrix_gui)
 
 # Upgrade check, help, About box and the installed tree.
 veltrix_add_test(test_upgrade_check_file SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_upgrade_check_file.cpp)
-veltrix_add_test(test_upgrade_check SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_upgrade_check.cpp LIBS veltrix_gui)
-veltrix_add_test(test_help SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_help.cpp LIBS veltrix_gui)
-veltrix_add_test(test_about_dlg SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_about_dlg.cpp LIBS veltrix_gui)
+veltrix_add_test(test_upgrade_check
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_upgrade_check.cpp ${CMAKE_CURRENT_LIST_DIR}/desktop_fixture.h
+    LIBS veltrix_gui)
+veltrix_add_test(test_help
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_help.cpp ${CMAKE_CURRENT_LIST_DIR}/desktop_fixture.h
+    LIBS veltrix_gui)
 # Installs the program into a temporary prefix and validates the tree.
 veltrix_add_test(test_install SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_install.cpp LIBS Qt6::Gui)
 target_compile_definitions(test_install PRIVATE

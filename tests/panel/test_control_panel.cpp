@@ -1,5 +1,7 @@
 #include "common/message_box.h"
 #include "common/message_table.h"
+#include "desktop/desktop_integration.h"
+#include "desktop/tray_icon.h"
 #include "setup/rename_input_dlg.h"
 #include "test_control_panel_fixture.h"
 
@@ -387,6 +389,42 @@ private Q_SLOTS:
         f->sent.clear();
         QTest::keyClick(f->Field(field), Qt::Key_Return);
         QVERIFY(f->sent.isEmpty());
+    }
+
+    // The features hang their entries on the panel's menus: "&Options..."
+    // just before Exit.
+    void featuresOnTheMenus()
+    {
+        const QList<QAction*> entries = f->panel->FileMenu()->actions();
+        const auto exit = entries.indexOf(f->panel->ExitAction());
+        QVERIFY(exit > 0);
+        QCOMPARE(entries.at(exit - 1), f->features->Desktop().OptionsAction());
+        QCOMPARE(entries.at(exit - 1)->text(), u"&Options..."_s);
+    }
+
+    // Started at log-on: hidden only when a tray icon really shows; closing
+    // removes the icon.
+    void autostartHidesOnlyWithATray_data()
+    {
+        QTest::addColumn<bool>("tray");
+        QTest::newRow("tray") << true;
+        QTest::newRow("no tray") << false;
+    }
+    void autostartHidesOnlyWithATray()
+    {
+        QFETCH(bool, tray);
+        TrayIcon::SetAvailabilityForTests(tray);
+        const Options options{.port = u"/nonexistent/port"_s};
+        UnitSession session;
+        ControlPanelDlg panel(session, options, true);
+        auto* features = new PanelFeatures(session, panel, options, 1, 4);
+        features->Start();
+        QCOMPARE(features->Desktop().TrayIconShown(), tray);
+        QCOMPARE(panel.isVisible(), !tray);
+        QCOMPARE(panel.isMinimized(), !tray);
+        panel.close();
+        QVERIFY(!features->Desktop().TrayIconShown());
+        TrayIcon::SetAvailabilityForTests(std::nullopt);
     }
 
     // Last: it loses the unit.

@@ -1,0 +1,475 @@
+#include "desktop/options_dlg.h"
+#include "desktop/options_store.h"
+#include "desktop/port_notice.h"
+#include "desktop/tray_icon.h"
+#include "desktop/tray_menu.h"
+#include "desktop/volume_popup_dlg.h"
+#include "desktop_fixture.h"
+#include "screenshot.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QTemporaryFile>
+
+namespace {
+
+QCheckBox* Box(const QWidget& dialog, const QString& name)
+{
+    return Child<QCheckBox>(dialog, name);
+}
+
+const QList<PortList::Item> Ports = PortList::Items({{u"/dev/ttyUSB0"_s, u"FT232R USB UART"_s}});
+
+} // namespace
+
+// The Options dialog and the desktop pieces it drives: the log-on entry,
+// the tray icon with its menu, the volume popup and the port notice.
+class TestDesktopIntegration : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<DesktopFixture> f;
+
+    template <typename T> T* PopupChild(const QString& name) const
+    {
+        return Child<T>(f->desktop->Popup(), name);
+    }
+    QString PopupText(const QString& name) const { return PopupChild<QLabel>(name)->text(); }
+    QSlider* Slider() const { return PopupChild<QSlider>(u"volume"_s); }
+
+private Q_SLOTS:
+    void init()
+    {
+        QFile::remove(QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+                          .filePath(u"Orvane/Veltrix PC Interface.conf"_s));
+    }
+    void cleanup()
+    {
+        TrayIcon::SetAvailabilityForTests(std::nullopt);
+        f.reset();
+    }
+
+    void enablingRules_data()
+    {
+        QTest::addColumn<bool>("autostart");
+        QTest::addColumn<bool>("trayIcon");
+        QTest::addColumn<bool>("trayAvailable");
+        QTest::newRow("all on") << true << true << true;
+        QTest::newRow("no autostart") << false << true << true;
+        QTest::newRow("icon off") << true << false << true;
+        QTest::newRow("no tray") << true << true << false;
+    }
+
+    // On opening and on every click of the box that controls them.
+    void enablingRules()
+    {
+        QFETCH(bool, autostart);
+        QFETCH(bool, trayIcon);
+        QFETCH(bool, trayAvailable);
+        OptionsDlg dialog;
+        dialog.SetValues({.autostart = autostart, .enableTrayIcon = trayIcon}, Ports,
+                         trayAvailable);
+        dialog.show();
+        if (autostart && trayIcon && trayAvailable)
+            SaveShot(dialog, u"options"_s);
+        const auto check = [&](bool start, bool icon) {
+            QCOMPARE(Box(dialog, u"autostartMinimized"_s)->isEnabled(), start);
+            QCOMPARE(Box(dialog, u"enableTrayIcon"_s)->isEnabled(), trayAvailable);
+            const bool tray = trayAvailable && icon;
+            QCOMPARE(Box(dialog, u"minimizeToTray"_s)->isEnabled(), tray);
+            QCOMPARE(Child(dialog, u"leftClickLabel"_s)->isEnabled(), tray);
+            for (const char* name : {"leftClickMain", "leftClickZone", "leftClickOff"})
+                QCOMPARE(Child(dialog, QString::fromLatin1(name))->isEnabled(), tray);
+            QCOMPARE(Child(dialog, u"trayUnavailable"_s)->isVisible(), !trayAvailable);
+        };
+        check(autostart, trayIcon);
+        QTest::mouseClick(Box(dialog, u"autostart"_s), Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseClick(Box(dialog, u"enableTrayIcon"_s), Qt::LeftButton, {}, QPoint(5, 5));
+        check(!autostart, trayAvailable ? !trayIcon : trayIcon);
+    }
+
+    void portChoices()
+    {
+        OptionsDlg dialog;
+        dialog.SetValues({.port = u"/dev/ttyUSB0"_s}, Ports, true);
+        auto* port = Child<QComboBox>(dialog, u"port"_s);
+        QCOMPARE(port->currentText(), u"/dev/ttyUSB0 (FT232R USB UART)"_s);
+        QCOMPARE(port->count(), 10);
+        QCOMPARE(dialog.Values().port, u"/dev/ttyUSB0"_s);
+        port->lineEdit()->setText(u"COM9"_s);
+        QCOMPARE(dialog.Values().port, u"COM9"_s);
+        dialog.SetValues({.port = u"/dev/serial/by-id/x"_s}, Ports, true);
+        QCOMPARE(port->currentText(), u"/dev/serial/by-id/x"_s);
+        QCOMPARE(dialog.Values().port, u"/dev/serial/by-id/x"_s);
+    }
+
+    // OK stores every setting and writes the log-on entry, which the next
+    // opening shows; unchecking it removes it; Cancel changes nothing.
+    void okStoresAndCancelDoesNot()
+    {
+        f = std::make_unique<DesktopFixture>(Options{});
+        OptionsDlg::SetNextAnswer([](OptionsDlg& dialog) {
+            Child<QComboBox>(dialog, u"port"_s)->lineEdit()->setText(u"COM9"_s);
+            Box(dialog, u"autostart"_s)->setChecked(true);
+            Box(dialog, u"autostartMinimized"_s)->setChecked(false);
+            Box(dialog, u"minimizeToTray"_s)->setChecked(false);
+            Child<QRadioButton>(dialog, u"leftClickOff"_s)->setChecked(true);
+            return true;
+        });
+        f->desktop->OptionsAction()->trigger();
+        const Options stored = OptionsStore::Load();
+        QCOMPARE(stored.port, u"COM9"_s);
+        QVERIFY(!stored.autostartMinimized);
+        QVERIFY(stored.enableTrayIcon);
+        QVERIFY(!stored.minimizeToTray);
+        QCOMPARE(stored.leftClick, int(Options::Off));
+        QCOMPARE(f->session->PortSetting(), u"COM9"_s);
+        QFile entry(f->EntryPath());
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        QVERIFY(entry.readAll().contains("\nExec=/opt/vx/veltrix-pc-interface /run\n"));
+        entry.close();
+
+        bool shownChecked = false;
+        OptionsDlg::SetNextAnswer([&](OptionsDlg& dialog) {
+            shownChecked = Box(dialog, u"autostart"_s)->isChecked();
+            Box(dialog, u"autostart"_s)->setChecked(false);
+            Box(dialog, u"enableTrayIcon"_s)->setChecked(false);
+            return false;
+        });
+        f->desktop->RunOptions();
+        QVERIFY(shownChecked);
+        QVERIFY(QFileInfo::exists(f->EntryPath()));
+        QVERIFY(OptionsStore::Load().enableTrayIcon);
+
+        OptionsDlg::SetNextAnswer([](OptionsDlg& dialog) {
+            Box(dialog, u"autostart"_s)->setChecked(false);
+            return true;
+        });
+        f->desktop->RunOptions();
+        QVERIFY(!QFileInfo::exists(f->EntryPath()));
+        QCOMPARE(OptionsStore::Load().port, u"COM9"_s);
+    }
+
+    // Without a tray the icon stays away whatever the box says; with one,
+    // OK adds or removes it at once.
+    void trayIconAddedAndRemoved()
+    {
+        f = std::make_unique<DesktopFixture>(Options{});
+        QVERIFY(!f->desktop->AddTrayIcon()); // offscreen has no tray
+        OptionsDlg::SetNextAnswer([](OptionsDlg& dialog) {
+            return Child(dialog, u"trayUnavailable"_s)->isVisibleTo(&dialog) &&
+                   !Box(dialog, u"enableTrayIcon"_s)->isEnabled();
+        });
+        f->desktop->RunOptions();
+        QVERIFY(!f->desktop->TrayIconShown());
+
+        TrayIcon::SetAvailabilityForTests(true);
+        QVERIFY(f->desktop->AddTrayIcon());
+        OptionsDlg::SetNextAnswer([](OptionsDlg& dialog) {
+            Box(dialog, u"enableTrayIcon"_s)->setChecked(false);
+            return true;
+        });
+        f->desktop->RunOptions();
+        QVERIFY(!f->desktop->TrayIconShown());
+    }
+
+    // OK re-enables the popup for the room the left-click action names.
+    void popupEnabledAfterOk()
+    {
+        f = std::make_unique<DesktopFixture>(Options{});
+        f->session->Dispatch(Bytes({20, 52, 1})); // zone on, main off
+        QVERIFY(!f->desktop->Popup().IsOn());
+        OptionsDlg::SetNextAnswer([](OptionsDlg& dialog) {
+            Child<QRadioButton>(dialog, u"leftClickZone"_s)->setChecked(true);
+            return true;
+        });
+        f->desktop->RunOptions();
+        QVERIFY(f->desktop->Popup().IsOn());
+    }
+
+    // A named port the user may not open: one line with the path, the
+    // reason and the device's group, however often the probe fails.
+    void permissionNoticeShownOnce()
+    {
+        QTemporaryFile device;
+        QVERIFY(device.open());
+        const QString path = device.fileName();
+        f = std::make_unique<DesktopFixture>(Options{.port = path});
+        PortNotice& notice = f->desktop->Notice();
+        f->window->show();
+        for (int i = 0; i < 3; ++i)
+            Q_EMIT f->session->portOpenFailed(path, SerialPort::OpenFailure::PermissionDenied);
+        const QString text = notice.Text();
+        QVERIFY(text.contains(path));
+        QVERIFY(text.contains(u"permission denied"_s));
+        QVERIFY(text.contains(u'"' + QFileInfo(path).group() + u'"'));
+        QVERIFY(text.contains(u"log in again"_s));
+        QCOMPARE(f->window->findChildren<QLabel*>(u"portNotice"_s).size(), 1);
+        QVERIFY(f->window->statusBar()->isVisible());
+
+        f->session->Dispatch(Bytes({20, 20, 'K', '2', '2', '0'})); // a unit answers
+        QVERIFY(notice.Text().isEmpty());
+        QVERIFY(!f->window->statusBar()->isVisible());
+
+        Q_EMIT f->session->portOpenFailed(path, SerialPort::OpenFailure::Missing);
+        Q_EMIT f->session->portOpenFailed(path, SerialPort::OpenFailure::Busy);
+        QVERIFY(notice.Text().isEmpty());
+        f->session->SetPortSetting(QString::fromLatin1(UnitSession::AutoDetect));
+        Q_EMIT f->session->portOpenFailed(u"/dev/ttyS0"_s,
+                                          SerialPort::OpenFailure::PermissionDenied);
+        QVERIFY(notice.Text().isEmpty());
+        QCOMPARE(PortNotice::PermissionText(u"/dev/ttyUSB0"_s, QString()).contains(u"group"_s),
+                 true);
+    }
+
+    // Both rooms' reports are kept; the open popup shows its own room only,
+    // and its controls follow that room's power.
+    void popupShowsItsRoomAsReported()
+    {
+        f = std::make_unique<DesktopFixture>();
+        QVERIFY(f->Connect("K220"));
+        VolumePopupDlg& popup = f->desktop->Popup();
+        f->Feed({Report(Variable::MainPower, 1), Report(Variable::MainVolume, -20 & 0xFF),
+                 Report(Variable::ZoneVolume, -30 & 0xFF), Report(Variable::ZoneMute, 1)});
+        popup.Open(QPoint(100, 300));
+        QVERIFY(popup.isVisible());
+        SaveShot(popup, u"volume-popup"_s);
+        QCOMPARE(PopupText(u"room"_s), u"Main Volume"_s);
+        QCOMPARE(Slider()->maximum(), 62);
+        QCOMPARE(Slider()->value(), 20);
+        QCOMPARE(PopupText(u"value"_s), u"-20 dB"_s);
+        QVERIFY(Slider()->isEnabled());
+        QVERIFY(!PopupChild<QPushButton>(u"mute"_s)->isChecked());
+
+        f->Feed({Report(Variable::ZoneVolume, -40 & 0xFF), Report(Variable::MainVolume, 5)});
+        QCOMPARE(Slider()->value(), -5);
+        QCOMPARE(PopupText(u"value"_s), u"5 dB"_s);
+        f->Feed({Report(Variable::MainPower, 0)});
+        QVERIFY(!Slider()->isEnabled());
+        QVERIFY(!PopupChild<QPushButton>(u"mute"_s)->isEnabled());
+        QVERIFY(PopupChild<QLabel>(u"unitName"_s)->isEnabled());
+        popup.close();
+
+        popup.SetLeftClick(Options::ZoneVolume);
+        popup.Open(QPoint(100, 300));
+        QCOMPARE(PopupText(u"room"_s), u"Zone Volume"_s);
+        QCOMPARE(Slider()->value(), 40);
+        QVERIFY(PopupChild<QPushButton>(u"mute"_s)->isChecked());
+        QVERIFY(!Slider()->isEnabled()); // the zone is off
+        f->Feed({Report(Variable::ZonePower, 1)});
+        QVERIFY(Slider()->isEnabled());
+        popup.close();
+
+        popup.SetLeftClick(Options::Off);
+        popup.Open(QPoint(100, 300));
+        QVERIFY(!popup.isVisible());
+    }
+
+    void popupRangeAndBottomByModel_data()
+    {
+        QTest::addColumn<QByteArray>("model");
+        QTest::addColumn<int>("bottom");
+        QTest::addColumn<int>("lowestByte");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("K220") << QByteArray("K220") << 62 << 194 << u"K220"_s;
+        QTest::newRow("K240") << QByteArray("K240") << 75 << 181 << u"K240"_s;
+        QTest::newRow("unknown model") << QByteArray("X999") << 75 << 181 << u"Unit"_s;
+    }
+
+    // The popup names the unit; dragging to the bottom shows "-oo dB" at
+    // once and sets the model's lowest volume; keys move the thumb and send
+    // nothing.
+    void popupRangeAndBottomByModel()
+    {
+        QFETCH(QByteArray, model);
+        QFETCH(int, bottom);
+        QFETCH(int, lowestByte);
+        f = std::make_unique<DesktopFixture>();
+        QVERIFY(f->Connect(model));
+        f->Feed({Report(Variable::MainPower, 1), Report(Variable::MainVolume, -30 & 0xFF)});
+        f->desktop->Popup().Open(QPoint(50, 400));
+        QSlider* slider = Slider();
+        QCOMPARE(slider->maximum(), bottom);
+        QCOMPARE(slider->minimum(), LivePresenter::LoudestPosition);
+
+        QTest::keyClick(slider, Qt::Key_Up);
+        QTest::keyClick(slider, Qt::Key_PageDown);
+        slider->setSliderDown(true);
+        slider->setSliderPosition(bottom - 1);
+        QCOMPARE(PopupText(u"value"_s), u"-30 dB"_s); // the unit has not answered
+        slider->setSliderPosition(bottom);
+        QCOMPARE(PopupText(u"value"_s), u"-oo dB"_s);
+        slider->setSliderDown(false);
+        const QByteArray lowest = Bytes({MessageType::Set, Variable::MainVolume, lowestByte});
+        QCOMPARE(f->sent,
+                 (QList<QByteArray>{Bytes({MessageType::Set, Variable::MainVolume, 1 - bottom}),
+                                    lowest, lowest}));
+
+        // The unit's report of its lowest setting reads the same.
+        f->Feed({Report(Variable::MainVolume, lowestByte)});
+        QCOMPARE(slider->value(), bottom);
+        QCOMPARE(PopupText(u"value"_s), u"-oo dB"_s);
+
+        QTEST(PopupText(u"unitName"_s), "name");
+        f->session->Live().ShowDisconnected();
+        QCOMPARE(PopupText(u"unitName"_s), u"N/C"_s);
+    }
+
+    void popupMuteWaitsForTheReport_data()
+    {
+        QTest::addColumn<int>("leftClick");
+        QTest::addColumn<int>("power");
+        QTest::addColumn<int>("muteVariable");
+        QTest::addColumn<int>("key");
+        QTest::newRow("main") << int(Options::MainVolume) << int(Variable::MainPower)
+                              << int(Variable::MainMute) << int(KeyCode::MainMute);
+        QTest::newRow("zone") << int(Options::ZoneVolume) << int(Variable::ZonePower)
+                              << int(Variable::ZoneMute) << int(KeyCode::ZoneMute);
+    }
+
+    void popupMuteWaitsForTheReport()
+    {
+        QFETCH(int, leftClick);
+        QFETCH(int, power);
+        QFETCH(int, muteVariable);
+        QFETCH(int, key);
+        f = std::make_unique<DesktopFixture>();
+        QVERIFY(f->Connect("K220"));
+        f->desktop->Popup().SetLeftClick(leftClick);
+        f->Feed({Report(power, 1)});
+        f->desktop->Popup().Open(QPoint(50, 400));
+        auto* mute = PopupChild<QPushButton>(u"mute"_s);
+        QTest::mouseClick(mute, Qt::LeftButton);
+        QCOMPARE(f->sent, (QList<QByteArray>{Bytes({MessageType::Key, key})}));
+        QVERIFY(!mute->isChecked());
+        f->Feed({Report(muteVariable, 1)});
+        QVERIFY(mute->isChecked());
+    }
+
+    void popupClosesWhenDeactivated()
+    {
+        f = std::make_unique<DesktopFixture>();
+        QVERIFY(f->Connect("K220"));
+        f->window->show();
+        f->desktop->Popup().Open(QPoint(50, 400));
+        QVERIFY(QTest::qWaitForWindowActive(&f->desktop->Popup()));
+        f->window->activateWindow();
+        QTRY_VERIFY(!f->desktop->Popup().isVisible());
+    }
+
+    // The marks show the unit's reported selection only.
+    void trayMenuMarksFollowReports()
+    {
+        f = std::make_unique<DesktopFixture>();
+        QVERIFY(f->Connect("K220"));
+        TrayMenu& menu = f->desktop->Menu();
+        QCOMPARE(menu.defaultAction(), menu.OpenAction());
+        QCOMPARE(menu.ZoneSourceAction(SourceExternal)->text(), u"LOCAL"_s);
+        QVERIFY(!menu.SurroundAction(SurroundModeNone));
+        QCOMPARE(menu.SurroundAction(13)->text(), u"Dolby Pro Logic IIx - Music"_s);
+
+        f->Feed({Report(Variable::MainSource, 3)}); // main room off: not shown
+        QVERIFY(!menu.MainSourceAction(3)->isChecked());
+        f->Feed({Report(Variable::MainPower, 1), Report(Variable::MainSource, 3),
+                 Report(Variable::SurroundMode, 12), Report(Variable::ZonePower, 1),
+                 Report(Variable::ZoneSource, SourceExternal)});
+        QVERIFY(menu.MainSourceAction(3)->isChecked());
+        QVERIFY(menu.SurroundAction(12)->isChecked());
+        QVERIFY(menu.ZoneSourceAction(SourceExternal)->isChecked());
+
+        menu.MainSourceAction(5)->trigger();
+        menu.SurroundAction(0)->trigger();
+        menu.ZoneSourceAction(SourceTuner)->trigger();
+        QCOMPARE(f->sent,
+                 (QList<QByteArray>{Bytes({MessageType::Key, KeyCode::MainSource[5]}),
+                                    Bytes({MessageType::Set, Variable::SurroundMode, 0}),
+                                    Bytes({MessageType::Key, KeyCode::ZoneSource[SourceTuner]})}));
+        QVERIFY(menu.MainSourceAction(3)->isChecked());
+        QVERIFY(!menu.MainSourceAction(5)->isChecked());
+        QVERIFY(menu.SurroundAction(12)->isChecked());
+        QVERIFY(menu.ZoneSourceAction(SourceExternal)->isChecked());
+
+        f->Feed({Report(Variable::MainSource, 5)});
+        QVERIFY(menu.MainSourceAction(5)->isChecked());
+        QVERIFY(!menu.MainSourceAction(3)->isChecked());
+        f->Feed({Report(Variable::MainPower, 0)});
+        for (int i = 0; i < InputCount; ++i)
+            QVERIFY(!menu.MainSourceAction(i)->isChecked());
+        QVERIFY(!menu.SurroundAction(12)->isChecked());
+        QVERIFY(menu.ZoneSourceAction(SourceExternal)->isChecked());
+    }
+
+    // A single click opens the popup only after the double-click time; a
+    // double click restores the window instead; Off ignores clicks.
+    void trayClicks()
+    {
+        f = std::make_unique<DesktopFixture>();
+        QVERIFY(f->Connect("K220"));
+        TrayIcon& tray = f->desktop->Tray();
+        QSignalSpy requested(&tray, &TrayIcon::popupRequested);
+        QElapsedTimer clock;
+        clock.start();
+        tray.OnActivated(QSystemTrayIcon::Trigger);
+        QVERIFY(tray.IsClickPending());
+        QTRY_COMPARE(requested.size(), 1);
+        QVERIFY(clock.elapsed() >= QApplication::doubleClickInterval());
+        QTRY_VERIFY(f->desktop->Popup().isVisible());
+        f->desktop->Popup().close();
+
+        tray.OnActivated(QSystemTrayIcon::Trigger);
+        tray.OnActivated(QSystemTrayIcon::DoubleClick);
+        QVERIFY(!tray.IsClickPending());
+        QVERIFY(f->window->isVisible());
+        QTest::qWait(QApplication::doubleClickInterval() + 50);
+        QCOMPARE(requested.size(), 1);
+
+        tray.SetLeftClick(Options::Off);
+        tray.OnActivated(QSystemTrayIcon::Trigger);
+        QVERIFY(!tray.IsClickPending());
+    }
+
+    void minimizeHidesOnlyWithAnIcon_data()
+    {
+        QTest::addColumn<bool>("tray");
+        QTest::addColumn<bool>("minimizeToTray");
+        QTest::addColumn<bool>("hidden");
+        QTest::newRow("icon, option on") << true << true << true;
+        QTest::newRow("icon, option off") << true << false << false;
+        QTest::newRow("no tray") << false << true << false;
+    }
+
+    void minimizeHidesOnlyWithAnIcon()
+    {
+        QFETCH(bool, tray);
+        QFETCH(bool, minimizeToTray);
+        QFETCH(bool, hidden);
+        TrayIcon::SetAvailabilityForTests(tray);
+        f = std::make_unique<DesktopFixture>(Options{.minimizeToTray = minimizeToTray});
+        QVERIFY(f->Connect("K220"));
+        QCOMPARE(f->desktop->AddTrayIcon(), tray);
+        f->window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f->window.get()));
+        f->window->showMinimized();
+        QTest::qWait(20);
+        QCOMPARE(!f->window->isVisible(), hidden);
+        f->desktop->Menu().OpenAction()->trigger();
+        QVERIFY(f->window->isVisible());
+        QVERIFY(!f->window->isMinimized());
+        f->desktop->RemoveTrayIcon();
+        QVERIFY(!f->desktop->TrayIconShown());
+    }
+};
+
+QTEST_MAIN(TestDesktopIntegration)
+#include "test_desktop_integration.moc"
