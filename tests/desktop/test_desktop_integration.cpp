@@ -47,6 +47,41 @@ class TestDesktopIntegration : public QObject
     }
     QString PopupText(const QString& name) const { return PopupChild<QLabel>(name)->text(); }
     QSlider* Slider() const { return PopupChild<QSlider>(u"volume"_s); }
+    // "Main Volume 20/62 -20 dB, live, muted": the room, the slider's
+    // position and bottom, the text, enabled controls and the mute mark.
+    QString PopupState() const
+    {
+        const auto* mute = PopupChild<QPushButton>(u"mute"_s);
+        QString state = u"%1 %2/%3 %4"_s.arg(PopupText(u"room"_s))
+                            .arg(Slider()->value())
+                            .arg(Slider()->maximum())
+                            .arg(PopupText(u"value"_s));
+        if (Slider()->isEnabled())
+            state += u", live"_s;
+        if (mute->isEnabled() != Slider()->isEnabled())
+            state += u", mute control differs"_s;
+        if (mute->isChecked())
+            state += u", muted"_s;
+        return state;
+    }
+    // The tray menu's radio marks: "main 3, surround 12, zone 8".
+    QString Marks() const
+    {
+        const TrayMenu& menu = f->desktop->Menu();
+        QStringList marks;
+        for (int i = 0; i < SurroundModeCount; ++i) {
+            const std::pair<const char*, QAction*> entries[] = {
+                {"main", menu.MainSourceAction(i)},
+                {"surround", menu.SurroundAction(i)},
+                {"zone", menu.ZoneSourceAction(i)}};
+            for (const auto& [room, action] : entries) {
+                if (action && action->isChecked())
+                    marks << u"%1 %2"_s.arg(QLatin1String(room)).arg(i);
+            }
+        }
+        std::sort(marks.begin(), marks.end());
+        return marks.join(u", "_s);
+    }
 
 private Q_SLOTS:
     void init()
@@ -245,30 +280,19 @@ private Q_SLOTS:
         popup.Open(QPoint(100, 300));
         QVERIFY(popup.isVisible());
         SaveShot(popup, u"volume-popup"_s);
-        QCOMPARE(PopupText(u"room"_s), u"Main Volume"_s);
-        QCOMPARE(Slider()->maximum(), 62);
-        QCOMPARE(Slider()->value(), 20);
-        QCOMPARE(PopupText(u"value"_s), u"-20 dB"_s);
-        QVERIFY(Slider()->isEnabled());
-        QVERIFY(!PopupChild<QPushButton>(u"mute"_s)->isChecked());
-
+        QCOMPARE(PopupState(), u"Main Volume 20/62 -20 dB, live"_s);
         f->Feed({Report(Variable::ZoneVolume, -40 & 0xFF), Report(Variable::MainVolume, 5)});
-        QCOMPARE(Slider()->value(), -5);
-        QCOMPARE(PopupText(u"value"_s), u"5 dB"_s);
+        QCOMPARE(PopupState(), u"Main Volume -5/62 5 dB, live"_s);
         f->Feed({Report(Variable::MainPower, 0)});
-        QVERIFY(!Slider()->isEnabled());
-        QVERIFY(!PopupChild<QPushButton>(u"mute"_s)->isEnabled());
+        QCOMPARE(PopupState(), u"Main Volume -5/62 5 dB"_s);
         QVERIFY(PopupChild<QLabel>(u"unitName"_s)->isEnabled());
         popup.close();
 
         popup.SetLeftClick(Options::ZoneVolume);
         popup.Open(QPoint(100, 300));
-        QCOMPARE(PopupText(u"room"_s), u"Zone Volume"_s);
-        QCOMPARE(Slider()->value(), 40);
-        QVERIFY(PopupChild<QPushButton>(u"mute"_s)->isChecked());
-        QVERIFY(!Slider()->isEnabled()); // the zone is off
+        QCOMPARE(PopupState(), u"Zone Volume 40/62 -40 dB, muted"_s); // the zone is off
         f->Feed({Report(Variable::ZonePower, 1)});
-        QVERIFY(Slider()->isEnabled());
+        QCOMPARE(PopupState(), u"Zone Volume 40/62 -40 dB, live, muted"_s);
         popup.close();
 
         popup.SetLeftClick(Options::Off);
@@ -380,13 +404,11 @@ private Q_SLOTS:
         QCOMPARE(menu.SurroundAction(13)->text(), u"Dolby Pro Logic IIx - Music"_s);
 
         f->Feed({Report(Variable::MainSource, 3)}); // main room off: not shown
-        QVERIFY(!menu.MainSourceAction(3)->isChecked());
+        QCOMPARE(Marks(), QString());
         f->Feed({Report(Variable::MainPower, 1), Report(Variable::MainSource, 3),
                  Report(Variable::SurroundMode, 12), Report(Variable::ZonePower, 1),
                  Report(Variable::ZoneSource, SourceExternal)});
-        QVERIFY(menu.MainSourceAction(3)->isChecked());
-        QVERIFY(menu.SurroundAction(12)->isChecked());
-        QVERIFY(menu.ZoneSourceAction(SourceExternal)->isChecked());
+        QCOMPARE(Marks(), u"main 3, surround 12, zone 8"_s);
 
         menu.MainSourceAction(5)->trigger();
         menu.SurroundAction(0)->trigger();
@@ -395,19 +417,12 @@ private Q_SLOTS:
                  (QList<QByteArray>{Bytes({MessageType::Key, KeyCode::MainSource[5]}),
                                     Bytes({MessageType::Set, Variable::SurroundMode, 0}),
                                     Bytes({MessageType::Key, KeyCode::ZoneSource[SourceTuner]})}));
-        QVERIFY(menu.MainSourceAction(3)->isChecked());
-        QVERIFY(!menu.MainSourceAction(5)->isChecked());
-        QVERIFY(menu.SurroundAction(12)->isChecked());
-        QVERIFY(menu.ZoneSourceAction(SourceExternal)->isChecked());
+        QCOMPARE(Marks(), u"main 3, surround 12, zone 8"_s);
 
         f->Feed({Report(Variable::MainSource, 5)});
-        QVERIFY(menu.MainSourceAction(5)->isChecked());
-        QVERIFY(!menu.MainSourceAction(3)->isChecked());
+        QCOMPARE(Marks(), u"main 5, surround 12, zone 8"_s);
         f->Feed({Report(Variable::MainPower, 0)});
-        for (int i = 0; i < InputCount; ++i)
-            QVERIFY(!menu.MainSourceAction(i)->isChecked());
-        QVERIFY(!menu.SurroundAction(12)->isChecked());
-        QVERIFY(menu.ZoneSourceAction(SourceExternal)->isChecked());
+        QCOMPARE(Marks(), u"zone 8"_s);
     }
 
     // A single click opens the popup only after the double-click time; a

@@ -36,41 +36,40 @@ class TestOptions : public QObject
 private Q_SLOTS:
     void init() { QFile::remove(ConfFile()); }
 
-    void defaultsWithoutAStore()
+    void storedByHand_data()
     {
-        const Options options = OptionsStore::Load();
-        QCOMPARE(options.port, QStringLiteral("Auto Detect"));
-        QVERIFY(options.autostartMinimized);
-        QVERIFY(options.enableTrayIcon);
-        QVERIFY(options.minimizeToTray);
-        QCOMPARE(options.leftClick, 0);
-        QCOMPARE(options.x, -1);
-        QCOMPARE(options.y, -1);
+        QTest::addColumn<QByteArray>("conf");
+        QTest::addColumn<QString>("loaded"); // port|minimized|icon|to tray|left click|x|y
+        QTest::newRow("no store") << QByteArray() << "Auto Detect|1|1|1|0|-1|-1";
+        QTest::newRow("by hand, read as numbers")
+            << QByteArray("[Settings]\nPort=/dev/ttyUSB0\nAutostartMinimized=0\n"
+                          "EnableTrayIcon=junk\nMinimizeToTray= 0 \nLeftClick=1\n"
+                          "[Position]\nx=5000\ny=-3\n")
+            << "/dev/ttyUSB0|0|1|0|1|5000|-3";
+        // A left click outside its actions is Main Volume.
+        for (const char* text : {"3", "-1", "x"})
+            QTest::addRow("left click %s", text)
+                << QByteArray("[Settings]\nLeftClick=") + text << "Auto Detect|1|1|1|0|-1|-1";
     }
 
-    void valuesWrittenByHandAreReadAsNumbers()
+    void storedByHand()
     {
-        WriteConf("[Settings]\nPort=/dev/ttyUSB0\nAutostartMinimized=0\nEnableTrayIcon=junk\n"
-                  "MinimizeToTray= 0 \nLeftClick=1\n[Position]\nx=5000\ny=-3\n");
-        const Options options = OptionsStore::Load();
-        QCOMPARE(options.port, QStringLiteral("/dev/ttyUSB0"));
-        QVERIFY(!options.autostartMinimized);
-        QVERIFY(options.enableTrayIcon); // not a number: the default
-        QVERIFY(!options.minimizeToTray);
-        QCOMPARE(options.leftClick, 1);
-        QCOMPARE(options.x, 5000);
-        QCOMPARE(options.y, -3);
+        QFETCH(QByteArray, conf);
+        if (!conf.isEmpty())
+            WriteConf(conf);
+        const Options o = OptionsStore::Load();
+        QTEST(QStringLiteral("%1|%2|%3|%4|%5|%6|%7")
+                  .arg(o.port)
+                  .arg(o.autostartMinimized)
+                  .arg(o.enableTrayIcon)
+                  .arg(o.minimizeToTray)
+                  .arg(o.leftClick)
+                  .arg(o.x)
+                  .arg(o.y),
+              "loaded");
     }
 
-    void positionRoundTrip()
-    {
-        OptionsStore::SavePosition(40, 60);
-        const Options loaded = OptionsStore::Load();
-        QCOMPARE(loaded.x, 40);
-        QCOMPARE(loaded.y, 60);
-        QCOMPARE(loaded.port, QStringLiteral("Auto Detect"));
-    }
-
+    // The settings and the position are stored apart: neither moves the other.
     void settingsRoundTrip()
     {
         Options saved;
@@ -89,15 +88,7 @@ private Q_SLOTS:
         QVERIFY(!loaded.enableTrayIcon);
         QVERIFY(!loaded.minimizeToTray);
         QCOMPARE(loaded.leftClick, int(Options::Off));
-        QCOMPARE(loaded.x, 7); // the settings leave the position alone
-    }
-
-    void leftClickOutsideItsActionsIsMainVolume()
-    {
-        for (const char* text : {"3", "-1", "x"}) {
-            WriteConf(QByteArray("[Settings]\nLeftClick=") + text + "\n");
-            QCOMPARE(OptionsStore::Load().leftClick, int(Options::MainVolume));
-        }
+        QCOMPARE(QPoint(loaded.x, loaded.y), QPoint(7, 9));
     }
 
     void autostartEntryLifeCycle()
