@@ -1,7 +1,7 @@
 #include "desktop/options_dlg.h"
 
-#include "common/message_table.h"
 #include "common/help_topic.h"
+#include "common/message_table.h"
 #include "desktop/help_window.h"
 
 #include <QButtonGroup>
