@@ -250,7 +250,7 @@ bool LiveStatus::ApplySound(int variable, int v)
     const LiveRoom room = variable == Variable::MainVolume || variable == Variable::MainMute
                               ? LiveRoom::Main
                               : LiveRoom::Zone;
-    LiveValues::Sound& sound = values.reportedSound[room == LiveRoom::Main ? 0 : 1];
+    LiveValues::Sound& sound = values.ReportedSound(room);
     if (volume)
         sound.volume = v;
     else

@@ -67,6 +67,7 @@ struct LiveValues
     {
         return reportedSound[room == LiveRoom::Main ? 0 : 1];
     }
+    Sound& ReportedSound(LiveRoom room) { return reportedSound[room == LiveRoom::Main ? 0 : 1]; }
 
     // Input names as last reported (variable 55); empty until reported.
     std::array<QString, InputCount> inputNames;

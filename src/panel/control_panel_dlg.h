@@ -45,6 +45,8 @@ public:
     // (in the tray) only when the tray icon really shows.
     void ShowWindow(bool trayIconShown);
 
+    // The session the window shows; tests drive the unit through it. The
+    // features get it from the application, never from here.
     UnitSession& Session() const { return session; }
     QString ConnectionLine() const;
     // The menus, for the features that add their entries to them: File

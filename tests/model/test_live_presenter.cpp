@@ -129,7 +129,7 @@ private Q_SLOTS:
     void popupReadsTheReportedSound()
     {
         LiveValues values = Connected("K220");
-        values.reportedSound[1].volume = -30;
+        values.ReportedSound(LiveRoom::Zone).volume = -30;
         const LivePresenter presenter(values);
         QCOMPARE(presenter.PopupVolumeText(LiveRoom::Zone, false), u"-30 dB"_s);
         QCOMPARE(presenter.PopupVolumeText(LiveRoom::Zone, true), u"-oo dB"_s);
