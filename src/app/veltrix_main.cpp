@@ -1,6 +1,7 @@
 #include "cli/cli_command_line.h"
 #include "cli/cli_runner.h"
 #include "common/termination_signals.h"
+#include "common/version.h"
 #include "desktop/options_store.h"
 
 #include <QCoreApplication>
@@ -10,7 +11,6 @@
 
 namespace {
 constexpr int ExitUsage = 2;
-constexpr const char* Version = "1.4";
 } // namespace
 
 int main(int argc, char** argv)
@@ -30,7 +30,7 @@ int main(int argc, char** argv)
         return 0;
     }
     if (request.command == CliRequest::Command::Version) {
-        std::printf("veltrix %s\n", Version);
+        std::printf("veltrix %s\n", ProgramVersion::Text);
         return 0;
     }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/version.h"
 #include "unit/unit_session.h"
 
 #include <QApplication>
@@ -18,8 +19,8 @@ class UnitApp : public QApplication
     Q_OBJECT
 
 public:
-    static constexpr int VersionMajor = 1;
-    static constexpr int VersionMinor = 4;
+    static constexpr int VersionMajor = ProgramVersion::Major;
+    static constexpr int VersionMinor = ProgramVersion::Minor;
 
     UnitApp(int& argc, char** argv);
     ~UnitApp() override;
