@@ -164,16 +164,16 @@ private Q_SLOTS:
         };
         const QString done = u"Completed"_s;
         const QString failed = u"Failed"_s;
-        const QString refused = u"-> failed 0/0"_s;
+        const QString none = u"-> failed 0/0"_s; // a read failed or refused: no data
         const int k220p3 = 768 + 3 * (57 + 21);
         const int p5 = 1024 + 5 * (96 + 21);
         const int p2 = 1024 + 2 * (67 + 21);
-        row("size 97 refused", "K230", 97, 0, {},
-            {Failed(Message::BlockSizeInvalid, {97}), refused}, {});
+        row("size 97 refused", "K230", 97, 0, {}, {Failed(Message::BlockSizeInvalid, {97}), none},
+            {});
         row("size -1: a preset read stops at the size", "K230", 0xFF, 1, {},
-            {failed, Failed(Message::BlockSizeInvalid, {-1}), refused}, {1024});
+            {failed, Failed(Message::BlockSizeInvalid, {-1}), none}, {1024});
         row("size never read: refused, asked again", "K230", -1, 0, {},
-            {Failed(Message::BlockSizeUnknown), refused}, {1024});
+            {Failed(Message::BlockSizeUnknown), none}, {1024});
         row("size byte 0 is 67; a reply for live index 200", "K230", 0, 0, {},
             {done, u"-> block 0"_s}, Range(1092, 1112),
             Bytes({MessageType::LiveSetup, MemoryOp::Read, 9}),
@@ -184,7 +184,7 @@ private Q_SLOTS:
             QList<int>{1024} + Range(p5, p5 + 96 + 21) + Range(708, 721));
         row("preset 2 empty", "K230", 0, 2, {p2, 255}, {failed, u"-> empty 2"_s}, {1024, p2});
         row("preset 2, status neither 0 nor S", "K230", 0, 2, {p2, 68},
-            {failed, Failed(Message::SizeMismatch), refused}, {1024, p2});
+            {failed, Failed(Message::SizeMismatch), none}, {1024, p2});
         const QList<int> tuner = QList<int>{19} + Range(32, 381);
         const QList<int> am1{362, 0, 363, 109}; // 531 kHz with the 9 kHz step, else 640
         row("AM step flag 0; a late duplicate", "K230", 0, 6, QList<int>{19, 0} + am1,
