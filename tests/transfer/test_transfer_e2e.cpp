@@ -1,8 +1,6 @@
 #include "common/message_table.h"
 #include "event_wait.h"
-#include "link/message_set.h"
 #include "simulated_receiver.h"
-#include "test_bytes.h"
 #include "transfer/memory_transfer.h"
 #include "transfer_results.h"
 #include "unit/unit_session.h"
@@ -13,15 +11,15 @@
 
 #include <functional>
 #include <memory>
-#include <utility>
 
 using namespace Qt::Literals::StringLiterals;
 
 // Whole transfers between the session and the simulated receiver over a
 // pseudo-terminal, on a clean line, on one that loses, spoils and litters the
-// frames both ways, and with the cable pulled. Writes on a faulty line are
-// the fault matrix's (tests/e2e), which compares the unit's whole memory
-// after each; cancelled runs and the unit's own limits are the engine's test.
+// frames both ways. Writes on a faulty line and a unit lost in the middle of
+// one are the fault matrix's (tests/e2e), which compares the unit's whole
+// memory after each; cancelled runs, lost units and the unit's own limits
+// are also the engine's test.
 namespace {
 
 constexpr int WriteBackDelay = 20;
@@ -162,65 +160,6 @@ private Q_SLOTS:
         QCOMPARE(texts.last().first().toString(), u"Transferring to EEPROM. (349/350 bytes)"_s);
         QCOMPARE(rig.Eeprom(32, 350), QByteArrayView(list.Encode(step)).toByteArray());
         QCOMPARE(rig.Eeprom(19, 1), flag);
-    }
-
-    // The cable is pulled after the unit's echo of the 100th byte of an
-    // EEPROM write and put back 5 s later: the write ends as soon as the
-    // session declares the unit lost, says how far it got, the memory holds
-    // exactly the confirmed bytes, nothing more is sent, and the session
-    // comes back by itself.
-    void unpluggedDuringWrite()
-    {
-        SimRig rig(u"K230"_s);
-        QVERIFY(rig.Connect());
-        MemoryTransfer& t = rig.session.Transfer();
-        constexpr int Address = 32;
-        constexpr int Count = 350;
-        constexpr int Confirmed = 100;
-        const QByteArray old = rig.Eeprom(Address, Count);
-        QByteArray data = old;
-        for (char& byte : data)
-            byte = static_cast<char>(byte ^ 0x5A);
-        const int last = Address + Confirmed - 1;
-        const QByteArray lastEcho = Bytes({MessageType::Eeprom, last & 0xFF, last >> 8,
-                                           static_cast<std::uint8_t>(data[Confirmed - 1])});
-        QElapsedTimer unplugged;
-        bool plugged = true;
-        QObject::connect(rig.sim.get(), &SimulatedReceiver::frameSent, &t,
-                         [&](const QByteArray& payload) {
-                             if (payload != lastEcho || unplugged.isValid())
-                                 return;
-                             rig.sim->SetUnplugged(true);
-                             plugged = false;
-                             unplugged.start();
-                             QTimer::singleShot(5000, Qt::PreciseTimer, &t, [&] {
-                                 rig.sim->SetUnplugged(false);
-                                 plugged = true;
-                             });
-                         });
-        QCOMPARE(rig.Run([&](TransferDone done) { return t.WriteEeprom(data, Address, done); }),
-                 u"failed %1/%2"_s.arg(Confirmed).arg(Count));
-        QVERIFY(!plugged);
-        QCOMPARE(rig.result.MessageNumber(), int(Message::WriteLost));
-        QCOMPARE(rig.result.Text(),
-                 MessageTable::Text(Message::WriteLost).arg(Confirmed).arg(Count));
-        QCOMPARE(rig.Eeprom(Address, Count), data.left(Confirmed) + old.mid(Confirmed));
-        QVERIFY(!t.IsBusy());
-
-        int sentUnplugged = 0;
-        QObject::connect(&rig.session.Link(), &UnitLink::payloadSent, &t,
-                         [&](const QByteArray& payload) {
-                             sentUnplugged += !plugged && (payload[0] == MessageType::Eeprom ||
-                                                           payload[0] == MessageType::LiveSetup);
-                         });
-        QSignalSpy sized(&t, &MemoryTransfer::blockSizeRead);
-        QVERIFY(WaitFor([&] { return rig.session.Status().connected && !sized.isEmpty(); }, 8000));
-        QVERIFY(unplugged.elapsed() >= 5000);
-        QCOMPARE(sentUnplugged, 0);
-        QVERIFY(rig.session.Status().facts.blockSize > 0);
-        QCOMPARE(rig.Run([&](TransferDone done) { return t.WriteEeprom(data, Address, done); }),
-                 u"written 350/350"_s);
-        QCOMPARE(rig.Eeprom(Address, Count), data);
     }
 };
 
