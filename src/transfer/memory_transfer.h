@@ -148,7 +148,8 @@ public:
     // Encodes the list for `amStepSize` (kHz, the unit's step as the
     // requester read it) into the tuner preset image and writes it at 32
     // after the write-back delay. The AM step flag is never written. The
-    // result carries the step it encoded with.
+    // result carries the step it encoded with. Refused while another tuner
+    // write waits for its delay.
     bool WriteTunerPresets(const TunerPresetList& presets, int amStepSize, TransferDone done = {});
 
     // Stops whatever runs after the request in flight and drops queued
