@@ -154,17 +154,22 @@ int main(int argc, char* argv[])
     for (int i = 0; i < image.size(); ++i)
         image[i] = static_cast<char>(i * 37 + 5); // every byte changes, escapes included
 
+    SettingsImage block; // what the live setup read left
     const QList<Result> results{
         bench.Run(QStringLiteral("tuner presets read"), [&] { return t.ReadTunerPresets(); }),
         bench.Run(QStringLiteral("A/V preset 1 read"), [&] { return t.ReadPreset(1); }),
         bench.Run(QStringLiteral("EEPROM write, 350 bytes"),
                   [&] { return t.WriteEeprom(image, EepromMap::TunerImage); }),
-        bench.Run(QStringLiteral("live setup read"), [&] { return t.ReadCurrentSetup(); }),
+        bench.Run(QStringLiteral("live setup read"),
+                  [&] {
+                      return t.ReadCurrentSetup(
+                          [&](const TransferResult& result) { block = result.image; });
+                  }),
         // The block just read, one field changed: every byte is written and
         // echoed all the same.
         bench.Run(QStringLiteral("live setup write"),
                   [&] {
-                      SettingsImage setup = t.Image();
+                      SettingsImage setup = block;
                       return setup.SetByte(47, setup.Byte(47) ^ 1) && t.WriteSetup(0, setup);
                   }),
     };

@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr int TunerWriteBytes = TunerPresetList::ImageSize;
 constexpr int IdlePollMs = 50;
 
 QString Seconds(int ms)
@@ -60,6 +59,8 @@ CliRunner::CliRunner(const CliRequest& cliRequest, QObject* parent)
     connect(&transfer, &MemoryTransfer::progressChanged, this,
             [this](int percent) { progress->Update(percent); });
     connect(&transfer, &MemoryTransfer::transferFinished, this, &CliRunner::OnTransferFinished);
+    // The last message the user was told, for a lost connection that ends a
+    // settings command: the command hears of it only after the views.
     connect(&transfer, &MemoryTransfer::transferFailed, this,
             [this](int, const QString& text) { transferMessage = text; });
 }
@@ -260,6 +261,7 @@ void CliRunner::RunPresetsSave()
         return false; // nothing goes back to the unit
     });
     connect(presetsFlow, &TunerPresetsFlow::editorClosed, this, &CliRunner::OnEditorClosed);
+    connect(presetsFlow, &TunerPresetsFlow::readEnded, this, &CliRunner::OnPresetsTransfer);
     step = Step::Reading;
     StartWhenIdle([this] { return presetsFlow->Open(); });
 }
@@ -288,6 +290,8 @@ void CliRunner::RunPresetsLoad()
         return false;
     });
     connect(presetsFlow, &TunerPresetsFlow::editorClosed, this, &CliRunner::OnEditorClosed);
+    connect(presetsFlow, &TunerPresetsFlow::readEnded, this, &CliRunner::OnPresetsTransfer);
+    connect(presetsFlow, &TunerPresetsFlow::written, this, &CliRunner::OnPresetsTransfer);
     connect(presetsFlow, &TunerPresetsFlow::writeStarted, this, [this](bool started) {
         if (!started)
             Fail(MessageTable::Text(Message::CliFailed)
@@ -357,27 +361,31 @@ void CliRunner::OnTransferFinished(MemoryTransfer::Outcome outcome)
     if (outcome == MemoryTransfer::Outcome::Completed)
         progress->Update(100);
     progress->End();
-    if (step == Step::Settings)
-        return; // the settings run says how it ended
-    if (outcome == MemoryTransfer::Outcome::Aborted)
-        return; // Interrupt or the silence limit has said why
-    if (outcome != MemoryTransfer::Outcome::Completed) {
-        // The message follows the signal.
-        QTimer::singleShot(0, this, [this] {
-            Fail(MessageTable::Text(Message::CliFailed)
-                     .arg(transferMessage.isEmpty() ? QStringLiteral("the transfer failed")
-                                                    : transferMessage));
-        });
+}
+
+// The presets commands' own read and write.
+void CliRunner::OnPresetsTransfer(const TransferResult& result)
+{
+    if (step != Step::Reading && step != Step::Writing)
         return;
-    }
-    if (step == Step::Reading) {
+    switch (result.kind) {
+    case TransferResult::Kind::DataRead:
         step = Step::Editing;
         return;
+    case TransferResult::Kind::Written:
+        Print(QStringLiteral("wrote the tuner presets of %1 to the unit (%2 bytes confirmed)")
+                  .arg(request.file)
+                  .arg(result.confirmed));
+        Finish(ExitDone);
+        return;
+    case TransferResult::Kind::Aborted:
+        return; // Interrupt or the silence limit has said why
+    case TransferResult::Kind::PresetEmpty:
+    case TransferResult::Kind::Failed:
+        break;
     }
-    Print(QStringLiteral("wrote the tuner presets of %1 to the unit (%2 bytes confirmed)")
-              .arg(request.file)
-              .arg(TunerWriteBytes));
-    Finish(ExitDone);
+    Fail(MessageTable::Text(Message::CliFailed)
+             .arg(result.Text().isEmpty() ? QStringLiteral("the transfer failed") : result.Text()));
 }
 
 void CliRunner::OnEditorClosed(bool accepted)

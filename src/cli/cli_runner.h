@@ -99,6 +99,7 @@ private:
     void OnConnectionShown(bool connected);
     void OnTransferStarted(const QString& text);
     void OnTransferFinished(MemoryTransfer::Outcome outcome);
+    void OnPresetsTransfer(const TransferResult& result);
     void OnEditorClosed(bool accepted);
     void StartWhenIdle(std::function<bool()> start);
     void TryPendingStart();

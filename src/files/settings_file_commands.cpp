@@ -52,8 +52,7 @@ void SettingsFileCommands::SetNextPath(const QString& path)
 
 bool SettingsFileCommands::Busy() const
 {
-    return chain->IsRunning() || run->IsRunning() || unitRead->IsRunning() ||
-           session.Transfer().State().savingToFile;
+    return chain->IsRunning() || run->IsRunning() || unitRead->IsRunning();
 }
 
 bool SettingsFileCommands::Refused(int message)

@@ -13,19 +13,7 @@
 SettingsLoadRun::SettingsLoadRun(UnitSession& unitSession, QObject* parent)
     : QObject(parent), session(unitSession), renamer(unitSession)
 {
-    connect(&session.Transfer(), &MemoryTransfer::transferFinished, this,
-            &SettingsLoadRun::OnTransferFinished);
     connect(&renamer, &InputRenamer::renamed, this, &SettingsLoadRun::OnRenamed);
-    connect(
-        &session.Transfer(), &MemoryTransfer::eepromRead, this,
-        [this](int address, const QByteArray& bytes) {
-            if (!running || !awaitingStep || address != EepromMap::AmStepFlag || bytes.isEmpty())
-                return;
-            awaitingStep = false;
-            const int step = TunerPresetList::StepSizeFromFlag(static_cast<quint8>(bytes.at(0)));
-            // Planned once the read's transferFinished has passed.
-            QTimer::singleShot(0, this, [this, step] { Plan(step); });
-        });
 }
 
 QString SettingsLoadRun::NoticeText(int id, const QStringList& args)
@@ -40,8 +28,7 @@ bool SettingsLoadRun::Start(const QString& path, bool dryRun, const Configuratio
 {
     error.clear();
     const LiveValues& live = session.Status();
-    if (running || session.Transfer().State().savingToFile || !live.connected ||
-        SettingsFileGate::LoadRefusal(live.facts) != 0)
+    if (running || !live.connected || SettingsFileGate::LoadRefusal(live.facts) != 0)
         return false;
 
     QFile file(path);
@@ -91,15 +78,21 @@ void SettingsLoadRun::ReadUnitStep()
     constexpr int RetryMs = 50;
     constexpr int MaxTries = 200; // 10 s
     MemoryTransfer& transfer = session.Transfer();
-    awaitingStep = true;
-    if (transfer.ReadEeprom(EepromMap::AmStepFlag, 1))
-        return;
-    awaitingStep = false;
     if (transfer.IsBusy() && ++stepTries < MaxTries) {
         QTimer::singleShot(RetryMs, this, &SettingsLoadRun::ReadUnitStep);
         return;
     }
-    StepUnread();
+    awaitingStep = true;
+    transfer.ReadEeprom(
+        EepromMap::AmStepFlag, 1, ResultTo(this, [this](const TransferResult& result) {
+            if (!running || !std::exchange(awaitingStep, false))
+                return;
+            if (result.kind != TransferResult::Kind::DataRead || result.bytes.isEmpty()) {
+                StepUnread();
+                return;
+            }
+            Plan(TunerPresetList::StepSizeFromFlag(static_cast<quint8>(result.bytes.at(0))));
+        }));
 }
 
 // Nothing was written: the message names the writes the load would have made.
@@ -128,6 +121,12 @@ void SettingsLoadRun::Next()
     }
     const UnitWrite& write = writes.at(done);
     MemoryTransfer& transfer = session.Transfer();
+    // A write refused at once ends the run inside the call.
+    const TransferDone onResult = ResultTo(this, [this](const TransferResult& result) {
+        if (running && std::exchange(awaiting, false))
+            OnWritten(result);
+    });
+    awaiting = true;
     bool started = false;
     switch (write.kind) {
     case UnitWrite::Kind::InputName:
@@ -135,36 +134,25 @@ void SettingsLoadRun::Next()
                                  renamePause < 0 ? write.pauseAfter : renamePause);
         break;
     case UnitWrite::Kind::PresetStatus:
-        started =
-            !write.bytes.isEmpty() &&
-            transfer.WriteEepromByte(static_cast<std::uint8_t>(write.bytes.at(0)), write.address);
+        started = !write.bytes.isEmpty() &&
+                  transfer.WriteEepromByte(static_cast<std::uint8_t>(write.bytes.at(0)),
+                                           write.address, onResult);
         break;
     case UnitWrite::Kind::PresetBlock:
     case UnitWrite::Kind::TunerPresets:
-        started = transfer.WriteEeprom(write.bytes, write.address);
+        started = transfer.WriteEeprom(write.bytes, write.address, onResult);
         break;
     case UnitWrite::Kind::CurrentSetup:
-        started = transfer.WriteCurrentSetup(write.setup);
+        started = transfer.WriteCurrentSetup(write.setup, onResult);
         break;
     }
-    if (!started) {
+    if (!started && std::exchange(awaiting, false))
         Stop(false, {});
-        return;
-    }
-    awaiting = true;
 }
 
-void SettingsLoadRun::OnTransferFinished(MemoryTransfer::Outcome outcome)
+void SettingsLoadRun::OnWritten(const TransferResult& result)
 {
-    if (running && awaitingStep && outcome != MemoryTransfer::Outcome::Completed) {
-        awaitingStep = false;
-        StepUnread();
-        return;
-    }
-    if (!running || !awaiting)
-        return;
-    awaiting = false;
-    if (outcome != MemoryTransfer::Outcome::Completed) {
+    if (result.kind != TransferResult::Kind::Written) {
         Stop(false, {});
         return;
     }

@@ -19,7 +19,7 @@ class UnitSession;
 // written (the unit decodes every AM word with its own step), plans the
 // writes (LoadPlan) and executes them in order, each finished before the next
 // starts (a rename, until the unit reports the new name, then its pause; an
-// EEPROM write or the live setup, until the engine's transferFinished). The
+// EEPROM write or the live setup, until its own result). The
 // question the file may raise goes to the asker; the messages leave with
 // `finished`.
 //
@@ -80,7 +80,7 @@ private:
     void StepUnread();
     void Plan(int unitAmStep);
     void Next();
-    void OnTransferFinished(MemoryTransfer::Outcome outcome);
+    void OnWritten(const TransferResult& result);
     void OnRenamed(int index, bool confirmed);
     void Stop(bool complete, QStringList messages);
     QString PartText(const UnitWrite& write) const;
@@ -100,7 +100,7 @@ private:
     bool loaded = false; // the reader gave the writes of the whole file
     bool running = false;
     bool dry = false;
-    bool awaiting = false; // the current write waits for transferFinished or renamed
+    bool awaiting = false; // the current write waits for its result or renamed
     int renamePause = -1;
     QString error;
 };

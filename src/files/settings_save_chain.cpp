@@ -20,7 +20,7 @@ bool SettingsSaveChain::Start(const QString& path)
 {
     error.clear();
     const LiveValues& live = session.Status();
-    if (running || session.Transfer().State().savingToFile || !live.connected ||
+    if (running || read.IsRunning() || !live.connected ||
         SettingsFileGate::SaveRefusal(live.facts) != 0)
         return false;
 

@@ -17,8 +17,8 @@ class UnitSession;
 // The file is written to a temporary beside the target and put in its place
 // only when the whole read has succeeded and every byte of the text is on
 // the disk: a cancelled read, a size mismatch, a lost unit or a write error
-// (a full disk) end the chain, clear the saving flag and leave any earlier
-// file of that name untouched. Exactly one `finished` follows every Start
+// (a full disk) end the chain and leave any earlier file of that name
+// untouched. Exactly one `finished` follows every Start
 // that returned true.
 class SettingsSaveChain : public QObject
 {
@@ -35,7 +35,7 @@ public:
 
     // Starts saving into `path`; the file records the speakers A and B as
     // the unit last reported them (off while the main room is off). False when it cannot start: a
-    // chain runs, the saving flag is set, the unit is not connected or may not save (ErrorText is
+    // chain runs, the unit is not connected or may not save (ErrorText is
     // empty then), or the file cannot be created (ErrorText says why).
     bool Start(const QString& path);
     // Stops the chain as a Cancel does: the running read is aborted.

@@ -7,27 +7,12 @@
 
 UnitConfigurationRead::UnitConfigurationRead(UnitSession& unitSession, QObject* parent)
     : QObject(parent), session(unitSession)
-{
-    MemoryTransfer& transfer = session.Transfer();
-    connect(&transfer, &MemoryTransfer::transferFinished, this,
-            &UnitConfigurationRead::OnTransferFinished);
-    connect(&transfer, &MemoryTransfer::presetEmpty, this, [this](int number) {
-        if (running && number == step)
-            emptyStep = number;
-    });
-    connect(&transfer, &MemoryTransfer::transferFailed, this, [this](int, const QString& text) {
-        if (running)
-            transferMessage = text;
-    });
-    connect(&transfer, &MemoryTransfer::setupBlockRead, this, &UnitConfigurationRead::OnBlockRead);
-    connect(&transfer, &MemoryTransfer::tunerPresetsRead, this,
-            &UnitConfigurationRead::OnTunerPresets);
-}
+{}
 
 bool UnitConfigurationRead::Start(const ConfigurationParts& chosen)
 {
     const LiveValues& live = session.Status();
-    if (running || session.Transfer().State().savingToFile || !live.connected)
+    if (running || !live.connected)
         return false;
     parts = chosen;
     configuration = UnitConfiguration{};
@@ -37,7 +22,6 @@ bool UnitConfigurationRead::Start(const ConfigurationParts& chosen)
     configuration.speakerB = live.speakersB;
     running = true;
     step = -1;
-    transferMessage.clear();
     // Names unknown since the connection (lost on the line) are asked first.
     auto* once = new QObject(this);
     connect(&session, &UnitSession::inputNamesSettled, once, [this, once] {
@@ -53,7 +37,7 @@ void UnitConfigurationRead::Cancel()
     if (!running)
         return;
     if (session.Transfer().IsBusy())
-        session.Transfer().Abort(); // its transferFinished ends the read
+        session.Transfer().Abort(); // the step's Aborted result ends the read
     else
         End(false, MessageTable::Text(Message::TransferCancelled));
 }
@@ -90,57 +74,51 @@ void UnitConfigurationRead::StartStep(int number)
         return;
     }
     step = number;
-    emptyStep = -1;
-    transferMessage.clear();
+    // A refused read ends the read inside the call.
+    const TransferDone done = ResultTo(this, [this, number](const TransferResult& result) {
+        if (running && step == number)
+            OnResult(number, result);
+    });
     MemoryTransfer& transfer = session.Transfer();
-    transfer.SetSavingToFile(true);
-    const bool started = number == 0           ? transfer.ReadCurrentSetup()
-                         : number == TunerStep ? transfer.ReadTunerPresets()
-                                               : transfer.ReadPreset(number);
-    if (!started)
-        End(false, transferMessage.isEmpty() ? MessageTable::Text(Message::BlocksMissing)
-                                             : transferMessage);
-}
-
-void UnitConfigurationRead::OnBlockRead(int number, const SettingsImage& image)
-{
-    if (!running || number != step || number == TunerStep)
-        return;
     if (number == 0)
-        configuration.currentSetup = image;
+        transfer.ReadCurrentSetup(done);
+    else if (number == TunerStep)
+        transfer.ReadTunerPresets(done);
     else
-        configuration.presets[static_cast<std::size_t>(number - 1)] = image;
-    PostNext(number);
+        transfer.ReadPreset(number, done);
 }
 
-void UnitConfigurationRead::OnTunerPresets(const TunerPresetList& presets)
+// An empty preset stays out of the configuration and the read goes on; any
+// other end but the data ends the read.
+void UnitConfigurationRead::OnResult(int number, const TransferResult& result)
 {
-    if (!running || step != TunerStep)
+    switch (result.kind) {
+    case TransferResult::Kind::DataRead:
+        if (number == TunerStep)
+            configuration.tuner = result.tuner;
+        else if (number == 0)
+            configuration.currentSetup = result.image;
+        else
+            configuration.presets[static_cast<std::size_t>(number - 1)] = result.image;
+        PostNext(number);
         return;
-    configuration.tuner = presets;
-    PostNext(TunerStep);
-}
-
-// A failed or aborted read ends it, unless it was an empty preset: the
-// engine reports the emptiness right after transferFinished, so the verdict
-// waits for the posted check.
-void UnitConfigurationRead::OnTransferFinished(MemoryTransfer::Outcome outcome)
-{
-    if (!running || step < 0 || outcome == MemoryTransfer::Outcome::Completed)
+    case TransferResult::Kind::PresetEmpty:
+        PostNext(number);
         return;
-    if (outcome == MemoryTransfer::Outcome::Aborted) {
+    case TransferResult::Kind::Aborted:
         End(false, MessageTable::Text(Message::TransferCancelled));
         return;
+    case TransferResult::Kind::Written:
+    case TransferResult::Kind::Failed:
+        break;
     }
-    const int failedStep = step;
-    QTimer::singleShot(0, this, [this, failedStep] {
-        if (!running || step != failedStep)
-            return;
-        if (emptyStep == failedStep)
-            PostNext(failedStep);
-        else
-            End(false, transferMessage.isEmpty() ? MessageTable::Text(Message::BlocksMissing)
-                                                 : transferMessage);
+    // Said once the engine's call has returned: a lost unit reaches every
+    // view (and the message its box) before the verdict does.
+    const QString why =
+        result.Text().isEmpty() ? MessageTable::Text(Message::BlocksMissing) : result.Text();
+    QTimer::singleShot(0, this, [this, number, why] {
+        if (running && step == number)
+            End(false, why);
     });
 }
 
@@ -156,6 +134,5 @@ void UnitConfigurationRead::End(bool read, const QString& error)
 {
     running = false;
     step = -1;
-    session.Transfer().SetSavingToFile(false);
     Q_EMIT finished(read, read ? configuration : UnitConfiguration{}, error);
 }

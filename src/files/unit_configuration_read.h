@@ -13,12 +13,12 @@ class UnitSession;
 // chosen parts, one read after another: the current setup (0), A/V presets
 // 1..5 and the tuner presets (6), decoded with the unit's own AM step. An
 // empty A/V preset stays absent and the read goes on. Each next step is
-// posted, so a read never starts inside the slots of the one that ended.
+// posted, so a read never starts inside the callback of the one that ended.
 //
-// While it runs the engine's saving flag is set: the reads feed this object,
-// not the Receiver Setup sheet, and an empty preset shows no message. A
-// cancelled read, a size mismatch or a lost unit end it. Exactly one
-// `finished` follows every Start that returned true.
+// Each read is this object's own request: its result comes back here and
+// nowhere else, so the Receiver Setup sheet opens nothing and an empty preset
+// shows no message. A cancelled read, a size mismatch or a lost unit end it.
+// Exactly one `finished` follows every Start that returned true.
 class UnitConfigurationRead : public QObject
 {
     Q_OBJECT
@@ -31,8 +31,8 @@ public:
     bool IsRunning() const { return running; }
     int Step() const { return step; }
 
-    // False when it cannot start: it runs already, the saving flag is set or
-    // the unit is not connected.
+    // False when it cannot start: it runs already or the unit is not
+    // connected.
     bool Start(const ConfigurationParts& parts = ConfigurationParts{});
     // Stops as a Cancel does: the running read is aborted.
     void Cancel();
@@ -46,9 +46,7 @@ private:
     void BeginReads();
     void StartStep(int number);
     int NextStep(int after) const;
-    void OnBlockRead(int number, const SettingsImage& image);
-    void OnTunerPresets(const TunerPresetList& presets);
-    void OnTransferFinished(MemoryTransfer::Outcome outcome);
+    void OnResult(int number, const TransferResult& result);
     void PostNext(int finishedStep);
     void End(bool read, const QString& error);
 
@@ -57,6 +55,4 @@ private:
     UnitConfiguration configuration;
     bool running = false;
     int step = -1;
-    int emptyStep = -1;      // the step whose preset the unit reported empty
-    QString transferMessage; // the last message of a failed transfer
 };

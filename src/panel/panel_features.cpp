@@ -1,5 +1,7 @@
 #include "panel/panel_features.h"
 
+#include "common/message_box.h"
+#include "common/message_table.h"
 #include "desktop/desktop_integration.h"
 #include "desktop/help_menu_entries.h"
 #include "files/settings_file_commands.h"
@@ -21,6 +23,8 @@ PanelFeatures::PanelFeatures(UnitSession& unitSession, ControlPanelDlg& controlP
     setup = new SetupFlow(session, &panel);
     setup->SetEditor(SetupSheet::Editor(&panel));
     connect(&panel, &ControlPanelDlg::setupClicked, setup, &SetupFlow::Open);
+    connect(setup, &SetupFlow::presetEmpty, &panel,
+            [this] { MessageBox::Plain(&panel, MessageTable::Text(Message::PresetEmpty)); });
     // "Edit Presets" reads the tuner presets; their dialog opens when it
     // completes.
     presets = new TunerPresetsFlow(session, &panel);

@@ -9,27 +9,26 @@ SetupFlow::SetupFlow(UnitSession& unitSession, QObject* parent)
     : QObject(parent), session(unitSession), renamer(unitSession)
 {
     connect(&renamer, &InputRenamer::renamed, this, &SetupFlow::RenameNext);
-    // Handled after the transfer's own signal has returned, as a command the
-    // window posts to itself: the editor's modal loop never runs inside the
-    // engine's reply handling.
-    connect(&session.Transfer(), &MemoryTransfer::setupBlockRead, this,
-            [this](int number, const SettingsImage& read) {
-                // Judged when the block arrives: the reader of the
-                // configuration may have ended by the time the post runs.
-                if (session.Transfer().State().savingToFile)
-                    return;
-                QTimer::singleShot(0, this, [this, number, read] { OnBlockRead(number, read); });
-            });
 }
 
 bool SetupFlow::Open(int number)
 {
     if (editing)
         return false;
+    // Handled after the engine's own call has returned, as a command the
+    // window posts to itself: the editor's modal loop never runs inside the
+    // engine's reply handling.
+    const TransferDone done = ResultTo(this, [this](const TransferResult& result) {
+        if (result.kind == TransferResult::Kind::PresetEmpty)
+            Q_EMIT presetEmpty(result.presetNumber);
+        if (result.kind != TransferResult::Kind::DataRead)
+            return;
+        QTimer::singleShot(0, this, [this, number = result.presetNumber, read = result.image] {
+            OnBlockRead(number, read);
+        });
+    });
     MemoryTransfer& transfer = session.Transfer();
-    if (number == 0)
-        return transfer.ReadCurrentSetup();
-    return transfer.ReadPreset(number);
+    return number == 0 ? transfer.ReadCurrentSetup(done) : transfer.ReadPreset(number, done);
 }
 
 void SetupFlow::OnBlockRead(int number, const SettingsImage& read)

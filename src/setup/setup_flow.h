@@ -19,12 +19,11 @@ class UnitSession;
 // renames the inputs whose names changed, and writes the whole block back,
 // changed or not. Cancel writes nothing.
 //
-// While the unit's configuration is read (the transfers' savingToFile: a
-// save, a verify, a comparison), a block read is not the flow's and nothing
-// is shown.
+// Only the reads the flow asked for reach it: their results come back to it
+// alone, whatever else reads the unit's blocks (a save, a verify).
 //
 // The editor runs modally and may take any time; everything else is driven
-// by the transfers' signals and timers, on the session's thread.
+// by the transfers' results and timers, on the session's thread.
 class SetupFlow : public QObject
 {
     Q_OBJECT
@@ -48,6 +47,8 @@ public:
     bool Open(int presetNumber);
 
 Q_SIGNALS:
+    // The A/V preset asked for holds nothing; no editor opens.
+    void presetEmpty(int presetNumber);
     // The editor closed; accepted tells OK from Cancel.
     void editorClosed(int presetNumber, bool accepted);
     // The block goes back to the unit now (after the renames).

@@ -29,12 +29,25 @@ void MemoryTransfer::SetTiming(const Timing& newTiming)
     timing = newTiming;
 }
 
+// Ends a request that cannot start; false, for the caller to return.
+bool MemoryTransfer::Refuse(TransferDone& done, const TransferMessage& message)
+{
+    TransferResult result;
+    if (message.number != 0) {
+        result.messages.append(message);
+        Q_EMIT transferFailed(message.number, message.text);
+    }
+    if (auto callback = std::exchange(done, {}))
+        callback(result);
+    return false;
+}
+
 // A transfer asked for while no unit is there would only retry into the void.
-bool MemoryTransfer::RefusedForLostUnit()
+bool MemoryTransfer::RefusedForLostUnit(TransferDone& done)
 {
     if (!unitLost)
         return false;
-    Q_EMIT transferFailed(Message::ReadLost, Text(Message::ReadLost));
+    Refuse(done, Say(Message::ReadLost, Text(Message::ReadLost)));
     return true;
 }
 
@@ -87,30 +100,26 @@ QString MemoryTransfer::ModelName() const
     return facts.modelText;
 }
 
-// Emits the message for a block size that cannot be used; true when it can.
-bool MemoryTransfer::CheckBlockSize(int size)
+// The message for a block size that cannot be used; number 0 when it can.
+TransferMessage MemoryTransfer::SizeProblem(int size) const
 {
     if (SettingsImage::IsAcceptableBlockSize(size))
-        return true;
+        return {};
     // A raw 0xFF decodes to -1 as well: only a size never reported is unknown.
     if (size < 0 && !sizeReported)
-        Q_EMIT transferFailed(Message::BlockSizeUnknown, Text(Message::BlockSizeUnknown));
-    else
-        Q_EMIT transferFailed(Message::BlockSizeInvalid, Text(Message::BlockSizeInvalid).arg(size));
-    return false;
+        return Say(Message::BlockSizeUnknown, Text(Message::BlockSizeUnknown));
+    return Say(Message::BlockSizeInvalid, Text(Message::BlockSizeInvalid).arg(size));
 }
 
 // The image must hold a block of the unit's size before it is written.
-bool MemoryTransfer::CheckImageFits(const SettingsImage& source)
+TransferMessage MemoryTransfer::FitProblem(const SettingsImage& source) const
 {
     const int size = facts.blockSize;
-    if (!CheckBlockSize(size))
-        return false;
-    if (source.Size() == size)
-        return true;
-    Q_EMIT transferFailed(Message::BlockMismatch,
-                          Text(Message::BlockMismatch).arg(source.Size()).arg(size));
-    return false;
+    TransferMessage problem = SizeProblem(size);
+    if (problem.number == 0 && source.Size() != size)
+        problem =
+            Say(Message::BlockMismatch, Text(Message::BlockMismatch).arg(source.Size()).arg(size));
+    return problem;
 }
 
 // ---------------------------------------------------------------- progress
@@ -120,9 +129,10 @@ void MemoryTransfer::SetPhase(TransferPhase phase)
     state.phase = phase;
 }
 
-void MemoryTransfer::Begin(TransferPhase phase, const QString& text, int steps)
+void MemoryTransfer::Begin(TransferPhase phase, const QString& text, int steps, TransferDone done)
 {
     SetPhase(phase);
+    readDone = std::move(done);
     stepsDone = 0;
     stepsTotal = steps > 0 ? steps : 1;
     percentShown = -1;
@@ -148,11 +158,32 @@ void MemoryTransfer::Finish(Outcome outcome)
     }
 }
 
+// Ends the running read with its result: the progress window closes first,
+// then the message is said, then the requester hears.
+void MemoryTransfer::EndRead(TransferResult result)
+{
+    TransferDone done = std::exchange(readDone, {});
+    Finish(result.kind == TransferResult::Kind::DataRead  ? Outcome::Completed
+           : result.kind == TransferResult::Kind::Aborted ? Outcome::Aborted
+                                                          : Outcome::Failed);
+    Announce(result.messages);
+    if (done)
+        done(result);
+}
+
 // Ends the running read early and tells the user why.
 void MemoryTransfer::Fail(int message, const QString& text)
 {
-    Finish(Outcome::Failed);
-    Q_EMIT transferFailed(message, text);
+    TransferResult result;
+    result.presetNumber = state.presetNumber;
+    result.messages.append(Say(message, text));
+    EndRead(std::move(result));
+}
+
+void MemoryTransfer::Announce(const QList<TransferMessage>& messages)
+{
+    for (const TransferMessage& message : messages)
+        Q_EMIT transferFailed(message.number, message.text);
 }
 
 void MemoryTransfer::Advance()
@@ -223,299 +254,6 @@ void MemoryTransfer::OnLinkPayload(const QByteArray& payload)
         HandleEepromReply(payload);
 }
 
-// ---------------------------------------------------------------- reads
-
-void MemoryTransfer::ReadBlockSize()
-{
-    if (IsWriting()) {
-        // The write's echoes share the line; the size waits for the run's end.
-        sizeReadWanted = true;
-        return;
-    }
-    if (state.phase != TransferPhase::Idle && state.phase != TransferPhase::SizeRead)
-        return;
-    SetPhase(TransferPhase::SizeRead);
-    SendEepromRead(facts.BlockSizeAddress());
-}
-
-bool MemoryTransfer::ReadCurrentSetup()
-{
-    if (IsBusy() || RefusedForLostUnit())
-        return false;
-    const int size = facts.blockSize;
-    if (!CheckBlockSize(size)) {
-        // The size read of the connection may have been lost to a transfer
-        // started before it was answered; ask again so a retry can work.
-        if (size < 0 && !sizeReported && state.phase != TransferPhase::SizeRead)
-            ReadBlockSize();
-        return false;
-    }
-    image.Reset(facts);
-    state.presetNumber = 0;
-    state.blockBase = facts.BlockSizeAddress();
-    // A size read still pending is dropped: its answer is known.
-    state.memAddress = TransferState::IdleAddress;
-    eepromRetry.stop();
-    // The live block, then the table and the read one past it.
-    Begin(TransferPhase::LiveRead, Text(Message::ReadingCurrentSetup).arg(ModelName()),
-          size + EepromMap::SurroundTableSize + 1);
-    SendLiveRead(0);
-    return true;
-}
-
-bool MemoryTransfer::ReadPreset(int preset)
-{
-    if (IsBusy() || !EepromMap::IsPresetNumber(preset) || RefusedForLostUnit())
-        return false;
-    state.presetNumber = preset;
-    // The size read, the status byte, the block, the table and the name,
-    // each phase with its read one past the end. The size is not known yet;
-    // the total is fixed again once it is.
-    Begin(TransferPhase::PresetSize, Text(Message::ReadingPreset).arg(preset).arg(ModelName()),
-          2 + SettingsImage::MaxBlockSize + EepromMap::SurroundTableSize + 1 +
-              EepromMap::PresetNameLength + 1);
-    SendEepromRead(facts.BlockSizeAddress());
-    return true;
-}
-
-bool MemoryTransfer::ReadTunerPresets()
-{
-    if (IsBusy() || RefusedForLostUnit())
-        return false;
-    Begin(TransferPhase::Tuner, Text(Message::ReadingTunerPresets).arg(ModelName()),
-          1 + EepromMap::TunerImageSize);
-    SendEepromRead(EepromMap::AmStepFlag);
-    return true;
-}
-
-bool MemoryTransfer::ReadEeprom(int address, int count)
-{
-    if (IsBusy() || count <= 0 || address < 0 || address + count > AddressSpace ||
-        RefusedForLostUnit())
-        return false;
-    range.clear();
-    range.reserve(count);
-    rangeBase = address;
-    Begin(TransferPhase::Range,
-          Text(Message::ReadingEeprom).arg(address).arg(address + count - 1).arg(ModelName()),
-          count);
-    // The count travels in the steps: the run ends when they are all done.
-    SendEepromRead(address);
-    return true;
-}
-
-void MemoryTransfer::OnRangeByte(int address, std::uint8_t value)
-{
-    if (address != rangeBase + range.size())
-        return;
-    range.append(static_cast<char>(value));
-    Advance();
-    if (range.size() < stepsTotal) {
-        SendEepromRead(address + 1);
-        return;
-    }
-    Finish(Outcome::Completed);
-    Q_EMIT eepromRead(rangeBase, std::exchange(range, {}));
-}
-
-void MemoryTransfer::HandleEepromReply(QByteArrayView payload)
-{
-    if (payload.size() < 4)
-        return;
-    const int address = At(payload, 1) | At(payload, 2) << 8;
-    const std::uint8_t value = At(payload, 3);
-
-    if (state.phase == TransferPhase::EepromWrite) {
-        OnWriteEcho(address, value);
-        return;
-    }
-    // Only the reply to the pending read counts. A late duplicate after a
-    // retry, or a reply for any other address, is dropped and the retry timer
-    // keeps running, so nothing stalls and nothing lands in the wrong byte.
-    if (state.memAddress == TransferState::IdleAddress || address != state.memAddress)
-        return;
-    eepromRetry.stop();
-    switch (state.phase) {
-    case TransferPhase::SizeRead:
-    case TransferPhase::PresetSize:
-        OnBlockSize(value);
-        return;
-    case TransferPhase::Tuner:
-        OnTunerByte(address, value);
-        return;
-    case TransferPhase::Range:
-        OnRangeByte(address, value);
-        return;
-    case TransferPhase::PresetBlock:
-        OnPresetByte(address, value);
-        return;
-    case TransferPhase::Table:
-        OnTableByte(address, value);
-        return;
-    case TransferPhase::Name:
-        OnNameByte(address, value);
-        return;
-    default:
-        state.memAddress = TransferState::IdleAddress;
-        return;
-    }
-}
-
-void MemoryTransfer::OnBlockSize(std::uint8_t value)
-{
-    facts.blockSize = ModelFacts::DecodeBlockSize(value);
-    sizeReported = true;
-    state.memAddress = TransferState::IdleAddress;
-    const bool presetRead = state.phase == TransferPhase::PresetSize;
-    if (presetRead)
-        Advance();
-    else
-        SetPhase(TransferPhase::Idle);
-    Q_EMIT blockSizeRead(facts.blockSize);
-    if (presetRead && state.phase == TransferPhase::PresetSize)
-        StartPresetBlock();
-}
-
-void MemoryTransfer::StartPresetBlock()
-{
-    const int size = facts.blockSize;
-    if (!SettingsImage::IsAcceptableBlockSize(size)) {
-        Fail(Message::BlockSizeInvalid, Text(Message::BlockSizeInvalid).arg(size));
-        return;
-    }
-    image.Reset(facts);
-    // Now that S is known: the size read, the status byte, S bytes, and the
-    // table and the name with their reads one past the end.
-    stepsTotal = 2 + size + EepromMap::SurroundTableSize + 1 + EepromMap::PresetNameLength + 1;
-    state.blockBase = PresetAddress(state.presetNumber);
-    SetPhase(TransferPhase::PresetBlock);
-    SendEepromRead(state.blockBase);
-}
-
-void MemoryTransfer::OnTunerByte(int address, std::uint8_t value)
-{
-    if (address == EepromMap::AmStepFlag) {
-        state.amStepSize = TunerPresetList::StepSizeFromFlag(value);
-        Advance();
-        SendEepromRead(EepromMap::TunerImage);
-        return;
-    }
-    const int index = TunerPresetList::ImageIndexOf(address);
-    if (index < 0)
-        return;
-    tunerImage[static_cast<std::size_t>(index)] = value;
-    Advance();
-    if (address + 1 < EepromMap::TunerImageEnd) {
-        SendEepromRead(address + 1);
-        return;
-    }
-    Finish(Outcome::Completed);
-    Q_EMIT tunerPresetsRead(TunerPresetList::Decode(tunerImage, state.amStepSize));
-}
-
-void MemoryTransfer::OnPresetByte(int address, std::uint8_t value)
-{
-    const int size = image.Size();
-    if (address == state.blockBase) {
-        const int preset = state.presetNumber;
-        if (value == EepromMap::PresetStatusEmpty) {
-            Finish(Outcome::Failed);
-            Q_EMIT presetEmpty(preset);
-            return;
-        }
-        if (value != EepromMap::PresetStatusPresent && static_cast<std::int8_t>(value) != size) {
-            Fail(Message::SizeMismatch, Text(Message::SizeMismatch));
-            return;
-        }
-        Advance();
-        SendEepromRead(address + 1);
-        return;
-    }
-    const int position = address - state.blockBase - 1;
-    if (position < 0 || position >= size)
-        return;
-    image.SetByteAt(position, value);
-    Advance();
-    if (position == size - 1)
-        SetPhase(TransferPhase::Table);
-    SendEepromRead(address + 1);
-}
-
-void MemoryTransfer::OnTableByte(int address, std::uint8_t value)
-{
-    const int start = EepromMap::TableAddress(state.blockBase, image.Size());
-    const int index = address - start;
-    if (index < 0 || index > EepromMap::SurroundTableSize)
-        return;
-    Advance();
-    if (index < EepromMap::SurroundTableSize) {
-        image.SetTableByte(index, value);
-        SendEepromRead(address + 1);
-        return;
-    }
-    // The read one past the table only ends the phase.
-    if (state.presetNumber == 0) {
-        CompleteSetupRead();
-        return;
-    }
-    SetPhase(TransferPhase::Name);
-    SendEepromRead(EepromMap::PresetNameAddress(state.presetNumber));
-}
-
-void MemoryTransfer::OnNameByte(int address, std::uint8_t value)
-{
-    const int index = address - EepromMap::PresetNameAddress(state.presetNumber);
-    if (index < 0 || index > EepromMap::PresetNameLength)
-        return;
-    Advance();
-    if (index < EepromMap::PresetNameLength) {
-        image.SetNameByte(index, value);
-        SendEepromRead(address + 1);
-        return;
-    }
-    // The read one past the name only ends the phase.
-    CompleteSetupRead();
-}
-
-void MemoryTransfer::CompleteSetupRead()
-{
-    SetProgress(100);
-    Finish(Outcome::Completed);
-    Q_EMIT setupBlockRead(state.presetNumber, image);
-}
-
-void MemoryTransfer::HandleLiveSetupReply(QByteArrayView payload)
-{
-    if (payload.size() < 3 || state.setupIndex == TransferState::IdleIndex)
-        return;
-    const int index = static_cast<std::int8_t>(At(payload, 1));
-    const std::uint8_t value = At(payload, 2);
-    // A reply for any index but the pending one is a late duplicate or
-    // foreign; the retry timer goes on untouched.
-    if (index != state.setupIndex)
-        return;
-    if (state.phase == TransferPhase::LiveWrite) {
-        OnLiveEcho(index, value);
-        return;
-    }
-    if (state.phase != TransferPhase::LiveRead)
-        return;
-
-    image.SetByteAt(index, value);
-    Advance();
-    if (index + 1 < image.Size()) {
-        SendLiveRead(index + 1);
-        return;
-    }
-    // The block is complete: its surround mode table follows the size byte
-    // in EEPROM.
-    liveRetry.stop();
-    state.setupIndex = TransferState::IdleIndex;
-    SetPhase(TransferPhase::Table);
-    state.blockBase = facts.BlockSizeAddress();
-    SendEepromRead(EepromMap::TableAddress(state.blockBase, image.Size()));
-}
-
 // ---------------------------------------------------------------- lost unit
 
 void MemoryTransfer::ConnectionLost()
@@ -524,34 +262,23 @@ void MemoryTransfer::ConnectionLost()
     if (writeBackTimer.isActive()) {
         // Announced to nobody yet: say only that nothing was written.
         writeBackTimer.stop();
-        Q_EMIT transferFailed(Message::ReadLost, Text(Message::ReadLost));
+        Refuse(writeBack.done, Say(Message::ReadLost, Text(Message::ReadLost)));
     }
-    const bool reading = IsReading();
-    const bool writing = IsWriting();
-    const int confirmed = runConfirmed;
-    const int all = runBytes + QueuedBytes();
-    const QList<int> clamped = std::exchange(runClamped, {});
-    queued.clear();
-    runRefused.clear();
     sizeReadWanted = false;
-    state.savingToFile = false;
-    if (!reading && !writing) {
-        // A size read of its own: the next connection asks again.
-        SetPhase(TransferPhase::Idle);
-        state.memAddress = TransferState::IdleAddress;
-        eepromRetry.stop();
+    if (IsWriting()) {
+        const int all = runBytes + QueuedBytes();
+        EndRun(Outcome::Failed,
+               {Say(Message::WriteLost, Text(Message::WriteLost).arg(runConfirmed).arg(all))});
         return;
     }
-    if (state.phase == TransferPhase::EepromWrite) {
-        SetPhase(TransferPhase::Idle);
-        Q_EMIT eepromWriteFinished(job.address, static_cast<int>(job.data.size()), false);
+    if (IsReading()) {
+        Fail(Message::ReadLost, Text(Message::ReadLost));
+        return;
     }
-    Finish(Outcome::Failed);
-    if (writing)
-        Q_EMIT transferFailed(Message::WriteLost, Text(Message::WriteLost).arg(confirmed).arg(all));
-    else
-        Q_EMIT transferFailed(Message::ReadLost, Text(Message::ReadLost));
-    SayClamped(clamped);
+    // A size read of its own: the next connection asks again.
+    SetPhase(TransferPhase::Idle);
+    state.memAddress = TransferState::IdleAddress;
+    eepromRetry.stop();
 }
 
 int MemoryTransfer::QueuedBytes() const
@@ -568,24 +295,27 @@ void MemoryTransfer::Abort()
 {
     // A write-back that has not begun yet is dropped without a word: no
     // transfer was announced for it. So is a size read of its own.
-    const bool wasActive = IsReading() || IsWriting();
-    const bool wasWritingEeprom = state.phase == TransferPhase::EepromWrite;
-    state.savingToFile = false;
-    writeBackTimer.stop();
-    queued.clear();
-    runRefused.clear();
-    const QList<int> clamped = std::exchange(runClamped, {});
+    if (writeBackTimer.isActive()) {
+        writeBackTimer.stop();
+        TransferResult aborted;
+        aborted.kind = TransferResult::Kind::Aborted;
+        aborted.amStepSize = writeBack.amStepSize;
+        if (auto done = std::exchange(writeBack.done, {}))
+            done(aborted);
+    }
     sizeReadWanted = false;
-    if (!wasActive) {
-        SetPhase(TransferPhase::Idle);
-        state.memAddress = TransferState::IdleAddress;
-        eepromRetry.stop();
+    if (IsWriting()) {
+        EndRun(Outcome::Aborted, {});
         return;
     }
-    if (wasWritingEeprom) {
-        SetPhase(TransferPhase::Idle);
-        Q_EMIT eepromWriteFinished(job.address, static_cast<int>(job.data.size()), false);
+    if (IsReading()) {
+        TransferResult result;
+        result.kind = TransferResult::Kind::Aborted;
+        result.presetNumber = state.presetNumber;
+        EndRead(std::move(result));
+        return;
     }
-    Finish(Outcome::Aborted);
-    SayClamped(clamped);
+    SetPhase(TransferPhase::Idle);
+    state.memAddress = TransferState::IdleAddress;
+    eepromRetry.stop();
 }

@@ -2,6 +2,7 @@
 
 #include "model/settings_image.h"
 #include "model/tuner_preset_list.h"
+#include "transfer/transfer_result.h"
 #include "transfer/transfer_state.h"
 
 #include <QByteArray>
@@ -13,6 +14,8 @@
 
 #include <cstdint>
 #include <deque>
+#include <memory>
+#include <vector>
 
 class ModelFacts;
 class UnitLink;
@@ -28,18 +31,24 @@ class UnitLink;
 // and type-30 ones. The model facts are those of the attached unit; the
 // engine writes only their block size, when the unit reports it.
 //
-// A transfer is one read (current setup, A/V preset, tuner presets) or one run
-// of writes. It begins with transferStarted and ends with exactly one
-// transferFinished; the GUI disables the panel and shows the progress window
-// in between. Results and messages follow transferFinished, so a slot may
-// start the next transfer or open a modal window from them: the engine is idle
-// by then. Reads are refused while anything runs; writes queue behind a
-// running write and run in the order they were asked for.
+// Errors: nothing here throws or opens a window. Every request (a read, a
+// write) ends exactly once with its own TransferResult, handed to the
+// callback passed with it and to nobody else: the data read, an empty
+// preset, written, failed with what was and was not written and the
+// message, or aborted. What a request depends on (the AM step of a tuner
+// write) travels with it; no request sees another's. A message for the user
+// is in the result and is also announced by transferFailed, for the one
+// place that shows messages (the GUI's presenter); only the GUI and the
+// command line turn results into words.
 //
-// A setup block read leaves with setupBlockRead as a copy: the consumer
-// (the setup sheet, the settings-file save) edits its own and hands it to
-// WriteSetup. The engine's buffers keep what the last read left in them; an
-// aborted read leaves them partly filled.
+// A transfer is one read (current setup, A/V preset, tuner presets, EEPROM
+// range) or one run of writes. It begins with transferStarted and ends with
+// exactly one transferFinished; the GUI disables the panel and shows the
+// progress window in between. Results follow transferFinished, so a callback
+// may start the next transfer or open a modal window: the engine is idle by
+// then. Reads are refused while anything runs; writes queue behind a running
+// write and run in the order they were asked for, as one run whose results
+// are handed out in that order when the run ends.
 class MemoryTransfer : public QObject
 {
     Q_OBJECT
@@ -52,6 +61,8 @@ public:
         int writeBackDelay = 150; // ms between WriteTunerPresets and the write it starts
     };
 
+    // How a transfer ended, for the progress window; the requester's result
+    // says more.
     enum class Outcome
     {
         Completed, // everything was read, or every byte was written and confirmed
@@ -77,74 +88,73 @@ public:
     // of the write under way; what progressChanged's percent is a part of.
     int TransferSize() const;
 
-    // The setup block with its surround mode table and preset name as the
-    // last read left it.
-    const SettingsImage& Image() const { return image; }
-    // The 350 bytes at EEPROM 32..381 as last read or written.
-    const TunerPresetList::Image& TunerImage() const { return tunerImage; }
-
     // EEPROM address of the status byte of A/V preset 1..5 for the block size
     // in force; -1 when the size is unknown or unusable, or the number is not
     // a preset.
     int PresetAddress(int preset) const;
 
-    // While set, the reads feed the settings-file save instead of a dialog
-    // (the GUI shows no "Preset is empty..." then). Abort clears it.
-    void SetSavingToFile(bool saving) { state.savingToFile = saving; }
-
-    // Reads the block size byte at the base of the setup area; repeated every
-    // retry period until answered. The answer lands in the facts' blockSize
-    // and is announced by blockSizeRead. Ignored while a read runs; asked
-    // while a write runs, it starts when the write run has ended.
+    // The connection's own read of the block size byte at the base of the
+    // setup area; repeated every retry period until answered. The answer
+    // lands in the facts' blockSize and is announced by blockSizeRead.
+    // Ignored while a read runs; asked while a write runs, it starts when the
+    // write run has ended. It is not a transfer: no progress, no result.
     void ReadBlockSize();
 
-    // Reads. Each returns false, with nothing sent, when it cannot start:
-    // another transfer runs, or (with transferFailed) the block size is
-    // unknown or outside 1..96 (a read of the current setup then also asks
-    // the unit for the size again).
+    // Reads. Each returns false when it cannot start, with nothing sent and
+    // `done` already called with a Failed result: another transfer runs, or
+    // (with the message) the unit is lost or the block size is unknown or
+    // outside 1..96 (a read of the current setup then also asks the unit for
+    // the size again).
     //
     // The current setup: live bytes 0..S-1, then its surround mode table.
-    // Ends with setupBlockRead(0).
-    bool ReadCurrentSetup();
+    // DataRead with the image, presetNumber 0.
+    bool ReadCurrentSetup(TransferDone done = {});
     // A/V preset 1..5: the block size again, the status byte, the block, its
-    // table and its name. Ends with setupBlockRead(k), or early with
-    // presetEmpty(k) or message SizeMismatch.
-    bool ReadPreset(int preset);
-    // The AM step flag and the tuner preset image. Ends with tunerPresetsRead.
-    bool ReadTunerPresets();
+    // table and its name. DataRead with the image, PresetEmpty, or Failed with
+    // message SizeMismatch.
+    bool ReadPreset(int preset, TransferDone done = {});
+    // The AM step flag and the tuner preset image. DataRead with the list
+    // decoded with the step just read, and that step.
+    bool ReadTunerPresets(TransferDone done = {});
     // `count` bytes from `address` on, as the unit holds them (a check of
-    // what a write left). Ends with eepromRead; false for an empty range or
-    // one outside the 16-bit address space.
-    bool ReadEeprom(int address, int count);
+    // what a write left). DataRead with the bytes; refused for an empty range
+    // or one outside the 16-bit address space.
+    bool ReadEeprom(int address, int count, TransferDone done = {});
 
     // Writes. Each copies what it writes at once and returns false when it
-    // cannot be queued: a read runs, nothing to write, the range does not fit
-    // a 16-bit address, or (with transferFailed) the block size is unusable.
+    // cannot be queued, `done` already called with a Failed result: a read
+    // runs, nothing to write, the range does not fit a 16-bit address, or
+    // (with the message) the unit is lost or the block size is unusable.
+    // Otherwise Written, or Failed with the bytes confirmed and the addresses
+    // refused, or Aborted.
     //
     // 0: WriteCurrentSetup; 1..5: WritePreset; anything else writes nothing.
-    bool WriteSetup(int presetNumber, const SettingsImage& image);
+    bool WriteSetup(int presetNumber, const SettingsImage& image, TransferDone done = {});
     // The image's block into the live setup, each byte confirmed by the unit's
     // echo (repeated until it is), then the end-of-write frame.
-    bool WriteCurrentSetup(const SettingsImage& image);
+    bool WriteCurrentSetup(const SettingsImage& image, TransferDone done = {});
     // The image's block and surround table at P(k) + 1, then its name at
     // 643 + 13·k. The status byte is left alone.
-    bool WritePreset(int preset, const SettingsImage& image);
+    bool WritePreset(int preset, const SettingsImage& image, TransferDone done = {});
     // `data` at `address` onwards, one paced write per byte. A byte counts
     // as written only when the unit confirms it: by its echo, or, when the
     // echo is missing or different, by reading the address back. It is sent
     // again until confirmed; a unit that still holds another value after
     // MaxWriteSends has refused it, and the run ends Failed with those
     // addresses. No byte is ever skipped silently; the first matching echo
-    // moves on at once. Ends with eepromWriteFinished.
-    bool WriteEeprom(QByteArrayView data, int address);
-    bool WriteEepromByte(std::uint8_t value, int address);
-    // Encodes the list for the unit's AM step into the tuner preset image
-    // and writes it at 32 after the write-back delay. The AM step flag is
-    // never written.
-    bool WriteTunerPresets(const TunerPresetList& presets);
+    // moves on at once.
+    bool WriteEeprom(QByteArrayView data, int address, TransferDone done = {});
+    bool WriteEepromByte(std::uint8_t value, int address, TransferDone done = {});
+    // Encodes the list for `amStepSize` (kHz, the unit's step as the
+    // requester read it) into the tuner preset image and writes it at 32
+    // after the write-back delay. The AM step flag is never written. The
+    // result carries the step it encoded with. Refused while another tuner
+    // write waits for its delay.
+    bool WriteTunerPresets(const TunerPresetList& presets, int amStepSize, TransferDone done = {});
 
     // Stops whatever runs after the request in flight and drops queued
-    // writes; leaves the buffers as far as they were filled.
+    // writes: their requests end Aborted (a write whose bytes were all
+    // confirmed before, Written).
     void Abort();
     // The unit is gone (the session declared the connection lost): whatever
     // runs ends at once, Failed, with a message that says what was done: for
@@ -164,46 +174,58 @@ Q_SIGNALS:
     // The transfer ended: close the progress window, enable the panel.
     void transferFinished(MemoryTransfer::Outcome outcome);
 
-    // The unit answered the block-size read; size is already decoded.
+    // The unit answered the connection's block-size read; size is already
+    // decoded.
     void blockSizeRead(int size);
-    // The block just read, with its table (and, for a preset, its name).
-    // presetNumber 0 is the current setup.
-    void setupBlockRead(int presetNumber, const SettingsImage& image);
-    // The tuner presets just read, decoded with the unit's AM step.
-    void tunerPresetsRead(const TunerPresetList& presets);
-    // The bytes of a ReadEeprom, from `address` on.
-    void eepromRead(int address, const QByteArray& bytes);
-    // The status byte of the preset says it holds nothing.
-    void presetEmpty(int presetNumber);
-    // The live setup took every byte; the end-of-write frame has been sent.
-    void liveSetupWritten();
-    // One EEPROM write ended; confirmed is false when the unit refused a
-    // byte or the write was stopped.
-    void eepromWriteFinished(int address, int count, bool confirmed);
-    // A message for the user (number and text from the message table).
+    // A message for the user (number and text from the message table), the
+    // same its requester finds in its result; after transferFinished.
     void transferFailed(int message, const QString& text);
 
 private:
+    // One write request: its callback and what became of its bytes. Its
+    // jobs (two for an A/V preset) share it.
+    struct WriteRequest
+    {
+        TransferDone done;
+        int total = 0;
+        int confirmed = 0;
+        QList<int> refused;
+        QList<int> clamped;
+    };
+
     struct WriteJob
     {
         bool live = false; // live setup, else EEPROM
         int address = 0;   // EEPROM address of data[0]
         QByteArray data;
         QString title; // progress text while it runs
+        std::shared_ptr<WriteRequest> request;
     };
 
-    bool RefusedForLostUnit();
+    // A tuner write waiting for its write-back delay.
+    struct WriteBackRequest
+    {
+        TunerPresetList::Image image{};
+        int amStepSize = 0;
+        TransferDone done;
+    };
+
+    bool Refuse(TransferDone& done, const TransferMessage& message = {});
+    bool RefusedForLostUnit(TransferDone& done);
     bool IsReading() const;
     bool IsWriting() const;
-    bool CheckBlockSize(int size);
-    bool CheckImageFits(const SettingsImage& source);
+    TransferMessage SizeProblem(int size) const;
+    TransferMessage FitProblem(const SettingsImage& source) const;
+    TransferMessage Say(int message, const QString& text) const { return {message, text}; }
     QString Text(int message) const;
     QString ModelName() const;
 
-    void Begin(TransferPhase phase, const QString& text, int steps);
+    void Begin(TransferPhase phase, const QString& text, int steps, TransferDone done = {});
     void SetPhase(TransferPhase phase);
     void Finish(Outcome outcome);
+    void EndRead(TransferResult result);
     void Fail(int message, const QString& text);
+    void Announce(const QList<TransferMessage>& messages);
     void Advance();
     void SetProgress(int percent);
 
@@ -236,7 +258,7 @@ private:
     void OnPaceTimeout();
     void NextWriteByte(bool confirmed);
     void FinishJob();
-    void SayClamped(const QList<int>& clamped);
+    void EndRun(Outcome outcome, QList<TransferMessage> messages);
     int QueuedBytes() const;
     void WriteBack();
 
@@ -245,10 +267,14 @@ private:
     Timing timing;
     TransferState state;
 
+    // The running read: its requester and what it has read so far. An
+    // aborted read leaves them partly filled; the next read starts afresh.
+    TransferDone readDone;
     SettingsImage image;
     TunerPresetList::Image tunerImage{};
-    QByteArray range;  // ReadEeprom: the bytes read so far
-    int rangeBase = 0; // and the address of the first
+    int tunerStep = TunerPresetList::AmStep10; // the AM step this tuner read found
+    QByteArray range;                          // ReadEeprom: the bytes read so far
+    int rangeBase = 0;                         // and the address of the first
 
     bool sizeReported = false;   // the unit has answered a block-size read
     bool sizeReadWanted = false; // asked for while a write ran
@@ -258,15 +284,16 @@ private:
     int stepsTotal = 1;
     int percentShown = -1;
 
-    // The running write and those queued behind it.
+    // The running write, those queued behind it, and the requests of the run.
     WriteJob job;
     std::deque<WriteJob> queued;
+    std::vector<std::shared_ptr<WriteRequest>> runRequests;
+    WriteBackRequest writeBack;
     int byteIndex = 0;        // byte of job in flight
     int sends = 0;            // EEPROM writes of that byte so far
     bool readingBack = false; // the last request for it was a read-back
     int otherValue = -1;      // live setup: the other value the unit last answered
     int otherAnswers = 0;     // times running it answered that value
-    bool jobRefused = false;  // the unit refused a byte of job
     int runBytes = 0;         // bytes of the whole run, for the messages
     int runConfirmed = 0;     // bytes of the run confirmed so far
     QList<int> runRefused;    // EEPROM addresses the unit refused

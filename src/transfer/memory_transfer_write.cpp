@@ -12,70 +12,96 @@
 
 using namespace TransferBytes;
 
-bool MemoryTransfer::WriteSetup(int presetNumber, const SettingsImage& source)
+bool MemoryTransfer::WriteSetup(int presetNumber, const SettingsImage& source, TransferDone done)
 {
     if (presetNumber == 0)
-        return WriteCurrentSetup(source);
+        return WriteCurrentSetup(source, std::move(done));
     if (EepromMap::IsPresetNumber(presetNumber))
-        return WritePreset(presetNumber, source);
-    return false;
+        return WritePreset(presetNumber, source, std::move(done));
+    return Refuse(done);
 }
 
-bool MemoryTransfer::WriteCurrentSetup(const SettingsImage& source)
-{
-    if (IsReading() || !CheckImageFits(source))
-        return false;
-    state.presetNumber = 0;
-    return Enqueue(
-        {true, 0, source.BlockBytes(), Text(Message::WritingCurrentSetup).arg(ModelName())});
-}
-
-bool MemoryTransfer::WritePreset(int preset, const SettingsImage& source)
-{
-    if (IsReading() || !EepromMap::IsPresetNumber(preset) || !CheckImageFits(source))
-        return false;
-    state.presetNumber = preset;
-    state.blockBase = PresetAddress(preset);
-    const QString title = Text(Message::WritingPreset).arg(preset).arg(ModelName());
-    return Enqueue({false, state.blockBase + 1, source.BlockAndTableBytes(), title}) &&
-           Enqueue({false, EepromMap::PresetNameAddress(preset), source.NameBytes(), title});
-}
-
-bool MemoryTransfer::WriteEeprom(QByteArrayView data, int address)
+bool MemoryTransfer::WriteCurrentSetup(const SettingsImage& source, TransferDone done)
 {
     if (IsReading())
-        return false;
-    if (data.isEmpty() || address < 0 || address + data.size() > AddressSpace)
-        return false;
-    return Enqueue(
-        {false, address, data.toByteArray(), Text(Message::WritingEeprom).arg(0).arg(data.size())});
+        return Refuse(done);
+    if (const TransferMessage problem = FitProblem(source); problem.number != 0)
+        return Refuse(done, problem);
+    auto request = std::make_shared<WriteRequest>();
+    request->done = std::move(done);
+    return Enqueue({true, 0, source.BlockBytes(),
+                    Text(Message::WritingCurrentSetup).arg(ModelName()), request});
 }
 
-bool MemoryTransfer::WriteEepromByte(std::uint8_t value, int address)
+bool MemoryTransfer::WritePreset(int preset, const SettingsImage& source, TransferDone done)
+{
+    if (IsReading() || !EepromMap::IsPresetNumber(preset))
+        return Refuse(done);
+    if (const TransferMessage problem = FitProblem(source); problem.number != 0)
+        return Refuse(done, problem);
+    if (RefusedForLostUnit(done))
+        return false;
+    auto request = std::make_shared<WriteRequest>();
+    request->done = std::move(done);
+    const int status = PresetAddress(preset);
+    const QString title = Text(Message::WritingPreset).arg(preset).arg(ModelName());
+    return Enqueue({false, status + 1, source.BlockAndTableBytes(), title, request}) &&
+           Enqueue(
+               {false, EepromMap::PresetNameAddress(preset), source.NameBytes(), title, request});
+}
+
+bool MemoryTransfer::WriteEeprom(QByteArrayView data, int address, TransferDone done)
+{
+    if (IsReading() || data.isEmpty() || address < 0 || address + data.size() > AddressSpace)
+        return Refuse(done);
+    auto request = std::make_shared<WriteRequest>();
+    request->done = std::move(done);
+    return Enqueue({false, address, data.toByteArray(),
+                    Text(Message::WritingEeprom).arg(0).arg(data.size()), request});
+}
+
+bool MemoryTransfer::WriteEepromByte(std::uint8_t value, int address, TransferDone done)
 {
     const char byte = static_cast<char>(value);
-    return WriteEeprom(QByteArrayView(&byte, 1), address);
+    return WriteEeprom(QByteArrayView(&byte, 1), address, std::move(done));
 }
 
-bool MemoryTransfer::WriteTunerPresets(const TunerPresetList& presets)
+bool MemoryTransfer::WriteTunerPresets(const TunerPresetList& presets, int amStepSize,
+                                       TransferDone done)
 {
-    if (IsReading() || RefusedForLostUnit())
+    if (IsReading() || writeBackTimer.isActive())
+        return Refuse(done);
+    if (RefusedForLostUnit(done))
         return false;
-    tunerImage = presets.Encode(state.amStepSize);
+    writeBack = {presets.Encode(amStepSize), amStepSize, std::move(done)};
     writeBackTimer.start(timing.writeBackDelay);
     return true;
 }
 
 void MemoryTransfer::WriteBack()
 {
-    WriteEeprom(QByteArrayView(tunerImage.data(), static_cast<qsizetype>(tunerImage.size())),
-                EepromMap::TunerImage);
+    const int step = writeBack.amStepSize;
+    TransferDone done = std::exchange(writeBack.done, {});
+    if (done) {
+        done = [step, done = std::move(done)](const TransferResult& result) {
+            TransferResult withStep = result;
+            withStep.amStepSize = step;
+            done(withStep);
+        };
+    }
+    const TunerPresetList::Image& bytes = writeBack.image;
+    WriteEeprom(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())),
+                EepromMap::TunerImage, std::move(done));
 }
 
+// The request is the run's already when this is the second job of a preset.
 bool MemoryTransfer::Enqueue(WriteJob newJob)
 {
-    if (RefusedForLostUnit())
+    if (RefusedForLostUnit(newJob.request->done))
         return false;
+    newJob.request->total += static_cast<int>(newJob.data.size());
+    if (runRequests.empty() || runRequests.back() != newJob.request)
+        runRequests.push_back(newJob.request);
     if (IsWriting()) {
         queued.push_back(std::move(newJob));
         return true;
@@ -109,7 +135,6 @@ void MemoryTransfer::StartJob()
         StartLiveByte(0);
         return;
     }
-    jobRefused = false;
     StartWriteByte();
 }
 
@@ -137,8 +162,10 @@ void MemoryTransfer::OnLiveEcho(int index, std::uint8_t value)
             return;
         }
         runClamped.append(index);
+        job.request->clamped.append(index);
     }
     ++runConfirmed;
+    ++job.request->confirmed;
     const int size = static_cast<int>(job.data.size());
     SetProgress((index + 1) * 100 / size);
     if (index + 1 < size) {
@@ -148,7 +175,6 @@ void MemoryTransfer::OnLiveEcho(int index, std::uint8_t value)
     liveRetry.stop();
     state.setupIndex = TransferState::IdleIndex;
     link.SendFrame({MessageType::LiveSetup, MemoryOp::EndWrite});
-    Q_EMIT liveSetupWritten();
     FinishJob();
 }
 
@@ -220,16 +246,16 @@ void MemoryTransfer::NextWriteByte(bool confirmed)
     paceTimer.stop();
     if (confirmed) {
         ++runConfirmed;
+        ++job.request->confirmed;
     } else {
         runRefused.append(job.address + byteIndex);
-        jobRefused = true;
+        job.request->refused.append(job.address + byteIndex);
     }
     ++byteIndex;
     if (byteIndex < job.data.size()) {
         StartWriteByte();
         return;
     }
-    Q_EMIT eepromWriteFinished(job.address, static_cast<int>(job.data.size()), !jobRefused);
     FinishJob();
 }
 
@@ -243,23 +269,44 @@ void MemoryTransfer::FinishJob()
         StartJob();
         return;
     }
-    const QList<int> refused = std::exchange(runRefused, {});
-    const QList<int> clamped = std::exchange(runClamped, {});
-    Finish(refused.isEmpty() ? Outcome::Completed : Outcome::Failed);
-    if (!refused.isEmpty()) {
-        Q_EMIT transferFailed(
-            Message::WriteRefused,
-            Text(Message::WriteRefused).arg(refused.size()).arg(runBytes).arg(NumberList(refused)));
+    QList<TransferMessage> messages;
+    if (!runRefused.isEmpty()) {
+        messages.append(Say(Message::WriteRefused, Text(Message::WriteRefused)
+                                                       .arg(runRefused.size())
+                                                       .arg(runBytes)
+                                                       .arg(NumberList(runRefused))));
     }
-    SayClamped(clamped);
+    EndRun(messages.isEmpty() ? Outcome::Completed : Outcome::Failed, messages);
 }
 
-// Live bytes the unit keeps at its own value were taken as its answer: the
-// user hears of them however the run ends, also when a later job of the run
-// was cancelled or the unit went away.
-void MemoryTransfer::SayClamped(const QList<int>& clamped)
+// Ends the run: the progress window closes, the messages are said (live
+// bytes the unit kept at its own value were taken as its answer: the user
+// hears of them however the run ends), then each request of the run hears,
+// in the order they were asked for. A request whose bytes were all confirmed
+// before the run was cut short is Written all the same.
+void MemoryTransfer::EndRun(Outcome outcome, QList<TransferMessage> messages)
 {
+    const std::vector<std::shared_ptr<WriteRequest>> requests = std::exchange(runRequests, {});
+    const QList<int> clamped = std::exchange(runClamped, {});
+    queued.clear();
+    runRefused.clear();
     if (!clamped.isEmpty())
-        Q_EMIT transferFailed(Message::LiveClamped,
-                              Text(Message::LiveClamped).arg(NumberList(clamped)));
+        messages.append(
+            Say(Message::LiveClamped, Text(Message::LiveClamped).arg(NumberList(clamped))));
+    Finish(outcome);
+    Announce(messages);
+    for (const std::shared_ptr<WriteRequest>& request : requests) {
+        TransferResult result;
+        const bool whole = request->refused.isEmpty() && request->confirmed == request->total;
+        result.kind = whole                         ? TransferResult::Kind::Written
+                      : outcome == Outcome::Aborted ? TransferResult::Kind::Aborted
+                                                    : TransferResult::Kind::Failed;
+        result.confirmed = request->confirmed;
+        result.total = request->total;
+        result.refused = request->refused;
+        result.clamped = request->clamped;
+        result.messages = messages;
+        if (auto done = std::exchange(request->done, {}))
+            done(result);
+    }
 }

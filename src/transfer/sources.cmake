@@ -3,7 +3,9 @@ target_sources(veltrix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/transfer_state.h
     ${CMAKE_CURRENT_LIST_DIR}/memory_transfer.h
     ${CMAKE_CURRENT_LIST_DIR}/memory_transfer.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/memory_transfer_read.cpp
     ${CMAKE_CURRENT_LIST_DIR}/memory_transfer_write.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/transfer_result.h
     ${CMAKE_CURRENT_LIST_DIR}/transfer_bytes.h
 )
 

@@ -17,7 +17,6 @@ TransferPresenter::TransferPresenter(MemoryTransfer& memoryTransfer, QWidget* pa
     connect(&transfer, &MemoryTransfer::progressTextChanged, dialog.get(),
             &TransferProgressDlg::SetText);
     connect(&transfer, &MemoryTransfer::transferFinished, this, &TransferPresenter::OnFinished);
-    connect(&transfer, &MemoryTransfer::presetEmpty, this, &TransferPresenter::OnPresetEmpty);
     connect(&transfer, &MemoryTransfer::transferFailed, this, &TransferPresenter::OnFailed);
     // Posted, like a command to the window: the abort runs after Cancel has
     // returned, with the panel already enabled.
@@ -40,13 +39,6 @@ void TransferPresenter::OnFinished()
     dialog->Close();
     if (panel)
         panel->setEnabled(true);
-}
-
-void TransferPresenter::OnPresetEmpty()
-{
-    // While a settings file is saved, the save skips the preset silently.
-    if (!transfer.State().savingToFile)
-        MessageBox::Plain(panel, MessageTable::Text(Message::PresetEmpty));
 }
 
 void TransferPresenter::OnFailed(int, const QString& text)

@@ -19,8 +19,8 @@ class TransferProgressDlg;
 //     new TransferPresenter(session.Transfer(), this);
 //
 // The presenter is a child of the panel and owns the progress window. It
-// does not open the setup sheet or the tuner presets dialog: their owners
-// connect to setupBlockRead and tunerPresetsRead themselves.
+// does not open the setup sheet or the tuner presets dialog, nor say that an
+// A/V preset is empty: the requesters hear their own results.
 class TransferPresenter : public QObject
 {
     Q_OBJECT
@@ -34,7 +34,6 @@ public:
 private:
     void OnStarted(const QString& text);
     void OnFinished();
-    void OnPresetEmpty();
     void OnFailed(int message, const QString& text);
 
     MemoryTransfer& transfer;

@@ -33,7 +33,5 @@ struct TransferState
     int setupIndex = IdleIndex;   // pending live-setup index, 0..S-1
     int memAddress = IdleAddress; // pending EEPROM read address
     int blockBase = 0;            // size byte B (current setup) or status byte P(k) of the block
-    int presetNumber = 0;         // 0 current setup, 1..5 A/V preset, 6 tuner presets
-    int amStepSize = 10;          // kHz, 9 or 10; 10 until read from the unit
-    bool savingToFile = false;    // reads feed the settings-file save, not a dialog
+    int presetNumber = 0;         // the running setup read: 0 current setup, 1..5 A/V preset
 };

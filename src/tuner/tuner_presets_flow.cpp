@@ -8,33 +8,25 @@
 
 TunerPresetsFlow::TunerPresetsFlow(UnitSession& unitSession, QObject* parent)
     : QObject(parent), session(unitSession)
-{
-    MemoryTransfer& transfer = session.Transfer();
-    // A read that ends early (Cancel, a lost unit) delivers nothing.
-    connect(&transfer, &MemoryTransfer::transferFinished, this,
-            [this](MemoryTransfer::Outcome outcome) {
-                if (outcome != MemoryTransfer::Outcome::Completed)
-                    awaiting = false;
-            });
-    // Handled after the transfer's own signal has returned, so the editor's
-    // modal loop never runs inside the engine's reply handling.
-    connect(&transfer, &MemoryTransfer::tunerPresetsRead, this,
-            [this](const TunerPresetList& read) {
-                if (!std::exchange(awaiting, false) || session.Transfer().State().savingToFile)
-                    return;
-                QTimer::singleShot(0, this, [this, read] { Edit(read); });
-            });
-}
+{}
 
 bool TunerPresetsFlow::Open()
 {
     if (editing)
         return false;
-    awaiting = session.Transfer().ReadTunerPresets();
-    return awaiting;
+    // Handled after the engine's own call has returned, so the editor's
+    // modal loop never runs inside the engine's reply handling. A read that
+    // ends early (Cancel, a lost unit) opens nothing.
+    return session.Transfer().ReadTunerPresets(ResultTo(this, [this](const TransferResult& result) {
+        Q_EMIT readEnded(result);
+        if (result.kind != TransferResult::Kind::DataRead)
+            return;
+        QTimer::singleShot(
+            0, this, [this, read = result.tuner, step = result.amStepSize] { Edit(read, step); });
+    }));
 }
 
-void TunerPresetsFlow::Edit(TunerPresetList presets)
+void TunerPresetsFlow::Edit(TunerPresetList presets, int amStepSize)
 {
     if (!session.Status().connected)
         return; // lost between the last byte and now: nothing to write to
@@ -42,6 +34,12 @@ void TunerPresetsFlow::Edit(TunerPresetList presets)
     const bool accepted = editor && editor(presets);
     editing = false;
     Q_EMIT editorClosed(accepted);
-    if (accepted)
-        Q_EMIT writeStarted(session.Transfer().WriteTunerPresets(presets));
+    if (!accepted)
+        return;
+    // Encoded with the step of this flow's own read: the unit decodes every
+    // AM word with it.
+    const bool started = session.Transfer().WriteTunerPresets(
+        presets, amStepSize,
+        ResultTo(this, [this](const TransferResult& result) { Q_EMIT written(result); }));
+    Q_EMIT writeStarted(started);
 }

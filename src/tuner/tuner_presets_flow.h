@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/tuner_preset_list.h"
+#include "transfer/transfer_result.h"
 
 #include <QObject>
 
@@ -14,10 +15,10 @@ class UnitSession;
 // the unit's AM step and written back after the write-back delay; Cancel
 // writes nothing.
 //
-// Only reads started by Open reach the editor: a tuner read of the
-// settings-file save (savingToFile) is left to that save. The editor runs
-// modally and may take any time; it is called after the transfer's signal
-// has returned, on the session's thread.
+// The flow hears only its own read and write: the list goes back encoded
+// with the AM step its own read found. The editor runs modally and may take
+// any time; it is called after the engine's call has returned, on the
+// session's thread.
 class TunerPresetsFlow : public QObject
 {
     Q_OBJECT
@@ -36,16 +37,20 @@ public:
     bool Open();
 
 Q_SIGNALS:
+    // The read asked by Open ended (once, also when it was refused); the
+    // editor follows a DataRead.
+    void readEnded(const TransferResult& result);
     // The editor closed; accepted tells OK from Cancel.
     void editorClosed(bool accepted);
     // After OK: whether the write-back was scheduled.
     void writeStarted(bool started);
+    // The write-back scheduled after OK ended (once, when it was scheduled).
+    void written(const TransferResult& result);
 
 private:
-    void Edit(TunerPresetList presets);
+    void Edit(TunerPresetList presets, int amStepSize);
 
     UnitSession& session;
     Editor editor;
-    bool awaiting = false; // a read started by Open has not delivered yet
-    bool editing = false;  // the editor is open
+    bool editing = false; // the editor is open
 };

@@ -21,6 +21,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <tuple>
 
 using namespace Qt::Literals::StringLiterals;
@@ -153,21 +154,24 @@ struct Rig
         return m;
     }
 
-    // Runs one transfer and tells how it ended; transferFailed's texts land in `said`.
-    bool Run(const std::function<bool()>& start, QStringList& said, bool& ended)
+    // Makes one request and tells whether it succeeded; its result's
+    // messages land in `said`, the result itself in `result`.
+    bool Run(const std::function<bool(TransferDone)>& start, QStringList& said, bool& ended)
     {
-        MemoryTransfer& t = session.Transfer();
-        QSignalSpy finished(&t, &MemoryTransfer::transferFinished);
-        auto note = QObject::connect(&t, &MemoryTransfer::transferFailed,
-                                     [&](int, const QString& text) { said << text; });
-        ended = start() && WaitFor([&] { return !finished.isEmpty(); }, Bound());
-        QObject::disconnect(note); // the engine's messages follow transferFinished at once
-        return ended && finished.first().first().value<MemoryTransfer::Outcome>() ==
-                            MemoryTransfer::Outcome::Completed;
+        auto got = std::make_shared<std::optional<TransferResult>>(); // outlives a hung request
+        start([got](const TransferResult& r) { *got = r; });
+        ended = WaitFor([&] { return got->has_value(); }, Bound());
+        if (!ended)
+            return false;
+        result = **got;
+        for (const TransferMessage& message : result.messages)
+            said << message.text;
+        return result.Succeeded();
     }
 
     std::unique_ptr<SimulatedReceiver> sim;
     UnitSession session;
+    TransferResult result; // of the last Run
     int frames = 0;
     int silentAt = -1;
     int silentNow = 0;   // silent periods since the last good frame
@@ -285,9 +289,12 @@ class TestFaultMatrix : public QObject
         } else {
             MemoryTransfer& t = rig.session.Transfer();
             puts = Puts(op, rig.session.Status().facts.blockSize);
-            const std::function<bool()> steps[] = {
-                [&] { return op == Tuner ? t.WriteTunerPresets(tuner) : t.WriteSetup(1, image); },
-                [&] { return t.WriteSetup(0, image); }};
+            const std::function<bool(TransferDone)> steps[] = {
+                [&](TransferDone done) {
+                    return op == Tuner ? t.WriteTunerPresets(tuner, amStep, done)
+                                       : t.WriteSetup(1, image, done);
+                },
+                [&](TransferDone done) { return t.WriteSetup(0, image, done); }};
             ok = true;
             for (int i = 0; ok && i < puts.size(); ++i) {
                 ok = rig.Run(steps[i], said, ended);
@@ -371,16 +378,15 @@ private Q_SLOTS:
         Rig rig;
         QVERIFY(rig.Connect());
         MemoryTransfer& t = rig.session.Transfer();
-        QSignalSpy read(&t, &MemoryTransfer::tunerPresetsRead);
         QStringList said;
         bool ended = false;
-        QVERIFY(rig.Run([&] { return t.ReadTunerPresets(); }, said, ended));
-        tuner = read.first().first().value<TunerPresetList>();
-        amStep = t.State().amStepSize;
+        QVERIFY(rig.Run([&](TransferDone done) { return t.ReadTunerPresets(done); }, said, ended));
+        tuner = rig.result.tuner;
+        amStep = rig.result.amStepSize;
         QVERIFY(tuner.RemoveFm(2));
         QVERIFY(tuner.AddFm(30, 10850, 1, u"MATRIX"_s));
-        QVERIFY(rig.Run([&] { return t.ReadCurrentSetup(); }, said, ended));
-        image = t.Image();
+        QVERIFY(rig.Run([&](TransferDone done) { return t.ReadCurrentSetup(done); }, said, ended));
+        image = rig.result.image;
         for (int canonical : {31, 40, 47, 52})
             QVERIFY(image.SetByte(canonical, (image.Byte(canonical) + 3) & 0xFF));
         QVERIFY(image.SetTableByte(4, 0x21));

@@ -90,37 +90,56 @@ private Q_SLOTS:
         }
     }
 
-    void distances_data()
+    // Lines as the unit writes them: distances in the unit the block says,
+    // the subwoofer's cutoff only while it is on, and a code no list names as
+    // its number (nothing is indexed beyond a list).
+    void lines_data()
     {
-        QTest::addColumn<bool>("metres");
-        QTest::addColumn<QByteArray>("lines");
-        QTest::newRow("feet") << false
-                              << QByteArray("\t\tFrontDistance  \t\t1 ft\r\r\n"
-                                            "\t\tCenterDistance  \t10 ft\r\r\n"
-                                            "\t\tSurroundDistance  \t33 ft\r\r\n"
-                                            "\t\tBackDistance  \t\t40 ft\r\r\n");
-        QTest::newRow("metres") << true
-                                << QByteArray("\t\tFrontDistance  \t\t0.3 m\r\r\n"
-                                              "\t\tCenterDistance  \t3.0 m\r\r\n"
-                                              "\t\tSurroundDistance  \t9.9 m\r\r\n"
-                                              "\t\tBackDistance  \t\t12.0 m\r\r\n");
+        QTest::addColumn<int>("variant"); // 0 sample, 1 metres, 2 subwoofer off, 3 odd codes
+        QTest::addColumn<QByteArrayList>("present");
+        QTest::addColumn<QByteArrayList>("absent");
+        QTest::newRow("feet, subwoofer on")
+            << 0
+            << QByteArrayList{"\t\tFrontDistance  \t\t1 ft\r\r\n\t\tCenterDistance  \t10 ft\r\r\n"
+                              "\t\tSurroundDistance  \t33 ft\r\r\n\t\tBackDistance  \t\t40 "
+                              "ft\r\r\n",
+                              "\t\tSubwoofer  \t\tOn\r\r\n\t\tSubwoofer Cutoff  \t80 Hz\r\r\n"}
+            << QByteArrayList{};
+        QTest::newRow("metres")
+            << 1
+            << QByteArrayList{"\t\tFrontDistance  \t\t0.3 m\r\r\n\t\tCenterDistance  \t3.0 m\r\r\n"
+                              "\t\tSurroundDistance  \t9.9 m\r\r\n\t\tBackDistance  \t\t12.0 "
+                              "m\r\r\n"}
+            << QByteArrayList{};
+        QTest::newRow("subwoofer off")
+            << 2 << QByteArrayList{"\t\tSubwoofer  \t\tOff\r\r\n\t\tEnhanced Bass    \tOff\r\r\n"}
+            << QByteArrayList{"Subwoofer Cutoff"};
+        QTest::newRow("codes beyond the lists")
+            << 3
+            << QByteArrayList{"\t\tDigitalSource \t9\r\r\n",    "\t\tVideoSource \t15\r\r\n",
+                              "\t\tAnalogSource \t12\r\r\n",    "\t\tAnalogGain \t14\r\r\n",
+                              "\t\tFrontLeft  \t200\r\r\n",     "\t\tFrontSpeakers  \t\t7\r\r\n",
+                              "\t\tFrontDistance  \t\t40\r\r\n"}
+            << QByteArrayList{};
     }
-    void distances()
+    void lines()
     {
-        QFETCH(bool, metres);
-        QFETCH(QByteArray, lines);
+        QFETCH(int, variant);
+        QFETCH(QByteArrayList, present);
+        QFETCH(QByteArrayList, absent);
         const LiveValues unit = Unit();
-        QVERIFY(Block(unit, 0, SampleImage(unit.facts, metres)).contains(lines));
-    }
-
-    void subwooferOffHasNoCutoff()
-    {
-        const LiveValues unit = Unit();
-        const QByteArray on = Block(unit, 0, SampleImage(unit.facts, false, true));
-        const QByteArray off = Block(unit, 0, SampleImage(unit.facts, false, false));
-        QVERIFY(on.contains("\t\tSubwoofer  \t\tOn\r\r\n\t\tSubwoofer Cutoff  \t80 Hz\r\r\n"));
-        QVERIFY(off.contains("\t\tSubwoofer  \t\tOff\r\r\n\t\tEnhanced Bass    \tOff\r\r\n"));
-        QVERIFY(!off.contains("Subwoofer Cutoff"));
+        SettingsImage image = SampleImage(unit.facts, variant == 1, variant != 2);
+        if (variant == 3) {
+            image.SetInput(0, {9, -1, -1, 15, 12, 14, 3});
+            image.SetByte(SettingsField::FrontLeftLevel, 200);
+            image.SetByte(SettingsField::FrontSpeakers, 7);
+            image.SetByte(SettingsField::FrontDistance, 40);
+        }
+        const QByteArray text = Block(unit, 0, image);
+        for (const QByteArray& line : present)
+            QVERIFY2(text.contains(line), line.constData());
+        for (const QByteArray& line : absent)
+            QVERIFY2(!text.contains(line), line.constData());
     }
 
     void presetBlocks_data()
@@ -157,26 +176,6 @@ private Q_SLOTS:
         QVERIFY(file.contains("\t</ADVANCED>\r\r\n\t<TunerPresets>\r\n") == present.isEmpty());
         QVERIFY(file.endsWith("\t</TunerPresets>\r\n</VELTRIX>"));
         QCOMPARE(file.count("<VELTRIX>"), 1);
-    }
-
-    // A code no list names is written as its number; nothing is indexed
-    // beyond a list.
-    void codesBeyondLists()
-    {
-        const LiveValues unit = Unit();
-        SettingsImage image = SampleImage(unit.facts);
-        image.SetInput(0, {9, -1, -1, 15, 12, 14, 3});
-        image.SetByte(SettingsField::FrontLeftLevel, 200);
-        image.SetByte(SettingsField::FrontSpeakers, 7);
-        image.SetByte(SettingsField::FrontDistance, 40);
-        const QByteArray text = Block(unit, 0, image);
-        QVERIFY(text.contains("\t\tDigitalSource \t9\r\r\n"));
-        QVERIFY(text.contains("\t\tVideoSource \t15\r\r\n"));
-        QVERIFY(text.contains("\t\tAnalogSource \t12\r\r\n"));
-        QVERIFY(text.contains("\t\tAnalogGain \t14\r\r\n"));
-        QVERIFY(text.contains("\t\tFrontLeft  \t200\r\r\n"));
-        QVERIFY(text.contains("\t\tFrontSpeakers  \t\t7\r\r\n"));
-        QVERIFY(text.contains("\t\tFrontDistance  \t\t40\r\r\n"));
     }
 };
 

@@ -6,8 +6,9 @@
 //
 // Checked throughout: every write request lies inside a block that was asked
 // to be written; no byte is reported written unless the unit claimed to hold
-// the value the engine sent for it; every started transfer ends exactly once;
-// Cancel and a lost unit end whatever runs at once.
+// the value the engine sent for it; every started transfer ends exactly once,
+// and every request with exactly one result of its own; Cancel and a lost
+// unit end whatever runs at once.
 
 #include "common/message_table.h"
 #include "link/message_set.h"
@@ -135,19 +136,6 @@ public:
                 liveLimit = 0;
             }
         });
-        QObject::connect(&transfer, &MemoryTransfer::eepromWriteFinished, &transfer,
-                         [this](int address, int count, bool confirmed) {
-                             Require(!confirmed ||
-                                     Unclaimed(address, count, eepromClaims, eepromSent) == 0);
-                         });
-        // A live job is judged by its own bytes: an earlier run's clamps were
-        // said then, and the block size may have changed since.
-        QObject::connect(&transfer, &MemoryTransfer::liveSetupWritten, &transfer, [this] {
-            Require(!liveJobs.empty());
-            liveUnclaimed = Unclaimed(0, liveJobs.front(), liveClaims, liveSent);
-            liveJobs.pop_front();
-            StartLiveJob();
-        });
         // A live byte the unit keeps at a value of its own is taken, and said.
         QObject::connect(&transfer, &MemoryTransfer::transferFailed, &transfer,
                          [this](int message) {
@@ -165,6 +153,8 @@ public:
         Require(!transfer.IsBusy());
         Require(started == finished);
         Require(liveUnclaimed == 0);
+        for (int calls : results)
+            Require(calls == 1);
     }
 
 private:
@@ -172,6 +162,20 @@ private:
     using Claims = std::set<std::pair<int, int>>;
     // A write request: address → the value the engine sent for it.
     using Sent = std::map<int, int>;
+    // An EEPROM block a write asks for: its address and bytes.
+    using Block = std::pair<int, QByteArray>;
+
+    // The callback of one request: it must come exactly once.
+    TransferDone Result(std::function<void(const TransferResult&)> check = {})
+    {
+        const std::size_t id = results.size();
+        results.push_back(0);
+        return [this, id, check = std::move(check)](const TransferResult& result) {
+            Require(++results.at(id) == 1);
+            if (check)
+                check(result);
+        };
+    }
 
     void Start(std::uint8_t choice)
     {
@@ -183,31 +187,36 @@ private:
         const int size = image.Size();
         switch (choice % 9) {
         case 0:
-            transfer.ReadCurrentSetup();
+            transfer.ReadCurrentSetup(Result());
             break;
         case 1:
-            transfer.ReadPreset(preset);
+            transfer.ReadPreset(preset, Result());
             break;
         case 2:
-            transfer.ReadTunerPresets();
+            transfer.ReadTunerPresets(Result());
             break;
         case 3:
-            transfer.ReadEeprom(choice * 8, 1 + choice % 40);
+            transfer.ReadEeprom(choice * 8, 1 + choice % 40, Result());
             break;
         case 4:
-            if (Write({}, size, [&] { return transfer.WriteCurrentSetup(image); }))
+            if (Write({}, size, [&](TransferDone done) {
+                    return transfer.WriteCurrentSetup(image, std::move(done));
+                }))
                 liveJobs.push_back(size);
             break;
         case 5:
-            Write({{transfer.PresetAddress(preset) + 1, size + EepromMap::SurroundTableSize},
-                   {EepromMap::PresetNameAddress(preset), EepromMap::PresetNameLength}},
-                  0, [&] { return transfer.WritePreset(preset, image); });
+            Write({{transfer.PresetAddress(preset) + 1, image.BlockAndTableBytes()},
+                   {EepromMap::PresetNameAddress(preset), image.NameBytes()}},
+                  0, [&](TransferDone done) {
+                      return transfer.WritePreset(preset, image, std::move(done));
+                  });
             break;
         case 6: {
             const QByteArray data = script.Take(1 + choice % 24);
             const int address = (choice << 4) | script.Next();
-            Write({{address, static_cast<int>(data.size())}}, 0,
-                  [&] { return transfer.WriteEeprom(data, address); });
+            Write({{address, data}}, 0, [&](TransferDone done) {
+                return transfer.WriteEeprom(data, address, std::move(done));
+            });
             break;
         }
         case 7: {
@@ -215,8 +224,14 @@ private:
             presets.AddFm(1 + choice % 30, TunerPresetList::FmLowest + 10 * choice, choice & 1,
                           QStringLiteral("FUZZ"));
             presets.AddAm(1 + choice % 10, TunerPresetList::AmLowest + 10 * choice);
-            Write({{EepromMap::TunerImage, EepromMap::TunerImageSize}}, 0,
-                  [&] { return transfer.WriteTunerPresets(presets); });
+            // Either step: the write encodes with the one it is given.
+            const int step = choice & 2 ? TunerPresetList::AmStep9 : TunerPresetList::AmStep10;
+            const TunerPresetList::Image encoded = presets.Encode(step);
+            Write({{EepromMap::TunerImage, QByteArray(reinterpret_cast<const char*>(encoded.data()),
+                                                      static_cast<qsizetype>(encoded.size()))}},
+                  0, [&](TransferDone done) {
+                      return transfer.WriteTunerPresets(presets, step, std::move(done));
+                  });
             break;
         }
         default:
@@ -268,18 +283,28 @@ private:
 
     // Allows the blocks (and the live indexes below liveSize) that `write`
     // asks the engine to write, before it runs: its first byte may go out at
-    // once. A write the engine refuses allows nothing.
-    bool Write(std::initializer_list<std::pair<int, int>> blocks, int liveSize,
-               const std::function<bool()>& write)
+    // once. A write the engine refuses allows nothing. A write reported
+    // written had every byte of its blocks claimed by the unit.
+    bool Write(const std::vector<Block>& blocks, int liveSize,
+               const std::function<bool(TransferDone)>& write)
     {
         const std::size_t allowedBefore = allowed.size();
         const int liveBefore = liveLimit;
-        for (const auto& [address, count] : blocks) {
-            if (address >= 0 && count > 0)
-                allowed.push_back({address, address + count});
+        for (const auto& [address, bytes] : blocks) {
+            if (address >= 0 && !bytes.isEmpty())
+                allowed.push_back({address, address + static_cast<int>(bytes.size())});
         }
         liveLimit = std::max(liveLimit, liveSize);
-        if (write())
+        const TransferDone done = Result([this, blocks](const TransferResult& result) {
+            if (result.kind != TransferResult::Kind::Written)
+                return;
+            for (const auto& [address, bytes] : blocks) {
+                for (qsizetype i = 0; i < bytes.size(); ++i)
+                    Require(eepromClaims.count({address + static_cast<int>(i),
+                                                static_cast<std::uint8_t>(bytes.at(i))}) == 1);
+            }
+        });
+        if (write(done))
             return true;
         allowed.resize(allowedBefore);
         liveLimit = liveBefore;
@@ -297,6 +322,17 @@ private:
     {
         last = request;
         const auto type = static_cast<std::uint8_t>(request.at(0));
+        // A live job is judged by its own bytes when its end-of-write frame
+        // goes out: an earlier run's clamps were said then, and the block
+        // size may have changed since.
+        if (type == MessageType::LiveSetup && request.size() == 2 &&
+            request.at(1) == char(MemoryOp::EndWrite)) {
+            Require(!liveJobs.empty());
+            liveUnclaimed = Unclaimed(0, liveJobs.front(), liveClaims, liveSent);
+            liveJobs.pop_front();
+            StartLiveJob();
+            return;
+        }
         const bool write = request.size() > 1 && request.at(1) == char(MemoryOp::Write);
         if (!write)
             return;
@@ -391,7 +427,8 @@ private:
     Claims liveClaims;
     Sent eepromSent;
     Sent liveSent;
-    QByteArray last; // the request the unit saw last
+    QByteArray last;          // the request the unit saw last
+    std::vector<int> results; // per request: its results so far
     int started = 0;
     int finished = 0;
 };

@@ -5,6 +5,8 @@
 #include "transfer/transfer_presenter.h"
 #include "transfer/transfer_progress_dlg.h"
 
+#include <QAction>
+
 // The control panel against the simulated receiver over a pseudo-terminal: the
 // panel changes only through what the unit reports back.
 class TestControlPanelSim : public QObject
@@ -54,7 +56,7 @@ private Q_SLOTS:
         ControlPanelDlg* panel = f->panel.get();
         bool sheetShown = false; // the read ends in the Receiver Setup sheet
         SetupSheet::SetNextAnswer([&](SetupSheet&) { return !(sheetShown = true); });
-        QVERIFY(panel->Session().Transfer().ReadCurrentSetup());
+        panel->findChild<QAction*>(u"currentSetup"_s)->trigger();
         TransferProgressDlg* progress = &panel->findChild<TransferPresenter*>()->Dialog();
         QVERIFY(progress->IsShown());
         QVERIFY(!panel->isEnabled());

@@ -2,6 +2,7 @@
 #include "common/message_table.h"
 #include "panel/test_control_panel_fixture.h"
 #include "setup/setup_fields.h"
+#include "setup/setup_flow.h"
 #include "setup/setup_sheet.h"
 #include "sim_session.h"
 #include "simulated_receiver.h"
@@ -183,7 +184,7 @@ private Q_SLOTS:
             if (sim->Eeprom().at(k == 0 ? 0 : PresetAddress(k)) == char(0xFF) && k > 0) {
                 // An empty preset says so and opens nothing.
                 MessageBox::SetNextAnswer(QMessageBox::Ok);
-                QSignalSpy empty(&f->panel->Session().Transfer(), &MemoryTransfer::presetEmpty);
+                QSignalSpy empty(f->panel->findChild<SetupFlow*>(), &SetupFlow::presetEmpty);
                 f->panel->findChild<QAction*>(u"avSetup%1"_s.arg(k))->trigger();
                 QVERIFY(empty.wait(5000));
                 QCOMPARE(MessageBox::LastText(), MessageTable::Text(Message::PresetEmpty));

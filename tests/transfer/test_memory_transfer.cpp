@@ -6,6 +6,7 @@
 #include "scripted_unit.h"
 #include "test_bytes.h"
 #include "transfer/memory_transfer.h"
+#include "transfer_results.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -57,8 +58,9 @@ QString Failed(int message, std::initializer_list<int> args = {})
 }
 
 // A unit with both memories behind a scripted line, and a log of what the
-// engine announces. A test's tamper hook may drop, change or add to a healthy
-// unit's replies (`seen`: the sends of that exact request).
+// engine announces and of the results its requesters get ("-> " and the
+// result). A test's tamper hook may drop, change or add to a healthy unit's
+// replies (`seen`: the sends of that exact request).
 struct Rig
 {
     explicit Rig(const char* model = "K230", int sizeByte = 0) : transfer(link, facts)
@@ -78,23 +80,23 @@ struct Rig
         const auto on = [this](auto signal, auto to) { QObject::connect(&transfer, signal, to); };
         on(&T::transferFinished, // the outcome's name
            [this](T::Outcome o) { log << QVariant::fromValue(o).toString(); });
-        on(&T::setupBlockRead, [this](int k) { log << u"block %1"_s.arg(k); });
-        on(&T::presetEmpty, [this](int k) { log << u"empty %1"_s.arg(k); });
-        on(&T::eepromRead, [this](int a, const QByteArray& bytes) {
-            log << u"range %1 %2"_s.arg(a).arg(QString::fromLatin1(bytes.toHex()));
-        });
-        on(&T::tunerPresetsRead, [this](const TunerPresetList& list) {
-            const int am1 = list.AmPresets().value(0).frequency;
-            log << u"tuner step %1, AM1 %2"_s.arg(list.AmStepSize()).arg(am1);
-        });
-        on(&T::liveSetupWritten, [this] { log << u"live written"_s; });
-        on(&T::eepromWriteFinished,
-           [this](int a, int n, bool ok) { log << u"eeprom %1 %2 %3"_s.arg(a).arg(n).arg(ok); });
         on(&T::transferFailed, [this](int id, const QString& text) {
             log << u"failed %1: %2"_s.arg(QString::number(id), text);
         });
         on(&T::progressChanged, [this](int p) { progress << p; });
         link.Open(unit.SlavePath(), {20, 250, 500});
+    }
+
+    // The callback of one request: logs its result, counts its calls.
+    TransferDone Log()
+    {
+        const int id = static_cast<int>(calls.size());
+        calls.append(0);
+        return [this, id](const TransferResult& result) {
+            log << u"-> "_s + Describe(result);
+            ++calls[id];
+            results.append(result);
+        };
     }
 
     // The reply to a read or a write: the request without its operation,
@@ -125,6 +127,8 @@ struct Rig
     QHash<QByteArray, int> seen;
     QStringList log;
     QList<int> progress;
+    QList<int> calls; // per Log(): how often its result came
+    QList<TransferResult> results;
     QList<int> liveReads; // indexes and addresses read, in order
     QList<int> eepromReads;
 };
@@ -160,32 +164,35 @@ private Q_SLOTS:
         };
         const QString done = u"Completed"_s;
         const QString failed = u"Failed"_s;
+        const QString none = u"-> failed 0/0"_s; // a read failed or refused: no data
         const int k220p3 = 768 + 3 * (57 + 21);
         const int p5 = 1024 + 5 * (96 + 21);
         const int p2 = 1024 + 2 * (67 + 21);
-        row("size 97 refused", "K230", 97, 0, {}, {Failed(Message::BlockSizeInvalid, {97})}, {});
+        row("size 97 refused", "K230", 97, 0, {}, {Failed(Message::BlockSizeInvalid, {97}), none},
+            {});
         row("size -1: a preset read stops at the size", "K230", 0xFF, 1, {},
-            {failed, Failed(Message::BlockSizeInvalid, {-1})}, {1024});
+            {failed, Failed(Message::BlockSizeInvalid, {-1}), none}, {1024});
         row("size never read: refused, asked again", "K230", -1, 0, {},
-            {Failed(Message::BlockSizeUnknown)}, {1024});
-        row("size byte 0 is 67; a reply for live index 200", "K230", 0, 0, {}, {done, u"block 0"_s},
-            Range(1092, 1112), Bytes({MessageType::LiveSetup, MemoryOp::Read, 9}),
+            {Failed(Message::BlockSizeUnknown), none}, {1024});
+        row("size byte 0 is 67; a reply for live index 200", "K230", 0, 0, {},
+            {done, u"-> block 0"_s}, Range(1092, 1112),
+            Bytes({MessageType::LiveSetup, MemoryOp::Read, 9}),
             Bytes({MessageType::LiveSetup, 200, 0x5A}));
-        row("K220 preset 3, status S", "K220", 57, 3, {k220p3, 57}, {done, u"block 3"_s},
+        row("K220 preset 3, status S", "K220", 57, 3, {k220p3, 57}, {done, u"-> block 3"_s},
             QList<int>{768} + Range(k220p3, k220p3 + 57 + 21) + Range(682, 695));
-        row("size 96, preset 5, status 0", "K230", 96, 5, {p5, 0}, {done, u"block 5"_s},
+        row("size 96, preset 5, status 0", "K230", 96, 5, {p5, 0}, {done, u"-> block 5"_s},
             QList<int>{1024} + Range(p5, p5 + 96 + 21) + Range(708, 721));
-        row("preset 2 empty", "K230", 0, 2, {p2, 255}, {failed, u"empty 2"_s}, {1024, p2});
+        row("preset 2 empty", "K230", 0, 2, {p2, 255}, {failed, u"-> empty 2"_s}, {1024, p2});
         row("preset 2, status neither 0 nor S", "K230", 0, 2, {p2, 68},
-            {failed, Failed(Message::SizeMismatch)}, {1024, p2});
+            {failed, Failed(Message::SizeMismatch), none}, {1024, p2});
         const QList<int> tuner = QList<int>{19} + Range(32, 381);
         const QList<int> am1{362, 0, 363, 109}; // 531 kHz with the 9 kHz step, else 640
         row("AM step flag 0; a late duplicate", "K230", 0, 6, QList<int>{19, 0} + am1,
-            {done, u"tuner step 9, AM1 531"_s}, Twice(tuner, 40), Read(40));
+            {done, u"-> tuner step 9, AM1 531"_s}, Twice(tuner, 40), Read(40));
         row("AM step flag 1; the next byte's reply", "K230", 0, 6, QList<int>{19, 1} + am1,
-            {done, u"tuner step 10, AM1 640"_s}, Twice(tuner, 40), Read(40),
+            {done, u"-> tuner step 10, AM1 640"_s}, Twice(tuner, 40), Read(40),
             Bytes({MessageType::Eeprom, 41, 0, 0x5A}));
-        row("range 900..904; a lost reply", "K230", 0, 7, {}, {done, u"range 900 9fa6adb4bb"_s},
+        row("range 900..904; a lost reply", "K230", 0, 7, {}, {done, u"-> range 900 9fa6adb4bb"_s},
             Twice(Range(900, 904), 902), Read(902));
     }
     void reads()
@@ -215,10 +222,10 @@ private Q_SLOTS:
             else if (seen == 2 && stray.isEmpty())
                 out.append(out.first());
         };
-        const bool started = read == 0   ? rig.transfer.ReadCurrentSetup()
-                             : read == 6 ? rig.transfer.ReadTunerPresets()
-                             : read == 7 ? rig.transfer.ReadEeprom(900, 5)
-                                         : rig.transfer.ReadPreset(read);
+        const bool started = read == 0   ? rig.transfer.ReadCurrentSetup(rig.Log())
+                             : read == 6 ? rig.transfer.ReadTunerPresets(rig.Log())
+                             : read == 7 ? rig.transfer.ReadEeprom(900, 5, rig.Log())
+                                         : rig.transfer.ReadPreset(read, rig.Log());
         QCOMPARE(rig.progress.isEmpty(), !started); // no progress window for a refused read
         if (started) {                              // one transfer at a time
             QVERIFY(!rig.transfer.ReadCurrentSetup());
@@ -227,6 +234,7 @@ private Q_SLOTS:
         }
         Pause(Retry + 20); // nothing more is asked after the end
         QTEST(rig.log, "log");
+        QCOMPARE(rig.calls, QList<int>{1});
         QTEST(rig.eepromReads, "eepromReads");
         const int size = rig.facts.blockSize;
         const QList<int> live = read == 0 && started ? Range(0, size - 1) : QList<int>();
@@ -257,17 +265,18 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("log");
         QTest::newRow("EEPROM, wrong and lost echoes")
             << false << u"w.l....b"_s << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 7}
-            << QStringList{u"eeprom 500 8 1"_s, u"Completed"_s};
+            << QStringList{u"Completed"_s, u"-> written 8/8"_s};
         QTest::newRow("EEPROM, a byte the unit refuses")
             << false << u"..r....."_s << QList<int>{0, 1, 2, 2, 2, 2, 2, 3, 4, 5, 6, 7}
-            << QStringList{u"eeprom 500 8 0"_s, u"Failed"_s,
-                           Failed(Message::WriteRefused, {1, 8, 502})};
+            << QStringList{u"Failed"_s, Failed(Message::WriteRefused, {1, 8, 502}),
+                           u"-> failed 7/8 refused 502"_s};
         QTest::newRow("live, lost and wrong echo")
             << true << u"..w..l.."_s << QList<int>{0, 1, 2, 2, 3, 4, 5, 5, 6, 7}
-            << QStringList{u"live written"_s, u"Completed"_s};
+            << QStringList{u"Completed"_s, u"-> written 8/8"_s};
         QTest::newRow("live, a value the unit clamps")
             << true << u"...r...."_s << QList<int>{0, 1, 2, 3, 3, 3, 4, 5, 6, 7}
-            << QStringList{u"live written"_s, u"Completed"_s, Failed(Message::LiveClamped, {3})};
+            << QStringList{u"Completed"_s, Failed(Message::LiveClamped, {3}),
+                           u"-> written 8/8 clamped 3"_s};
     }
     void writes()
     {
@@ -313,7 +322,8 @@ private Q_SLOTS:
             image.SetByteAt(i, quint8(data[i]));
         QElapsedTimer clock;
         clock.start();
-        QVERIFY(live ? rig.transfer.WriteSetup(0, image) : rig.transfer.WriteEeprom(data, 500));
+        QVERIFY(live ? rig.transfer.WriteSetup(0, image, rig.Log())
+                     : rig.transfer.WriteEeprom(data, 500, rig.Log()));
         QVERIFY(rig.finished.wait(5000));
         // A confirmed or contradicted EEPROM byte never waits for the pace.
         if (!live && !echoes.contains(u'l') && !echoes.contains(u'b'))
@@ -329,55 +339,126 @@ private Q_SLOTS:
             QVERIFY(WaitFor([&] { return rig.unit.Payloads().last() == end; }, 1000));
     }
 
-    // Cancel during an EEPROM write: the byte in flight is the last one
-    // sent, and writes queued behind it never start. A live byte the unit
-    // clamped earlier in the run is still said.
-    void abortDuringEepromWrite()
+    // Every request ends exactly once, with its own result, however the
+    // transfer ends: completed, refused at once, cancelled, or cut off by a
+    // lost unit, also when writes are queued into one run. A request whose
+    // bytes were all confirmed before the run was cut off is written. A
+    // tuner write encodes with the AM step it is given, never the step an
+    // earlier read found. The live byte 2 is one the unit keeps at 0x10; the
+    // first block-size read is lost, and one asked for during the writes
+    // retries after them.
+    void requestsEndOnce_data()
     {
+        QTest::addColumn<QStringList>("requests"); // made at once, in order
+        QTest::addColumn<QString>("stop");         // "", "abort" or "lost"
+        QTest::addColumn<int>("stopAt");           // at the first write to it; -1 at once
+        QTest::addColumn<QStringList>("after");    // made once it has ended
+        QTest::addColumn<QStringList>("log");
+        QTest::addColumn<int>("eepromWrites"); // EEPROM write frames sent
+        const auto row = [](const char* tag, const char* requests, const char* stop, int at,
+                            const char* after, const QStringList& log, int writes) {
+            const auto list = [](const char* words) {
+                return QString::fromLatin1(words).split(u' ', Qt::SkipEmptyParts);
+            };
+            QTest::newRow(tag) << list(requests) << QString::fromLatin1(stop) << at << list(after)
+                               << log << writes;
+        };
+        const QString none = u"-> failed 0/0"_s, clamped = Failed(Message::LiveClamped, {2});
+        row("queued writes; reads and faulty writes refused", "900 size 901 preset FFFF setup7", "",
+            -1, "", {none, none, none, u"Completed"_s, u"-> written 1/1"_s, u"-> written 3/3"_s},
+            4);
+        row("cancelled in a run", "live 600 700", "abort", 603, "",
+            {u"Aborted"_s, clamped, u"-> written 8/8 clamped 2"_s, u"-> aborted 3/10"_s,
+             u"-> aborted 0/10"_s},
+            4);
+        row("unit lost in a run", "live 600 700", "lost", 603, "",
+            {u"Failed"_s, Failed(Message::WriteLost, {11, 28}), clamped,
+             u"-> written 8/8 clamped 2"_s, u"-> failed 3/10"_s, u"-> failed 0/10"_s},
+            4);
+        row("read cancelled; the next one reads", "setup", "abort", -1, "setup",
+            {u"Aborted"_s, u"-> aborted 0/0"_s, u"Completed"_s, u"-> block 0"_s}, 0);
+        row("unit lost in a read; the next refused", "setup", "lost", -1, "preset",
+            {u"Failed"_s, Failed(Message::ReadLost), none, Failed(Message::ReadLost), none}, 0);
+        row("tuner write cancelled before it starts", "tuner10", "abort", -1, "",
+            {u"-> aborted 0/0"_s}, 0);
+        row("unit lost before a tuner write starts", "tuner10", "lost", -1, "",
+            {Failed(Message::ReadLost), none}, 0);
+        const QStringList read{u"Completed"_s, u"-> tuner step 10, AM1 %1"_s.arg(1090 - 450)};
+        row("tuner read at 10 kHz, written at 9 kHz", "tuner", "", -1, "tuner9",
+            read + QStringList{u"Completed"_s, u"-> written 350/350"_s}, 350);
+        row("tuner read at 10 kHz, written at 10 kHz", "tuner", "", -1, "tuner10",
+            read + QStringList{u"Completed"_s, u"-> written 350/350"_s}, 350);
+    }
+    void requestsEndOnce()
+    {
+        QFETCH(QString, stop);
+        QFETCH(int, stopAt);
         Rig rig;
         rig.facts.blockSize = 8;
-        rig.tamper = [&](const QByteArray& r, int, QByteArrayList& out) {
+        rig.eeprom[362] = 0; // AM preset 1: word 109
+        rig.eeprom[363] = 109;
+        rig.tamper = [&](const QByteArray& r, int seen, QByteArrayList& out) {
             if (r == Bytes({MessageType::LiveSetup, MemoryOp::Write, 2, 0}))
                 out.first().back() = rig.live[2] = 0x10;
-        };
-        QObject::connect(&rig.unit, &ScriptedUnit::requestReceived, [&](const QByteArray& r) {
-            if (r.size() == 5 && Address(r) == 603)
-                rig.transfer.Abort();
-        });
-        SettingsImage image;
-        image.Reset(rig.facts);
-        QVERIFY(rig.transfer.WriteSetup(0, image));
-        QVERIFY(rig.transfer.WriteEeprom(QByteArray(10, '\x11'), 600));
-        QVERIFY(rig.transfer.WriteEeprom(QByteArray(10, '\x22'), 700));
-        QVERIFY(rig.finished.wait(5000));
-        Pause(2 * Pace);
-        const QList<QByteArray> sent = rig.unit.Payloads();
-        const auto eepromWrites = std::count_if(sent.cbegin(), sent.cend(),
-                                                [](const QByteArray& r) { return r.size() == 5; });
-        QCOMPARE(eepromWrites, 4);
-        QCOMPARE(rig.log, QStringList({u"live written"_s, u"eeprom 600 10 0"_s, u"Aborted"_s,
-                                       Failed(Message::LiveClamped, {2})}));
-    }
-
-    // Writes queue behind a running write, reads and faulty writes are
-    // refused; a size read asked for meanwhile keeps retrying after them.
-    void writesQueue()
-    {
-        Rig rig;
-        rig.tamper = [](const QByteArray& r, int seen, QByteArrayList& out) {
             if (r == Read(1024) && seen == 1)
                 out.clear();
         };
-        QVERIFY(rig.transfer.WriteEepromByte(0x33, 900));
-        rig.transfer.ReadBlockSize();
-        QVERIFY(rig.transfer.WriteEeprom(QByteArray(3, 'y'), 901));
-        QVERIFY(!rig.transfer.ReadPreset(1));
-        QVERIFY(!rig.transfer.WriteEeprom(QByteArray(2, 'z'), 0xFFFF));
-        QVERIFY(!rig.transfer.WriteSetup(7, SettingsImage()));
-        QVERIFY(rig.finished.wait(5000));
-        QCOMPARE(rig.log, QStringList({u"eeprom 900 1 1"_s, u"eeprom 901 3 1"_s, u"Completed"_s}));
-        QCOMPARE(rig.eeprom.mid(900, 4), QByteArray("3yyy"));
-        QVERIFY(WaitFor([&] { return rig.facts.blockSize == 67; }, 5000));
+        const auto halt = [&] {
+            if (stop == u"abort"_s)
+                rig.transfer.Abort();
+            else if (stop == u"lost"_s)
+                rig.transfer.ConnectionLost();
+        };
+        QObject::connect(&rig.unit, &ScriptedUnit::requestReceived, [&](const QByteArray& r) {
+            if (r.size() == 5 && Address(r) == stopAt)
+                halt();
+        });
+        SettingsImage image;
+        image.Reset(rig.facts);
+        TunerPresetList tuner; // as the last tuner read gave it
+        MemoryTransfer& t = rig.transfer;
+        const QHash<QString, std::function<void()>> make{
+            {u"size"_s, [&] { t.ReadBlockSize(); }},
+            {u"setup"_s, [&] { t.ReadCurrentSetup(rig.Log()); }},
+            {u"preset"_s, [&] { t.ReadPreset(1, rig.Log()); }},
+            {u"tuner"_s, [&] { t.ReadTunerPresets(rig.Log()); }},
+            {u"live"_s, [&] { t.WriteSetup(0, image, rig.Log()); }},
+            {u"setup7"_s, [&] { t.WriteSetup(7, image, rig.Log()); }},
+            {u"tuner9"_s, [&] { t.WriteTunerPresets(tuner, 9, rig.Log()); }},
+            {u"tuner10"_s, [&] { t.WriteTunerPresets(tuner, 10, rig.Log()); }},
+            {u"FFFF"_s, [&] { t.WriteEeprom(QByteArray(2, 'z'), 0xFFFF, rig.Log()); }},
+            {u"900"_s, [&] { t.WriteEepromByte(0x33, 900, rig.Log()); }},
+            {u"901"_s, [&] { t.WriteEeprom(QByteArray(3, 'y'), 901, rig.Log()); }},
+            {u"600"_s, [&] { t.WriteEeprom(QByteArray(10, '\x11'), 600, rig.Log()); }},
+            {u"700"_s, [&] { t.WriteEeprom(QByteArray(10, '\x22'), 700, rig.Log()); }}};
+        QFETCH(QStringList, requests);
+        for (const QString& request : requests)
+            make[request]();
+        if (stopAt < 0)
+            halt();
+        QVERIFY(WaitFor([&] { return !t.IsBusy(); }, 5000));
+        if (!rig.results.isEmpty())
+            tuner = rig.results.last().tuner;
+        QFETCH(QStringList, after);
+        for (const QString& request : after)
+            make[request]();
+        QVERIFY(WaitFor([&] { return !t.IsBusy(); }, 5000));
+        halt(); // a second stop ends nothing again
+        Pause(2 * Pace);
+        QTEST(rig.log, "log");
+        QCOMPARE(rig.calls, QList<int>(rig.calls.size(), 1));
+        const QList<QByteArray> sent = rig.unit.Payloads();
+        QTEST(int(std::count_if(sent.cbegin(), sent.cend(),
+                                [](const QByteArray& r) { return r.size() == 5; })),
+              "eepromWrites");
+        const TransferResult& last = rig.results.last();
+        if (last.kind == TransferResult::Kind::Written && last.amStepSize > 0)
+            QCOMPARE(rig.eeprom.mid(32, 350),
+                     QByteArrayView(tuner.Encode(last.amStepSize)).toByteArray());
+        if (requests.contains(u"size"_s)) {
+            QCOMPARE(rig.eeprom.mid(900, 4), QByteArray("3yyy"));
+            QVERIFY(WaitFor([&] { return rig.facts.blockSize == 67; }, 5000));
+        }
     }
 };
 
