@@ -1,4 +1,3 @@
-#include "link/message_set.h"
 #include "test_bytes.h"
 #include "unit/unit_session.h"
 
@@ -7,11 +6,14 @@
 
 using namespace Qt::StringLiterals;
 
+// Payloads are written with the unit's own numbers, never the program's
+// names for them: the simulator shares the program's table, so a wrong
+// number there would pass every end-to-end test. These tables are the check.
 namespace {
 
 QByteArray Report(int variable, int value)
 {
-    return Bytes({MessageType::Variable, variable, value});
+    return Bytes({20, variable, value});
 }
 
 QByteArray Text(int type, int lead, const char* text)
@@ -73,11 +75,7 @@ struct Fixture
         for (const QByteArray& p : payloads)
             Feed(p);
     }
-    void TunerOnFm()
-    {
-        Feed({Report(Variable::MainPower, 1), Report(Variable::MainSource, SourceTuner),
-              Report(Variable::TunerBand, Band::Fm)});
-    }
+    void TunerOnFm() { Feed({Report(21, 1), Report(53, 9), Report(43, 1)}); }
 };
 
 } // namespace
@@ -110,11 +108,11 @@ private Q_SLOTS:
         QTest::addColumn<QList<QByteArray>>("before");
         QTest::addColumn<QByteArray>("report");
         QTest::addColumn<QString>("heard"); // the signals, in order, with their values
-        const QByteArray mainOn = Report(Variable::MainPower, 1);
-        const QByteArray zoneOn = Report(Variable::ZonePower, 1);
+        const QByteArray mainOn = Report(21, 1);
+        const QByteArray zoneOn = Report(52, 1);
         const QList<QByteArray> off;
         const QList<QByteArray> main = {mainOn};
-        const QList<QByteArray> fmLive = {mainOn, Report(53, SourceTuner), Report(43, Band::Fm)};
+        const QList<QByteArray> fmLive = {mainOn, Report(53, 9), Report(43, 1)};
         auto row = [](const char* tag, const QList<QByteArray>& before, const QByteArray& report,
                       const char* heard) {
             QTest::newRow(tag) << before << report << QString::fromLatin1(heard);
@@ -132,14 +130,14 @@ private Q_SLOTS:
         // The main room's values are heard only while it is on, in range.
         row("bass, main on", main, Report(33, 252), "bass -4");
         row("treble, main off", off, Report(32, 2), "");
-        row("speakers B, main on", main, Report(Variable::SpeakersB, 1), "speakersB 1");
-        row("tape monitor, main off", off, Report(Variable::TapeMonitor, 1), "");
-        row("tone defeat, main on", main, Report(Variable::ToneDefeat, 1), "toneDefeat 1");
+        row("speakers B, main on", main, Report(59, 1), "speakersB 1");
+        row("tape monitor, main off", off, Report(31, 1), "");
+        row("tone defeat, main on", main, Report(60, 1), "toneDefeat 1");
         row("signal type 4", main, Report(39, 4), "signalType 4");
         row("signal type 5", main, Report(39, 5), "");
         row("signal type -1", main, Report(39, 255), "");
         row("surround 13", main, Report(40, 13), "surroundMode 13");
-        row("surround none", main, Report(40, SurroundModeNone), "");
+        row("surround none", main, Report(40, 11), "");
         row("main source, main on", main, Report(53, 3), "mainSource 3, tunerSection 0");
         row("zone source, zone off", main, Report(54, 3), "tunerSection 0");
         // The tuner's values are heard while it is, on the band shown.
@@ -147,9 +145,16 @@ private Q_SLOTS:
         row("FM frequency, FM heard", fmLive, Bytes({20, 45, 0xB8, 0x27}), "tunerFrequency");
         row("AM frequency, FM heard", fmLive, Bytes({20, 44, 0xE8, 0x03}), "");
         row("FM preset 200, FM heard", fmLive, Report(57, 200), "tunerPreset");
-        row("band AM, FM heard", fmLive, Report(43, Band::Am), "tunerBand 0");
+        row("band AM, FM heard", fmLive, Report(43, 0), "tunerBand 0");
         row("FM mute, tuner not heard", main, Report(47, 1), "");
         row("FM mute, FM heard", fmLive, Report(47, 1), "fmMute 1");
+        row("speakers A, main on", main, Report(58, 1), "speakersA 1");
+        row("zone mute, zone on", {zoneOn}, Report(28, 1), "sound 1, zoneMute 1");
+        row("zone source, zone on", {zoneOn}, Report(54, 9), "zoneSource 9, tunerSection 1");
+        row("AM preset, AM heard", {mainOn, Report(53, 9), Report(43, 0)}, Report(56, 3),
+            "tunerPreset");
+        row("AM frequency, AM heard", {mainOn, Report(53, 9), Report(43, 0)},
+            Bytes({20, 44, 0xE7, 0x03}), "tunerFrequency");
     }
 
     // The view contract: what each report tells the views, and nothing more.
@@ -178,9 +183,8 @@ private Q_SLOTS:
     {
         QFETCH(bool, on);
         Fixture f;
-        f.Feed({Report(Variable::MainPower, on), Report(Variable::ZonePower, on), Report(23, 226),
-                Report(27, 236), Report(33, 252), Report(28, 1), Report(Variable::SpeakersA, 1),
-                Bytes({20, 45, 0xB8, 0x27}), Report(56, 7)});
+        f.Feed({Report(21, on), Report(52, on), Report(23, 226), Report(27, 236), Report(33, 252),
+                Report(28, 1), Report(58, 1), Bytes({20, 45, 0xB8, 0x27}), Report(56, 7)});
         const LiveValues& v = f.session.Status();
         QCOMPARE(v.mainVolume, on ? -30 : 0);
         QCOMPARE(v.zoneVolume, on ? -20 : 0);
@@ -226,17 +230,17 @@ private Q_SLOTS:
         Fixture f;
         f.TunerOnFm();
         QSignalSpy changed(&f.session.Live(), &LiveStatus::radioTextChanged);
-        f.Feed(Text(MessageType::RadioText, 10, "AB"));
+        f.Feed(Text(28, 10, "AB"));
         QCOMPARE(f.session.Status().radioText, QStringLiteral("          AB"));
-        f.Feed(Text(MessageType::RadioText, 0, "Hello"));
+        f.Feed(Text(28, 0, "Hello"));
         QCOMPARE(f.session.Status().radioText, QStringLiteral("Hello     AB"));
-        f.Feed(Text(MessageType::RadioText, 0, "Hello")); // unchanged: no signal
+        f.Feed(Text(28, 0, "Hello")); // unchanged: no signal
         QCOMPARE(changed.size(), 2);
-        f.Feed(Text(MessageType::RadioText, -5 & 0xFF, "XY")); // before the start: ignored
+        f.Feed(Text(28, -5 & 0xFF, "XY")); // before the start: ignored
         QCOMPARE(f.session.Status().radioText, QStringLiteral("Hello     AB"));
-        f.Feed(Text(MessageType::RadioText, 127, "YZ")); // far out, but bounded
+        f.Feed(Text(28, 127, "YZ")); // far out, but bounded
         QCOMPARE(f.session.Status().radioText.size(), 129);
-        f.Feed(Bytes({MessageType::RadioText, 0, 'A'})); // short payload empties it
+        f.Feed(Bytes({28, 0, 'A'})); // short payload empties it
         QCOMPARE(f.session.Status().radioText, QString());
     }
 
@@ -244,28 +248,28 @@ private Q_SLOTS:
     {
         Fixture f;
         f.TunerOnFm();
-        f.Feed(Bytes({MessageType::PsName}) + "RADIO 1 ");
+        f.Feed(Bytes({27}) + "RADIO 1 ");
         QCOMPARE(f.session.Status().psName, QStringLiteral("RADIO 1 "));
-        f.Feed(Bytes({MessageType::PsName}) + "RADIO 1");
+        f.Feed(Bytes({27}) + "RADIO 1");
         QCOMPARE(f.session.Status().psName, QString());
     }
 
     void rdsIgnoredAndClearedWhenTunerNotHeard()
     {
         Fixture f;
-        f.Feed(Bytes({MessageType::PsName}) + "RADIO 1 ");
-        f.Feed(Text(MessageType::RadioText, 0, "Text"));
+        f.Feed(Bytes({27}) + "RADIO 1 ");
+        f.Feed(Text(28, 0, "Text"));
         QCOMPARE(f.session.Status().psName, QString());
         QCOMPARE(f.session.Status().radioText, QString());
 
         f.TunerOnFm();
         QSignalSpy ps(&f.session.Live(), &LiveStatus::psNameChanged);
-        f.Feed(Bytes({MessageType::PsName}) + "RADIO 1 ");
-        f.Feed(Report(Variable::MainSource, 6));
+        f.Feed(Bytes({27}) + "RADIO 1 ");
+        f.Feed(Report(53, 6));
         QCOMPARE(f.session.Status().psName, QString());
         // Heard again: the same name is news again.
-        f.Feed(Report(Variable::MainSource, SourceTuner));
-        f.Feed(Bytes({MessageType::PsName}) + "RADIO 1 ");
+        f.Feed(Report(53, 9));
+        f.Feed(Bytes({27}) + "RADIO 1 ");
         QCOMPARE(ps.size(), 2);
         QCOMPARE(f.session.Status().psName, QStringLiteral("RADIO 1 "));
     }
@@ -284,7 +288,11 @@ private Q_SLOTS:
         QTest::newRow("surround -1") << Report(40, 255);
         QTest::newRow("band 7") << Report(43, 7);
         QTest::newRow("variable 200") << Report(200, 1);
-        QTest::newRow("variable 22") << Report(22, 1);
+        // The numbers the unit reports that the program has no use for.
+        for (int variable :
+             {19, 22, 25, 26, 29, 30, 34, 35, 36, 37, 38, 41, 42, 46, 48, 49, 50, 51, 61}) {
+            QTest::addRow("variable %d", variable) << Report(variable, 1);
+        }
         QTest::newRow("report without value") << Bytes({20, 21});
         QTest::newRow("frequency without high byte") << Bytes({20, 45, 0x2E});
         QTest::newRow("lone type") << Bytes({20});
@@ -329,8 +337,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, reconnect);
         Fixture f;
-        f.Feed({Report(21, 1), Report(53, 9), Report(40, 13), Report(Variable::SpeakersA, 1),
-                Report(Variable::SpeakersB, 1)});
+        f.Feed({Report(21, 1), Report(53, 9), Report(40, 13), Report(58, 1), Report(59, 1)});
         QCOMPARE(f.session.Status().surroundMode, 13);
         QVERIFY(f.session.Status().speakersA && f.session.Status().speakersB);
         if (reconnect)
