@@ -186,8 +186,13 @@ private Q_SLOTS:
                   "Preset Name = CLITEST\r\n</TunerPresets>\r\n");
         own.close();
 
-        Simulator a({QStringLiteral("--link"), linkA, QStringLiteral("--eeprom"), eepromA});
-        Simulator b({QStringLiteral("--link"), linkB, QStringLiteral("--eeprom"), eepromB});
+        const QStringList unpaced = {QStringLiteral("--line-rate"), QStringLiteral("0")};
+        Simulator a(
+            QStringList{QStringLiteral("--link"), linkA, QStringLiteral("--eeprom"), eepromA} +
+            unpaced);
+        Simulator b(
+            QStringList{QStringLiteral("--link"), linkB, QStringLiteral("--eeprom"), eepromB} +
+            unpaced);
         QVERIFY(a.WaitStarted());
         QVERIFY(b.WaitStarted());
 
@@ -362,9 +367,6 @@ private Q_SLOTS:
         QCOMPARE(r.out.count("rename input "), 10);
         QVERIFY(r.out.contains("A/V preset 2 settings") && !r.out.contains("A/V preset 1 ") &&
                 !r.out.contains("tuner") && !r.out.contains("live setup"));
-        r = RunCli({QStringLiteral("--port"), linkB, QStringLiteral("--quiet"),
-                    QStringLiteral("diff"), Path("unit.vxf")});
-        QVERIFY2(r.exitCode == 0, (r.err + r.out).constData());
         r = RunCli({QStringLiteral("--port"), linkB, QStringLiteral("--quiet"),
                     QStringLiteral("save"), Path("again.vxf")});
         QVERIFY2(r.exitCode == 0, (r.err + r.out).constData());

@@ -243,7 +243,8 @@ private Q_SLOTS:
         c.unit.Vanish();
         QTRY_VERIFY(c.session.IsProbing());
         QVERIFY(!c.session.Status().connected);
-        QVERIFY(!c.session.Link().IsOpen());
+        // Whether the port is open by now is not asserted: the probe may
+        // already have opened a new pseudo-terminal that took the same name.
     }
 
     void hostileBytesNeverStopTheReceiveLoop()
