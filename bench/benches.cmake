@@ -20,3 +20,7 @@ add_dependencies(bench_footprint veltrix-pc-interface veltrix veltrix-unit-sim)
 #   build/bench_startup  process start to the control panel on screen
 add_executable(bench_startup ${CMAKE_CURRENT_LIST_DIR}/bench_startup.cpp)
 target_link_libraries(bench_startup PRIVATE veltrix_gui veltrix_warnings)
+#   build/bench_bad_line  a whole save on a clean line and on lines that lose frames or answer late
+add_executable(bench_bad_line ${CMAKE_CURRENT_LIST_DIR}/bench_bad_line.cpp)
+target_link_libraries(bench_bad_line PRIVATE veltrix_sim veltrix_core veltrix_warnings)
+target_include_directories(bench_bad_line PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)

@@ -14,19 +14,32 @@ MemoryTransfer::MemoryTransfer(UnitLink& unitLink, ModelFacts& unitFacts, QObjec
     : QObject(parent), link(unitLink), facts(unitFacts)
 {
     connect(&link, &UnitLink::payloadReceived, this, &MemoryTransfer::OnLinkPayload);
-    for (QTimer* timer : {&liveRetry, &eepromRetry, &paceTimer, &writeBackTimer})
-        timer->setTimerType(Qt::PreciseTimer);
-    paceTimer.setSingleShot(true);
+    writeBackTimer.setTimerType(Qt::PreciseTimer);
     writeBackTimer.setSingleShot(true);
-    connect(&liveRetry, &QTimer::timeout, this, &MemoryTransfer::OnLiveRetry);
-    connect(&eepromRetry, &QTimer::timeout, this, &MemoryTransfer::OnEepromRetry);
-    connect(&paceTimer, &QTimer::timeout, this, &MemoryTransfer::OnPaceTimeout);
+    connect(&liveRetry, &ReplyTimer::timeout, this, &MemoryTransfer::OnLiveRetry);
+    connect(&eepromRetry, &ReplyTimer::timeout, this, &MemoryTransfer::OnEepromRetry);
+    connect(&paceTimer, &ReplyTimer::timeout, this, &MemoryTransfer::OnPaceTimeout);
     connect(&writeBackTimer, &QTimer::timeout, this, &MemoryTransfer::WriteBack);
 }
 
 void MemoryTransfer::SetTiming(const Timing& newTiming)
 {
     timing = newTiming;
+}
+
+int MemoryTransfer::ReplyWait(int ceilingMs) const
+{
+    return Wait(ceilingMs);
+}
+
+void MemoryTransfer::NoteRoundTrip(qint64 ms)
+{
+    replyTimeout.Sample(ms);
+}
+
+void MemoryTransfer::NoteTimeout()
+{
+    replyTimeout.Backoff();
 }
 
 // Ends a request that cannot start; false, for the caller to return.
@@ -133,6 +146,8 @@ void MemoryTransfer::Begin(TransferPhase phase, const QString& text, int steps, 
 {
     SetPhase(phase);
     readDone = std::move(done);
+    // The losses of an earlier transfer do not lengthen this one's waits.
+    replyTimeout = replyTimeout.Settled();
     stepsDone = 0;
     stepsTotal = steps > 0 ? steps : 1;
     percentShown = -1;
@@ -202,45 +217,79 @@ void MemoryTransfer::SetProgress(int percent)
 
 // ---------------------------------------------------------------- requests
 
-void MemoryTransfer::SendLiveRead(int index)
+void MemoryTransfer::Sent(bool again)
+{
+    if (!again) {
+        exchangeSends = 0;
+        exchangeClock.start();
+    }
+    ++exchangeSends;
+    awaitingReply = true;
+}
+
+void MemoryTransfer::Answered()
+{
+    if (awaitingReply && exchangeSends == 1)
+        replyTimeout.Sample(exchangeClock.elapsed());
+    awaitingReply = false;
+}
+
+int MemoryTransfer::Wait(int ceilingMs) const
+{
+    return timing.adaptive ? replyTimeout.Wait(timing.retryFloor, ceilingMs) : ceilingMs;
+}
+
+void MemoryTransfer::TimedOut(int waitedMs, int ceilingMs)
+{
+    replyTimeout.Backoff();
+    Q_EMIT requestResent(waitedMs, Wait(ceilingMs));
+}
+
+void MemoryTransfer::SendLiveRead(int index, bool again)
 {
     state.setupIndex = index;
     link.SendFrame({MessageType::LiveSetup, MemoryOp::Read, static_cast<std::uint8_t>(index)});
-    liveRetry.start(timing.retry);
+    Sent(again);
+    liveRetry.start(Wait(timing.retry), timing.retry);
 }
 
-void MemoryTransfer::SendLiveWrite()
+void MemoryTransfer::SendLiveWrite(bool again)
 {
     const int index = state.setupIndex;
     link.SendFrame({MessageType::LiveSetup, MemoryOp::Write, static_cast<std::uint8_t>(index),
                     At(job.data, index)});
-    liveRetry.start(timing.retry);
+    Sent(again);
+    liveRetry.start(Wait(timing.retry), timing.retry);
 }
 
-void MemoryTransfer::SendEepromRead(int address)
+void MemoryTransfer::SendEepromRead(int address, bool again)
 {
     state.memAddress = address;
     link.SendFrame({MessageType::Eeprom, MemoryOp::Read, Low(address), High(address)});
-    eepromRetry.start(timing.retry);
+    Sent(again);
+    eepromRetry.start(Wait(timing.retry), timing.retry);
 }
 
 void MemoryTransfer::OnLiveRetry()
 {
+    if (state.phase != TransferPhase::LiveRead && state.phase != TransferPhase::LiveWrite)
+        return;
+    // Without a reply pending, this is the repeat of a write the unit
+    // answered with another value: no loss.
+    if (awaitingReply)
+        TimedOut(liveRetry.interval(), timing.retry);
     if (state.phase == TransferPhase::LiveRead)
-        SendLiveRead(state.setupIndex);
-    else if (state.phase == TransferPhase::LiveWrite)
-        SendLiveWrite();
+        SendLiveRead(state.setupIndex, true);
     else
-        liveRetry.stop();
+        SendLiveWrite(true);
 }
 
 void MemoryTransfer::OnEepromRetry()
 {
-    if (state.memAddress == TransferState::IdleAddress || IsWriting()) {
-        eepromRetry.stop();
+    if (state.memAddress == TransferState::IdleAddress || IsWriting())
         return;
-    }
-    SendEepromRead(state.memAddress);
+    TimedOut(eepromRetry.interval(), timing.retry);
+    SendEepromRead(state.memAddress, true);
 }
 
 void MemoryTransfer::OnLinkPayload(const QByteArray& payload)
@@ -248,6 +297,8 @@ void MemoryTransfer::OnLinkPayload(const QByteArray& payload)
     if (payload.isEmpty())
         return;
     unitLost = false; // whatever it says, the unit is there again
+    for (ReplyTimer* wait : {&liveRetry, &eepromRetry, &paceTimer})
+        wait->NoteTraffic();
     if (payload[0] == static_cast<char>(MessageType::LiveSetup))
         HandleLiveSetupReply(payload);
     else if (payload[0] == static_cast<char>(MessageType::Eeprom))
@@ -259,6 +310,8 @@ void MemoryTransfer::OnLinkPayload(const QByteArray& payload)
 void MemoryTransfer::ConnectionLost()
 {
     unitLost = true;
+    // The next unit may sit on another cable: learn its line afresh.
+    replyTimeout = {};
     if (writeBackTimer.isActive()) {
         // Announced to nobody yet: say only that nothing was written.
         writeBackTimer.stop();

@@ -2,11 +2,14 @@
 
 #include "model/settings_image.h"
 #include "model/tuner_preset_list.h"
+#include "transfer/reply_timer.h"
+#include "transfer/retry_timeout.h"
 #include "transfer/transfer_result.h"
 #include "transfer/transfer_state.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -54,11 +57,19 @@ class MemoryTransfer : public QObject
     Q_OBJECT
 
 public:
+    // With `adaptive`, retry and pace are ceilings: the wait for a reply
+    // follows the round trips the line has shown (RetryTimeout). Without it
+    // every wait is the period itself.
     struct Timing
     {
         int retry = 1000;         // ms before a pending request is sent again
         int pace = 750;           // ms an EEPROM write waits for its echo before sending again
         int writeBackDelay = 150; // ms between WriteTunerPresets and the write it starts
+        bool adaptive = true;
+        // The shortest adaptive wait, a few frames' time at 9600 baud (a read
+        // and its reply take about 15 ms): a unit is never asked faster than
+        // it can answer.
+        int retryFloor = 25;
     };
 
     // How a transfer ended, for the progress window; the requester's result
@@ -81,6 +92,16 @@ public:
     MemoryTransfer(UnitLink& link, ModelFacts& facts, QObject* parent = nullptr);
 
     void SetTiming(const Timing& timing);
+    const Timing& CurrentTiming() const { return timing; }
+
+    // The wait for a reply to a request of the session's own (the
+    // handshake's queries), at most ceilingMs; and what became of it: a
+    // round trip measured on a request sent once, or a wait that ended
+    // without a reply. The transfers learn from these and the session from
+    // the transfers'.
+    int ReplyWait(int ceilingMs) const;
+    void NoteRoundTrip(qint64 ms);
+    void NoteTimeout();
     const TransferState& State() const { return state; }
     // A transfer runs, or a tuner write-back is scheduled.
     bool IsBusy() const;
@@ -180,6 +201,9 @@ Q_SIGNALS:
     // A message for the user (number and text from the message table), the
     // same its requester finds in its result; after transferFinished.
     void transferFailed(int message, const QString& text);
+    // A request is sent again: `waitedMs` passed without its reply, and
+    // `nextWaitMs` is the wait now in force (for a trace of the line).
+    void requestResent(int waitedMs, int nextWaitMs);
 
 private:
     // One write request: its callback and what became of its bytes. Its
@@ -229,9 +253,17 @@ private:
     void Advance();
     void SetProgress(int percent);
 
-    void SendLiveRead(int index);
-    void SendLiveWrite();
-    void SendEepromRead(int address);
+    // Every request that waits for a reply goes through Sent: `again` for a
+    // resend of the pending one. Answered takes the round trip of a request
+    // answered at its first send.
+    void Sent(bool again);
+    void Answered();
+    int Wait(int ceilingMs) const;
+    void TimedOut(int waitedMs, int ceilingMs);
+
+    void SendLiveRead(int index, bool again = false);
+    void SendLiveWrite(bool again = false);
+    void SendEepromRead(int address, bool again = false);
     void OnLiveRetry();
     void OnEepromRetry();
 
@@ -252,7 +284,7 @@ private:
     void StartLiveByte(int index);
     void OnLiveEcho(int index, std::uint8_t value);
     void StartWriteByte();
-    void SendWriteByte();
+    void SendWriteByte(bool again);
     void SendReadBack();
     void OnWriteEcho(int address, std::uint8_t value);
     void OnPaceTimeout();
@@ -299,8 +331,13 @@ private:
     QList<int> runRefused;    // EEPROM addresses the unit refused
     QList<int> runClamped;    // live-setup positions the unit held at its own value
 
-    QTimer liveRetry;   // resends the pending live-setup request
-    QTimer eepromRetry; // resends the pending EEPROM read
-    QTimer paceTimer;   // echo time-out of the EEPROM byte in flight
+    RetryTimeout replyTimeout;   // what the line's round trips have shown
+    QElapsedTimer exchangeClock; // since the first send of the pending request
+    int exchangeSends = 0;       // sends of the pending request so far
+    bool awaitingReply = false;  // the last request sent has not been answered
+
+    ReplyTimer liveRetry;   // resends the pending live-setup request
+    ReplyTimer eepromRetry; // resends the pending EEPROM read
+    ReplyTimer paceTimer;   // echo time-out of the EEPROM byte in flight
     QTimer writeBackTimer;
 };

@@ -134,6 +134,7 @@ void MemoryTransfer::HandleEepromReply(QByteArrayView payload)
     if (state.memAddress == TransferState::IdleAddress || address != state.memAddress)
         return;
     eepromRetry.stop();
+    Answered();
     switch (state.phase) {
     case TransferPhase::SizeRead:
     case TransferPhase::PresetSize:
@@ -300,6 +301,7 @@ void MemoryTransfer::HandleLiveSetupReply(QByteArrayView payload)
     // foreign; the retry timer goes on untouched.
     if (index != state.setupIndex)
         return;
+    Answered();
     if (state.phase == TransferPhase::LiveWrite) {
         OnLiveEcho(index, value);
         return;

@@ -158,7 +158,7 @@ void MemoryTransfer::OnLiveEcho(int index, std::uint8_t value)
         otherAnswers = value == otherValue ? otherAnswers + 1 : 1;
         otherValue = value;
         if (otherAnswers < LiveClampAnswers) {
-            liveRetry.start(timing.retry);
+            liveRetry.start(Wait(timing.retry), timing.retry);
             return;
         }
         runClamped.append(index);
@@ -184,17 +184,18 @@ void MemoryTransfer::StartWriteByte()
     sends = 0;
     SetProgress(byteIndex * 100 / count);
     Q_EMIT progressTextChanged(Text(Message::WritingEeprom).arg(byteIndex).arg(count));
-    SendWriteByte();
+    SendWriteByte(false);
 }
 
-void MemoryTransfer::SendWriteByte()
+void MemoryTransfer::SendWriteByte(bool again)
 {
     const int address = job.address + byteIndex;
     ++sends;
     readingBack = false;
     link.SendFrame({MessageType::Eeprom, MemoryOp::Write, Low(address), High(address),
                     At(job.data, byteIndex)});
-    paceTimer.start(timing.pace);
+    Sent(again);
+    paceTimer.start(Wait(timing.pace), timing.pace);
 }
 
 void MemoryTransfer::SendReadBack()
@@ -202,7 +203,8 @@ void MemoryTransfer::SendReadBack()
     const int address = job.address + byteIndex;
     readingBack = true;
     link.SendFrame({MessageType::Eeprom, MemoryOp::Read, Low(address), High(address)});
-    paceTimer.start(timing.pace);
+    Sent(true);
+    paceTimer.start(Wait(timing.pace), timing.pace);
 }
 
 // An echo of the write and the reply to a read-back look alike: either way
@@ -211,6 +213,7 @@ void MemoryTransfer::OnWriteEcho(int address, std::uint8_t value)
 {
     if (address != job.address + byteIndex)
         return;
+    Answered();
     if (value == At(job.data, byteIndex)) {
         NextWriteByte(true);
         return;
@@ -225,7 +228,7 @@ void MemoryTransfer::OnWriteEcho(int address, std::uint8_t value)
     if (sends >= MaxWriteSends)
         NextWriteByte(false);
     else
-        SendWriteByte();
+        SendWriteByte(true);
 }
 
 void MemoryTransfer::OnPaceTimeout()
@@ -235,8 +238,9 @@ void MemoryTransfer::OnPaceTimeout()
     // No answer: read the byte back, and when that is not answered either,
     // write it again. A unit that stays silent ends the run through
     // ConnectionLost, never by skipping the byte.
+    TimedOut(paceTimer.interval(), timing.pace);
     if (readingBack)
-        SendWriteByte();
+        SendWriteByte(true);
     else
         SendReadBack();
 }

@@ -7,6 +7,10 @@ target_sources(veltrix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/memory_transfer_write.cpp
     ${CMAKE_CURRENT_LIST_DIR}/transfer_result.h
     ${CMAKE_CURRENT_LIST_DIR}/transfer_bytes.h
+    ${CMAKE_CURRENT_LIST_DIR}/retry_timeout.h
+    ${CMAKE_CURRENT_LIST_DIR}/retry_timeout.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/reply_timer.h
+    ${CMAKE_CURRENT_LIST_DIR}/reply_timer.cpp
 )
 
 target_sources(veltrix_gui PRIVATE

@@ -13,11 +13,14 @@ UnitSession::UnitSession(QObject* parent) : QObject(parent), transfer(link, stat
 {
     connectTimer.setTimerType(Qt::PreciseTimer);
     connect(&connectTimer, &QTimer::timeout, this, &UnitSession::OnConnectTimer);
-    versionRetry.setSingleShot(true);
-    nameRetry.setSingleShot(true);
-    connect(&versionRetry, &QTimer::timeout, this, &UnitSession::OnVersionRetry);
-    connect(&nameRetry, &QTimer::timeout, this, &UnitSession::OnNameRetry);
-    connect(&status, &LiveStatus::versionReported, &versionRetry, &QTimer::stop);
+    connect(&versionRetry, &ReplyTimer::timeout, this, &UnitSession::OnVersionRetry);
+    connect(&nameRetry, &ReplyTimer::timeout, this, &UnitSession::OnNameRetry);
+    connect(&status, &LiveStatus::versionReported, this, [this] {
+        // Only an answer to the one ask is a round trip of the line.
+        if (versionRetry.isActive() && versionAsks == 0)
+            transfer.NoteRoundTrip(versionClock.elapsed());
+        versionRetry.stop();
+    });
     connect(&link, &UnitLink::payloadReceived, this, &UnitSession::Dispatch);
     connect(&link, &UnitLink::lineSilent, this, &UnitSession::OnLineSilent);
     connect(&link, &UnitLink::deviceLost, this, &UnitSession::OnDeviceLost);
@@ -74,11 +77,14 @@ void UnitSession::Refresh()
 void UnitSession::AskVersion()
 {
     commands.QueryVersion();
-    versionRetry.start(timing.handshakeRetry);
+    if (versionAsks == 0)
+        versionClock.start();
+    versionRetry.start(transfer.ReplyWait(timing.handshakeRetry), timing.handshakeRetry);
 }
 
 void UnitSession::OnVersionRetry()
 {
+    transfer.NoteTimeout();
     if (link.IsOpen() && versionAsks++ < HandshakeRetries)
         AskVersion();
 }
@@ -87,7 +93,9 @@ void UnitSession::AskName(int index)
 {
     nameIndex = index;
     commands.QueryInputName(index);
-    nameRetry.start(timing.handshakeRetry);
+    if (nameAsks == 0)
+        nameClock.start();
+    nameRetry.start(transfer.ReplyWait(timing.handshakeRetry), timing.handshakeRetry);
 }
 
 // One query for input 0 brings in all ten names, each asked when the
@@ -107,6 +115,8 @@ void UnitSession::OnNameReported(int index)
     }
     if (index != nameIndex)
         return;
+    if (nameAsks == 0)
+        transfer.NoteRoundTrip(nameClock.elapsed());
     AskNextName(index + 1);
 }
 
@@ -114,6 +124,7 @@ void UnitSession::OnNameRetry()
 {
     if (nameIndex < 0 || !link.IsOpen())
         return;
+    transfer.NoteTimeout();
     if (nameAsks++ < HandshakeRetries) {
         AskName(nameIndex);
         return;
@@ -274,6 +285,8 @@ void UnitSession::Dispatch(const QByteArray& payload)
     if (payload.isEmpty())
         return;
     heardSinceProbe = true;
+    versionRetry.NoteTraffic();
+    nameRetry.NoteTraffic();
     switch (static_cast<std::uint8_t>(payload[0])) {
     case MessageType::Variable:
         status.ApplyReport(payload);

@@ -7,6 +7,7 @@
 #include "unit/unit_commands.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
@@ -123,9 +124,11 @@ private:
     UnitCommands commands{link, status};
     MemoryTransfer transfer;
     QTimer connectTimer;
-    QTimer versionRetry;
+    ReplyTimer versionRetry;
     int versionAsks = 0;
-    QTimer nameRetry;
+    QElapsedTimer versionClock; // since the first ask, for the line's round trip
+    QElapsedTimer nameClock;    // likewise for the pending name
+    ReplyTimer nameRetry;
     int nameIndex = -1; // input whose name the chain waits for; -1 when none
     int nameAsks = 0;
     bool fetchingUnknown = false; // the chain asks only for names not known

@@ -121,7 +121,7 @@ struct Rig
         session.SetTiming({Scaled(500),
                            Scaled(100),
                            {Scaled(100), Scaled(3000), Scaled(1000)},
-                           {Scaled(1000), Scaled(750), Scaled(150)},
+                           {Scaled(1000), Scaled(750), Scaled(150), true, Scaled(40)},
                            Scaled(1000)});
     }
 
