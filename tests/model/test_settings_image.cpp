@@ -1,6 +1,9 @@
+#include "model/model_facts.h"
 #include "model/settings_image.h"
 
 #include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -23,6 +26,39 @@ class TestSettingsImage : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // Versions compare as texts, case ignored; no version at all is below every one.
+    void versionBelow()
+    {
+        QVERIFY(!ModelFacts::VersionBelow(u"v2.00"_s, u"v2.00"_s));
+        QVERIFY(ModelFacts::VersionBelow(u"v1.99"_s, u"v2.00"_s));
+        QVERIFY(ModelFacts::VersionBelow(QString(), u"v1.23"_s));
+        QVERIFY(!ModelFacts::VersionBelow(u"V2.00"_s, u"v2.00"_s));
+    }
+
+    // Where each field lies for each model and firmware is the sim unit
+    // test's comparison of the two layouts; these are the model's rules.
+    void modelRules_data()
+    {
+        QTest::addColumn<QString>("model");
+        // supported, model index, extended layout, speaker switching
+        QTest::addColumn<QList<int>>("rules");
+        QTest::newRow("K220") << "K220" << QList<int>{1, 1, 0, 1};
+        QTest::newRow("k220 lower case") << "k220" << QList<int>{1, 1, 0, 1};
+        QTest::newRow("K110") << "K110" << QList<int>{1, 2, 1, 0};
+        QTest::newRow("K110X: family only") << "K110X" << QList<int>{0, 2, 1, 0};
+        QTest::newRow("K230V") << "K230V" << QList<int>{1, 2, 1, 1};
+        QTest::newRow("k240v lower case") << "k240v" << QList<int>{1, 2, 1, 1};
+        QTest::newRow("K2200 is no K220") << "K2200" << QList<int>{0, 2, 0, 1};
+    }
+    void modelRules()
+    {
+        QFETCH(QString, model);
+        const ModelFacts facts{model, u"v2.05"_s};
+        QTEST(QList<int>({facts.IsSupportedModel(), facts.ModelIndex(), facts.HasExtendedLayout(),
+                          facts.HasSpeakerSwitching()}),
+              "rules");
+    }
+
     void bitFields_data()
     {
         QTest::addColumn<BitField>("field");
