@@ -9,7 +9,6 @@
 
 #include "test_bytes.h"
 
-#include <QSet>
 #include <QStringList>
 #include <QTest>
 
@@ -148,17 +147,8 @@ private Q_SLOTS:
         QCOMPARE(eeprom.mid(362, 2), Bytes({0, 99}));
         QVERIFY(TunerTable::AmFrequency(eeprom, 4) && !TunerTable::AmFrequency(eeprom, 5));
 
-        // The setup fields lie at distinct places in the block, the zone volume last.
+        // Where the fields lie is the layout comparison's; what they hold here.
         const SetupLayout& layout = unit.Layout();
-        QSet<int> taken;
-        for (int canonical = 30; canonical < 65; ++canonical) {
-            const int at = layout.Position(canonical);
-            QVERIFY2(at < size && (at < 0 || !taken.contains(at)),
-                     qPrintable(QString::number(canonical)));
-            taken.insert(at);
-        }
-        QVERIFY(layout.InputRecordPosition(9) + layout.InputRecordSize() <= layout.Position(30));
-        QCOMPARE(layout.Position(SetupFields::ZoneVolume), size - 1);
         auto field = [&](int canonical) {
             return quint8(unit.LiveSetup().at(layout.Position(canonical)));
         };
