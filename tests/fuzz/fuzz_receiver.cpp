@@ -9,18 +9,14 @@
 #include "link/unit_frame.h"
 #include "unit/unit_session.h"
 
+#include "fuzz_require.h"
+
 #include <QCoreApplication>
 
 #include <cstddef>
 #include <cstdint>
 
 namespace {
-
-void Require(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
 
 // What the views rely on, whatever was reported.
 void CheckShowable(const LiveValues& v)

@@ -11,6 +11,8 @@
 #include "model/settings_field.h"
 #include "transfer/eeprom_map.h"
 
+#include "fuzz_require.h"
+
 #include <QBuffer>
 
 #include <cstddef>
@@ -51,8 +53,7 @@ void Check(const UnitWrite& write, const ModelFacts& facts)
         good = write.bytes.size() == size && write.setup.Size() == size;
         break;
     }
-    if (!good)
-        __builtin_trap();
+    Require(good);
 }
 
 // What a save of the unit would write after the writes were carried out.
@@ -142,11 +143,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     // What a save of the unit gives loads and saves the same.
     const QByteArray saved = SettingsFileWriter::FileText(Saved(writes, unit, amStep));
-    if (!saved.startsWith("<VELTRIX>"))
-        __builtin_trap();
+    Require(saved.startsWith("<VELTRIX>"));
     const QList<UnitWrite> again = Load(saved, unit, answer, amStep);
-    if (!HasCurrentSetup(again) ||
-        SettingsFileWriter::FileText(Saved(again, unit, amStep)) != saved)
-        __builtin_trap();
+    Require(HasCurrentSetup(again) &&
+            SettingsFileWriter::FileText(Saved(again, unit, amStep)) == saved);
     return 0;
 }

@@ -19,6 +19,9 @@
 #include "transfer/eeprom_map.h"
 #include "transfer/memory_transfer.h"
 
+#include "../support/test_bytes.h"
+#include "fuzz_require.h"
+
 #include <QCoreApplication>
 
 #include <pty.h>
@@ -30,26 +33,11 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <initializer_list>
 #include <map>
 #include <set>
 #include <vector>
 
 namespace {
-
-void Require(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
-
-QByteArray Payload(std::initializer_list<int> values)
-{
-    QByteArray out;
-    for (int value : values)
-        out.append(static_cast<char>(value));
-    return out;
-}
 
 // The fuzz input, read from the front; zeros once it is used up.
 class Script
@@ -404,11 +392,11 @@ private:
         if (type == MessageType::Eeprom && request.size() >= 4) {
             const int address = (Address(request) + delta) & 0xFFFF;
             eepromClaims.insert({address, value});
-            Feed(Payload({type, address & 0xFF, address >> 8, value}));
+            Feed(Bytes({type, address & 0xFF, address >> 8, value}));
         } else if (type == MessageType::LiveSetup) {
             const int index = (static_cast<std::uint8_t>(request.at(2)) + delta) & 0xFF;
             liveClaims.insert({index, value});
-            Feed(Payload({type, index, value}));
+            Feed(Bytes({type, index, value}));
         }
     }
 
@@ -439,8 +427,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     static QCoreApplication app(*argc, *argv);
     static Line shared;
-    if (!shared.Open())
-        __builtin_trap();
+    Require(shared.Open());
     line = &shared;
     return 0;
 }
@@ -455,8 +442,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static int runs = 0;
     if (++runs % 256 == 0) {
         line->link.Close();
-        if (!line->link.Open(line->path, {}))
-            __builtin_trap();
+        Require(line->link.Open(line->path, {}));
     }
     return 0;
 }

@@ -7,6 +7,8 @@
 
 #include "tuner/tuner_preset_file.h"
 
+#include "fuzz_require.h"
+
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -16,12 +18,6 @@
 #include <unistd.h>
 
 namespace {
-
-void Require(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
 
 // A file of this process, in memory where the machine has a tmpfs.
 const QString& ScratchPath()

@@ -5,20 +5,12 @@
 
 #include "desktop/upgrade_check_file.h"
 
+#include "fuzz_require.h"
+
 #include <QBuffer>
 
 #include <cstddef>
 #include <cstdint>
-
-namespace {
-
-void Require(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -6,16 +6,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-LiveValues Connected(const char* model)
-{
-    LiveValues values;
-    values.connected = true;
-    values.facts.modelText = QString::fromLatin1(model);
-    values.facts.versionText = u"v2.05"_s;
-    values.modelIndex = values.facts.ModelIndex();
-    return values;
-}
-
 QString Latin(const char* text)
 {
     return QString::fromLatin1(text);
@@ -23,40 +13,13 @@ QString Latin(const char* text)
 
 } // namespace
 
+// What the presenter words for the panel, the tray and the popup; how each
+// model shapes the texts is the control panel's and the popup's test.
 class TestLivePresenter : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void unitShapesTheTexts_data()
-    {
-        QTest::addColumn<LiveValues>("values");
-        QTest::addColumn<QString>("texts"); // volume 194 and 181, menu, name, line | quietest
-        QTest::newRow("K220") << Connected("K220")
-                              << u"-oo dB|-75 dB|&K220|K220|Connected to K220 v2.05 on P|62"_s;
-        QTest::newRow("K240") << Connected("K240")
-                              << u"-62 dB|-oo dB|&K240|K240|Connected to K240 v2.05 on P|75"_s;
-        QTest::newRow("unknown model")
-            << Connected("X999") << u"-62 dB|-oo dB|Unit|Unit|Connected to X999 v2.05 on P|75"_s;
-        LiveValues lost = Connected("K220");
-        lost.connected = false;
-        QTest::newRow("not connected") << lost << u"-oo dB|-75 dB|Unit|N/C|Not Connected|62"_s;
-    }
-
-    // The volume's minus-infinity code, the unit's menu and name, the
-    // connection line and the popup's range follow the model.
-    void unitShapesTheTexts()
-    {
-        QFETCH(LiveValues, values);
-        const LivePresenter presenter(values);
-        const QStringList texts = {
-            presenter.VolumeText(194 - 256),  presenter.VolumeText(181 - 256),
-            presenter.UnitMenuTitle(),        presenter.UnitName(),
-            presenter.ConnectionLine(u"P"_s), QString::number(presenter.QuietestPosition())};
-        QTEST(texts.join(u'|'), "texts");
-        QCOMPARE(presenter.SupportedUnit(), presenter.UnitMenuTitle() != u"Unit"_s);
-    }
-
     void captions_data()
     {
         QTest::addColumn<int>("input");
@@ -122,21 +85,6 @@ private Q_SLOTS:
             LivePresenter::SignalTypeText(4),   LivePresenter::SignalTypeText(5),
             LivePresenter::SurroundModeText(0), LivePresenter::SurroundModeText(SurroundModeNone)};
         QTEST(texts.join(u'|'), "texts");
-    }
-
-    // The popup reads a room's reported volume whether or not the room is
-    // on, and minus infinity while its thumb is at the bottom.
-    void popupReadsTheReportedSound()
-    {
-        LiveValues values = Connected("K220");
-        values.ReportedSound(LiveRoom::Zone).volume = -30;
-        const LivePresenter presenter(values);
-        QCOMPARE(presenter.PopupVolumeText(LiveRoom::Zone, false), u"-30 dB"_s);
-        QCOMPARE(presenter.PopupVolumeText(LiveRoom::Zone, true), u"-oo dB"_s);
-        QCOMPARE(presenter.PopupVolumeText(LiveRoom::Main, false), u"0 dB"_s);
-        QVERIFY(!presenter.RoomOn(LiveRoom::Zone));
-        values.zonePower = true;
-        QVERIFY(presenter.RoomOn(LiveRoom::Zone) && !presenter.RoomOn(LiveRoom::Main));
     }
 };
 

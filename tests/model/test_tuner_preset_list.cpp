@@ -102,18 +102,6 @@ private Q_SLOTS:
         }
     }
 
-    void capacity()
-    {
-        TunerPresetList list;
-        for (int n = 1; n <= 30; ++n)
-            QVERIFY(list.AddFm(n, 8750 + 5 * n, 0, QString()));
-        for (int n = 1; n <= 10; ++n)
-            QVERIFY(list.AddAm(n, 530 + 10 * n));
-        QVERIFY(!list.AddFm(31, 9000, 0, QString()));
-        QVERIFY(!list.AddAm(11, 1000));
-        QCOMPARE(list.FmCount() + list.AmCount(), 40);
-    }
-
     // Numbers outside the band's range and repeats of a number are skipped;
     // a name too long for the slot keeps its first 8 characters; names are trimmed.
     void encoderSkipsBadRecords()

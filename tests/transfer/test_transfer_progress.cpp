@@ -44,40 +44,32 @@ class TestTransferProgress : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // Cancel (Escape: the panel's own test) enables the panel at once; the
-    // abort follows when the posted request is handled.
-    void cancelEnablesPanelBeforeAbort()
+    // The window shows the engine's text and percent (clipped to 0..100) and
+    // stays usable while the panel is disabled. Cancel gives the panel back
+    // at once (Escape and the whole window are the panel's own test); the
+    // abort follows when the posted request is handled. A message comes as
+    // a message box once the views have heard what ended the transfer.
+    void followsTheEngine()
     {
         PanelRig rig;
         QSignalSpy finished(&rig.transfer, &MemoryTransfer::transferFinished);
         QVERIFY(rig.transfer.ReadCurrentSetup());
-        QVERIFY(!rig.panel.isEnabled());
-        QVERIFY(rig.dlg.IsShown());
-        QVERIFY(rig.dlg.isEnabled()); // the panel's disabling does not reach the window
+        QVERIFY(!rig.panel.isEnabled() && rig.dlg.IsShown() && rig.dlg.isEnabled());
         QCOMPARE(rig.Line(), MessageTable::Text(Message::ReadingCurrentSetup).arg(u"K230"_s));
+        Q_EMIT rig.transfer.progressTextChanged(u"Transferring to EEPROM. (1/2 bytes)"_s);
+        QCOMPARE(rig.Line(), u"Transferring to EEPROM. (1/2 bytes)"_s);
         Q_EMIT rig.transfer.progressChanged(42);
         QCOMPARE(rig.Bar(), 42);
-        rig.dlg.SetPosition(135); // the bar is clipped to 0..100
+        rig.dlg.SetPosition(135);
         QCOMPARE(rig.Bar(), 100);
         rig.dlg.SetPosition(-20);
         QCOMPARE(rig.Bar(), 0);
         QTest::mouseClick(rig.dlg.findChild<QPushButton*>(u"cancelButton"_s), Qt::LeftButton);
-        QVERIFY(rig.panel.isEnabled());
-        QVERIFY(!rig.dlg.IsShown());
-        QVERIFY(finished.isEmpty());
+        QVERIFY(rig.panel.isEnabled() && !rig.dlg.IsShown() && finished.isEmpty());
         QTRY_COMPARE(finished.size(), 1);
         QCOMPARE(finished.first().first().value<MemoryTransfer::Outcome>(),
                  MemoryTransfer::Outcome::Aborted);
-    }
 
-    // The progress text follows the engine; messages come as message boxes,
-    // once the views have heard what ended the transfer.
-    void presenterFollowsEngine()
-    {
-        PanelRig rig;
-        Q_EMIT rig.transfer.transferStarted(u"Transferring settings to K230"_s);
-        Q_EMIT rig.transfer.progressTextChanged(u"Transferring to EEPROM. (1/2 bytes)"_s);
-        QCOMPARE(rig.Line(), u"Transferring to EEPROM. (1/2 bytes)"_s);
         const int shown = MessageBox::Shown();
         MessageBox::SetNextAnswer(QMessageBox::Ok);
         Q_EMIT rig.transfer.transferFailed(Message::SizeMismatch, u"mismatch"_s);

@@ -1,19 +1,140 @@
 #include "common/message_box.h"
 #include "common/message_table.h"
+#include "panel/test_control_panel_fixture.h"
+#include "sim_session.h"
+#include "simulated_receiver.h"
 #include "tuner/frequency_spin_box.h"
 #include "tuner/new_tuner_preset_dlg.h"
-#include "tuner_dialog_driver.h"
+#include "tuner/preset_list_ctrl.h"
+#include "tuner/tuner_entry.h"
+#include "tuner/tuner_presets_dlg.h"
+#include "tuner/tuner_presets_flow.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
-using Band = NewTunerPresetDlg::Band;
+using DlgBand = NewTunerPresetDlg::Band;
+
+// Mouse work on a preset list, sent to its viewport as the platform would.
+namespace ListMouse {
+
+void Send(PresetListCtrl* list, QEvent::Type type, QPoint at, Qt::MouseButton button,
+          Qt::MouseButtons held)
+{
+    QWidget* viewport = list->viewport();
+    QMouseEvent event(type, QPointF(at), viewport->mapToGlobal(QPointF(at)), button, held,
+                      Qt::NoModifier);
+    QApplication::sendEvent(viewport, &event);
+}
+
+QPoint Cell(PresetListCtrl* list, int row, int column = 0)
+{
+    return list->visualItemRect(list->item(row, column)).center();
+}
+
+// Below the last row: on no row.
+QPoint BelowRows(PresetListCtrl* list)
+{
+    const QRect last = list->visualItemRect(list->item(list->rowCount() - 1, 0));
+    return {last.center().x(), last.bottom() + 3 * last.height()};
+}
+
+void Press(PresetListCtrl* list, QPoint at)
+{
+    Send(list, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+}
+void MoveHeld(PresetListCtrl* list, QPoint at)
+{
+    Send(list, QEvent::MouseMove, at, Qt::NoButton, Qt::LeftButton);
+}
+void Release(PresetListCtrl* list, QPoint at)
+{
+    Send(list, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+}
+void Click(PresetListCtrl* list, int row)
+{
+    Press(list, Cell(list, row));
+    Release(list, Cell(list, row));
+}
+void DoubleClick(PresetListCtrl* list, QPoint at)
+{
+    Press(list, at);
+    Release(list, at);
+    Send(list, QEvent::MouseButtonDblClick, at, Qt::LeftButton, Qt::LeftButton);
+    Release(list, at);
+}
+// Presses on a row and drags it over the given rows in turn.
+void Drag(PresetListCtrl* list, int from, const QList<int>& over)
+{
+    Press(list, Cell(list, from));
+    for (int row : over)
+        MoveHeld(list, Cell(list, row));
+    Release(list, Cell(list, over.isEmpty() ? from : over.last()));
+}
+
+} // namespace ListMouse
+
+// The presets as the dialog's rows show them, read back from the texts.
+TunerPresetList Shown(const TunerPresetsDlg& dialog)
+{
+    TunerPresetList shown;
+    shown.SetAmStepSize(dialog.List().AmStepSize());
+    const PresetListCtrl* fm = dialog.FmList();
+    for (int row = 0; row < fm->rowCount(); ++row)
+        shown.AddFm(fm->Text(row, 0).toInt(), TunerEntry::ParseFm(fm->Text(row, 1)),
+                    fm->Text(row, 2) == u"yes"_s ? 1 : 0, fm->Text(row, 3));
+    const PresetListCtrl* am = dialog.AmList();
+    for (int row = 0; row < am->rowCount(); ++row)
+        shown.AddAm(am->Text(row, 0).toInt(), TunerEntry::ParseAm(am->Text(row, 1)));
+    return shown;
+}
+
+void ClickButton(QWidget* dialog, const QString& name)
+{
+    dialog->findChild<QAbstractButton*>(name)->click();
+}
+
+void ShowBand(TunerPresetsDlg& dialog, bool fm)
+{
+    dialog.Tabs()->setCurrentIndex(fm ? 0 : 1);
+}
+
+// A list as lines, for comparisons that show what differs.
+QStringList Lines(const TunerPresetList& list)
+{
+    QStringList lines;
+    for (const FmPreset& p : list.FmPresets())
+        lines
+            << u"FM %1 %2 %3 %4"_s.arg(p.number).arg(p.frequency).arg(p.mute).arg(p.name).trimmed();
+    for (const AmPreset& p : list.AmPresets())
+        lines << u"AM %1 %2"_s.arg(p.number).arg(p.frequency);
+    return lines;
+}
+
+// Answers the next New Tuner Preset dialog: the number, the typed
+// frequency, for FM the name and the mute flag, then OK.
+void AnswerNewPreset(int number, const QString& frequency, const QString& name = {},
+                     bool mute = true)
+{
+    NewTunerPresetDlg::SetNextAnswer([=](NewTunerPresetDlg& dialog) {
+        dialog.findChild<QComboBox*>(u"presetNumber"_s)->setCurrentIndex(number - 1);
+        auto* field = dialog.findChild<FrequencySpinBox*>(u"frequency"_s);
+        field->selectAll();
+        QTest::keyClicks(field, frequency);
+        QTest::keyClicks(dialog.findChild<QLineEdit*>(u"presetName"_s), name);
+        dialog.findChild<QCheckBox*>(u"fmMute"_s)->setChecked(mute);
+        ClickButton(&dialog, u"ok"_s);
+    });
+}
 
 // Rows "1".."3" with the texts A, B, C in columns 1 to 3.
 void FillAbc(PresetListCtrl& list)
@@ -154,8 +275,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("spins"); // positive: up arrow
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("frequency");
-        const int fm = int(Band::Fm);
-        const int am = int(Band::Am);
+        const int fm = int(DlgBand::Fm);
+        const int am = int(DlgBand::Am);
         QTest::newRow("FM start") << fm << 10 << u""_s << 0 << u"87.50 MHz"_s << 8750;
         QTest::newRow("FM up") << fm << 10 << u""_s << 1 << u"87.55 MHz"_s << 8755;
         QTest::newRow("FM down below band") << fm << 10 << u""_s << -1 << u"87.50 MHz"_s << 8750;
@@ -182,7 +303,7 @@ private Q_SLOTS:
         QFETCH(int, spins);
         QFETCH(QString, text);
         QFETCH(int, frequency);
-        NewTunerPresetDlg dialog(Band(band), step, QList<bool>(10, false));
+        NewTunerPresetDlg dialog(DlgBand(band), step, QList<bool>(10, false));
         dialog.show();
         auto* field = dialog.findChild<FrequencySpinBox*>(u"frequency"_s);
         if (!typed.isEmpty()) {
@@ -206,7 +327,7 @@ private Q_SLOTS:
 
     void overwriteAsksFirst()
     {
-        NewTunerPresetDlg dialog(Band::Fm, 10, {false, false, true});
+        NewTunerPresetDlg dialog(DlgBand::Fm, 10, {false, false, true});
         QCOMPARE(dialog.findChild<QComboBox*>(u"presetNumber"_s)->count(), 30);
         dialog.show();
         dialog.findChild<QComboBox*>(u"presetNumber"_s)->setCurrentIndex(2);
@@ -297,15 +418,6 @@ private Q_SLOTS:
         QCOMPARE(Lines(list),
                  (QStringList{u"FM 1 9000 0 X"_s, u"FM 3 10000 0 FIVE"_s, u"FM 4 8800 1"_s,
                               u"FM 5 8750 1 ONE"_s, u"AM 1 1000"_s, u"AM 2 530"_s}));
-
-        // Cancel hands nothing back.
-        TunerPresetsDlg::SetNextAnswer([](TunerPresetsDlg& dialog) {
-            ListMouse::Drag(dialog.FmList(), 0, {1});
-            ClickButton(&dialog, u"cancel"_s);
-        });
-        TunerPresetList unchanged = OneThreeFive();
-        QVERIFY(!TunerPresetsDlg::Editor(nullptr)(unchanged));
-        QCOMPARE(Lines(unchanged), Lines(OneThreeFive()));
     }
 
     void saveAndLoad()
@@ -376,6 +488,75 @@ private Q_SLOTS:
                      qPrintable(MessageBox::LastText()));
             QCOMPARE(Lines(dialog.List()), before);
         }
+    }
+
+    // "Edit Presets" against the simulated receiver: after OK the unit's
+    // tuner table holds exactly the presets the dialog showed and nothing
+    // else moved (the AM step flag is never written); opened again the
+    // dialog shows them, and Cancel writes nothing.
+    void editPresetsOnTheUnit()
+    {
+        SimulatedReceiver sim(UnpacedUnit(u"K230"_s, u"v2.05"_s));
+        QVERIFY(sim.Start());
+        PanelFixture f(sim.SlavePath());
+        QVERIFY(f.Ready());
+        int writes = 0;
+        connect(&sim, &SimulatedReceiver::frameReceived, this, [&](const QByteArray& p) {
+            writes += p.size() > 1 && p[0] == MessageType::Eeprom && p[1] == MemoryOp::Write;
+        });
+        const auto table = [&sim] {
+            return sim.Eeprom().mid(TunerPresetList::ImageAddress, TunerPresetList::ImageSize);
+        };
+        const QByteArray before = sim.Eeprom();
+        const int step = TunerPresetList::StepSizeFromFlag(before.at(19));
+        TunerPresetList::Image image{};
+        std::copy_n(table().cbegin(), image.size(), image.begin());
+        TunerPresetList shown = TunerPresetList::Decode(image, step);
+        QSignalSpy closed(&f.features->Presets(), &TunerPresetsFlow::editorClosed);
+        // Opens the dialog on what the unit holds, answers it, and waits
+        // until the flow and any write it started have ended.
+        const auto edit = [&](const std::function<void(TunerPresetsDlg&)>& answer) {
+            TunerPresetsDlg::SetNextAnswer([&](TunerPresetsDlg& dialog) {
+                QCOMPARE(Lines(Shown(dialog)), Lines(shown));
+                answer(dialog);
+            });
+            closed.clear();
+            f.Button(u"editPresets"_s)->click();
+            return WaitFor([&] { return !closed.isEmpty(); }, 20000) &&
+                   WaitFor([&] { return !f.session->Transfer().IsBusy(); }, 20000);
+        };
+        QVERIFY(edit([&](TunerPresetsDlg& dialog) {
+            AnswerNewPreset(20, u"101.7"_s, u"new"_s, false);
+            ClickButton(&dialog, u"addEdit"_s);
+            ListMouse::Click(dialog.FmList(), 0);
+            ClickButton(&dialog, u"delete"_s);
+            ListMouse::Drag(dialog.FmList(), 0, {2});
+            ShowBand(dialog, false);
+            AnswerNewPreset(10, u"1500"_s);
+            ClickButton(&dialog, u"addEdit"_s);
+            shown = Shown(dialog);
+            ClickButton(&dialog, u"ok"_s);
+        }));
+        QVERIFY(Lines(shown).contains(u"FM 20 10170 0 NEW"_s));
+        const TunerPresetList::Image encoded = shown.Encode(step);
+        QCOMPARE(table().toHex(' '), QByteArray(reinterpret_cast<const char*>(encoded.data()),
+                                                qsizetype(encoded.size()))
+                                         .toHex(' '));
+        QByteArray outside = sim.Eeprom();
+        outside.replace(TunerPresetList::ImageAddress, TunerPresetList::ImageSize,
+                        before.mid(TunerPresetList::ImageAddress, TunerPresetList::ImageSize));
+        QCOMPARE(outside, before);
+        QCOMPARE(writes, TunerPresetList::ImageSize);
+
+        const QByteArray written = sim.Eeprom();
+        QVERIFY(edit([](TunerPresetsDlg& dialog) {
+            ListMouse::Click(dialog.FmList(), 0);
+            ClickButton(&dialog, u"delete"_s);
+            ClickButton(&dialog, u"cancel"_s);
+        }));
+        QCOMPARE(writes, TunerPresetList::ImageSize);
+        QCOMPARE(sim.Eeprom(), written);
+        QVERIFY(f.panel->isEnabled());
     }
 };
 
