@@ -17,6 +17,8 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 // Backups restore what was saved: a unit of random memory is saved, the file
 // loaded into a blank unit of the same model, firmware and AM step, and that
 // unit saved again; the two files are the same byte for byte. The simulated
@@ -149,15 +151,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("model");
         QTest::addColumn<QString>("firmware");
         QTest::addColumn<int>("amStep");
-        quint32 seed = 1;
-        for (const char* model : {"K230", "K240", "K110"}) {
-            for (const char* firmware : {"v2.05", "v3.01"}) {
-                const int step = seed % 2 ? 9 : 10;
-                QTest::addRow("%s %s %d kHz", model, firmware, step)
-                    << QString::fromLatin1(model) << QString::fromLatin1(firmware) << step;
-                ++seed;
-            }
-        }
+        // Each model, firmware and AM step once.
+        QTest::newRow("K230 v2.05 9 kHz") << u"K230"_s << u"v2.05"_s << 9;
+        QTest::newRow("K240 v3.01 10 kHz") << u"K240"_s << u"v3.01"_s << 10;
+        QTest::newRow("K110 v3.01 9 kHz") << u"K110"_s << u"v3.01"_s << 9;
     }
     void saveLoadSave()
     {
@@ -167,7 +164,7 @@ private Q_SLOTS:
         Rig a(model, firmware);
         Randomize(*a.sim, amStep, qHash(model + firmware));
         QVERIFY(a.Connect());
-        const QString first = dir.filePath(model + firmware + QStringLiteral("-a.vxf"));
+        const QString first = dir.filePath(model + firmware + u"-a.vxf"_s);
         const QByteArray saved = Save(a.session, first);
         QVERIFY(!saved.isEmpty());
         // The unit pads its names with spaces; the file holds the names.
@@ -181,8 +178,7 @@ private Q_SLOTS:
         QVERIFY(b.Connect());
         SettingsLoadRun load(b.session);
         QVERIFY(Load(load, first));
-        const QByteArray again =
-            Save(b.session, dir.filePath(model + firmware + QStringLiteral("-b.vxf")));
+        const QByteArray again = Save(b.session, dir.filePath(model + firmware + u"-b.vxf"_s));
         QCOMPARE(again, saved);
     }
 
@@ -191,9 +187,9 @@ private Q_SLOTS:
     // decoded as the unit decodes, names each AM preset that moved.
     void amStepOfTheUnit()
     {
-        Rig a(QStringLiteral("K230"), QStringLiteral("v2.05"));
+        Rig a(u"K230"_s, u"v2.05"_s);
         QVERIFY(a.Connect());
-        const QString path = dir.filePath(QStringLiteral("nine.vxf"));
+        const QString path = dir.filePath(u"nine.vxf"_s);
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("<VELTRIX>\r\n\tModel \t\t\tK230\r\n\t<TunerPresets>\r\n\t\tAM Step Size = 9\r\n"
@@ -228,11 +224,10 @@ private Q_SLOTS:
         QVERIFY(!done.first().at(0).toBool());
         const QStringList lines = done.first().at(1).toStringList();
         // 531 kHz as a 10 kHz word is 432 kHz to the unit, below the band: gone.
-        QVERIFY(lines.contains(QStringLiteral("Tuner > AM preset 1: file 531 kHz, unit (none)")));
-        QVERIFY(
-            lines.contains(QStringLiteral("Tuner > AM preset 2: file 1602 kHz, unit 1395 kHz")));
+        QVERIFY(lines.contains(u"Tuner > AM preset 1: file 531 kHz, unit (none)"_s));
+        QVERIFY(lines.contains(u"Tuner > AM preset 2: file 1602 kHz, unit 1395 kHz"_s));
         QCOMPARE(done.first().at(2).toString(),
-                 MessageTable::Text(Message::CliVerifyFailed).arg(QStringLiteral("2 differences")));
+                 MessageTable::Text(Message::CliVerifyFailed).arg(u"2 differences"_s));
     }
 };
 
