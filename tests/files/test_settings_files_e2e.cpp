@@ -1,11 +1,14 @@
+#include "cli/cli_settings_run.h"
 #include "common/message_box.h"
 #include "common/message_table.h"
 #include "file_size_limit.h"
 #include "files/compare_result_dlg.h"
+#include "files/configuration_compare.h"
 #include "files/settings_file_commands.h"
 #include "files/settings_file_format.h"
 #include "files/settings_load_run.h"
 #include "files/settings_save_chain.h"
+#include "files/unit_configuration_read.h"
 #include "model/settings_field.h"
 #include "panel/test_control_panel_fixture.h"
 #include "screenshot.h"
@@ -16,6 +19,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -23,8 +27,10 @@
 
 // "Save Settings" from one simulated receiver and "Load Settings" into
 // another with a blank memory: the second unit ends up holding what the
-// first held, except what files do not carry. Lossy lines are the fault
-// matrix's: the same chain and run, byte for byte.
+// first held, except what files do not carry, and saves the same file. The
+// simulated unit keeps the bytes as written and decodes its AM presets with
+// its own step, so an encoding fault shows as it would on a real unit.
+// Lossy lines are the fault matrix's: the same chain and run, byte for byte.
 namespace {
 
 QByteArray ReadAll(const QString& path)
@@ -46,10 +52,13 @@ struct Rig
     std::unique_ptr<SimulatedReceiver> sim;
     std::unique_ptr<PanelFixture> f;
 
-    Rig(const QString& model, const QString& firmware, const QByteArray& eeprom = {})
+    Rig(const QString& model, const QString& firmware,
+        const std::function<void(SimulatedReceiver&)>& memory = {})
         : sim(std::make_unique<SimulatedReceiver>(UnpacedUnit(model, firmware)))
     {
-        if (!sim->Start() || (!eeprom.isEmpty() && !sim->Unit().ReplaceEeprom(eeprom)))
+        if (memory)
+            memory(*sim);
+        if (QTest::currentTestFailed() || !sim->Start())
             return;
         f = std::make_unique<PanelFixture>(sim->SlavePath());
         if (!f->Ready())
@@ -79,12 +88,71 @@ struct Rig
     }
 };
 
-// A memory that holds nothing but the block size, which a unit always has.
-QByteArray Blank(const SimulatedReceiver& like, int sizeAddress)
+int SizeAddress(SimulatedReceiver& sim)
+{
+    return sim.Unit().Layout().Facts().BlockSizeAddress();
+}
+
+// A memory that holds nothing but the block size, which a unit always has,
+// and the AM step flag when `amStep` is given.
+QByteArray Blank(SimulatedReceiver& like, int amStep = 0)
 {
     QByteArray blank(SimUnit::EepromSize, char(0xFF));
-    blank[sizeAddress] = like.Eeprom().at(sizeAddress);
+    blank[SizeAddress(like)] = like.Eeprom().at(SizeAddress(like));
+    if (amStep)
+        blank[EepromMap::AmStepFlag] = char(amStep == 9 ? 0 : 1);
     return blank;
+}
+
+// Loads a unit of `like`'s kind with `memory`.
+std::function<void(SimulatedReceiver&)> Memory(const QByteArray& memory)
+{
+    return [memory](SimulatedReceiver& sim) { QVERIFY(sim.Unit().ReplaceEeprom(memory)); };
+}
+
+// Random setup blocks and tables, presets present or empty, random tuner
+// presets inside their bands, and a random live setup.
+void Randomize(SimulatedReceiver& sim, int amStep, quint32 seed)
+{
+    QRandomGenerator random(seed);
+    QByteArray eeprom = Blank(sim, amStep);
+    const int base = SizeAddress(sim);
+    const int size = ModelFacts::DecodeBlockSize(quint8(eeprom.at(base)));
+    const auto put = [&](int address, int value) { eeprom[address] = char(value & 0xFF); };
+    for (int i = 1; i <= EepromMap::PresetStride(size) - 1; ++i)
+        put(base + i, int(random.bounded(256)));
+    for (int k = 1; k <= 5; ++k) {
+        const int status = EepromMap::PresetAddress(base, size, k);
+        put(status, random.bounded(3) == 0 ? EepromMap::PresetStatusEmpty : size);
+        for (int i = 1; i < EepromMap::PresetStride(size); ++i)
+            put(status + i, int(random.bounded(256)));
+    }
+    for (int n = 0; n < 30; ++n) {
+        if (random.bounded(2))
+            continue;
+        const int slot = EepromMap::TunerImage + 11 * n;
+        const int word = (8750 + 5 * int(random.bounded(421)) + 1070) / 5;
+        put(slot, word >> 8);
+        put(slot + 1, word);
+        const int length = int(random.bounded(9));
+        for (int i = 0; i < 8; ++i)
+            put(slot + 2 + i, length == 0 ? 0 : (i < length ? 'A' + int(random.bounded(26)) : ' '));
+        put(slot + 10, int(random.bounded(2)));
+    }
+    for (int n = 0; n < 10; ++n) {
+        if (random.bounded(3) == 0)
+            continue;
+        const int low = (530 + 450 + amStep - 1) / amStep;
+        const int high = (1710 + 450) / amStep;
+        const int word = low + int(random.bounded(high - low + 1));
+        put(EepromMap::TunerImageEnd - 20 + 2 * n, word >> 8);
+        put(EepromMap::TunerImageEnd - 20 + 2 * n + 1, word);
+    }
+    QVERIFY(sim.Unit().ReplaceEeprom(eeprom));
+    QByteArray live = sim.Unit().LiveSetup();
+    for (qsizetype i = 0; i < live.size(); ++i)
+        live[i] = char(random.bounded(256));
+    QVERIFY(sim.Unit().ReplaceLiveSetup(live));
 }
 
 // Both memories over the mapped regions, without what files do not carry:
@@ -139,6 +207,8 @@ void CompareUnits(SimulatedReceiver& a, SimulatedReceiver& b, const ModelFacts& 
 
 } // namespace
 
+Q_DECLARE_METATYPE(UnitConfiguration)
+
 class TestSettingsFilesE2e : public QObject
 {
     Q_OBJECT
@@ -149,6 +219,7 @@ class TestSettingsFilesE2e : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
+        qRegisterMetaType<UnitConfiguration>();
         QVERIFY(dir.isValid());
         MessageBox::SetUnqueuedAnswer(QMessageBox::Ok); // a failed load says why
     }
@@ -205,11 +276,94 @@ private Q_SLOTS:
         QVERIFY(ReadAll(saved).endsWith("</VELTRIX>"));
         source.f.reset();
 
-        Rig target(u"K230"_s, u"v2.05"_s, Blank(*source.sim, facts.BlockSizeAddress()));
+        Rig target(u"K230"_s, u"v2.05"_s, Memory(Blank(*source.sim)));
         QVERIFY(target.f);
         QVERIFY(target.Run(false, saved));
         QVERIFY(!target.f->panel->Session().Transfer().IsBusy());
         CompareUnits(*source.sim, *target.sim, facts);
+    }
+
+    // Backups restore what was saved: a unit of random memory saved, the
+    // file loaded into a blank unit of the same model, firmware and AM step,
+    // and that unit saved again give the same file byte for byte.
+    void backupSavesTheSameFile_data()
+    {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<QString>("firmware");
+        QTest::addColumn<int>("amStep");
+        // Each model, firmware and AM step once.
+        QTest::newRow("K230 v2.05 9 kHz") << u"K230"_s << u"v2.05"_s << 9;
+        QTest::newRow("K240 v3.01 10 kHz") << u"K240"_s << u"v3.01"_s << 10;
+        QTest::newRow("K110 v3.01 9 kHz") << u"K110"_s << u"v3.01"_s << 9;
+    }
+    void backupSavesTheSameFile()
+    {
+        QFETCH(QString, model);
+        QFETCH(QString, firmware);
+        QFETCH(int, amStep);
+        Rig a(model, firmware,
+              [&](SimulatedReceiver& sim) { Randomize(sim, amStep, qHash(model + firmware)); });
+        QVERIFY(a.f);
+        const QString first = dir.filePath(model + firmware + u"-a.vxf"_s);
+        QVERIFY(a.Run(true, first));
+        const QByteArray saved = ReadAll(first);
+        // The unit pads its names with spaces; the file holds the names.
+        for (const QByteArray& line : saved.split('\n')) {
+            if (line.startsWith("\t\tInputName"))
+                QVERIFY2(!line.endsWith(" \r\r"), line.constData());
+        }
+
+        Rig b(model, firmware, Memory(Blank(*a.sim, amStep)));
+        QVERIFY(b.f);
+        QVERIFY(b.Run(false, first));
+        const QString again = dir.filePath(model + firmware + u"-b.vxf"_s);
+        QVERIFY(b.Run(true, again));
+        QCOMPARE(ReadAll(again), saved);
+    }
+
+    // A 9 kHz file into a 10 kHz unit: each AM preset on its nearest channel.
+    // With the encoding broken (the file's step used), `load --verify`'s
+    // read, decoded as the unit decodes, names each AM preset that moved.
+    void amStepOfTheUnit()
+    {
+        Rig a(u"K230"_s, u"v2.05"_s);
+        QVERIFY(a.f);
+        const QString path = dir.filePath(u"nine.vxf"_s);
+        WriteAll(path, "<VELTRIX>\r\n\tModel \t\t\tK230\r\n\t<TunerPresets>\r\n"
+                       "\t\tAM Step Size = 9\r\n\t\tAM Preset = 1\r\n\t\tAM Frequency = 531\r\n"
+                       "\t\tAM Preset = 2\r\n\t\tAM Frequency = 1602\r\n\t</TunerPresets>\r\n"
+                       "</VELTRIX>");
+        QVERIFY(a.Run(false, path));
+        UnitSession& session = a.f->panel->Session();
+        UnitConfigurationRead read(session);
+        QSignalSpy held(&read, &UnitConfigurationRead::finished);
+        QVERIFY(read.Start() && held.wait(60000));
+        const auto unit = held.first().at(1).value<UnitConfiguration>();
+        QVERIFY(unit.tuner);
+        QCOMPARE(unit.tuner->AmPresets().size(), 2);
+        QCOMPARE(unit.tuner->AmPresets().at(0).frequency, 530);
+        QCOMPARE(unit.tuner->AmPresets().at(1).frequency, 1600);
+        const SettingsLoadRun& load = a.Commands().LoadRun();
+        QVERIFY(ConfigurationCompare::Differences(load.Configuration(), unit, load.Written(), true)
+                    .isEmpty());
+
+        QVERIFY(a.sim->Unit().ReplaceEeprom(Blank(*a.sim, 9)));
+        CliRequest request;
+        request.command = CliRequest::Command::Load;
+        request.file = path;
+        request.verify = true;
+        CliSettingsRun verify(session, request);
+        verify.LoadRun().SetEncodingStep(10);
+        QSignalSpy done(&verify, &CliSettingsRun::finished);
+        verify.Start();
+        QVERIFY(done.wait(60000));
+        QVERIFY(!done.first().at(0).toBool());
+        const QStringList lines = done.first().at(1).toStringList();
+        // 531 kHz as a 10 kHz word is 432 kHz to the unit, below the band: gone.
+        QVERIFY(lines.contains(u"Tuner > AM preset 1: file 531 kHz, unit (none)"_s));
+        QVERIFY(lines.contains(u"Tuner > AM preset 2: file 1602 kHz, unit 1395 kHz"_s));
+        QCOMPARE(done.first().at(2).toString(),
+                 MessageTable::Text(Message::CliVerifyFailed).arg(u"2 differences"_s));
     }
 
     void failedSaveKeepsEarlierFile_data()

@@ -5,8 +5,4 @@ target_compile_definitions(test_settings_file PRIVATE
 # Save Settings and Load Settings from the panel against simulated receivers.
 veltrix_add_test(test_settings_files_e2e
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_settings_files_e2e.cpp
-    LIBS veltrix_gui veltrix_sim)
-# A unit saved, loaded into a blank one of the same AM step and saved again.
-veltrix_add_test(test_backup_round_trip
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_backup_round_trip.cpp
-    LIBS veltrix_cli veltrix_sim)
+    LIBS veltrix_gui veltrix_cli veltrix_sim)
