@@ -1,3 +1,5 @@
+#include "desktop/options_dlg.h"
+#include "desktop/volume_popup_dlg.h"
 #include "model/settings_image.h"
 #include "setup/c_advanced_page.h"
 #include "setup/c_input_page.h"
@@ -8,6 +10,14 @@
 #include "setup/rename_input_dlg.h"
 #include "setup/setup_fields.h"
 #include "setup/setup_sheet.h"
+#include "tuner/new_tuner_preset_dlg.h"
+#include "tuner/tuner_presets_dlg.h"
+#include "unit/unit_session.h"
+
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
+#include <QAccessible>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,8 +30,8 @@
 using namespace Qt::StringLiterals;
 
 // The pages of the setup sheet and the rename dialog as the user works them:
-// what each model and firmware shows, the rules between the lists, and
-// codes no list knows, which come back untouched.
+// what each model and firmware shows, the rules between the lists, codes no
+// list knows, which come back untouched, and what a screen reader hears.
 namespace {
 
 struct Unit
@@ -81,6 +91,65 @@ template <typename T> T* ShowPage(SetupSheet& sheet)
     sheet.show();
     QCoreApplication::processEvents();
     return page;
+}
+
+// What a screen reader hears of each control: its place must be heard (a
+// list's name on Linux is its current value, so a list's place comes from
+// its description or a label that names it), and no two controls of one
+// page may read the same.
+bool IsControl(const QWidget* widget)
+{
+    return qobject_cast<const QComboBox*>(widget) || qobject_cast<const QLineEdit*>(widget) ||
+           qobject_cast<const QAbstractButton*>(widget) ||
+           qobject_cast<const QAbstractSpinBox*>(widget) ||
+           qobject_cast<const QAbstractSlider*>(widget);
+}
+
+// The place a screen reader gives the control, empty when none.
+QString Place(QWidget* control)
+{
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+    if (!accessible)
+        return {};
+    QStringList heard;
+    const auto labels = accessible->relations(QAccessible::Label);
+    for (const auto& [label, relation] : labels)
+        heard << label->text(QAccessible::Name);
+    heard << accessible->text(QAccessible::Description);
+    // A list's name is its value on Linux; a line edit's name is its label.
+    if (!qobject_cast<QComboBox*>(control) ||
+        accessible->text(QAccessible::Name) != qobject_cast<QComboBox*>(control)->currentText())
+        heard << accessible->text(QAccessible::Name);
+    heard.removeAll(QString());
+    return heard.join(u" / "_s);
+}
+
+// Each shown control of `root` without a place, or with another's.
+QStringList Unheard(QWidget* root)
+{
+    QStringList problems;
+    QHash<QString, QString> placed;
+    // The sheet's pages include the one (not shown) that each tab holds.
+    const QList<QWidget*> widgets = root->findChildren<QWidget*>();
+    for (QWidget* control : widgets) {
+        // The line edit inside a spin box or an editable list is theirs.
+        if (!IsControl(control) || !control->isVisibleTo(root) ||
+            control->parent()->inherits("QAbstractSpinBox") ||
+            control->parent()->inherits("QComboBox") || control->inherits("QTabBar") ||
+            control->parent()->inherits("QTabBar") || control->inherits("QDialogButtonBox"))
+            continue;
+        const QString place = Place(control);
+        const QString name = control->objectName().isEmpty()
+                                 ? QString::fromLatin1(control->metaObject()->className())
+                                 : control->objectName();
+        if (place.isEmpty())
+            problems << u"%1: no place"_s.arg(name);
+        else if (placed.contains(place))
+            problems << u"%1 and %2 both read \"%3\""_s.arg(placed.value(place), name, place);
+        else
+            placed.insert(place, name);
+    }
+    return problems;
 }
 
 } // namespace
@@ -195,12 +264,13 @@ private Q_SLOTS:
         QCOMPARE(listening.Fields().centerGain, neo6 ? 0 : -1);
     }
 
-    // Availability on the Levels page follows the Speaker page each time it
-    // is shown; a disabled list keeps its value.
-    void levelAvailability()
+    // Availability on the Levels and Listening Modes pages follows the
+    // Speaker page each time they are shown; a disabled list keeps its value.
+    void availabilityFollowsSpeakers()
     {
         const Unit unit = MakeUnit(u"K230"_s, u"v2.05"_s);
         SetupFields fields;
+        fields.listening = ListeningModeFields::Load(unit.image, unit.flags);
         fields.speaker.subwooferSwitch = 1;
         fields.speaker.backCount = SpeakerFields::BackPair;
         fields.level.levels[LevelFields::Subwoofer] = 17;
@@ -215,6 +285,10 @@ private Q_SLOTS:
         QVERIFY(CentreX(page, u"backLeftLevel"_s) < CentreX(page, u"listenerPicture"_s));
         QVERIFY(CentreX(page, u"backRightLevel"_s) > CentreX(page, u"listenerPicture"_s));
         QVERIFY(!Find<QLabel>(page, u"listenerPicture"_s)->pixmap().isNull());
+        const CListeningModePage* listening = ShowPage<CListeningModePage>(sheet);
+        QVERIFY(Find(listening, u"enhancedStereo1Front"_s)->isEnabled());
+        QVERIFY(!Find(listening, u"enhancedStereo2Center"_s)->isEnabled());
+        Choose(listening, u"enhancedStereo1Front"_s, 1);
 
         ShowPage<CSpeakerPage>(sheet);
         Choose(speaker, u"centerSize"_s, 1);
@@ -230,29 +304,9 @@ private Q_SLOTS:
         // The single back speaker stands in the middle behind the listener.
         QVERIFY(qAbs(CentreX(page, u"backLeftLevel"_s) - CentreX(page, u"centerLevel"_s)) <= 1);
         QCOMPARE(page->Fields().levels[LevelFields::Subwoofer], 17);
-    }
-
-    void listeningChannels()
-    {
-        const Unit unit = MakeUnit(u"K230"_s, u"v2.05"_s);
-        SetupSheet sheet(SetupFields::Load(unit.image, unit.flags), unit.flags);
-        const CSpeakerPage* speaker = sheet.findChild<CSpeakerPage*>();
-        Choose(speaker, u"centerSize"_s, 0);
-        Choose(speaker, u"surroundSize"_s, 0);
-        const CListeningModePage* page = ShowPage<CListeningModePage>(sheet);
-        for (const QString& group : {u"enhancedStereo1"_s, u"enhancedStereo2"_s}) {
-            QVERIFY(Find(page, group + u"Front"_s)->isEnabled());
-            QVERIFY(!Find(page, group + u"Center"_s)->isEnabled());
-            QVERIFY(!Find(page, group + u"Surround"_s)->isEnabled());
-            QVERIFY(!Find(page, group + u"Back"_s)->isEnabled());
-        }
-        Choose(page, u"enhancedStereo1Front"_s, 1);
-        ShowPage<CSpeakerPage>(sheet);
-        Choose(speaker, u"centerSize"_s, 1);
         ShowPage<CListeningModePage>(sheet);
-        QVERIFY(Find(page, u"enhancedStereo2Center"_s)->isEnabled());
-        QVERIFY(!Find(page, u"enhancedStereo2Surround"_s)->isEnabled());
-        QCOMPARE(page->Fields().enhancedStereo1, (ListeningModeFields::Channels{1, 0, 0, 0}));
+        QVERIFY(Find(listening, u"enhancedStereo2Center"_s)->isEnabled());
+        QCOMPARE(listening->Fields().enhancedStereo1, (ListeningModeFields::Channels{1, 0, 0, 0}));
     }
 
     // Codes the lists do not know show no selection and come back unchanged
@@ -497,6 +551,60 @@ private Q_SLOTS:
             QVERIFY(dialog.Run());
             QCOMPARE(shown, u"ABCDEFGHIJKLM"_s);
             QCOMPARE(dialog.NewName(), u"ABCDEFGHIJKLM"_s);
+        }
+    }
+
+    void sheetPages_data()
+    {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<QString>("firmware");
+        QTest::addColumn<int>("preset");
+        for (const char* model : {"K230", "K220", "K110"}) {
+            for (int preset : {0, 1})
+                QTest::addRow("%s %s", model, preset ? "A/V preset" : "current setup")
+                    << QString::fromLatin1(model) << u"v2.05"_s << preset;
+        }
+        QTest::newRow("K220 v1.16 current setup") << u"K220"_s << u"v1.16"_s << 0;
+    }
+    void sheetPages()
+    {
+        QFETCH(QString, model);
+        QFETCH(QString, firmware);
+        QFETCH(int, preset);
+        ModelFacts facts{model, firmware};
+        facts.blockSize = facts.ImageOffset(ModelFacts::FullLayoutSize);
+        SettingsImage image;
+        image.Reset(facts);
+        const SetupFlags flags = SetupFlags::For(facts, preset);
+        SetupSheet sheet(SetupFields::Load(image, flags), flags);
+        sheet.show();
+        QTabWidget* tabs = sheet.Tabs();
+        for (int i = 0; i < tabs->count(); ++i) {
+            tabs->setCurrentIndex(i);
+            const QStringList problems = Unheard(tabs->widget(i));
+            QVERIFY2(problems.isEmpty(),
+                     qPrintable(tabs->tabText(i) + u": "_s + problems.join(u"; "_s)));
+        }
+    }
+
+    void dialogs()
+    {
+        RenameInputDlg rename;
+        TunerPresetList presets;
+        presets.AddFm(1, 8750, 0, u"JAZZ"_s);
+        TunerPresetsDlg tuner(presets);
+        NewTunerPresetDlg fm(NewTunerPresetDlg::Band::Fm, 10, QList<bool>(30, false));
+        NewTunerPresetDlg am(NewTunerPresetDlg::Band::Am, 9, QList<bool>(10, false));
+        OptionsDlg options;
+        UnitSession session;
+        VolumePopupDlg popup(session, nullptr);
+        for (QWidget* dialog :
+             std::initializer_list<QWidget*>{&rename, &tuner, &fm, &am, &options, &popup}) {
+            dialog->show();
+            const QStringList problems = Unheard(dialog);
+            QVERIFY2(problems.isEmpty(),
+                     qPrintable(dialog->objectName() + u": "_s + problems.join(u"; "_s)));
+            dialog->hide();
         }
     }
 };
