@@ -202,27 +202,14 @@ private Q_SLOTS:
         }
     }
 
-    // Lines as the unit writes them: distances in the unit the block says,
-    // the subwoofer's cutoff only while it is on, and a code no list names as
-    // its number (nothing is indexed beyond a list).
+    // Lines as the unit writes them beyond the golden blocks: the subwoofer's
+    // cutoff only while it is on, and a code no list names as its number
+    // (nothing is indexed beyond a list).
     void lines_data()
     {
-        QTest::addColumn<int>("variant"); // 0 sample, 1 metres, 2 subwoofer off, 3 odd codes
+        QTest::addColumn<int>("variant"); // 2 subwoofer off, 3 odd codes
         QTest::addColumn<QByteArrayList>("present");
         QTest::addColumn<QByteArrayList>("absent");
-        QTest::newRow("feet, subwoofer on")
-            << 0
-            << QByteArrayList{"\t\tFrontDistance  \t\t1 ft\r\r\n\t\tCenterDistance  \t10 ft\r\r\n"
-                              "\t\tSurroundDistance  \t33 ft\r\r\n\t\tBackDistance  \t\t40 "
-                              "ft\r\r\n",
-                              "\t\tSubwoofer  \t\tOn\r\r\n\t\tSubwoofer Cutoff  \t80 Hz\r\r\n"}
-            << QByteArrayList{};
-        QTest::newRow("metres")
-            << 1
-            << QByteArrayList{"\t\tFrontDistance  \t\t0.3 m\r\r\n\t\tCenterDistance  \t3.0 m\r\r\n"
-                              "\t\tSurroundDistance  \t9.9 m\r\r\n\t\tBackDistance  \t\t12.0 "
-                              "m\r\r\n"}
-            << QByteArrayList{};
         QTest::newRow("subwoofer off")
             << 2 << QByteArrayList{"\t\tSubwoofer  \t\tOff\r\r\n\t\tEnhanced Bass    \tOff\r\r\n"}
             << QByteArrayList{"Subwoofer Cutoff"};
@@ -316,16 +303,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("key");
         QTest::addColumn<bool>("matches");
         QTest::addColumn<QString>("value");
-        QTest::newRow("separator") << "\t\tFront  \t\tOn \r"
-                                   << "Front" << true << "On";
-        QTest::newRow("equals") << "  Zone Relay = B"
-                                << "Zone Relay" << true << "B";
-        QTest::newRow("letter case") << "subwoofer cutoff\t80 Hz"
-                                     << "Subwoofer Cutoff" << true << "80 Hz";
-        QTest::newRow("empty value") << "\t\tInputName \t"
-                                     << "InputName" << true << "";
-        QTest::newRow("not at the start") << "Dolby Digital 2 chan \tDTS NEO:6 Cinema"
-                                          << "DTS" << false << "";
+        const auto row = [](const char* name, const char* line, const char* key, bool matches,
+                            const char* value) {
+            QTest::newRow(name) << QString::fromLatin1(line) << QString::fromLatin1(key) << matches
+                                << QString::fromLatin1(value);
+        };
+        row("separator", "\t\tFront  \t\tOn \r", "Front", true, "On");
+        row("equals", "  Zone Relay = B", "Zone Relay", true, "B");
+        row("letter case", "subwoofer cutoff\t80 Hz", "Subwoofer Cutoff", true, "80 Hz");
+        row("empty value", "\t\tInputName \t", "InputName", true, "");
+        row("not at the start", "Dolby Digital 2 chan \tDTS NEO:6 Cinema", "DTS", false, "");
     }
     void getValue()
     {
