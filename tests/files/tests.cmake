@@ -1,14 +1,8 @@
-veltrix_add_test(test_settings_file_writer
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_settings_file_writer.cpp ${CMAKE_CURRENT_LIST_DIR}/settings_file_fixture.h)
-target_compile_definitions(test_settings_file_writer PRIVATE
+veltrix_add_test(test_settings_file
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_settings_file.cpp ${CMAKE_CURRENT_LIST_DIR}/settings_file_fixture.h)
+target_compile_definitions(test_settings_file PRIVATE
     VELTRIX_GOLDEN_DIR="${CMAKE_CURRENT_LIST_DIR}/golden")
-veltrix_add_test(test_settings_file_reader
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_settings_file_reader.cpp ${CMAKE_CURRENT_LIST_DIR}/settings_file_fixture.h)
 # Save Settings and Load Settings from the panel against simulated receivers.
 veltrix_add_test(test_settings_files_e2e
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_settings_files_e2e.cpp
-    LIBS veltrix_gui veltrix_sim)
-# A unit saved, loaded into a blank one of the same AM step and saved again.
-veltrix_add_test(test_backup_round_trip
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_backup_round_trip.cpp
-    LIBS veltrix_cli veltrix_sim)
+    LIBS veltrix_gui veltrix_cli veltrix_sim)

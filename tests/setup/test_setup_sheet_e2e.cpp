@@ -1,6 +1,7 @@
 #include "common/message_box.h"
 #include "common/message_table.h"
 #include "panel/test_control_panel_fixture.h"
+#include "screenshot.h"
 #include "setup/setup_fields.h"
 #include "setup/setup_flow.h"
 #include "setup/setup_sheet.h"
@@ -25,21 +26,16 @@
 namespace {
 
 // One control per page that every model and firmware has, and the field it
-// edits.
+// edits: the first page's of the current setup, then of a preset, then the
+// four pages both have.
 struct Edit
 {
     const char* control;
     std::function<void(SetupFields&, int index)> apply;
 };
 
-const Edit CurrentSetupEdits[] = {
+const Edit AllEdits[] = {
     {"digitalAudio0", [](SetupFields& f, int i) { f.input.rows[0].digitalAudio = i; }},
-    {"frontDistance", [](SetupFields& f, int i) { f.speaker.frontDistance = i; }},
-    {"frontLeftLevel", [](SetupFields& f, int i) { f.level.levels[0] = i; }},
-    {"dimension", [](SetupFields& f, int i) { f.listening.dimension = i; }},
-    {"dolbyDynamicRange", [](SetupFields& f, int i) { f.advanced.dolbyDynamicRange = i; }},
-};
-const Edit PresetEdits[] = {
     {"dts0", [](SetupFields& f, int i) { f.surround.rows[0].dts = i; }},
     {"frontDistance", [](SetupFields& f, int i) { f.speaker.frontDistance = i; }},
     {"frontLeftLevel", [](SetupFields& f, int i) { f.level.levels[0] = i; }},
@@ -47,27 +43,19 @@ const Edit PresetEdits[] = {
     {"dolbyDynamicRange", [](SetupFields& f, int i) { f.advanced.dolbyDynamicRange = i; }},
 };
 
+QList<Edit> Edits(int k)
+{
+    QList<Edit> edits(std::begin(AllEdits), std::end(AllEdits));
+    edits.remove(k == 0 ? 1 : 0);
+    return edits;
+}
+
 enum class Answer
 {
     Cancel,
     Unchanged,
     Edited,
 };
-
-// With VELTRIX_SHOTS=DIR set, the first current-setup sheet is saved there
-// as a picture of each page (for the README), under a real display.
-void SaveShot(SetupSheet& sheet, int k, Answer answer)
-{
-    const QString dir = qEnvironmentVariable("VELTRIX_SHOTS");
-    if (dir.isEmpty() || k != 0 || answer != Answer::Cancel)
-        return;
-    for (int page = 0; page < sheet.Tabs()->count(); ++page) {
-        sheet.Tabs()->setCurrentIndex(page);
-        QTest::qWait(200);
-        sheet.grab().save(u"%1/setup-sheet-%2.png"_s.arg(dir).arg(page));
-    }
-    sheet.Tabs()->setCurrentIndex(0);
-}
 
 } // namespace
 
@@ -109,13 +97,14 @@ class TestSetupSheetE2e : public QObject
     // The indexes chosen land in `chosen`, by edit.
     bool OpenAndAnswer(int k, Answer answer, QList<int>* chosen = nullptr)
     {
-        const auto& edits = k == 0 ? CurrentSetupEdits : PresetEdits;
+        const QList<Edit> edits = Edits(k);
         bool shown = false;
         SetupSheet::SetNextAnswer([&](SetupSheet& sheet) {
             shown = true;
             if (sheet.windowTitle() != SetupSheet::Caption(k))
                 return false;
-            SaveShot(sheet, k, answer);
+            if (k == 0 && answer == Answer::Cancel)
+                SaveShot(sheet, u"setup-sheet"_s);
             const QStringList pages = {k == 0 ? u"Input Settings"_s : u"Surround Modes"_s,
                                        u"Speaker Setup"_s, u"Levels"_s, u"Listening Modes"_s,
                                        u"Advanced"_s};
@@ -148,8 +137,9 @@ class TestSetupSheetE2e : public QObject
             ->trigger();
         // The read, then (on OK) the write.
         const int transfers = answer == Answer::Cancel ? 1 : 2;
-        const bool done = WaitFor([&] { return finished.size() >= transfers; }, 20000);
-        Pause(50);
+        const bool done = WaitFor([&] { return shown && finished.size() >= transfers; }, 20000);
+        if (answer == Answer::Cancel)
+            Pause(50); // a write it started would be on the line by now
         return done && shown && finished.size() == transfers;
     }
 
@@ -160,8 +150,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("firmware");
         QTest::newRow("K230 v2.05") << u"K230"_s << u"v2.05"_s;
         QTest::newRow("K220 v1.20") << u"K220"_s << u"v1.20"_s;
-        QTest::newRow("K220 v2.05") << u"K220"_s << u"v2.05"_s;
-        QTest::newRow("K110 v2.05") << u"K110"_s << u"v2.05"_s;
         QTest::newRow("K240 v1.26") << u"K240"_s << u"v1.26"_s;
     }
     void setupBlocksRoundTrip()
@@ -193,8 +181,10 @@ private Q_SLOTS:
             const SettingsImage before = UnitBlock(k);
 
             const int writes = writesBefore;
-            QVERIFY2(OpenAndAnswer(k, Answer::Cancel), "cancel");
-            QCOMPARE(writesBefore, writes);
+            if (k == 0) { // the same for every block
+                QVERIFY2(OpenAndAnswer(k, Answer::Cancel), "cancel");
+                QCOMPARE(writesBefore, writes);
+            }
             QVERIFY(OpenAndAnswer(k, Answer::Unchanged));
             QVERIFY(writesBefore > writes); // the whole block again
             QCOMPARE(sim->Eeprom(), eeprom);
@@ -205,7 +195,7 @@ private Q_SLOTS:
             const SetupFlags flags = SetupFlags::For(f->panel->Session().Status().facts, k);
             SettingsImage expected = before;
             SetupFields fields = SetupFields::Load(before, flags);
-            const auto& edits = k == 0 ? CurrentSetupEdits : PresetEdits;
+            const QList<Edit> edits = Edits(k);
             for (qsizetype e = 0; e < chosen.size(); ++e)
                 edits[e].apply(fields, chosen[e]);
             if (k > 0 && flags.newFirmware)
@@ -263,14 +253,13 @@ private Q_SLOTS:
                     item->actionInterface())
                     item->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
             }
-            Pause(500);
+            Pause(100); // a read it started would be under way by now
             blocked = blocked && started.size() == before;
             return false;
         });
         f->panel->findChild<QAction*>(u"currentSetup"_s)->trigger();
         QVERIFY(WaitFor([&] { return shown && other->isEnabled(); }, 20000));
         QVERIFY(blocked);
-        Pause(300);
         QCOMPARE(started.size(), 1);
         f.reset();
         sim.reset();

@@ -1,14 +1,8 @@
-veltrix_add_test(test_rename_input SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_rename_input.cpp LIBS veltrix_gui)
-veltrix_add_test(test_speaker_level_fields SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_speaker_level_fields.cpp)
-veltrix_add_test(test_speaker_level_pages SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_speaker_level_pages.cpp LIBS veltrix_gui)
-
-veltrix_add_test(test_input_advanced_fields SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_input_advanced_fields.cpp)
-veltrix_add_test(test_input_advanced_pages SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_input_advanced_pages.cpp LIBS veltrix_gui)
+veltrix_add_test(test_setup_fields SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_setup_fields.cpp)
+# The pages, the rename dialog, and every control of the sheet and the dialogs
+# as a screen reader hears it.
+veltrix_add_test(test_setup_pages SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_setup_pages.cpp LIBS veltrix_gui)
 # The sheet from the Unit menu against the simulated receiver.
 veltrix_add_test(test_setup_sheet_e2e
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_setup_sheet_e2e.cpp
     LIBS veltrix_gui veltrix_sim)
-# Every control of the sheet and the dialogs as a screen reader hears it.
-veltrix_add_test(test_setup_accessibility
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_setup_accessibility.cpp
-    LIBS veltrix_gui)

@@ -1,21 +1,43 @@
-#include "files/settings_file_reader.h"
-
 #include "common/message_table.h"
 #include "files/load_plan.h"
+#include "files/settings_file_format.h"
 #include "files/settings_file_gate.h"
+#include "files/settings_file_reader.h"
 #include "files/settings_file_writer.h"
 #include "settings_file_fixture.h"
+#include "setup/setup_fields.h"
 #include "transfer/eeprom_map.h"
 
+#include <QFile>
 #include <QTest>
 
+// The settings file as the writer words it and the reader takes it back:
+// byte-exact blocks, the rules of single keys, and hostile or partial files.
 using Reader = SettingsFileReader;
 using Kind = UnitWrite::Kind;
 Q_DECLARE_METATYPE(Reader::Outcome)
 
 namespace {
 
-const SettingsFileWriter::Unit Header{QStringLiteral("K230"), QStringLiteral("v2.05"), true, true};
+// The golden files hold each block exactly as the unit's file has it.
+// VELTRIX_UPDATE_GOLDEN=1 rewrites them from the writer (review the diff).
+QByteArray Golden(const char* name, const QByteArray& actual)
+{
+    const QString path = QStringLiteral(VELTRIX_GOLDEN_DIR "/") + QLatin1String(name);
+    QFile file(path);
+    if (qEnvironmentVariableIsSet("VELTRIX_UPDATE_GOLDEN") && file.open(QIODevice::WriteOnly))
+        file.write(actual);
+    file.close();
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.readAll();
+}
+
+QByteArray Block(const LiveValues& unit, int preset, const SettingsImage& image)
+{
+    const SettingsFileWriter::Unit header = SettingsFileWriter::Unit::Of(unit.facts, true, false);
+    return SettingsFileWriter::BlockText(header, preset, image, InputNames());
+}
 
 // What the file holds, and the writes of a load of it into a unit whose AM
 // step is the file's.
@@ -37,6 +59,7 @@ Loaded Load(QByteArray bytes, const LiveValues& unit = Unit(),
     return loaded;
 }
 
+// Random blocks in the current setup and presets 1, 2 and 4.
 UnitConfiguration Content(const LiveValues& unit, quint32 seed)
 {
     UnitConfiguration content;
@@ -125,11 +148,126 @@ bool SameLines(const QByteArray& actual, const QByteArray& expected)
 
 } // namespace
 
-class TestSettingsFileReader : public QObject
+class TestSettingsFile : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
+    void goldenBlocks_data()
+    {
+        QTest::addColumn<int>("preset");
+        QTest::addColumn<bool>("metres");
+        QTest::addColumn<QString>("golden");
+        QTest::newRow("current setup, feet") << 0 << false << "current_k230_v205.vxf";
+        QTest::newRow("preset 2, metres") << 2 << true << "preset2_k230_v205_metres.vxf";
+    }
+    // Every byte of a block: tabs, spaces, separators, CR CR LF.
+    void goldenBlocks()
+    {
+        QFETCH(int, preset);
+        QFETCH(bool, metres);
+        QFETCH(QString, golden);
+        const LiveValues unit = Unit();
+        const QByteArray text = Block(unit, preset, SampleImage(unit.facts, metres));
+        QCOMPARE(text, Golden(golden.toLatin1().constData(), text));
+    }
+
+    void firmwareLines_data()
+    {
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<bool>("neo6");
+        QTest::addColumn<bool>("dtsEs");
+        QTest::addColumn<bool>("v200");
+        for (const char* row : {"v1.20 000", "v1.23 100", "v1.26 110", "v2.00 111", "v2.05 111"})
+            QTest::newRow(row) << QString::fromLatin1(row, 5) << (row[6] == '1') << (row[7] == '1')
+                               << (row[8] == '1');
+    }
+    // The lines of settings a firmware lacks are left out, block by block.
+    void firmwareLines()
+    {
+        QFETCH(QString, version);
+        QFETCH(bool, neo6);
+        QFETCH(bool, dtsEs);
+        QFETCH(bool, v200);
+        LiveValues unit = Unit("K230", version.toLatin1().constData());
+        for (int preset : {0, 1}) {
+            const QByteArray text = Block(unit, preset, SampleImage(unit.facts));
+            QCOMPARE(text.contains("\t\tNEO:6 Music Mode Center Gain  \t\t"), neo6);
+            QCOMPARE(text.contains("\t\tDTS-ES Matrix  \t\t"), dtsEs);
+            QCOMPARE(text.contains("\t\tDTS Dynamic Range  \t"), dtsEs);
+            QCOMPARE(text.contains("\t\t<EHNANCED_STEREO_1>\r\r\n"), v200);
+            QCOMPARE(text.contains("\t\t</EHNANCED_STEREO_2>\r\r\n"), v200);
+            QCOMPARE(text.contains("\t\tZone Volume Control  \t"), v200);
+            QCOMPARE(text.contains("\t\tZone Relay  \t\t"), v200);
+        }
+    }
+
+    // Lines as the unit writes them beyond the golden blocks: the subwoofer's
+    // cutoff only while it is on, and a code no list names as its number
+    // (nothing is indexed beyond a list).
+    void lines_data()
+    {
+        QTest::addColumn<int>("variant"); // 2 subwoofer off, 3 odd codes
+        QTest::addColumn<QByteArrayList>("present");
+        QTest::addColumn<QByteArrayList>("absent");
+        QTest::newRow("subwoofer off")
+            << 2 << QByteArrayList{"\t\tSubwoofer  \t\tOff\r\r\n\t\tEnhanced Bass    \tOff\r\r\n"}
+            << QByteArrayList{"Subwoofer Cutoff"};
+        QTest::newRow("codes beyond the lists")
+            << 3
+            << QByteArrayList{"\t\tDigitalSource \t9\r\r\n",    "\t\tVideoSource \t15\r\r\n",
+                              "\t\tAnalogSource \t12\r\r\n",    "\t\tAnalogGain \t14\r\r\n",
+                              "\t\tFrontLeft  \t200\r\r\n",     "\t\tFrontSpeakers  \t\t7\r\r\n",
+                              "\t\tFrontDistance  \t\t40\r\r\n"}
+            << QByteArrayList{};
+    }
+    void lines()
+    {
+        QFETCH(int, variant);
+        QFETCH(QByteArrayList, present);
+        QFETCH(QByteArrayList, absent);
+        const LiveValues unit = Unit();
+        SettingsImage image = SampleImage(unit.facts, variant == 1, variant != 2);
+        if (variant == 3) {
+            image.SetInput(0, {9, -1, -1, 15, 12, 14, 3});
+            image.SetByte(SettingsField::FrontLeftLevel, 200);
+            image.SetByte(SettingsField::FrontSpeakers, 7);
+            image.SetByte(SettingsField::FrontDistance, 40);
+        }
+        const QByteArray text = Block(unit, 0, image);
+        for (const QByteArray& line : present)
+            QVERIFY2(text.contains(line), line.constData());
+        for (const QByteArray& line : absent)
+            QVERIFY2(!text.contains(line), line.constData());
+    }
+
+    void presetBlocks_data()
+    {
+        QTest::addColumn<QList<int>>("present");
+        QTest::newRow("2 and 4 empty") << QList<int>{1, 3, 5};
+        QTest::newRow("all empty") << QList<int>{};
+    }
+    // Empty presets leave no trace; the file ends with the tuner section and
+    // the end tag without a line end.
+    void presetBlocks()
+    {
+        QFETCH(QList<int>, present);
+        UnitConfiguration content = Content(Unit(), 1);
+        for (int k = 1; k <= 5; ++k)
+            content.presets[static_cast<std::size_t>(k - 1)] =
+                present.contains(k) ? content.presets[0] : std::nullopt;
+        const QByteArray file = SettingsFileWriter::FileText(content);
+        for (int k = 1; k <= 5; ++k) {
+            const QByteArray open = "\r\r\n\r\r\n\t<PRESET_" + QByteArray::number(k) + ">\r\r\n";
+            const QByteArray close = "\r\r\n\t</PRESET_" + QByteArray::number(k) + ">\r\r\n";
+            QCOMPARE(file.count(open), present.contains(k) ? 1 : 0);
+            QCOMPARE(file.count(close), present.contains(k) ? 1 : 0);
+        }
+        QVERIFY(file.contains("\t</ADVANCED>\r\r\n\t<TunerPresets>\r\n") == present.isEmpty());
+        QVERIFY(file.endsWith("\t</TunerPresets>\r\n</VELTRIX>"));
+        QCOMPARE(file.count("<VELTRIX>"), 1);
+    }
+
     void parseInteger_data()
     {
         QTest::addColumn<QString>("text");
@@ -165,16 +303,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("key");
         QTest::addColumn<bool>("matches");
         QTest::addColumn<QString>("value");
-        QTest::newRow("separator") << "\t\tFront  \t\tOn \r"
-                                   << "Front" << true << "On";
-        QTest::newRow("equals") << "  Zone Relay = B"
-                                << "Zone Relay" << true << "B";
-        QTest::newRow("letter case") << "subwoofer cutoff\t80 Hz"
-                                     << "Subwoofer Cutoff" << true << "80 Hz";
-        QTest::newRow("empty value") << "\t\tInputName \t"
-                                     << "InputName" << true << "";
-        QTest::newRow("not at the start") << "Dolby Digital 2 chan \tDTS NEO:6 Cinema"
-                                          << "DTS" << false << "";
+        const auto row = [](const char* name, const char* line, const char* key, bool matches,
+                            const char* value) {
+            QTest::newRow(name) << QString::fromLatin1(line) << QString::fromLatin1(key) << matches
+                                << QString::fromLatin1(value);
+        };
+        row("separator", "\t\tFront  \t\tOn \r", "Front", true, "On");
+        row("equals", "  Zone Relay = B", "Zone Relay", true, "B");
+        row("letter case", "subwoofer cutoff\t80 Hz", "Subwoofer Cutoff", true, "80 Hz");
+        row("empty value", "\t\tInputName \t", "InputName", true, "");
+        row("not at the start", "Dolby Digital 2 chan \tDTS NEO:6 Cinema", "DTS", false, "");
     }
     void getValue()
     {
@@ -210,6 +348,15 @@ private Q_SLOTS:
         QCOMPARE(result.outcome, Reader::Outcome::Loaded);
         QVERIFY(result.messages.isEmpty());
         QVERIFY(SameLines(Resave(result, SettingsFileWriter::Unit::Of(content), unit.facts), file));
+        // Line ends do not matter, in the tuner section neither.
+        for (const auto& [from, to] : {std::pair{"\r", ""}, std::pair{"\r\r\n", "\r\n"}}) {
+            const Loaded other = Load(QByteArray(file).replace(from, to), unit);
+            QCOMPARE(other.writes.size(), result.writes.size());
+            for (qsizetype i = 0; i < result.writes.size(); ++i) {
+                QCOMPARE(other.writes[i].bytes, result.writes[i].bytes);
+                QCOMPARE(other.writes[i].name, result.writes[i].name);
+            }
+        }
     }
 
     // Presets named by the codes the Surround Modes page has no item for
@@ -267,31 +414,6 @@ private Q_SLOTS:
         QCOMPARE(tuner->tuner.AmStepSize(), 9);
         QCOMPARE(tuner->tuner.FmPresets().value(0).frequency, 10170);
         QCOMPARE(result.writes.last().bytes.size(), size);
-    }
-
-    void lineEnds_data()
-    {
-        QTest::addColumn<QByteArray>("from");
-        QTest::addColumn<QByteArray>("to");
-        QTest::newRow("LF") << QByteArray("\r") << QByteArray("");
-        QTest::newRow("CR LF") << QByteArray("\r\r\n") << QByteArray("\r\n");
-    }
-    // Line ends do not matter, in the tuner section neither.
-    void lineEnds()
-    {
-        QFETCH(QByteArray, from);
-        QFETCH(QByteArray, to);
-        const LiveValues unit = Unit();
-        const QByteArray file = SettingsFileWriter::FileText(Content(unit, 5));
-        const QByteArray other = QByteArray(file).replace(from, to);
-        QVERIFY(other != file);
-        const Loaded a = Load(file, unit);
-        const Loaded b = Load(other, unit);
-        QCOMPARE(b.writes.size(), a.writes.size());
-        for (qsizetype i = 0; i < a.writes.size(); ++i) {
-            QCOMPARE(b.writes[i].bytes, a.writes[i].bytes);
-            QCOMPARE(b.writes[i].name, a.writes[i].name);
-        }
     }
 
     // A K230 file in a K240 asks once; Yes loads all, No nothing.
@@ -444,22 +566,18 @@ private Q_SLOTS:
         QTest::addColumn<int>("blockSize");
         QTest::addColumn<Reader::Outcome>("outcome");
         QTest::addColumn<int>("message");
-        const QByteArray file = File("");
-        QTest::newRow("not a settings file")
-            << QByteArray("<TunerPresets>\n") << "K230"
-            << "v2.05" << 67 << Reader::Outcome::NotSettingsFile << Message::NotSettingsFile;
-        QTest::newRow("K220") << file << "K220"
-                              << "v2.05" << 47 << Reader::Outcome::UnitNotSupported
-                              << Message::UnsupportedUnit;
-        QTest::newRow("v1.26") << file << "K230"
-                               << "v1.26" << 64 << Reader::Outcome::UnitNotSupported
-                               << Message::UnsupportedUnit;
-        QTest::newRow("size unknown")
-            << file << "K230"
-            << "v2.00" << -1 << Reader::Outcome::UnitNotSupported << Message::BlockSizeUnknown;
-        QTest::newRow("size too large")
-            << file << "K230"
-            << "v2.00" << 120 << Reader::Outcome::UnitNotSupported << Message::BlockSizeInvalid;
+        const auto row = [](const char* name, const QByteArray& bytes, const char* model,
+                            const char* version, int size, Reader::Outcome outcome, int message) {
+            QTest::newRow(name) << bytes << QString::fromLatin1(model)
+                                << QString::fromLatin1(version) << size << outcome << message;
+        };
+        const auto refused = Reader::Outcome::UnitNotSupported;
+        row("not a settings file", "<TunerPresets>\n", "K230", "v2.05", 67,
+            Reader::Outcome::NotSettingsFile, Message::NotSettingsFile);
+        row("K220", File(""), "K220", "v2.05", 47, refused, Message::UnsupportedUnit);
+        row("v1.26", File(""), "K230", "v1.26", 64, refused, Message::UnsupportedUnit);
+        row("size unknown", File(""), "K230", "v2.00", -1, refused, Message::BlockSizeUnknown);
+        row("size too large", File(""), "K230", "v2.00", 120, refused, Message::BlockSizeInvalid);
     }
     void refusals()
     {
@@ -484,24 +602,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("version");
         QTest::addColumn<int>("save");
         QTest::addColumn<int>("load");
-        QTest::newRow("K230 v2.05") << "K230"
-                                    << "v2.05" << 0 << 0;
-        QTest::newRow("K230 v2.00") << "K230"
-                                    << "v2.00" << int(Message::NeedsFirmware205) << 0;
-        QTest::newRow("K110V v2.05") << "K110V"
-                                     << "V2.05" << 0 << 0;
-        QTest::newRow("K220") << "k220"
-                              << "v2.05" << int(Message::UnsupportedUnit)
-                              << int(Message::UnsupportedUnit);
-        QTest::newRow("v1.26") << "K240"
-                               << "v1.26" << int(Message::UnsupportedUnit)
-                               << int(Message::UnsupportedUnit);
-        QTest::newRow("unknown model")
-            << "K999"
-            << "v2.05" << int(Message::UnsupportedUnit) << int(Message::UnsupportedUnit);
-        QTest::newRow("no unit") << ""
-                                 << "" << int(Message::UnsupportedUnit)
-                                 << int(Message::UnsupportedUnit);
+        const auto row = [](const char* model, const char* version, int save, int load) {
+            QTest::addRow("%s %s", model, version)
+                << QString::fromLatin1(model) << QString::fromLatin1(version) << save << load;
+        };
+        const int no = Message::UnsupportedUnit;
+        row("K230", "v2.05", 0, 0);
+        row("K230", "v2.00", Message::NeedsFirmware205, 0);
+        row("K110V", "V2.05", 0, 0);
+        row("k220", "v2.05", no, no);
+        row("K240", "v1.26", no, no);
+        row("K999", "v2.05", no, no);
+        row("", "", no, no);
     }
     void gates()
     {
@@ -537,5 +649,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSettingsFileReader)
-#include "test_settings_file_reader.moc"
+QTEST_GUILESS_MAIN(TestSettingsFile)
+#include "test_settings_file.moc"

@@ -1,12 +1,19 @@
 #include "model/settings_image.h"
 #include "setup/advanced_fields.h"
 #include "setup/input_fields.h"
+#include "setup/level_fields.h"
+#include "setup/listening_mode_fields.h"
+#include "setup/setup_flags.h"
+#include "setup/speaker_fields.h"
 #include "setup/surround_mode_fields.h"
 
 #include <QTest>
 
 using namespace Qt::StringLiterals;
 
+// The records of the setup pages: where each field sits in a unit's block
+// for every model and firmware, what an edit writes, and what an untouched
+// record keeps.
 namespace {
 
 struct Unit
@@ -15,50 +22,350 @@ struct Unit
     SetupFlags flags;
 };
 
-// A unit's image of the layout's size, every block and table byte a
-// different value, so a write to a wrong byte or bit shows.
-Unit MakeUnit(const char* model, const char* version, int preset = 0)
+Unit Blank(const QString& model, const QString& version, int preset, int size = 0)
 {
-    ModelFacts facts{QString::fromLatin1(model), QString::fromLatin1(version)};
-    facts.blockSize = facts.ImageOffset(SettingsField::FullLayoutEnd);
+    ModelFacts facts{model, version};
+    facts.blockSize = size > 0 ? size : facts.ImageOffset(SettingsField::FullLayoutEnd);
     Unit unit;
     unit.image.Reset(facts);
+    unit.flags = SetupFlags::For(facts, preset);
+    return unit;
+}
+
+// A block of the layout's size (or `size`), each byte holding its own
+// position, so every decoded field tells where it was read.
+Unit Positions(const QString& model, const QString& version, int size = 0)
+{
+    Unit unit = Blank(model, version, 0, size);
+    for (int i = 0; i < unit.image.Size(); ++i)
+        unit.image.SetByteAt(i, i);
+    return unit;
+}
+
+// Every block and table byte a different value, so a write to a wrong byte
+// or bit shows.
+Unit Pattern(const QString& model, const QString& version, int preset = 0)
+{
+    Unit unit = Blank(model, version, preset);
     for (int i = 0; i < unit.image.Size(); ++i)
         unit.image.SetByteAt(i, (i * 37 + 11) & 0xFF);
     for (int i = 0; i < SettingsImage::SurroundTableSize; ++i)
         unit.image.SetTableByte(i, (i * 53 + 7) & 0xFF);
     unit.image.SetPresetName(u"OLD NAME"_s);
-    unit.flags = SetupFlags::For(facts, preset);
     return unit;
 }
 
-const char* const Models[] = {"K110", "K220", "K230", "K240V"};
-const char* const Versions[] = {"v1.10", "v1.20", "v1.23", "v1.26", "v2.00", "v2.05"};
+using Channels = ListeningModeFields::Channels;
 
 } // namespace
 
-class TestInputAdvancedFields : public QObject
+class TestSetupFields : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Every model and firmware: loading and storing untouched records leaves
+    // The firmware thresholds the sheet hands to the pages, at and just
+    // below each one; versions compare as text, ignoring case.
+    void flagsAtThresholds_data()
+    {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<QString>("flags"); // temporary OSD, subwoofer+NEO:6, DTS DR, v2.00
+        QTest::newRow("K220 v1.19") << u"K220"_s << u"v1.19"_s << u"0000"_s;
+        QTest::newRow("K220 v1.20") << u"K220"_s << u"v1.20"_s << u"1000"_s;
+        QTest::newRow("K230 v1.22") << u"K230"_s << u"v1.22"_s << u"1000"_s;
+        QTest::newRow("K230 V1.23") << u"K230"_s << u"V1.23"_s << u"1100"_s;
+        QTest::newRow("K240 v1.25") << u"K240"_s << u"v1.25"_s << u"1100"_s;
+        QTest::newRow("K240 v1.26") << u"K240"_s << u"v1.26"_s << u"1110"_s;
+        QTest::newRow("K110 v1.99") << u"K110"_s << u"v1.99"_s << u"1110"_s;
+        QTest::newRow("K110 v2.00") << u"K110"_s << u"v2.00"_s << u"1111"_s;
+        QTest::newRow("no version yet") << u"K230"_s << QString() << u"0000"_s;
+    }
+    void flagsAtThresholds()
+    {
+        QFETCH(QString, model);
+        QFETCH(QString, version);
+        QFETCH(QString, flags);
+        const ModelFacts facts{model, version};
+        for (int preset : {0, 3}) {
+            const SetupFlags f = SetupFlags::For(facts, preset);
+            const QString got = u"%1%2%3%4"_s.arg(int(f.temporaryOsd))
+                                    .arg(int(f.separateSubwoofer && f.neo6CenterGain))
+                                    .arg(int(f.dtsDynamicRange))
+                                    .arg(int(f.newFirmware));
+            QCOMPARE(got, flags);
+            QCOMPARE(f.IsK220(), model == u"K220"_s);
+            QCOMPARE(f.extendedLayout, model != u"K220"_s);
+            QCOMPARE(f.PlIIx(), preset != 0 && f.newFirmware);
+        }
+    }
+
+    // Every field of the three pages across models and firmware: where it is
+    // read, and that edited fields land on their bytes only.
+    void layout_data()
+    {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<int>("plII");     // position of the Pro Logic II dimension
+        QTest::addColumn<bool>("neo6");    // the NEO:6 byte follows the Pro Logic II bytes
+        QTest::addColumn<int>("speakers"); // position of the front speaker byte
+        QTest::addColumn<bool>("es");      // Enhanced Stereo bytes just before it
+        for (const char* model : {"K110", "K230", "K240", "K220"}) {
+            const bool k220 = qstrcmp(model, "K220") == 0;
+            const int shift = k220 ? 10 : 0;
+            const auto row = [&](const char* version, bool neo6, int speakers, bool es) {
+                QTest::addRow("%s %s", model, version)
+                    << QString::fromLatin1(model) << QString::fromLatin1(version) << 33 - shift
+                    << neo6 << speakers - shift << es;
+            };
+            row("v1.20", false, 37, false);
+            row("v1.23", true, 38, false);
+            row("v1.26", true, 38, false);
+            row("v2.00", true, 40, true);
+            // On the K220 the Enhanced Stereo bytes sit at 28 and 29, raw
+            // 38 and 39 being the front right and surround right levels.
+            row("v2.05", true, 40, true);
+        }
+    }
+    void layout()
+    {
+        QFETCH(QString, model);
+        QFETCH(QString, version);
+        QFETCH(int, plII);
+        QFETCH(bool, neo6);
+        QFETCH(int, speakers);
+        QFETCH(bool, es);
+        Unit unit = Positions(model, version);
+        const QByteArray before = unit.image.BlockBytes();
+        const int p = speakers;
+
+        SpeakerFields speaker = SpeakerFields::Load(unit.image, unit.flags);
+        LevelFields level = LevelFields::Load(unit.image, unit.flags);
+        ListeningModeFields listening = ListeningModeFields::Load(unit.image, unit.flags);
+        QCOMPARE(speaker.frontSize, p);
+        QCOMPARE(speaker.backCount, p + 4);
+        QCOMPARE(speaker.frontDistance, p + 14);
+        QCOMPARE(speaker.distanceUnit, p + 19);
+        QCOMPARE(level.levels[LevelFields::FrontLeft], p + 6);
+        QCOMPARE(level.levels[LevelFields::Subwoofer], p + 13);
+        QCOMPARE(level.treble, p + 20);
+        QCOMPARE(level.bass, p + 21);
+        QCOMPARE(listening.dimension, plII);
+        QCOMPARE(listening.panorama, plII + 2);
+        QCOMPARE(listening.centerGain, neo6 ? plII + 3 : -1);
+        const auto bits = [](int byte) {
+            return byte < 0 ? Channels{-1, -1, -1, -1}
+                            : Channels{byte & 1, byte >> 1 & 1, byte >> 2 & 1, byte >> 3 & 1};
+        };
+        QCOMPARE(listening.enhancedStereo1, bits(es ? p - 2 : -1));
+        QCOMPARE(listening.enhancedStereo2, bits(es ? p - 1 : -1));
+
+        speaker = {1, 2, 1, 0, 1, 10, 11, 12, 13, 1, 1, 3, 6, 1};
+        for (int i = 0; i < LevelFields::ChannelCount; ++i)
+            level.levels[static_cast<std::size_t>(i)] = 20 + i;
+        level.treble = 9;
+        level.bass = 1;
+        listening.dimension = 6;
+        listening.centerWidth = 7;
+        listening.panorama = 1;
+        listening.centerGain = 4;
+        listening.enhancedStereo1 = {1, 0, 1, 0};
+        listening.enhancedStereo2 = {0, 1, 0, 1};
+        // Levels before the Enhanced Stereo bytes, so a write at a wrong
+        // position shows.
+        speaker.Store(unit.image, unit.flags);
+        level.Store(unit.image, unit.flags);
+        listening.Store(unit.image, unit.flags);
+
+        QByteArray expected = before;
+        const auto put = [&expected](int position, int value) {
+            expected[position] = static_cast<char>(value);
+        };
+        for (int i = 0; i < 5; ++i)
+            put(p + i, QList<int>{1, 2, 1, 0, 1}[i]);
+        for (int i = 0; i < 4; ++i)
+            put(p + 14 + i, 10 + i);
+        put(p + 19, 1);
+        const int sub = p + 5;
+        if (!unit.flags.separateSubwoofer)
+            put(sub, 6);
+        else if (!unit.flags.newFirmware)
+            put(sub, (sub & 0xF0) | 3 << 1 | 1);
+        else
+            put(sub, (sub & 0xE0) | 3 << 2 | 2 | 1);
+        for (int i = 0; i < LevelFields::ChannelCount; ++i)
+            put(p + 6 + i, 20 + i);
+        put(p + 20, 9);
+        put(p + 21, 1);
+        put(plII, 6);
+        put(plII + 1, 7);
+        put(plII + 2, 1);
+        if (neo6)
+            put(plII + 3, 4);
+        if (es) {
+            put(p - 2, ((p - 2) & 0xF0) | 0x5);
+            put(p - 1, ((p - 1) & 0xF0) | 0xA);
+        }
+        QCOMPARE(unit.image.BlockBytes().toHex(' '), expected.toHex(' '));
+    }
+
+    // The subwoofer byte in its three forms; bits beside the fields are
+    // kept, and a code outside its list comes back unchanged.
+    void subwoofer_data()
+    {
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<int>("byte");
+        QTest::addColumn<QList<int>>("decoded"); // switch, crossover, combined, Enhanced Bass
+        QTest::addColumn<QList<int>>("edit");    // the same, -1 keeps the loaded value
+        QTest::addColumn<int>("stored");
+        const QList<int> none{-1, -1, -1, -1};
+        QTest::newRow("0x0B, Enhanced Bass form")
+            << u"v2.05"_s << 0x0B << QList<int>{1, 2, 0, 1} << none << 0x0B;
+        QTest::newRow("switch off keeps bits 5-7")
+            << u"v2.00"_s << 0xE3 << QList<int>{1, 0, 0, 1} << QList<int>{0, 6, -1, 0} << 0xF8;
+        QTest::newRow("crossover code 7 kept")
+            << u"v2.05"_s << 0x1D << QList<int>{1, 7, 0, 0} << QList<int>{-1, -1, -1, 1} << 0x1F;
+        QTest::newRow("old separate form keeps bits 4-7")
+            << u"v1.26"_s << 0xA7 << QList<int>{1, 3, 0, 0} << QList<int>{-1, 6, 5, 1} << 0xAD;
+        QTest::newRow("combined form")
+            << u"v1.20"_s << 0x03 << QList<int>{0, 0, 3, 0} << QList<int>{1, 4, 7, 1} << 0x07;
+        QTest::newRow("combined code 9 kept")
+            << u"v1.20"_s << 0x09 << QList<int>{0, 0, 9, 0} << none << 0x09;
+    }
+    void subwoofer()
+    {
+        QFETCH(QString, version);
+        QFETCH(int, byte);
+        QFETCH(QList<int>, edit);
+        Unit unit = Positions(u"K230"_s, version);
+        QVERIFY(unit.image.SetByte(SettingsField::Subwoofer, byte));
+        SpeakerFields fields = SpeakerFields::Load(unit.image, unit.flags);
+        QTEST(QList<int>({fields.subwooferSwitch, fields.crossover, fields.subwooferCombined,
+                          fields.enhancedBass}),
+              "decoded");
+        int* targets[] = {&fields.subwooferSwitch, &fields.crossover, &fields.subwooferCombined,
+                          &fields.enhancedBass};
+        for (int i = 0; i < 4; ++i) {
+            if (edit[i] >= 0)
+                *targets[i] = edit[i];
+        }
+        fields.Store(unit.image, unit.flags);
+        QTEST(unit.image.Byte(SettingsField::Subwoofer), "stored");
+    }
+
+    // A block too short for the levels: the missing fields read -1 and
+    // nothing is written past the block.
+    void shortBlock()
+    {
+        Unit unit = Positions(u"K240"_s, u"v2.05"_s, 50);
+        LevelFields level = LevelFields::Load(unit.image, unit.flags);
+        QCOMPARE(level.levels[LevelFields::SurroundRight], 49);
+        QCOMPARE(level.levels[LevelFields::BackRight], -1);
+        QCOMPARE(level.bass, -1);
+        SpeakerFields speaker = SpeakerFields::Load(unit.image, unit.flags);
+        QCOMPARE(speaker.frontDistance, -1);
+        const QByteArray before = unit.image.BlockBytes();
+        level.levels.fill(3);
+        level.bass = 2;
+        level.Store(unit.image, unit.flags);
+        speaker.Store(unit.image, unit.flags);
+        QCOMPARE(unit.image.Size(), 50);
+        QCOMPARE(unit.image.BlockBytes().left(46), before.left(46));
+        QCOMPARE(unit.image.BlockBytes().mid(46).toHex(), QByteArray("03030303"));
+    }
+
+    void rules_data()
+    {
+        QTest::addColumn<bool>("separate");
+        // front, centre, surround, back, switch, combined
+        QTest::addColumn<QList<int>>("before");
+        QTest::addColumn<QList<int>>("after");
+        QTest::newRow("switch off: front Large")
+            << true << QList<int>{0, 1, 1, 1, 0, 0} << QList<int>{1, 1, 1, 1, 0, 0};
+        QTest::newRow("front Small: Large becomes Small")
+            << true << QList<int>{0, 2, 2, 2, 1, 0} << QList<int>{0, 1, 1, 1, 1, 0};
+        QTest::newRow("front Small keeps Off")
+            << true << QList<int>{0, 0, 2, 0, 1, 0} << QList<int>{0, 0, 1, 0, 1, 0};
+        QTest::newRow("surround Off: back Off")
+            << true << QList<int>{1, 2, 0, 2, 1, 0} << QList<int>{1, 2, 0, 0, 1, 0};
+        QTest::newRow("combined Off: front Large")
+            << false << QList<int>{0, 1, 1, 1, 0, 0} << QList<int>{1, 1, 1, 1, 0, 0};
+        QTest::newRow("combined 80 Hz allows a Small front")
+            << false << QList<int>{0, 2, 1, 1, 0, 3} << QList<int>{0, 1, 1, 1, 0, 3};
+        QTest::newRow("unknown front is not forced")
+            << true << QList<int>{7, 2, 2, 2, 0, 0} << QList<int>{7, 2, 2, 2, 0, 0};
+        QTest::newRow("unknown sizes are not lowered")
+            << true << QList<int>{0, 9, 2, 5, 1, 0} << QList<int>{0, 9, 1, 5, 1, 0};
+        QTest::newRow("unknown back stays with surround Off")
+            << true << QList<int>{1, 1, 0, 5, 1, 0} << QList<int>{1, 1, 0, 5, 1, 0};
+        QTest::newRow("unknown surround is not Off")
+            << true << QList<int>{1, 1, 4, 2, 1, 0} << QList<int>{1, 1, 4, 2, 1, 0};
+    }
+    void rules()
+    {
+        QFETCH(bool, separate);
+        QFETCH(QList<int>, before);
+        SetupFlags flags;
+        flags.separateSubwoofer = separate;
+        SpeakerFields fields;
+        fields.frontSize = before[0];
+        fields.center = before[1];
+        fields.surround = before[2];
+        fields.back = before[3];
+        fields.subwooferSwitch = before[4];
+        fields.subwooferCombined = before[5];
+        fields.ApplyRules(flags);
+        QTEST(QList<int>({fields.frontSize, fields.center, fields.surround, fields.back,
+                          fields.subwooferSwitch, fields.subwooferCombined}),
+              "after");
+    }
+
+    // What the Levels and Listening Modes pages may offer for a speaker
+    // configuration.
+    void usable()
+    {
+        SetupFlags flags;
+        flags.separateSubwoofer = true;
+        SpeakerFields speakers;
+        speakers.center = 0;
+        speakers.back = 0;
+        speakers.backCount = SpeakerFields::BackPair;
+        speakers.subwooferSwitch = 0;
+        speakers.subwooferCombined = 3; // the other form's field is ignored
+        LevelFields::Usable usable = LevelFields::UsableFor(speakers, flags);
+        QCOMPARE(QList<bool>({usable.center, usable.surround, usable.back, usable.subwoofer,
+                              usable.backPair}),
+                 QList<bool>({false, true, false, false, true}));
+        QCOMPARE(ListeningModeFields::SwitchableChannels(speakers),
+                 (std::array<bool, 4>{true, false, true, false}));
+
+        flags.separateSubwoofer = false;
+        speakers.center = 7; // unknown: offered, so it can be set right
+        speakers.backCount = 9;
+        usable = LevelFields::UsableFor(speakers, flags);
+        QVERIFY(usable.center && usable.subwoofer && usable.backPair);
+        speakers.backCount = SpeakerFields::BackSingle;
+        QVERIFY(!LevelFields::UsableFor(speakers, flags).backPair);
+    }
+
+    // Every model and firmware: loading and storing every untouched record leaves
     // the block, table and name as they were, out-of-range codes included.
     // The one rebuild: input triggers stored as flags clear bits 6-7.
     void untouchedRoundTrip_data()
     {
         QTest::addColumn<QString>("model");
         QTest::addColumn<QString>("version");
-        for (const char* model : Models)
-            for (const char* version : Versions)
+        for (const char* model : {"K110", "K220", "K230", "K240V"}) {
+            for (const char* version : {"v1.10", "v1.20", "v1.23", "v1.26", "v2.00", "v2.05"})
                 QTest::addRow("%s %s", model, version) << model << version;
+        }
     }
     void untouchedRoundTrip()
     {
         QFETCH(QString, model);
         QFETCH(QString, version);
         for (int preset : {0, 3}) {
-            Unit unit = MakeUnit(model.toLatin1(), version.toLatin1(), preset);
+            Unit unit = Pattern(model, version, preset);
             // The on-screen display byte is rebuilt whole: give it only the
             // bits the firmware has, so an untouched store leaves it.
             unit.image.SetByte(SettingsField::OnScreenDisplay, unit.flags.temporaryOsd ? 3 : 1);
@@ -71,6 +378,9 @@ private Q_SLOTS:
             const QByteArray name = unit.image.NameBytes();
             InputFields::Load(unit.image, unit.flags).Store(unit.image, unit.flags);
             AdvancedFields::Load(unit.image, unit.flags).Store(unit.image, unit.flags);
+            SpeakerFields::Load(unit.image, unit.flags).Store(unit.image, unit.flags);
+            LevelFields::Load(unit.image, unit.flags).Store(unit.image, unit.flags);
+            ListeningModeFields::Load(unit.image, unit.flags).Store(unit.image, unit.flags);
             SurroundModeFields surround = SurroundModeFields::Load(unit.image, unit.flags);
             if (preset == 0) // no table to edit: not even a changed record is stored
                 surround.rows.fill({1, 1, 1, 1});
@@ -116,7 +426,7 @@ private Q_SLOTS:
         QFETCH(int, input);
         QFETCH(QList<int>, edit);
         QFETCH(QByteArray, record);
-        Unit unit = MakeUnit(model.toLatin1(), version.toLatin1());
+        Unit unit = Pattern(model, version);
         InputFields fields = InputFields::Load(unit.image, unit.flags);
         InputFields::Row& row = fields.rows[static_cast<std::size_t>(input)];
         int* const targets[] = {&row.digitalAudio, &row.trigger1,    &row.trigger2,  &row.video,
@@ -137,7 +447,7 @@ private Q_SLOTS:
     // Old firmware keeps the trigger sources in bits 0 and 1 of canonical 30.
     void triggerSources()
     {
-        Unit old = MakeUnit("K220", "v1.23");
+        Unit old = Pattern(u"K220"_s, u"v1.23"_s);
         const int at = old.image.Position(SettingsField::TriggersAndRelay);
         old.image.SetByteAt(at, 0xA6);
         InputFields fields = InputFields::Load(old.image, old.flags);
@@ -148,7 +458,7 @@ private Q_SLOTS:
         fields.Store(old.image, old.flags);
         QCOMPARE(old.image.ByteAt(at), 0xA5);
         // From v2.00 those bits are the auto trigger's: the Input page leaves them.
-        Unit current = MakeUnit("K240", "v2.00");
+        Unit current = Pattern(u"K240"_s, u"v2.00"_s);
         fields.Store(current.image, current.flags);
         QCOMPARE(current.image.Byte(SettingsField::TriggersAndRelay), (30 * 37 + 11) & 0xFF);
     }
@@ -232,7 +542,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, bytes);
         QFETCH(QList<int>, edit);
         QFETCH(QByteArray, stored);
-        Unit unit = MakeUnit(model.toLatin1(), version.toLatin1(), preset);
+        Unit unit = Pattern(model, version, preset);
         const int offsets[] = {30, 31, 32, 37, 65};
         const QByteArray in = QByteArray::fromHex(bytes);
         for (int i = 0; i < 5; ++i)
@@ -278,7 +588,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, version);
         QFETCH(int, preset);
-        Unit unit = MakeUnit("K240", version.toLatin1(), preset);
+        Unit unit = Pattern(u"K240"_s, version, preset);
         AdvancedFields fields = AdvancedFields::Load(unit.image, unit.flags);
         QTEST(fields.presetName, "loaded");
         fields.presetName = u"ABCDEFGHIJKLMNOPQ"_s;
@@ -344,7 +654,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, loaded);
         QFETCH(QList<int>, edit);
         QFETCH(QByteArray, stored);
-        Unit unit = MakeUnit(model.toLatin1(), version.toLatin1(), 4);
+        Unit unit = Pattern(model, version, 4);
         const QByteArray in = QByteArray::fromHex(loaded);
         unit.image.SetTableByte(2 * input, static_cast<std::uint8_t>(in[0]));
         unit.image.SetTableByte(2 * input + 1, static_cast<std::uint8_t>(in[1]));
@@ -363,5 +673,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestInputAdvancedFields)
-#include "test_input_advanced_fields.moc"
+QTEST_GUILESS_MAIN(TestSetupFields)
+#include "test_setup_fields.moc"
