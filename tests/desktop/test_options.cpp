@@ -4,31 +4,38 @@
 #include "desktop/port_list.h"
 #include "desktop/xdg_autostart_entry.h"
 #include "link/serial_port.h"
+#include "scripted_unit.h"
+#include "unit/unit_session.h"
 
 #include <QDir>
-#include <QSettings>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
 QString ConfFile()
 {
     return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
-        .filePath(QStringLiteral("Orvane/Veltrix PC Interface.conf"));
+        .filePath(u"Orvane/Veltrix PC Interface.conf"_s);
 }
 
-void WriteConf(const QByteArray& text)
+UnitSession::Timing Fast(int period)
 {
-    QDir().mkpath(QFileInfo(ConfFile()).path());
-    QFile file(ConfFile());
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(text);
+    UnitSession::Timing timing;
+    timing.connectPeriod = period;
+    timing.refreshPause = 10;
+    timing.port.readTotal = 60000;
+    return timing;
 }
 
 } // namespace
 
+// What the program keeps between runs (the options, the log-on entry), how
+// it reads its command line, and how it finds the unit's port.
 class TestOptions : public QObject
 {
     Q_OBJECT
@@ -55,11 +62,14 @@ private Q_SLOTS:
     void storedByHand()
     {
         QFETCH(QByteArray, conf);
-        if (!conf.isEmpty())
-            WriteConf(conf);
+        if (!conf.isEmpty()) {
+            QDir().mkpath(QFileInfo(ConfFile()).path());
+            QFile file(ConfFile());
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(conf);
+        }
         const Options o = OptionsStore::Load();
-        QTEST(QStringLiteral("%1|%2|%3|%4|%5|%6|%7")
-                  .arg(o.port)
+        QTEST(u"%1|%2|%3|%4|%5|%6|%7"_s.arg(o.port)
                   .arg(o.autostartMinimized)
                   .arg(o.enableTrayIcon)
                   .arg(o.minimizeToTray)
@@ -69,37 +79,40 @@ private Q_SLOTS:
               "loaded");
     }
 
-    // The settings and the position are stored apart: neither moves the other.
+    // The settings and the position are stored apart: neither moves the
+    // other; the log-on choice is the entry's business, never stored.
     void settingsRoundTrip()
     {
-        Options saved;
-        saved.port = QStringLiteral("/dev/serial/by-id/usb-FTDI (1)");
-        saved.autostart = true; // the entry's business, never stored
-        saved.autostartMinimized = false;
-        saved.enableTrayIcon = false;
-        saved.minimizeToTray = false;
-        saved.leftClick = Options::Off;
+        const Options saved{.port = u"/dev/serial/by-id/usb-FTDI (1)"_s,
+                            .autostart = true,
+                            .autostartMinimized = false,
+                            .enableTrayIcon = false,
+                            .minimizeToTray = false,
+                            .leftClick = Options::Off};
         OptionsStore::SavePosition(7, 9);
         OptionsStore::SaveSettings(saved);
-        const Options loaded = OptionsStore::Load();
-        QCOMPARE(loaded.port, saved.port);
-        QVERIFY(!loaded.autostart);
-        QVERIFY(!loaded.autostartMinimized);
-        QVERIFY(!loaded.enableTrayIcon);
-        QVERIFY(!loaded.minimizeToTray);
-        QCOMPARE(loaded.leftClick, int(Options::Off));
-        QCOMPARE(QPoint(loaded.x, loaded.y), QPoint(7, 9));
+        const Options o = OptionsStore::Load();
+        QCOMPARE(u"%1|%2|%3|%4|%5|%6|%7,%8"_s.arg(o.port)
+                     .arg(o.autostart)
+                     .arg(o.autostartMinimized)
+                     .arg(o.enableTrayIcon)
+                     .arg(o.minimizeToTray)
+                     .arg(o.leftClick)
+                     .arg(o.x)
+                     .arg(o.y),
+                 u"%1|0|0|0|0|%2|7,9"_s.arg(saved.port).arg(int(Options::Off)));
     }
 
     void autostartEntryLifeCycle()
     {
+        QCOMPARE(XdgAutostartEntry().FilePath(),
+                 QDir(qEnvironmentVariable("XDG_CONFIG_HOME"))
+                     .filePath(u"autostart/veltrix-pc-interface.desktop"_s));
         QTemporaryDir home;
         XdgAutostartEntry entry(home.path());
-        QCOMPARE(entry.FilePath(),
-                 home.filePath(QStringLiteral("autostart/veltrix-pc-interface.desktop")));
         QCOMPARE(entry.Exists(), std::optional<bool>(false));
         QVERIFY(entry.Remove()); // nothing there is no failure
-        QVERIFY(entry.Write(QStringLiteral("/opt/veltrix/bin/veltrix-pc-interface")));
+        QVERIFY(entry.Write(u"/opt/veltrix/bin/veltrix-pc-interface"_s));
         QCOMPARE(entry.Exists(), std::optional<bool>(true));
         QFile file(entry.FilePath());
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -107,67 +120,74 @@ private Q_SLOTS:
         QCOMPARE(lines.first(), QByteArray("[Desktop Entry]"));
         QVERIFY(lines.contains("Type=Application"));
         QVERIFY(lines.contains("Exec=/opt/veltrix/bin/veltrix-pc-interface /run"));
-        file.close();
         QVERIFY(entry.Remove());
         QCOMPARE(entry.Exists(), std::optional<bool>(false));
 
         // A file where the folder should be: the place cannot be read.
         QTemporaryDir other;
-        QFile blocker(other.filePath(QStringLiteral("autostart")));
+        QFile blocker(other.filePath(u"autostart"_s));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
         XdgAutostartEntry blocked(other.path());
         QCOMPARE(blocked.Exists(), std::optional<bool>());
-        QVERIFY(!blocked.Write(QStringLiteral("/bin/true")));
-    }
-
-    void autostartEntryFollowsXdgConfigHome()
-    {
-        QCOMPARE(XdgAutostartEntry().FilePath(),
-                 QDir(qEnvironmentVariable("XDG_CONFIG_HOME"))
-                     .filePath(QStringLiteral("autostart/veltrix-pc-interface.desktop")));
+        QVERIFY(!blocked.Write(u"/bin/true"_s));
     }
 
     void execLineQuotesAndEscapes_data()
     {
         QTest::addColumn<QString>("program");
         QTest::addColumn<QString>("exec");
-        QTest::newRow("plain") << QStringLiteral("/usr/bin/vx")
-                               << QStringLiteral("/usr/bin/vx /run");
-        QTest::newRow("space") << QStringLiteral("/home/a b/vx")
-                               << QStringLiteral("\"/home/a b/vx\" /run");
-        QTest::newRow("quote dollar")
-            << QStringLiteral("/x/\"$y") << QStringLiteral("\"/x/\\\\\"\\\\$y\" /run");
-        QTest::newRow("backslash")
-            << QStringLiteral("/x\\y") << QStringLiteral("\"/x\\\\\\\\y\" /run");
-        QTest::newRow("percent") << QStringLiteral("/x/100%") << QStringLiteral("/x/100%% /run");
-        QTest::newRow("newline") << QStringLiteral("/x\ny") << QString();
+        QTest::newRow("plain") << u"/usr/bin/vx"_s << u"/usr/bin/vx /run"_s;
+        QTest::newRow("space") << u"/home/a b/vx"_s << u"\"/home/a b/vx\" /run"_s;
+        QTest::newRow("quote dollar") << u"/x/\"$y"_s << u"\"/x/\\\\\"\\\\$y\" /run"_s;
+        QTest::newRow("backslash") << u"/x\\y"_s << u"\"/x\\\\\\\\y\" /run"_s;
+        QTest::newRow("percent") << u"/x/100%"_s << u"/x/100%% /run"_s;
+        QTest::newRow("newline") << u"/x\ny"_s << QString();
     }
 
     void execLineQuotesAndEscapes()
     {
         QFETCH(QString, program);
-        QFETCH(QString, exec);
-        QCOMPARE(XdgAutostartEntry::ExecLine(program), exec);
+        QTEST(XdgAutostartEntry::ExecLine(program), "exec");
     }
 
+    void autostartIsExactlySlashRun_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<bool>("autostart");
+        QTest::newRow("/run") << "prog /run" << true;
+        QTest::newRow("none") << "prog" << false;
+        QTest::newRow("capitals") << "prog /RUN" << false;
+        QTest::newRow("with more") << "prog /run x" << false;
+        QTest::newRow("suffix") << "prog /runx" << false;
+    }
+
+    void autostartIsExactlySlashRun()
+    {
+        QFETCH(QString, line);
+        QTEST(Autostart::IsAutostart(line.split(u' ')), "autostart");
+    }
+
+    // The table's escapes become line breaks; an unknown number has no text.
+    void messageTableTexts()
+    {
+        QCOMPARE(MessageTable::Text(Message::SizeMismatch).count(u'\n'), 2);
+        QVERIFY(MessageTable::Text(Message::PresetEmpty).endsWith(u"...\n"_s));
+        QVERIFY(MessageTable::Text(1).isEmpty());
+    }
+
+    // Present devices that are COM1..COM8 show under those names only.
     void portListEntries()
     {
-        const QList<PortList::Present> present = {
-            {QStringLiteral("/dev/ttyS0"), QString()},
-            {QStringLiteral("/dev/ttyS12"), QString()},
-            {QStringLiteral("/dev/ttyUSB0"), QStringLiteral("FT232R USB UART")}};
-        const QList<PortList::Item> items = PortList::Items(present);
+        const QList<PortList::Item> items =
+            PortList::Items({{u"/dev/ttyS0"_s, {}},
+                             {u"/dev/ttyS12"_s, {}},
+                             {u"/dev/ttyUSB0"_s, u"FT232R USB UART"_s}});
         QStringList texts;
         for (const PortList::Item& item : items)
             texts.append(item.text);
-        QCOMPARE(texts, (QStringList{QStringLiteral("Auto Detect"), QStringLiteral("/dev/ttyS12"),
-                                     QStringLiteral("/dev/ttyUSB0 (FT232R USB UART)"),
-                                     QStringLiteral("COM1"), QStringLiteral("COM2"),
-                                     QStringLiteral("COM3"), QStringLiteral("COM4"),
-                                     QStringLiteral("COM5"), QStringLiteral("COM6"),
-                                     QStringLiteral("COM7"), QStringLiteral("COM8")}));
-        QCOMPARE(PortList::PortOf(items, QStringLiteral("  ")), QStringLiteral("Auto Detect"));
+        QCOMPARE(texts.join(u','), u"Auto Detect,/dev/ttyS12,/dev/ttyUSB0 (FT232R USB UART),COM1,"
+                                   "COM2,COM3,COM4,COM5,COM6,COM7,COM8"_s);
+        QCOMPARE(PortList::PortOf(items, u"  "_s), u"Auto Detect"_s);
     }
 
     void openFailureReasons_data()
@@ -177,14 +197,12 @@ private Q_SLOTS:
         QTest::addColumn<bool>("exists");
         QTest::addColumn<bool>("accessible");
         QTest::addColumn<Failure>("reason");
+        const int permission = QSerialPort::PermissionError;
         QTest::newRow("gone") << int(QSerialPort::DeviceNotFoundError) << false << false
                               << Failure::Missing;
-        QTest::newRow("dangling") << int(QSerialPort::PermissionError) << false << false
-                                  << Failure::Missing;
-        QTest::newRow("no access")
-            << int(QSerialPort::PermissionError) << true << false << Failure::PermissionDenied;
-        QTest::newRow("locked") << int(QSerialPort::PermissionError) << true << true
-                                << Failure::Busy;
+        QTest::newRow("dangling") << permission << false << false << Failure::Missing;
+        QTest::newRow("no access") << permission << true << false << Failure::PermissionDenied;
+        QTest::newRow("locked") << permission << true << true << Failure::Busy;
         QTest::newRow("no uart") << int(QSerialPort::OpenError) << true << true << Failure::Other;
     }
 
@@ -193,39 +211,63 @@ private Q_SLOTS:
         QFETCH(int, error);
         QFETCH(bool, exists);
         QFETCH(bool, accessible);
-        QFETCH(SerialPort::OpenFailure, reason);
-        QCOMPARE(SerialPort::Classify(static_cast<QSerialPort::SerialPortError>(error), exists,
-                                      accessible),
-                 reason);
+        QTEST(SerialPort::Classify(QSerialPort::SerialPortError(error), exists, accessible),
+              "reason");
     }
 
-    void autostartIsExactlySlashRun_data()
+    // COM1..COM8 first, then the adapters present when the walk passes
+    // the eighth, then round again; a missing device is a Missing failure.
+    void autoDetectTriesAdaptersAfterTheEighthPort()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<bool>("autostart");
-        const auto words = [](const char* line) { return QString::fromLatin1(line).split(u' '); };
-        QTest::newRow("/run") << words("prog /run") << true;
-        QTest::newRow("none") << words("prog") << false;
-        QTest::newRow("capitals") << words("prog /RUN") << false;
-        QTest::newRow("with more") << words("prog /run x") << false;
-        QTest::newRow("suffix") << words("prog /runx") << false;
+        UnitSession session;
+        session.SetTiming(Fast(5));
+        session.SetAutoDetectPattern(u"/nonexistent/com%1"_s);
+        int listed = 0;
+        session.SetAdapterLister([&listed] {
+            ++listed;
+            return QStringList{u"/nonexistent/ttyUSB0"_s, u"/nonexistent/ttyACM1"_s};
+        });
+        QSignalSpy failed(&session, &UnitSession::portOpenFailed);
+        session.Start();
+        QTRY_VERIFY(failed.size() >= 12);
+        session.Stop();
+        QStringList paths;
+        for (const QList<QVariant>& call : failed)
+            paths.append(call.at(0).toString().remove(u"/nonexistent/"_s));
+        QCOMPARE(paths.mid(0, 12).join(u' '),
+                 u"com1 com2 com3 com4 com5 com6 com7 com8 ttyUSB0 ttyACM1 com1 com2"_s);
+        QCOMPARE(listed, 1);
+        QCOMPARE(failed.first().at(1).value<SerialPort::OpenFailure>(),
+                 SerialPort::OpenFailure::Missing);
     }
 
-    void autostartIsExactlySlashRun()
+    // A newly named port drops the unit at once and is probed next; the
+    // same port, or Auto Detect, changes nothing on the line.
+    void changedNamedPortReconnects()
     {
-        QFETCH(QStringList, arguments);
-        QFETCH(bool, autostart);
-        QCOMPARE(Autostart::IsAutostart(arguments), autostart);
-    }
+        ScriptedUnit unit;
+        unit.SetResponder(ScriptedUnit::Identifying("K220", 2, 5));
+        UnitSession session;
+        session.SetTiming(Fast(40));
+        session.SetPortSetting(unit.SlavePath());
+        session.Start();
+        QTRY_VERIFY(session.Status().connected && !session.IsProbing());
 
-    void messageTableTexts()
-    {
-        QCOMPARE(MessageTable::Text(Message::StorePresetConfirm),
-                 QStringLiteral("Are you sure you want to store this preset?  Any previous "
-                                "preset will be overwritten."));
-        QCOMPARE(MessageTable::Text(Message::SizeMismatch).count(QLatin1Char('\n')), 2);
-        QCOMPARE(MessageTable::Text(Message::PresetEmpty), QStringLiteral("Preset is empty...\n"));
-        QVERIFY(MessageTable::Text(1).isEmpty());
+        QSignalSpy shown(&session.Live(), &LiveStatus::connectionShown);
+        session.ChangePortSetting(QString::fromLatin1(UnitSession::AutoDetect));
+        session.ChangePortSetting(unit.SlavePath());
+        QVERIFY(session.Status().connected);
+        QVERIFY(shown.isEmpty());
+
+        QSignalSpy failed(&session, &UnitSession::portOpenFailed);
+        session.ChangePortSetting(u"/nonexistent/ttyUSB7"_s);
+        QVERIFY(!session.Status().connected && !session.Link().IsOpen());
+        QCOMPARE(shown, QList<QVariantList>{{false}});
+        QVERIFY(session.IsProbing());
+        QTRY_VERIFY(!failed.isEmpty());
+        QCOMPARE(failed.first().at(0).toString(), u"/nonexistent/ttyUSB7"_s);
+        QCOMPARE(session.PortSetting(), u"/nonexistent/ttyUSB7"_s);
+        session.Stop();
     }
 };
 

@@ -1,5 +1,5 @@
+# Options, the log-on entry and port detection; the desktop pieces around the window.
 veltrix_add_test(test_options SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_options.cpp)
-veltrix_add_test(test_port_detection SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_port_detection.cpp)
 veltrix_add_test(test_desktop_integration
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_desktop_integration.cpp
             ${CMAKE_CURRENT_LIST_DIR}/desktop_fixture.h
