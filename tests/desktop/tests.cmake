@@ -6,7 +6,6 @@ veltrix_add_test(test_desktop_integration
     LIBS veltrix_gui)
 
 # Upgrade check, help, About box and the installed tree.
-veltrix_add_test(test_upgrade_check_file SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_upgrade_check_file.cpp)
 veltrix_add_test(test_upgrade_check
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_upgrade_check.cpp ${CMAKE_CURRENT_LIST_DIR}/desktop_fixture.h
     LIBS veltrix_gui)
