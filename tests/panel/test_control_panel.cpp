@@ -244,8 +244,6 @@ private Q_SLOTS:
         row("cancel", u"mainSource2"_s, true, std::nullopt, {Key(193)});
         row("empty name", u"mainSource2"_s, true, QString(), {Key(193)});
         row("padded", u"mainSource2"_s, true, u"VCR"_s, {Key(193), NameFrame(2, "VCR          ")});
-        row("twenty characters cut", u"mainSource2"_s, true, u"ABCDEFGHIJKLMNOPQRST"_s,
-            {Key(193), NameFrame(2, "ABCDEFGHIJKLM")});
         row("zone", u"zoneSource2"_s, true, u"DECK"_s, {Key(170), NameFrame(2, "DECK         ")});
         row("main tuner", u"mainSource9"_s, false, std::nullopt, {Key(221)});
         row("zone local", u"zoneSource8"_s, false, std::nullopt, {Key(179)});
@@ -273,7 +271,7 @@ private Q_SLOTS:
         QWidget* target = f->Button(button);
         QTest::mouseDClick(f->panel->windowHandle(), Qt::LeftButton, {},
                            target->mapTo(f->panel.get(), PanelFixture::Near(target)));
-        Pause(20);
+        QCoreApplication::processEvents(); // the dialog opens from a queued call
         QCOMPARE(RenameInputDlg::Shown() - dialogs, opens ? 1 : 0);
         QTEST(f->sent, "expected");
         if (opens)

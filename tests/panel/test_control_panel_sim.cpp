@@ -66,8 +66,9 @@ private Q_SLOTS:
 
         // A unit that stops answering leaves the read hanging until Cancel.
         sim->SetSilent(true);
+        f->sent.clear();
         QVERIFY(panel->Session().Transfer().ReadTunerPresets());
-        QTest::qWait(100);
+        QTRY_VERIFY(!f->sent.isEmpty()); // asked, and no answer comes
         QVERIFY(progress->IsShown());
         QTest::keyClick(progress, Qt::Key_Escape);
         QVERIFY(panel->isEnabled());
@@ -86,8 +87,9 @@ private Q_SLOTS:
         MessageBox::SetShowHook([&](const QString&) { behind = panel->ConnectionLine(); });
         MessageBox::SetUnqueuedAnswer(QMessageBox::Ok);
         sim->SetSilent(true); // the read waits for the unit, which then goes
+        f->sent.clear();
         QVERIFY(panel->Session().Transfer().ReadTunerPresets());
-        QTest::qWait(50);
+        QTRY_VERIFY(!f->sent.isEmpty());
         sim.reset();
         QTRY_VERIFY_WITH_TIMEOUT(!behind.isEmpty(), 10000);
         MessageBox::SetShowHook({});
