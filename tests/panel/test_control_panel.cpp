@@ -2,11 +2,15 @@
 #include "common/message_table.h"
 #include "desktop/desktop_integration.h"
 #include "desktop/tray_icon.h"
+#include "panel/report_check_box.h"
+#include "panel/report_radio_button.h"
 #include "setup/rename_input_dlg.h"
 #include "test_control_panel_fixture.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QMenu>
+#include <QSignalSpy>
 #include <QTimer>
 
 namespace {
@@ -423,6 +427,100 @@ private Q_SLOTS:
         panel.close();
         QVERIFY(!features->Desktop().TrayIconShown());
         TrayIcon::SetAvailabilityForTests(std::nullopt);
+    }
+
+    // The report-driven buttons and spin arrows as assistive technology
+    // sees and operates them: every input path only clicks, and the mark
+    // changes only by setChecked().
+    void inputOnlyClicks_data()
+    {
+        QTest::addColumn<int>("role");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<bool>("checked");
+        QTest::addColumn<bool>("enabled");
+        const QString inputs[] = {QAccessibleActionInterface::pressAction(),
+                                  QAccessibleActionInterface::toggleAction(), u"mouse"_s,
+                                  u"space"_s};
+        for (int role : {QAccessible::CheckBox, QAccessible::RadioButton}) {
+            const char* kind = role == QAccessible::CheckBox ? "check box" : "radio button";
+            for (const QString& input : inputs) {
+                for (bool checked : {false, true})
+                    QTest::addRow("%s, %s, %s", kind, qPrintable(input),
+                                  checked ? "marked" : "clear")
+                        << role << input << checked << true;
+            }
+            QTest::addRow("%s, toggle, disabled", kind)
+                << role << QAccessibleActionInterface::toggleAction() << false << false;
+        }
+    }
+
+    // Each way of operating a button clicks it once (not at all while
+    // disabled) and leaves the mark as it was; setChecked() moves it.
+    void inputOnlyClicks()
+    {
+        QFETCH(int, role);
+        QFETCH(QString, input);
+        QFETCH(bool, checked);
+        QFETCH(bool, enabled);
+        std::unique_ptr<QAbstractButton> button;
+        if (role == QAccessible::CheckBox)
+            button = std::make_unique<ReportCheckBox>(u"&Mute"_s);
+        else
+            button = std::make_unique<ReportRadioButton>(u"R&&B"_s);
+        button->resize(120, 30);
+        button->show();
+        button->setChecked(checked);
+        button->setEnabled(enabled);
+
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(button.get());
+        QVERIFY(iface);
+        QCOMPARE(int(iface->role()), role);
+        QCOMPARE(iface->text(QAccessible::Name),
+                 role == QAccessible::CheckBox ? u"Mute"_s : u"R&B"_s);
+        QVERIFY(iface->state().checkable);
+        QCOMPARE(bool(iface->state().checked), checked);
+
+        QSignalSpy clicked(button.get(), &QAbstractButton::clicked);
+        if (input == u"mouse"_s)
+            QTest::mouseClick(button.get(), Qt::LeftButton, {}, QPoint(10, 15));
+        else if (input == u"space"_s)
+            QTest::keyClick(button.get(), Qt::Key_Space);
+        else
+            iface->actionInterface()->doAction(input);
+        QCOMPARE(clicked.count(), enabled ? 1 : 0);
+        QCOMPARE(button->isChecked(), checked);
+
+        button->setChecked(!checked);
+        QCOMPARE(bool(iface->state().checked), !checked);
+    }
+
+    // The arrows are named after the spin, also when it gets its name after
+    // a screen reader first asked, and their press steps as a click does.
+    void spinArrows_data()
+    {
+        QTest::addColumn<QString>("spinName");
+        QTest::addColumn<QString>("up");
+        QTest::addColumn<QString>("down");
+        QTest::newRow("unnamed") << QString() << u"Up"_s << u"Down"_s;
+        QTest::newRow("named") << u"Volume"_s << u"Volume up"_s << u"Volume down"_s;
+    }
+
+    void spinArrows()
+    {
+        QFETCH(QString, spinName);
+        SpinArrows spin;
+        QAccessibleInterface* up = QAccessible::queryAccessibleInterface(spin.UpArrow());
+        QAccessibleInterface* down = QAccessible::queryAccessibleInterface(spin.DownArrow());
+        QVERIFY(up && down);
+        QCOMPARE(up->text(QAccessible::Name), u"Up"_s);
+        spin.setAccessibleName(spinName);
+        QTEST(up->text(QAccessible::Name), "up");
+        QTEST(down->text(QAccessible::Name), "down");
+
+        QSignalSpy stepped(&spin, &SpinArrows::stepped);
+        up->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        down->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(stepped, (QList<QVariantList>{{-1}, {1}}));
     }
 
     // Last: it loses the unit.
