@@ -5,10 +5,7 @@ veltrix_add_test(test_desktop_integration
             ${CMAKE_CURRENT_LIST_DIR}/desktop_fixture.h
     LIBS veltrix_gui)
 
-# Upgrade check, help, About box and the installed tree.
-veltrix_add_test(test_upgrade_check
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_upgrade_check.cpp ${CMAKE_CURRENT_LIST_DIR}/desktop_fixture.h
-    LIBS veltrix_gui)
+# The Help menu (help, About box, upgrade check) and the installed tree.
 veltrix_add_test(test_help
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_help.cpp ${CMAKE_CURRENT_LIST_DIR}/desktop_fixture.h
     LIBS veltrix_gui)
