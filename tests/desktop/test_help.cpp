@@ -9,7 +9,7 @@
 #include "desktop/upgrade_check_file.h"
 #include "desktop/upgrade_check_server.h"
 #include "desktop/upgrade_check_verdict.h"
-#include "desktop_fixture.h"
+#include "desktop/url_opener.h"
 #include "model/settings_image.h"
 #include "setup/setup_sheet.h"
 
@@ -26,6 +26,7 @@
 #include <QTabWidget>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTimer>
@@ -33,9 +34,25 @@
 
 #include <algorithm>
 
+using namespace Qt::StringLiterals;
 using Kind = UpgradeCheckVerdict::Kind;
 
 namespace {
+
+// Opens nothing: records the addresses, and says whether the desktop could.
+class RecordingOpener : public UrlOpener
+{
+public:
+    QList<QUrl> opened;
+    bool works = true;
+
+protected:
+    bool Open(const QUrl& url) override
+    {
+        opened.append(url);
+        return works;
+    }
+};
 
 // What the help window finds in a page: its anchors, links and text.
 struct Page
