@@ -253,12 +253,16 @@ private Q_SLOTS:
     }
 
     // OK stores every setting and writes the log-on entry, which the next
-    // opening shows; unchecking it removes it; Cancel changes nothing.
+    // opening shows; unchecking it removes it; Cancel changes nothing. The
+    // window's position is stored apart and the log-on choice is the entry's
+    // business, never stored.
     void okStoresAndCancelDoesNot()
     {
         DesktopFixture f;
-        OptionsDlg::SetNextAnswer([](OptionsDlg& dialog) {
-            Child<QComboBox>(dialog, u"port"_s)->lineEdit()->setText(u"COM9"_s);
+        OptionsStore::SavePosition(7, 9);
+        const QString port = u"/dev/serial/by-id/usb-FTDI (1)"_s;
+        OptionsDlg::SetNextAnswer([&port](OptionsDlg& dialog) {
+            Child<QComboBox>(dialog, u"port"_s)->lineEdit()->setText(port);
             Box(dialog, u"autostart"_s)->setChecked(true);
             Box(dialog, u"autostartMinimized"_s)->setChecked(false);
             Box(dialog, u"minimizeToTray"_s)->setChecked(false);
@@ -267,10 +271,12 @@ private Q_SLOTS:
         });
         f.desktop->OptionsAction()->trigger();
         const Options stored = OptionsStore::Load();
-        QCOMPARE(stored.port, u"COM9"_s);
-        QVERIFY(!stored.autostartMinimized && stored.enableTrayIcon && !stored.minimizeToTray);
+        QCOMPARE(stored.port, port);
+        QVERIFY(!stored.autostart && !stored.autostartMinimized && stored.enableTrayIcon &&
+                !stored.minimizeToTray);
         QCOMPARE(stored.leftClick, int(Options::Off));
-        QCOMPARE(f.session->PortSetting(), u"COM9"_s);
+        QCOMPARE(QPoint(stored.x, stored.y), QPoint(7, 9));
+        QCOMPARE(f.session->PortSetting(), port);
         QFile entry(f.EntryPath());
         QVERIFY(entry.open(QIODevice::ReadOnly));
         QVERIFY(entry.readAll().contains("\nExec=/opt/vx/veltrix-pc-interface /run\n"));
@@ -293,7 +299,7 @@ private Q_SLOTS:
         });
         f.desktop->RunOptions();
         QVERIFY(!QFileInfo::exists(f.EntryPath()));
-        QCOMPARE(OptionsStore::Load().port, u"COM9"_s);
+        QCOMPARE(OptionsStore::Load().port, port);
     }
 
     // Without a tray the icon stays away whatever the box says; with one,
@@ -357,8 +363,8 @@ private Q_SLOTS:
     }
 
     // Both rooms' reports are kept; the open popup shows its own room only,
-    // its controls follow that room's power, and it closes when the user
-    // turns to another window.
+    // its controls follow that room's power, its mute waits for the unit's
+    // report, and it closes when the user turns to another window.
     void popupShowsItsRoomAsReported()
     {
         VolumePopupDlg& popup = u->desktop->Popup();
@@ -374,6 +380,17 @@ private Q_SLOTS:
         u->Feed({Report(Variable::MainPower, 0)});
         QCOMPARE(PopupState(), u"Main Volume -5/62 5 dB"_s);
         QVERIFY(PopupChild<QLabel>(u"unitName"_s)->isEnabled());
+        u->Feed({MainOn, Report(Variable::MainMute, 0)});
+        const auto mute = [this](int key, int variable) {
+            auto* button = PopupChild<QPushButton>(u"mute"_s);
+            u->sent.clear();
+            QTest::mouseClick(button, Qt::LeftButton);
+            QCOMPARE(u->sent, QList{Bytes({MessageType::Key, key})});
+            QVERIFY(!button->isChecked()); // until the unit reports it
+            u->Feed({Report(variable, 1)});
+        };
+        mute(KeyCode::MainMute, Variable::MainMute);
+        QCOMPARE(PopupState(), u"Main Volume -5/62 5 dB, live, muted"_s);
         u->window->activateWindow();
         QTRY_VERIFY(!popup.isVisible());
 
@@ -381,6 +398,9 @@ private Q_SLOTS:
         popup.Open(QPoint(100, 300));
         QCOMPARE(PopupState(), u"Zone Volume 40/62 -40 dB, muted"_s); // the zone is off
         u->Feed({Report(Variable::ZonePower, 1)});
+        QCOMPARE(PopupState(), u"Zone Volume 40/62 -40 dB, live, muted"_s);
+        u->Feed({Report(Variable::ZoneMute, 0)});
+        mute(KeyCode::ZoneMute, Variable::ZoneMute);
         QCOMPARE(PopupState(), u"Zone Volume 40/62 -40 dB, live, muted"_s);
         popup.close();
 
@@ -435,35 +455,6 @@ private Q_SLOTS:
         QTEST(PopupText(u"unitName"_s), "name");
         u->session->Live().ShowDisconnected();
         QCOMPARE(PopupText(u"unitName"_s), u"N/C"_s);
-    }
-
-    void popupMuteWaitsForTheReport_data()
-    {
-        QTest::addColumn<int>("leftClick");
-        QTest::addColumn<int>("power");
-        QTest::addColumn<int>("muteVariable");
-        QTest::addColumn<int>("key");
-        QTest::newRow("main") << int(Options::MainVolume) << int(Variable::MainPower)
-                              << int(Variable::MainMute) << int(KeyCode::MainMute);
-        QTest::newRow("zone") << int(Options::ZoneVolume) << int(Variable::ZonePower)
-                              << int(Variable::ZoneMute) << int(KeyCode::ZoneMute);
-    }
-
-    void popupMuteWaitsForTheReport()
-    {
-        QFETCH(int, leftClick);
-        QFETCH(int, power);
-        QFETCH(int, muteVariable);
-        QFETCH(int, key);
-        u->desktop->Popup().SetLeftClick(leftClick);
-        u->Feed({Report(power, 1), Report(muteVariable, 0)});
-        u->desktop->Popup().Open(QPoint(50, 400));
-        auto* mute = PopupChild<QPushButton>(u"mute"_s);
-        QTest::mouseClick(mute, Qt::LeftButton);
-        QCOMPARE(u->sent, QList{Bytes({MessageType::Key, key})});
-        QVERIFY(!mute->isChecked());
-        u->Feed({Report(muteVariable, 1)});
-        QVERIFY(mute->isChecked());
     }
 
     // The marks show the unit's reported selection only.
@@ -584,30 +575,6 @@ private Q_SLOTS:
                   .arg(o.x)
                   .arg(o.y),
               "loaded");
-    }
-
-    // The settings and the position are stored apart: neither moves the
-    // other; the log-on choice is the entry's business, never stored.
-    void settingsRoundTrip()
-    {
-        const Options saved{.port = u"/dev/serial/by-id/usb-FTDI (1)"_s,
-                            .autostart = true,
-                            .autostartMinimized = false,
-                            .enableTrayIcon = false,
-                            .minimizeToTray = false,
-                            .leftClick = Options::Off};
-        OptionsStore::SavePosition(7, 9);
-        OptionsStore::SaveSettings(saved);
-        const Options o = OptionsStore::Load();
-        QCOMPARE(u"%1|%2|%3|%4|%5|%6|%7,%8"_s.arg(o.port)
-                     .arg(o.autostart)
-                     .arg(o.autostartMinimized)
-                     .arg(o.enableTrayIcon)
-                     .arg(o.minimizeToTray)
-                     .arg(o.leftClick)
-                     .arg(o.x)
-                     .arg(o.y),
-                 u"%1|0|0|0|0|%2|7,9"_s.arg(saved.port).arg(int(Options::Off)));
     }
 
     void autostartEntryLifeCycle()
