@@ -393,19 +393,9 @@ private Q_SLOTS:
         QVERIFY(f->sent.isEmpty());
     }
 
-    // The features hang their entries on the panel's menus: "&Options..."
-    // just before Exit.
-    void featuresOnTheMenus()
-    {
-        const QList<QAction*> entries = f->panel->FileMenu()->actions();
-        const auto exit = entries.indexOf(f->panel->ExitAction());
-        QVERIFY(exit > 0);
-        QCOMPARE(entries.at(exit - 1), f->features->Desktop().OptionsAction());
-        QCOMPARE(entries.at(exit - 1)->text(), u"&Options..."_s);
-    }
-
     // Started at log-on: hidden only when a tray icon really shows; closing
-    // removes the icon.
+    // removes the icon. The features hang their entries on the panel's
+    // menus: "&Options..." just before Exit.
     void autostartHidesOnlyWithATray_data()
     {
         QTest::addColumn<bool>("tray");
@@ -421,6 +411,9 @@ private Q_SLOTS:
         ControlPanelDlg panel(session, options, true);
         auto* features = new PanelFeatures(session, panel, options, 1, 4);
         features->Start();
+        const QList<QAction*> entries = panel.FileMenu()->actions();
+        QCOMPARE(entries.value(entries.indexOf(panel.ExitAction()) - 1),
+                 features->Desktop().OptionsAction());
         QCOMPARE(features->Desktop().TrayIconShown(), tray);
         QCOMPARE(panel.isVisible(), !tray);
         QCOMPARE(panel.isMinimized(), !tray);
