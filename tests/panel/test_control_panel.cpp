@@ -521,7 +521,7 @@ private Q_SLOTS:
     {
         f->Feed({MainOn, MainTuner, ZoneOn, Report(Variable::ZoneMute, 1)});
         unit.Vanish();
-        QTRY_COMPARE(f->panel->ConnectionLine(), u"Not Connected"_s);
+        WAIT_UNTIL(f->panel->ConnectionLine() == u"Not Connected"_s);
         for (const char* group : {"mainGroup", "zoneGroup", "tunerGroup"})
             VerifyGroup(f->Find(QLatin1String(group)), false);
         QVERIFY(!f->Enabled(u"saveSettings"_s) && f->Enabled(u"editPresets"_s));
