@@ -1,22 +1,31 @@
 #include "common/help_topic.h"
+#include "common/message_box.h"
+#include "common/message_table.h"
 #include "desktop/about_dlg.h"
 #include "desktop/help_menu_entries.h"
 #include "desktop/help_window.h"
 #include "desktop/hyperlink_static.h"
-#include "desktop_fixture.h"
+#include "desktop/upgrade_check.h"
+#include "desktop/upgrade_check_file.h"
+#include "desktop/upgrade_check_server.h"
+#include "desktop/upgrade_check_verdict.h"
+#include "desktop/url_opener.h"
 #include "model/settings_image.h"
 #include "setup/setup_sheet.h"
 
 #include <QAccessible>
-#include <QAction>
 #include <QApplication>
 #include <QDialog>
-#include <QFile>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMenu>
 #include <QScrollBar>
+#include <QSettings>
+#include <QSignalSpy>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -24,9 +33,26 @@
 #include <QToolButton>
 
 #include <algorithm>
-#include <memory>
+
+using namespace Qt::StringLiterals;
+using Kind = UpgradeCheckVerdict::Kind;
 
 namespace {
+
+// Opens nothing: records the addresses, and says whether the desktop could.
+class RecordingOpener : public UrlOpener
+{
+public:
+    QList<QUrl> opened;
+    bool works = true;
+
+protected:
+    bool Open(const QUrl& url) override
+    {
+        opened.append(url);
+        return works;
+    }
+};
 
 // What the help window finds in a page: its anchors, links and text.
 struct Page
@@ -58,22 +84,75 @@ Page Read(const QUrl& url)
     return page;
 }
 
-const QUrl MakerSite(QStringLiteral("https://www.orvane.com"));
+const QUrl MakerSite(u"https://www.orvane.com"_s);
+
+// A web server on 127.0.0.1 that answers every request with one reply, or
+// with silence when the reply is empty. It records the request lines.
+class LocalWebServer : public QObject
+{
+public:
+    LocalWebServer()
+    {
+        server.listen(QHostAddress::LocalHost, 0);
+        connect(&server, &QTcpServer::newConnection, this, [this] {
+            QTcpSocket* socket = server.nextPendingConnection();
+            socket->setParent(this);
+            connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
+                socket->setProperty("request",
+                                    socket->property("request").toByteArray() + socket->readAll());
+                const QByteArray request = socket->property("request").toByteArray();
+                if (!request.contains("\r\n\r\n") || body.isEmpty())
+                    return;
+                requests.append(QString::fromLatin1(request.left(request.indexOf("\r\n"))));
+                socket->write("HTTP/1.1 " + QByteArray::number(status) +
+                              " X\r\nContent-Length: " + QByteArray::number(body.size()) +
+                              "\r\nConnection: close\r\n\r\n" + body);
+                socket->disconnectFromHost();
+            });
+        });
+    }
+    QString Address() const { return u"http://127.0.0.1:%1"_s.arg(server.serverPort()); }
+
+    QTcpServer server;
+    QByteArray body;
+    int status = 200;
+    QStringList requests;
+};
+
+const QByteArray Newer = "K220Version=1.05\r\nDownloadURL=https://e.net/get.htm\r\n";
+
+QSettings UserSettings()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, u"Orvane"_s,
+                     u"Veltrix PC Interface"_s);
+}
 
 } // namespace
 
-// The help window, the Help menu and the About box.
+// The Help menu: the help window, the About box and the upgrade check,
+// with the maker's version file and the verdict the program at 1.04 draws
+// from it.
 class TestHelp : public QObject
 {
     Q_OBJECT
 
+    LocalWebServer web;
     RecordingOpener opener;
 
 private Q_SLOTS:
-    void initTestCase() { HelpWindow::Install(); }
+    // The upgrade check's server comes from the user's settings.
+    void initTestCase()
+    {
+        HelpWindow::Install();
+        UserSettings().setValue(u"Settings/UpdateHost"_s, web.Address());
+    }
+    void cleanupTestCase() { UserSettings().remove(u"Settings/UpdateHost"_s); }
     void init()
     {
+        web.requests.clear();
+        web.status = 200;
         opener.opened.clear();
+        opener.works = true;
         UrlOpener::Install(&opener);
     }
     void cleanup()
@@ -95,10 +174,9 @@ private Q_SLOTS:
             {"presets.html#", HelpTopic::SurroundModesPage},
             {"options.html#options", HelpTopic::OptionsDialog},
             {"index.html#", HelpTopic::Contents},
-            {"setup.html#level_setup", QStringLiteral("VELTRIX-setup_102.HTML#level_setup")},
-            {"troubleshooting.html#permissions",
-             QStringLiteral("troubleshooting.html#permissions")},
-            {"index.html#", QStringLiteral("::/nothing.html#x")}};
+            {"setup.html#level_setup", u"VELTRIX-setup_102.HTML#level_setup"_s},
+            {"troubleshooting.html#permissions", u"troubleshooting.html#permissions"_s},
+            {"index.html#", u"::/nothing.html#x"_s}};
         for (const auto& [page, topic] : rows)
             QTest::newRow(qPrintable(topic)) << topic << QString::fromLatin1(page);
     }
@@ -107,7 +185,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, topic);
         const QUrl url = HelpTopic::Resolve(topic);
-        QCOMPARE(url.scheme(), QStringLiteral("qrc"));
+        QCOMPARE(url.scheme(), u"qrc"_s);
         QTEST(url.fileName() + u'#' + url.fragment(), "page");
         const QString anchor = url.fragment();
         const Page page = Read(url);
@@ -123,12 +201,11 @@ private Q_SLOTS:
             const QUrl url = HelpTopic::PageUrl(name);
             const Page page = Read(url);
             QVERIFY2(!page.title.isEmpty(), qPrintable(name));
-            QVERIFY2(name == QLatin1String("index.html") ||
-                         page.links.contains(QStringLiteral("index.html")),
+            QVERIFY2(name == QLatin1String("index.html") || page.links.contains(u"index.html"_s),
                      qPrintable(name));
             for (const QString& link : page.links) {
                 const QUrl target = url.resolved(QUrl(link));
-                const QByteArray where = (name + QStringLiteral(" -> ") + link).toUtf8();
+                const QByteArray where = (name + u" -> "_s + link).toUtf8();
                 if (target.scheme() != QLatin1String("qrc")) {
                     QVERIFY2(target.scheme() == QLatin1String("https"), where);
                     continue;
@@ -159,15 +236,14 @@ private Q_SLOTS:
         QWidget owner;
         QMenu menu;
         HelpMenuEntries::Install(menu, owner, 1, 4)->ContentsAction()->trigger();
-        QCOMPARE(browser->source().fileName(), QStringLiteral("index.html"));
+        QCOMPARE(browser->source().fileName(), u"index.html"_s);
         QCOMPARE(browser->verticalScrollBar()->value(), 0);
 
         for (const char* link : {"connecting.html#usb_adapters", "https://e.net/a",
                                  "file:///usr/bin/xterm", "javascript:alert(1)"})
             Q_EMIT browser->anchorClicked(QUrl(QString::fromLatin1(link)));
-        QCOMPARE(opener.opened, QList<QUrl>{QUrl(QStringLiteral("https://e.net/a"))});
-        QCOMPARE(browser->source(),
-                 HelpTopic::Resolve(QStringLiteral("connecting.html#usb_adapters")));
+        QCOMPARE(opener.opened, QList<QUrl>{QUrl(u"https://e.net/a"_s)});
+        QCOMPARE(browser->source(), HelpTopic::Resolve(u"connecting.html#usb_adapters"_s));
     }
 
     // Help asked for from a modal dialog can still be used.
@@ -186,8 +262,7 @@ private Q_SLOTS:
         HelpWindow* help = HelpWindow::Instance();
         QTest::mouseClick(help->windowHandle(), Qt::LeftButton, {},
                           buttons.first()->mapTo(help, buttons.first()->rect().center()));
-        QCOMPARE(HelpWindow::Instance()->Browser()->source().fileName(),
-                 QStringLiteral("index.html"));
+        QCOMPARE(HelpWindow::Instance()->Browser()->source().fileName(), u"index.html"_s);
     }
 
     // F1 in the Receiver Setup sheet opens the topic of the page shown,
@@ -195,22 +270,17 @@ private Q_SLOTS:
     void f1InTheSetupSheet_data()
     {
         QTest::addColumn<int>("presetNumber");
-        QTest::addColumn<QStringList>("topics");
-        QTest::newRow("current setup")
-            << 0
-            << QStringList{HelpTopic::InputPage, HelpTopic::SpeakerPage, HelpTopic::LevelPage,
-                           HelpTopic::ListeningModesPage, HelpTopic::AdvancedPage};
-        QTest::newRow("A/V preset")
-            << 2
-            << QStringList{HelpTopic::SurroundModesPage, HelpTopic::SpeakerPage,
-                           HelpTopic::LevelPage, HelpTopic::ListeningModesPage,
-                           HelpTopic::AdvancedPage};
+        QTest::addColumn<QString>("firstTopic"); // the pages after the first are the same
+        QTest::newRow("current setup") << 0 << QString(HelpTopic::InputPage);
+        QTest::newRow("A/V preset") << 2 << QString(HelpTopic::SurroundModesPage);
     }
     void f1InTheSetupSheet()
     {
         QFETCH(int, presetNumber);
-        QFETCH(QStringList, topics);
-        ModelFacts facts{QStringLiteral("K230"), QStringLiteral("v2.05")};
+        QFETCH(QString, firstTopic);
+        const QStringList topics{firstTopic, HelpTopic::SpeakerPage, HelpTopic::LevelPage,
+                                 HelpTopic::ListeningModesPage, HelpTopic::AdvancedPage};
+        ModelFacts facts{u"K230"_s, u"v2.05"_s};
         facts.blockSize = 67;
         SettingsImage image;
         image.Reset(facts);
@@ -240,8 +310,6 @@ private Q_SLOTS:
         delete HelpWindow::Instance();
     }
 
-    // The About box and its link.
-
     // "&About..." runs the box modally; it says what the program is.
     void theBoxFromTheHelpMenu()
     {
@@ -261,58 +329,228 @@ private Q_SLOTS:
              {"About Veltrix PC Interface", "Orvane Veltrix PC Interface", "Version 1.04",
               "Models Supported: K110, K220, K230, K240", "www.orvane.com"})
             QVERIFY2(texts.contains(QLatin1String(line)), line);
-        QCOMPARE(AboutDlg::VersionText(2, 10), QStringLiteral("Version 2.10"));
+        QCOMPARE(AboutDlg::VersionText(2, 10), u"Version 2.10"_s);
     }
 
-    // Looks like a link, is announced as one, and opens web addresses only.
+    // The box's link is announced as one; Tab reaches
+    // it, Space, Enter, a left click and the accessible press open it
+    // without closing the box; a right click, or a press released off the
+    // link, does not; only web addresses open.
     void theLink()
-    {
-        HyperlinkStatic link(QStringLiteral("www.orvane.com"));
-        QCOMPARE(link.palette().color(QPalette::WindowText), QColor(0, 0, 255));
-        QVERIFY(link.font().underline() && !link.autoFillBackground());
-        QCOMPARE(link.cursor().shape(), Qt::PointingHandCursor);
-        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&link);
-        QCOMPARE(accessible->role(), QAccessible::Link);
-        accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-        QCOMPARE(opener.opened, QList<QUrl>{MakerSite});
-
-        for (const char* refused : {"file:///etc/passwd", "javascript:alert(1)", ""})
-            QVERIFY(!HyperlinkStatic(QString::fromLatin1(refused)).Activate());
-        QVERIFY(HyperlinkStatic(QStringLiteral("http://e.net/a")).Activate());
-        QCOMPARE(opener.opened.last(), QUrl(QStringLiteral("http://e.net/a")));
-        QCOMPARE(opener.opened.size(), 2);
-    }
-
-    // A left click opens; a right click, or a press released off the link,
-    // does not.
-    void mouse()
-    {
-        HyperlinkStatic link(QStringLiteral("www.orvane.com"));
-        link.resize(120, 20);
-        link.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&link));
-        QTest::mouseClick(&link, Qt::RightButton);
-        QTest::mousePress(&link, Qt::LeftButton, {}, QPoint(5, 5));
-        QTest::mouseRelease(&link, Qt::LeftButton, {}, QPoint(300, 5));
-        QVERIFY(opener.opened.isEmpty());
-        QTest::mouseClick(&link, Qt::LeftButton, {}, QPoint(5, 5));
-        QCOMPARE(opener.opened, QList<QUrl>{MakerSite});
-    }
-
-    // Tab reaches the link; Space and Enter open it and do not close the box.
-    void keyboard()
     {
         AboutDlg about(1, 4);
         about.show();
         QVERIFY(QTest::qWaitForWindowActive(&about));
-        QVERIFY(QApplication::focusWidget() != about.Link());
-        for (int i = 0; i < 4 && QApplication::focusWidget() != about.Link(); ++i)
+        HyperlinkStatic* link = about.Link();
+        QVERIFY(QApplication::focusWidget() != link);
+        for (int i = 0; i < 4 && QApplication::focusWidget() != link; ++i)
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), about.Link());
-        QTest::keyClick(about.Link(), Qt::Key_Space);
-        QTest::keyClick(about.Link(), Qt::Key_Return);
-        QCOMPARE(opener.opened, (QList<QUrl>{MakerSite, MakerSite}));
+        QCOMPARE(QApplication::focusWidget(), link);
+        QTest::keyClick(link, Qt::Key_Space);
+        QTest::keyClick(link, Qt::Key_Return);
+        QTest::mouseClick(link, Qt::RightButton);
+        QTest::mousePress(link, Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseRelease(link, Qt::LeftButton, {}, QPoint(link->width() + 300, 5));
+        QTest::mouseClick(link, Qt::LeftButton, {}, QPoint(5, 5));
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(link);
+        QCOMPARE(accessible->role(), QAccessible::Link);
+        accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(opener.opened, QList<QUrl>(4, MakerSite));
         QVERIFY(about.isVisible());
+
+        for (const char* refused : {"file:///etc/passwd", "javascript:alert(1)", ""})
+            QVERIFY(!HyperlinkStatic(QString::fromLatin1(refused)).Activate());
+        QVERIFY(HyperlinkStatic(u"http://e.net/a"_s).Activate());
+        QCOMPARE(opener.opened.last(), QUrl(u"http://e.net/a"_s));
+    }
+
+    // The version file's line rules: "version" is major.minor, or "-" for none.
+    void parse_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<QString>("address");
+        const auto row = [](const char* tag, const QByteArray& text, const char* version = "-",
+                            const char* address = "") {
+            QTest::newRow(tag) << text << QString::fromLatin1(version)
+                               << QString::fromLatin1(address);
+        };
+        const char* page = "https://e.net/?a=b";
+        row("both, CR LF", "K220Version=1.05\r\nDownloadURL=https://e.net/?a=b\r\n", "1.5", page);
+        row("address first, blanks round =", "DownloadURL = https://e.net/?a=b\nK220Version = 1.4",
+            "1.4", page);
+        row("bare major, keys ignore case", "k220version=2\ndownloadurl=https://e.net/?a=b", "2.0",
+            page);
+        row("blank before the key", " K220Version=1.05\n\tDownloadURL=x");
+        row("last line wins", "K220Version=1.09\nK220Version=1.05\nDownloadURL=a\nDownloadURL=b",
+            "1.5", "b");
+        row("a garbled last version cancels", "K220Version=1.09\nK220Version=soon");
+        row("other lines, key without =", "K110Version=9.9\nK220Version 1.05\nDownloadURL");
+        row("binary garbage", QByteArray("\x00\xff\xfe K220Version=\x01\x02", 14));
+        for (const char* bad : {"", ".", "1.", ".4", "-1.04", "+1.04", "1.04b", "1 .04", "1.2.3",
+                                "v1.04", "1,04", "99999.1"})
+            row(bad, QByteArray("K220Version=") + bad);
+    }
+
+    void parse()
+    {
+        QFETCH(QByteArray, text);
+        const UpgradeCheckFile file = UpgradeCheckFile::Parse(text);
+        QTEST(file.hasVersion ? u"%1.%2"_s.arg(file.major).arg(file.minor) : u"-"_s, "version");
+        QTEST(file.downloadUrl, "address");
+    }
+
+    // What the user is told with the program at 1.04.
+    void verdicts_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("message");
+        QTest::addColumn<QString>("opens");
+        const auto row = [](const char* tag, const QByteArray& text, Kind kind, int message,
+                            const char* opens = "") {
+            QTest::newRow(tag) << text << int(kind) << message << QString::fromLatin1(opens);
+        };
+        const int newer = UpgradeMessage::NewVersion;
+        row("1.05", "K220Version=1.05\nDownloadURL=https://e.net/g", Kind::NewerAvailable, newer,
+            "https://e.net/g");
+        row("1.10 is above 1.4", "K220Version=1.10\nDownloadURL=http://e.net/",
+            Kind::NewerAvailable, newer, "http://e.net/");
+        row("no address: the default page", "K220Version=2.0", Kind::NewerAvailable, newer,
+            "https://u.example.net/support/upgrades_framset.htm");
+        row("1.04", "K220Version=1.04", Kind::Latest, UpgradeMessage::Latest);
+        row("1.03", "K220Version=1.03", Kind::LocalNewer, UpgradeMessage::LocalNewer);
+        row("0.99", "K220Version=0.99\nDownloadURL=file:///x", Kind::LocalNewer,
+            UpgradeMessage::LocalNewer);
+        row("no version", "DownloadURL=https://e.net/", Kind::NoInformation,
+            UpgradeMessage::NoInformation);
+        for (const char* address : {"file:///usr/bin/xterm", "/usr/bin/xterm",
+                                    "javascript:alert(1)", "ftp://e.net/x", "https://", "get.htm"})
+            row(address, QByteArray("K220Version=1.05\nDownloadURL=") + address,
+                Kind::AddressRefused, UpgradeMessage::AddressRefused);
+    }
+
+    void verdicts()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(int, message);
+        const UpgradeCheckFile file = UpgradeCheckFile::Parse(text);
+        const UpgradeCheckVerdict verdict =
+            UpgradeCheckVerdict::FromFile(file, 1, 4, QUrl(u"https://u.example.net"_s));
+        QTEST(int(verdict.kind), "kind");
+        QTEST(verdict.downloadUrl.toString(), "opens");
+        const QString expected = MessageTable::Text(message);
+        QVERIFY(!expected.isEmpty());
+        QCOMPARE(verdict.message,
+                 expected.contains(u"%1"_s) ? expected.arg(file.downloadUrl) : expected);
+    }
+
+    void serverSetting_data()
+    {
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<QString>("server");
+        QTest::newRow("default") << QString() << "https://www.orvane.com";
+        QTest::newRow("host and port") << " u.example.net:8443 "
+                                       << "https://u.example.net:8443";
+        QTest::newRow("local http server") << "http://127.0.0.1:8000/x?y"
+                                           << "http://127.0.0.1:8000";
+        QTest::newRow("file") << "file:///etc"
+                              << "";
+        QTest::newRow("ftp") << "ftp://e.net"
+                             << "";
+    }
+
+    void serverSetting()
+    {
+        QFETCH(QString, setting);
+        QFETCH(QString, server);
+        const QUrl url =
+            UpgradeCheckServer::VersionFileUrl(UpgradeCheckServer::FromSetting(setting));
+        QCOMPARE(url.toString(),
+                 server.isEmpty() ? server : server + u"/support/autoupdate/K220Version.txt"_s);
+    }
+
+    // The Help menu's entry: the answer as a message box, Yes opens the page.
+    // The check runs while the event loop does, one at a time, and a server
+    // that refuses or never answers ends it in bounded time.
+    void theMenuEntry_data()
+    {
+        QTest::addColumn<QByteArray>("body");    // empty: the server never answers
+        QTest::addColumn<int>("status");         // 0: the server refuses the connection
+        QTest::addColumn<QList<int>>("answers"); // one per box shown
+        QTest::addColumn<bool>("openerWorks");
+        QTest::addColumn<QString>("opened");
+        QTest::addColumn<QString>("lastText");
+        const QString page = u"https://e.net/get.htm"_s;
+        const QString ask = MessageTable::Text(UpgradeMessage::NewVersion);
+        const int yes = QMessageBox::Yes;
+        const int ok = QMessageBox::Ok;
+        const QString none = MessageTable::Text(UpgradeMessage::NoInformation);
+        QTest::newRow("Yes opens the page") << Newer << 200 << QList{yes} << true << page << ask;
+        QTest::newRow("No opens nothing")
+            << Newer << 200 << QList{int(QMessageBox::No)} << true << "" << ask;
+        QTest::newRow("the desktop cannot open it")
+            << Newer << 200 << QList{yes, ok} << false << page
+            << MessageTable::Text(UpgradeMessage::OpenFailed).arg(page);
+        QTest::newRow("a program path is refused")
+            << QByteArray("K220Version=1.05\nDownloadURL=/usr/bin/xterm") << 200 << QList{ok}
+            << true << ""
+            << MessageTable::Text(UpgradeMessage::AddressRefused).arg(u"/usr/bin/xterm"_s);
+        QTest::newRow("an error page is no file")
+            << Newer << 404 << QList{ok} << true << "" << none;
+        QTest::newRow("larger than a version file")
+            << QByteArray(UpgradeCheckFile::MaxSize, '\n') + Newer << 200 << QList{ok} << true << ""
+            << none;
+        const QString unreachable = MessageTable::Text(UpgradeMessage::NoConnection);
+        QTest::newRow("refused") << Newer << 0 << QList{ok} << true << "" << unreachable;
+        QTest::newRow("no answer") << QByteArray() << 200 << QList{ok} << true << "" << unreachable;
+    }
+
+    void theMenuEntry()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(int, status);
+        QFETCH(QList<int>, answers);
+        QFETCH(QString, opened);
+        QFETCH(bool, openerWorks);
+        web.body = body;
+        web.status = status;
+        opener.works = openerWorks;
+        QWidget window;
+        QMenu menu;
+        HelpMenuEntries* entries = HelpMenuEntries::Install(menu, window, 1, 4);
+        QVERIFY(entries->Check().Timeout() <= 10000);
+        entries->Check().SetTimeout(100);
+        QTcpServer closed;
+        if (status == 0) {
+            QVERIFY(closed.listen(QHostAddress::LocalHost, 0));
+            entries->Check().SetServer(QUrl(u"http://127.0.0.1:%1"_s.arg(closed.serverPort())));
+            closed.close();
+        }
+        QSignalSpy answered(entries, &HelpMenuEntries::upgradeCheckAnswered);
+        const int shownBefore = MessageBox::Shown();
+        for (int answer : answers)
+            MessageBox::SetNextAnswer(QMessageBox::StandardButton(answer));
+
+        QElapsedTimer clock;
+        clock.start();
+        entries->UpgradeAction()->trigger();
+        QVERIFY(!entries->Check().Start());
+        QVERIFY(!entries->UpgradeAction()->isEnabled());
+        QVERIFY(QApplication::overrideCursor() &&
+                QApplication::overrideCursor()->shape() == Qt::WaitCursor);
+        QVERIFY(answered.wait(5000));
+        QVERIFY(clock.elapsed() < 3000);
+        QCOMPARE(answered.size(), 1);
+        QVERIFY(entries->UpgradeAction()->isEnabled());
+        QVERIFY(!QApplication::overrideCursor());
+        QTEST(MessageBox::LastText(), "lastText");
+        QCOMPARE(MessageBox::Shown() - shownBefore, answers.size());
+        QCOMPARE(opener.opened, opened.isEmpty() ? QList<QUrl>() : QList<QUrl>{QUrl(opened)});
+        QCOMPARE(web.requests,
+                 status && !body.isEmpty()
+                     ? QStringList{u"GET /support/autoupdate/K220Version.txt HTTP/1.1"_s}
+                     : QStringList());
     }
 };
 

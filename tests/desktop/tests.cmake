@@ -1,18 +1,8 @@
-veltrix_add_test(test_options SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_options.cpp)
-veltrix_add_test(test_port_detection SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_port_detection.cpp)
+# The options, the log-on entry, port detection and the desktop pieces.
 veltrix_add_test(test_desktop_integration
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_desktop_integration.cpp
-            ${CMAKE_CURRENT_LIST_DIR}/desktop_fixture.h
-    LIBS veltrix_gui)
-
-# Upgrade check, help, About box and the installed tree.
-veltrix_add_test(test_upgrade_check_file SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_upgrade_check_file.cpp)
-veltrix_add_test(test_upgrade_check
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_upgrade_check.cpp ${CMAKE_CURRENT_LIST_DIR}/desktop_fixture.h
-    LIBS veltrix_gui)
-veltrix_add_test(test_help
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_help.cpp ${CMAKE_CURRENT_LIST_DIR}/desktop_fixture.h
-    LIBS veltrix_gui)
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_desktop_integration.cpp LIBS veltrix_gui)
+# The Help menu (help, About box, upgrade check) and the installed tree.
+veltrix_add_test(test_help SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_help.cpp LIBS veltrix_gui)
 # Installs the program into a temporary prefix and validates the tree.
 veltrix_add_test(test_install SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_install.cpp LIBS Qt6::Gui)
 target_compile_definitions(test_install PRIVATE

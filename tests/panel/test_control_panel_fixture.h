@@ -18,6 +18,10 @@
 
 using namespace Qt::StringLiterals;
 
+// Runs the event loop until the condition holds, polling every millisecond
+// (QTRY_* polls every 50 ms); fails when 10 s pass first.
+#define WAIT_UNTIL(condition) QVERIFY2(WaitFor([&] { return bool(condition); }, 10000), #condition)
+
 // Object names written as one text: Names("mainMute bass").
 inline QStringList Names(const char* names)
 {

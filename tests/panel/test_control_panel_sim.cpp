@@ -35,18 +35,18 @@ private Q_SLOTS:
     {
         QCOMPARE(f->panel->ConnectionLine(), u"Connected to K230 v2.05 on "_s + sim->SlavePath());
         f->Click(u"mainPower"_s);
-        QTRY_VERIFY(f->Checked(u"mainPower"_s));
-        QTRY_VERIFY(f->Checked(u"mainSource%1"_s.arg(sim->Unit().Value(Variable::MainSource))));
+        WAIT_UNTIL(f->Checked(u"mainPower"_s));
+        WAIT_UNTIL(f->Checked(u"mainSource%1"_s.arg(sim->Unit().Value(Variable::MainSource))));
         // The unit names input 8, but in the zone it stays LOCAL.
         QCOMPARE(f->Button(u"zoneSource8"_s)->text(), u"LOCAL"_s);
         f->Click(u"surround12"_s);
-        QTRY_VERIFY(f->Checked(u"surround12"_s));
+        WAIT_UNTIL(f->Checked(u"surround12"_s));
         f->Click(u"mainSource9"_s);
-        QTRY_VERIFY(f->Enabled(u"bandFm"_s));
+        WAIT_UNTIL(f->Enabled(u"bandFm"_s));
         f->Click(u"bandFm"_s);
-        QTRY_VERIFY(f->Checked(u"bandFm"_s));
+        WAIT_UNTIL(f->Checked(u"bandFm"_s));
         f->Type(u"frequency"_s, u"101.7"_s);
-        QTRY_COMPARE(f->Text(u"frequency"_s), u"101.70 MHz"_s);
+        WAIT_UNTIL(f->Text(u"frequency"_s) == u"101.70 MHz"_s);
     }
 
     // A memory transfer disables the window and shows its progress; Cancel
@@ -60,18 +60,19 @@ private Q_SLOTS:
         TransferProgressDlg* progress = &panel->findChild<TransferPresenter*>()->Dialog();
         QVERIFY(progress->IsShown());
         QVERIFY(!panel->isEnabled());
-        QTRY_VERIFY(panel->isEnabled());
+        WAIT_UNTIL(panel->isEnabled());
         QVERIFY(!progress->IsShown());
-        QTRY_VERIFY(sheetShown);
+        WAIT_UNTIL(sheetShown);
 
         // A unit that stops answering leaves the read hanging until Cancel.
         sim->SetSilent(true);
+        f->sent.clear();
         QVERIFY(panel->Session().Transfer().ReadTunerPresets());
-        QTest::qWait(100);
+        WAIT_UNTIL(!f->sent.isEmpty()); // asked, and no answer comes
         QVERIFY(progress->IsShown());
         QTest::keyClick(progress, Qt::Key_Escape);
         QVERIFY(panel->isEnabled());
-        QTRY_VERIFY(!panel->Session().Transfer().IsBusy());
+        WAIT_UNTIL(!panel->Session().Transfer().IsBusy());
         QVERIFY(f->Enabled(u"saveSettings"_s) && f->Enabled(u"loadSettings"_s));
     }
 
@@ -81,15 +82,16 @@ private Q_SLOTS:
     {
         ControlPanelDlg* panel = f->panel.get();
         sim->SetSilent(false);
-        QTRY_VERIFY(!panel->Session().Transfer().IsBusy());
+        WAIT_UNTIL(!panel->Session().Transfer().IsBusy());
         QString behind;
         MessageBox::SetShowHook([&](const QString&) { behind = panel->ConnectionLine(); });
         MessageBox::SetUnqueuedAnswer(QMessageBox::Ok);
         sim->SetSilent(true); // the read waits for the unit, which then goes
+        f->sent.clear();
         QVERIFY(panel->Session().Transfer().ReadTunerPresets());
-        QTest::qWait(50);
+        WAIT_UNTIL(!f->sent.isEmpty());
         sim.reset();
-        QTRY_VERIFY_WITH_TIMEOUT(!behind.isEmpty(), 10000);
+        WAIT_UNTIL(!behind.isEmpty());
         MessageBox::SetShowHook({});
         QCOMPARE(behind, u"Not Connected"_s);
     }

@@ -6,6 +6,3 @@ veltrix_add_test(test_control_panel_sim
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_control_panel_sim.cpp
             ${CMAKE_CURRENT_LIST_DIR}/test_control_panel_fixture.h
     LIBS veltrix_gui veltrix_sim)
-veltrix_add_test(test_report_controls
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_report_controls.cpp
-    LIBS veltrix_gui)
