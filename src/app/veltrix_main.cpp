@@ -35,7 +35,12 @@ int main(int argc, char** argv)
     }
 
     CliRunner runner(request);
-    runner.SetDefaultPort(OptionsStore::Load().port);
+    const Options options = OptionsStore::Load();
+    runner.SetDefaultPort(options.port);
+    CliRunner::Settings settings;
+    settings.timing = UnitSession::WithRetryPeriod(
+        settings.timing, request.retryMs > 0 ? request.retryMs : options.retryPeriod);
+    runner.SetSettings(settings);
     runner.SetStreams({stdout, stderr, ::isatty(STDERR_FILENO) == 1});
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &runner,

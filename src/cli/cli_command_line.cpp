@@ -55,18 +55,21 @@ QString CliCommandLine::Usage()
 {
     return QStringLiteral(
         "Usage:\n"
-        "  veltrix [--port PORT] [--quiet] [--trace FILE] status\n"
-        "  veltrix [--port PORT] [--quiet] [--trace FILE] save FILE\n"
-        "  veltrix [--port PORT] [--quiet] [--trace FILE] load FILE [--yes] [--verify] "
+        "  veltrix [--port PORT] [--retry MS] [--quiet] [--trace FILE] status\n"
+        "  veltrix [--port PORT] [--retry MS] [--quiet] [--trace FILE] save FILE\n"
+        "  veltrix [--port PORT] [--retry MS] [--quiet] [--trace FILE] load FILE [--yes] "
+        "[--verify] "
         "[--dry-run] [--only PARTS]\n"
-        "  veltrix [--port PORT] [--quiet] [--trace FILE] diff FILE [--only PARTS]\n"
+        "  veltrix [--port PORT] [--retry MS] [--quiet] [--trace FILE] diff FILE [--only PARTS]\n"
         "  veltrix diff FILE1 FILE2 [--only PARTS]\n"
-        "  veltrix [--port PORT] [--quiet] [--trace FILE] presets save FILE\n"
-        "  veltrix [--port PORT] [--quiet] [--trace FILE] presets load FILE\n"
+        "  veltrix [--port PORT] [--retry MS] [--quiet] [--trace FILE] presets save FILE\n"
+        "  veltrix [--port PORT] [--retry MS] [--quiet] [--trace FILE] presets load FILE\n"
         "  veltrix --help | --version\n"
         "\n"
         "  --port PORT   COM1..COM8, a device path, a name under /dev, or \"Auto Detect\"\n"
         "                (default: the port chosen in the program's Options)\n"
+        "  --retry MS    wait MS for every reply before asking again (default: the\n"
+        "                RetryPeriod setting, else a wait that follows the line)\n"
         "  --quiet       no progress on stderr\n"
         "  --trace FILE  write every frame both ways to FILE\n"
         "  --yes         load a file saved for another model without asking\n"
@@ -103,7 +106,7 @@ bool ScanOptions(const QStringList& arguments, Scanned* scanned, QString* error)
         const QString inlineValue = equals < 0 ? QString() : argument.mid(equals + 1);
         const bool hasInline = equals >= 0;
         if (name == QLatin1String("--port") || name == QLatin1String("--trace") ||
-            name == QLatin1String("--only")) {
+            name == QLatin1String("--only") || name == QLatin1String("--retry")) {
             QString value;
             if (!TakeValue(arguments, i, inlineValue, hasInline, &value)) {
                 *error = QStringLiteral("%1 needs a value").arg(name);
@@ -113,6 +116,13 @@ bool ScanOptions(const QStringList& arguments, Scanned* scanned, QString* error)
                 if (!CliCommandLine::ParseParts(value, &parsed.only, error))
                     return false;
                 scanned->onlyOption = true;
+            } else if (name == QLatin1String("--retry")) {
+                bool number = false;
+                parsed.retryMs = value.toInt(&number);
+                if (!number || parsed.retryMs < 1 || parsed.retryMs > 60000) {
+                    *error = QStringLiteral("--retry: %1 is not 1 to 60000 ms").arg(value);
+                    return false;
+                }
             } else {
                 (name == QLatin1String("--port") ? parsed.port : parsed.tracePath) = value;
             }

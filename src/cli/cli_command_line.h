@@ -38,6 +38,7 @@ struct CliRequest
     QString file2;     // diff of two files
     QString port;      // empty: the GUI's saved "Port" option
     QString tracePath; // empty: no trace
+    int retryMs = 0;   // --retry: a fixed wait for every reply; 0: the RetryPeriod setting
     bool quiet = false;
     bool yes = false; // load: no confirmation asked
     bool verify = false;

@@ -161,6 +161,7 @@ void CliRunner::StartTrace()
             qPrintable(MessageTable::Text(Message::CliTraceFailed).arg(request.tracePath, reason)));
     };
     connect(trace, &ProtocolTrace::traceStopped, this, warn);
+    connect(&session.Transfer(), &MemoryTransfer::requestResent, trace, &ProtocolTrace::NoteResend);
     if (!trace->Open(request.tracePath))
         warn(trace->ErrorString());
 }

@@ -23,4 +23,8 @@ struct Options
     int leftClick = MainVolume; // a LeftClickAction
     int x = -1;                 // window position; -1 centres it
     int y = -1;
+    // "RetryPeriod": the fixed wait for a reply in ms, for a unit that
+    // misbehaves with quick resends; 0 (the text "adaptive", the default)
+    // follows the line's round trips. Read only: set by hand in the file.
+    int retryPeriod = 0;
 };

@@ -2,6 +2,8 @@
 
 #include <QSettings>
 
+#include <algorithm>
+
 namespace {
 
 QSettings Store()
@@ -32,6 +34,8 @@ Options OptionsStore::Load()
     options.leftClick = leftClick >= Options::MainVolume && leftClick <= Options::Off
                             ? leftClick
                             : Options::MainVolume;
+    // Anything but a positive number of milliseconds is the adaptive wait.
+    options.retryPeriod = std::max(0, ReadInt(store, QStringLiteral("Settings/RetryPeriod"), 0));
     options.x = ReadInt(store, QStringLiteral("Position/x"), -1);
     options.y = ReadInt(store, QStringLiteral("Position/y"), -1);
     return options;

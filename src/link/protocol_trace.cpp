@@ -240,17 +240,26 @@ QString ProtocolTrace::Describe(const QByteArray& payload, bool fromUnit)
     return text;
 }
 
+void ProtocolTrace::NoteResend(int waitedMs, int nextWaitMs)
+{
+    Write(QStringLiteral("!! resend: no reply in %1 ms; the wait is now %2 ms")
+              .arg(waitedMs)
+              .arg(nextWaitMs));
+}
+
 void ProtocolTrace::WriteLine(bool fromUnit, const QByteArray& payload)
+{
+    Write(QStringLiteral("%1 %2 | %3")
+              .arg(fromUnit ? QStringLiteral("<-") : QStringLiteral("->"),
+                   Describe(payload, fromUnit), QString::fromLatin1(payload.toHex(' '))));
+}
+
+void ProtocolTrace::Write(const QString& text)
 {
     if (!file.isOpen())
         return;
     const double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
-    const QByteArray line =
-        QStringLiteral("%1 %2 %3 | %4\n")
-            .arg(seconds, 10, 'f', 3)
-            .arg(fromUnit ? QStringLiteral("<-") : QStringLiteral("->"),
-                 Describe(payload, fromUnit), QString::fromLatin1(payload.toHex(' ')))
-            .toUtf8();
+    const QByteArray line = QStringLiteral("%1 %2\n").arg(seconds, 10, 'f', 3).arg(text).toUtf8();
     if (file.write(line) != line.size()) {
         const QString reason = file.errorString();
         file.close();

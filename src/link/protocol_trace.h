@@ -11,7 +11,8 @@ class UnitLink;
 // A protocol trace for problem reports: every frame both ways, one line each,
 //   "   12.345 -> Variable query MainPower | 14 15"
 // with the seconds since the trace began (monotonic clock), the direction
-// ("->" to the unit, "<-" from it), the decoded meaning and the payload in hex.
+// ("->" to the unit, "<-" from it), the decoded meaning and the payload in hex;
+// and the notes of the transfers, "!!" in place of the direction.
 //
 // Each line goes to the file as it is made (the file is unbuffered), so the
 // trace never holds more than one line in memory. A failing write (full disk,
@@ -33,12 +34,18 @@ public:
     // replies differ in layout, hence the direction.
     static QString Describe(const QByteArray& payload, bool fromUnit);
 
+    // A line of its own, "!! resend: ...", for each request sent again for
+    // want of a reply, with the wait that expired and the one now in force:
+    // the line's quality in a problem report.
+    void NoteResend(int waitedMs, int nextWaitMs);
+
 Q_SIGNALS:
     // A write failed and the trace stopped; reason is the system's.
     void traceStopped(const QString& reason);
 
 private:
     void WriteLine(bool fromUnit, const QByteArray& payload);
+    void Write(const QString& text);
 
     QFile file;
     QElapsedTimer clock;

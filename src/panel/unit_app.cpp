@@ -26,6 +26,7 @@ UnitApp::~UnitApp() = default;
 int UnitApp::Run()
 {
     const Options options = OptionsStore::Load();
+    session.SetTiming(UnitSession::WithRetryPeriod(session.CurrentTiming(), options.retryPeriod));
     panel =
         std::make_unique<ControlPanelDlg>(session, options, Autostart::IsAutostart(arguments()));
     auto* features = new PanelFeatures(session, *panel, options, VersionMajor, VersionMinor);
@@ -40,6 +41,8 @@ int UnitApp::Run()
         if (!trace->Open(tracePath))
             qWarning("veltrix-pc-interface: no protocol trace to %s: %s", qPrintable(tracePath),
                      qPrintable(trace->ErrorString()));
+        connect(&session.Transfer(), &MemoryTransfer::requestResent, trace,
+                &ProtocolTrace::NoteResend);
         connect(trace, &ProtocolTrace::traceStopped, trace, [](const QString& reason) {
             qWarning("veltrix-pc-interface: protocol trace stopped: %s", qPrintable(reason));
         });

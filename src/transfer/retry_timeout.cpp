@@ -26,12 +26,11 @@ int RetryTimeout::Wait(int floorMs, int ceilingMs) const
 {
     if (!sampled)
         return ceilingMs;
-    // The timer's granularity stands in for a deviation of nothing.
-    const double base = smoothed + std::max(1.0, 4 * deviation);
-    const double wait = std::ceil(base) * (1 << backoff);
-    // The ceiling wins over the floor: a caller's period is never lengthened.
-    const int floor = std::min(floorMs, ceilingMs);
-    return static_cast<int>(std::clamp(wait, double(floor), double(std::max(ceilingMs, floor))));
+    // The timer's granularity stands in for a deviation of nothing; the
+    // floor applies before the doubling, so each loss lengthens the wait.
+    const double base = std::max(std::ceil(smoothed + std::max(1.0, 4 * deviation)),
+                                 static_cast<double>(floorMs));
+    return static_cast<int>(std::min(base * (1 << backoff), static_cast<double>(ceilingMs)));
 }
 
 RetryTimeout RetryTimeout::Settled() const

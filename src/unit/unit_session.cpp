@@ -29,6 +29,17 @@ UnitSession::UnitSession(QObject* parent) : QObject(parent), transfer(link, stat
     connect(&status, &LiveStatus::inputNameReported, this, &UnitSession::OnNameReported);
 }
 
+UnitSession::Timing UnitSession::WithRetryPeriod(Timing timing, int periodMs)
+{
+    if (periodMs <= 0)
+        return timing;
+    timing.transfer.adaptive = false;
+    timing.transfer.retry = periodMs;
+    timing.transfer.pace = std::min(timing.transfer.pace, periodMs);
+    timing.handshakeRetry = periodMs;
+    return timing;
+}
+
 void UnitSession::SetTiming(const Timing& newTiming)
 {
     timing = newTiming;

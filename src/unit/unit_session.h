@@ -46,6 +46,11 @@ public:
     explicit UnitSession(QObject* parent = nullptr);
 
     void SetTiming(const Timing& timing);
+    const Timing& CurrentTiming() const { return timing; }
+    // `timing` with every wait for a reply fixed at periodMs (the echo wait
+    // of an EEPROM write at most its own period); 0 leaves the waits
+    // adaptive.
+    static Timing WithRetryPeriod(Timing timing, int periodMs);
     void SetPortSetting(const QString& setting) { portSetting = setting; }
     // A port setting chosen while the program runs. A named port other than
     // the one in use closes the line, shows the unit disconnected and

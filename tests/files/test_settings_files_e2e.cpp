@@ -306,9 +306,9 @@ private Q_SLOTS:
         QVERIFY(a.f);
         const QString first = dir.filePath(model + firmware + u"-a.vxf"_s);
         QVERIFY(a.Run(true, first));
-        const QByteArray saved = ReadAll(first);
+        const QByteArray firstBytes = ReadAll(first);
         // The unit pads its names with spaces; the file holds the names.
-        for (const QByteArray& line : saved.split('\n')) {
+        for (const QByteArray& line : firstBytes.split('\n')) {
             if (line.startsWith("\t\tInputName"))
                 QVERIFY2(!line.endsWith(" \r\r"), line.constData());
         }
@@ -318,7 +318,7 @@ private Q_SLOTS:
         QVERIFY(b.Run(false, first));
         const QString again = dir.filePath(model + firmware + u"-b.vxf"_s);
         QVERIFY(b.Run(true, again));
-        QCOMPARE(ReadAll(again), saved);
+        QCOMPARE(ReadAll(again), firstBytes);
     }
 
     // A 9 kHz file into a 10 kHz unit: each AM preset on its nearest channel.

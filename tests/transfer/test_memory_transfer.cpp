@@ -479,6 +479,83 @@ private Q_SLOTS:
             QVERIFY(WaitFor([&] { return rig.facts.blockSize == 67; }, 5000));
         }
     }
+
+    // The wait for a reply: TCP's estimate from samples of requests answered
+    // at their first send, doubled on each loss in a row until the next
+    // sample, between the floor and the ceiling (which wins).
+    void retryTimeout_data()
+    {
+        QTest::addColumn<QList<int>>("events"); // a round trip in ms, or -1 for a loss
+        QTest::addColumn<int>("floor");
+        QTest::addColumn<int>("ceiling");
+        QTest::addColumn<int>("wait");
+        QTest::newRow("no sample: the ceiling") << QList<int>{} << 25 << 1000 << 1000;
+        QTest::newRow("one sample of 20: 20 + 4 x 10") << QList<int>{20} << 25 << 1000 << 60;
+        QTest::newRow("steady 15 ms line") << QList<int>(40, 15) << 25 << 1000 << 25;
+        QTest::newRow("steady, one loss doubles")
+            << QList<int>(40, 15) + QList<int>{-1} << 10 << 1000 << 32;
+        QTest::newRow("three losses in a row") << QList<int>{20, -1, -1, -1} << 25 << 1000 << 480;
+        QTest::newRow("losses stop at the ceiling")
+            << QList<int>{20, -1, -1, -1, -1, -1, -1} << 25 << 1000 << 1000;
+        QTest::newRow("a sample ends the doubling")
+            << QList<int>{20, -1, -1, 20} << 25 << 1000 << 50;
+        QTest::newRow("the ceiling wins over the floor") << QList<int>{5} << 25 << 20 << 20;
+        QTest::newRow("a slow reply is learnt") << QList<int>(20, 220) << 25 << 1000 << 222;
+    }
+    void retryTimeout()
+    {
+        QFETCH(QList<int>, events);
+        QFETCH(int, floor);
+        QFETCH(int, ceiling);
+        RetryTimeout timeout;
+        for (int event : events)
+            event < 0 ? timeout.Backoff() : timeout.Sample(event);
+        QFETCH(int, wait);
+        QCOMPARE(timeout.Wait(floor, ceiling), wait);
+        // The next transfer starts from the samples, without the doubling.
+        timeout.Backoff();
+        if (!events.contains(-1))
+            QCOMPARE(timeout.Settled().Wait(floor, ceiling), wait);
+    }
+
+    // A lost reply is asked for again after the wait the line has shown,
+    // not the fixed period; with the adaptive wait off, after the period.
+    void lostReplyWaitsAsLongAsTheLineSays_data()
+    {
+        QTest::addColumn<bool>("adaptive");
+        QTest::addColumn<int>("least");
+        QTest::addColumn<int>("most");
+        QTest::newRow("adaptive") << true << 20 << 150;
+        QTest::newRow("fixed") << false << 390 << 600;
+    }
+    void lostReplyWaitsAsLongAsTheLineSays()
+    {
+        QFETCH(bool, adaptive);
+        Rig rig;
+        MemoryTransfer::Timing timing{400, 400, WriteBack};
+        timing.adaptive = adaptive;
+        rig.transfer.SetTiming(timing);
+        QList<qint64> sent;
+        rig.tamper = [&](const QByteArray& r, int seen, QByteArrayList& out) {
+            if (r != Read(200))
+                return;
+            sent << rig.unit.Requests().last().atMs;
+            if (seen == 1)
+                out.clear();
+        };
+        QSignalSpy resent(&rig.transfer, &MemoryTransfer::requestResent);
+        QVERIFY(rig.transfer.ReadEeprom(100, 120, rig.Log()));
+        QVERIFY(rig.finished.wait(5000));
+        QCOMPARE(sent.size(), 2);
+        const qint64 gap = sent[1] - sent[0];
+        QFETCH(int, least);
+        QFETCH(int, most);
+        QVERIFY2(gap >= least && gap <= most, qPrintable(QString::number(gap)));
+        QCOMPARE(resent.size(), 1);
+        // The trace hears the wait that expired and the doubled one now in force.
+        const int waited = resent[0][0].toInt();
+        QCOMPARE(resent[0][1].toInt(), adaptive ? std::min(2 * waited, 400) : 400);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestMemoryTransfer)
