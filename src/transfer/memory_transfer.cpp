@@ -13,6 +13,7 @@ using namespace TransferBytes;
 MemoryTransfer::MemoryTransfer(UnitLink& unitLink, ModelFacts& unitFacts, QObject* parent)
     : QObject(parent), link(unitLink), facts(unitFacts)
 {
+    clock.start();
     connect(&link, &UnitLink::payloadReceived, this, &MemoryTransfer::OnLinkPayload);
     writeBackTimer.setTimerType(Qt::PreciseTimer);
     writeBackTimer.setSingleShot(true);
@@ -37,9 +38,9 @@ void MemoryTransfer::NoteRoundTrip(qint64 ms)
     replyTimeout.Sample(ms);
 }
 
-void MemoryTransfer::NoteTimeout()
+void MemoryTransfer::NoteTimeout(int waitedMs, int ceilingMs)
 {
-    replyTimeout.Backoff();
+    TimedOut(waitedMs, ceilingMs);
 }
 
 // Ends a request that cannot start; false, for the caller to return.
@@ -217,21 +218,34 @@ void MemoryTransfer::SetProgress(int percent)
 
 // ---------------------------------------------------------------- requests
 
-void MemoryTransfer::Sent(bool again)
+void MemoryTransfer::Sent(int key, bool again)
 {
-    if (!again) {
-        exchangeSends = 0;
-        exchangeClock.start();
-    }
-    ++exchangeSends;
+    if (!again || exchange.key != key)
+        exchange = {key, clock.elapsed(), -1, 0};
+    ++exchange.sends;
     awaitingReply = true;
 }
 
 void MemoryTransfer::Answered()
 {
-    if (awaitingReply && exchangeSends == 1)
-        replyTimeout.Sample(exchangeClock.elapsed());
+    if (!awaitingReply)
+        return;
     awaitingReply = false;
+    exchange.answeredMs = clock.elapsed();
+    if (exchange.sends == 1) {
+        replyTimeout.Sample(exchange.answeredMs - exchange.firstSentMs);
+        return;
+    }
+    replyTimeout.EndLosses();
+    resentAnswered = exchange;
+}
+
+void MemoryTransfer::Stray(int key)
+{
+    if (key != resentAnswered.key)
+        return;
+    replyTimeout.Sample(resentAnswered.answeredMs - resentAnswered.firstSentMs);
+    resentAnswered = {};
 }
 
 int MemoryTransfer::Wait(int ceilingMs) const
@@ -249,7 +263,7 @@ void MemoryTransfer::SendLiveRead(int index, bool again)
 {
     state.setupIndex = index;
     link.SendFrame({MessageType::LiveSetup, MemoryOp::Read, static_cast<std::uint8_t>(index)});
-    Sent(again);
+    Sent(LiveKey + index, again);
     liveRetry.start(Wait(timing.retry), timing.retry);
 }
 
@@ -258,7 +272,7 @@ void MemoryTransfer::SendLiveWrite(bool again)
     const int index = state.setupIndex;
     link.SendFrame({MessageType::LiveSetup, MemoryOp::Write, static_cast<std::uint8_t>(index),
                     At(job.data, index)});
-    Sent(again);
+    Sent(LiveKey + index, again);
     liveRetry.start(Wait(timing.retry), timing.retry);
 }
 
@@ -266,7 +280,7 @@ void MemoryTransfer::SendEepromRead(int address, bool again)
 {
     state.memAddress = address;
     link.SendFrame({MessageType::Eeprom, MemoryOp::Read, Low(address), High(address)});
-    Sent(again);
+    Sent(address, again);
     eepromRetry.start(Wait(timing.retry), timing.retry);
 }
 

@@ -96,12 +96,12 @@ public:
 
     // The wait for a reply to a request of the session's own (the
     // handshake's queries), at most ceilingMs; and what became of it: a
-    // round trip measured on a request sent once, or a wait that ended
-    // without a reply. The transfers learn from these and the session from
-    // the transfers'.
+    // round trip measured on a request sent once, or a wait of waitedMs that
+    // ended without a reply (announced as requestResent). The transfers
+    // learn from these and the session from the transfers'.
     int ReplyWait(int ceilingMs) const;
     void NoteRoundTrip(qint64 ms);
-    void NoteTimeout();
+    void NoteTimeout(int waitedMs, int ceilingMs);
     const TransferState& State() const { return state; }
     // A transfer runs, or a tuner write-back is scheduled.
     bool IsBusy() const;
@@ -253,11 +253,17 @@ private:
     void Advance();
     void SetProgress(int percent);
 
-    // Every request that waits for a reply goes through Sent: `again` for a
-    // resend of the pending one. Answered takes the round trip of a request
-    // answered at its first send.
-    void Sent(bool again);
+    // Every request that waits for a reply goes through Sent, with the key of
+    // the reply it waits for (an EEPROM address, or LiveKey + a live index);
+    // `again` for a resend of the pending one. Answered takes the round trip
+    // of a request answered at its first send. A request answered only after
+    // resends gives no sample, unless Stray then sees a second answer to it:
+    // the first answer belonged to an earlier send, so the line has grown
+    // slower than the wait, and its time from the first send is learnt.
+    static constexpr int LiveKey = 0x10000;
+    void Sent(int key, bool again);
     void Answered();
+    void Stray(int key);
     int Wait(int ceilingMs) const;
     void TimedOut(int waitedMs, int ceilingMs);
 
@@ -331,10 +337,19 @@ private:
     QList<int> runRefused;    // EEPROM addresses the unit refused
     QList<int> runClamped;    // live-setup positions the unit held at its own value
 
-    RetryTimeout replyTimeout;   // what the line's round trips have shown
-    QElapsedTimer exchangeClock; // since the first send of the pending request
-    int exchangeSends = 0;       // sends of the pending request so far
-    bool awaitingReply = false;  // the last request sent has not been answered
+    // One request and its answer, for the round trips.
+    struct Exchange
+    {
+        int key = -1;
+        qint64 firstSentMs = 0;
+        qint64 answeredMs = -1;
+        int sends = 0;
+    };
+    RetryTimeout replyTimeout;  // what the line's round trips have shown
+    QElapsedTimer clock;        // the engine's time, for the exchanges
+    Exchange exchange;          // the request pending or last answered
+    Exchange resentAnswered;    // the last answered after resends, until a second answer
+    bool awaitingReply = false; // exchange has not been answered
 
     ReplyTimer liveRetry;   // resends the pending live-setup request
     ReplyTimer eepromRetry; // resends the pending EEPROM read

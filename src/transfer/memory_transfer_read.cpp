@@ -131,8 +131,10 @@ void MemoryTransfer::HandleEepromReply(QByteArrayView payload)
     // Only the reply to the pending read counts. A late duplicate after a
     // retry, or a reply for any other address, is dropped and the retry timer
     // keeps running, so nothing stalls and nothing lands in the wrong byte.
-    if (state.memAddress == TransferState::IdleAddress || address != state.memAddress)
+    if (state.memAddress == TransferState::IdleAddress || address != state.memAddress) {
+        Stray(address);
         return;
+    }
     eepromRetry.stop();
     Answered();
     switch (state.phase) {
@@ -293,14 +295,16 @@ void MemoryTransfer::CompleteSetupRead()
 
 void MemoryTransfer::HandleLiveSetupReply(QByteArrayView payload)
 {
-    if (payload.size() < 3 || state.setupIndex == TransferState::IdleIndex)
+    if (payload.size() < 3)
         return;
     const int index = static_cast<std::int8_t>(At(payload, 1));
     const std::uint8_t value = At(payload, 2);
     // A reply for any index but the pending one is a late duplicate or
     // foreign; the retry timer goes on untouched.
-    if (index != state.setupIndex)
+    if (state.setupIndex == TransferState::IdleIndex || index != state.setupIndex) {
+        Stray(LiveKey + index);
         return;
+    }
     Answered();
     if (state.phase == TransferPhase::LiveWrite) {
         OnLiveEcho(index, value);

@@ -194,7 +194,7 @@ void MemoryTransfer::SendWriteByte(bool again)
     readingBack = false;
     link.SendFrame({MessageType::Eeprom, MemoryOp::Write, Low(address), High(address),
                     At(job.data, byteIndex)});
-    Sent(again);
+    Sent(address, again);
     paceTimer.start(Wait(timing.pace), timing.pace);
 }
 
@@ -203,7 +203,7 @@ void MemoryTransfer::SendReadBack()
     const int address = job.address + byteIndex;
     readingBack = true;
     link.SendFrame({MessageType::Eeprom, MemoryOp::Read, Low(address), High(address)});
-    Sent(true);
+    Sent(address, true);
     paceTimer.start(Wait(timing.pace), timing.pace);
 }
 
@@ -211,8 +211,10 @@ void MemoryTransfer::SendReadBack()
 // the unit says what it now holds at that address.
 void MemoryTransfer::OnWriteEcho(int address, std::uint8_t value)
 {
-    if (address != job.address + byteIndex)
+    if (address != job.address + byteIndex) {
+        Stray(address);
         return;
+    }
     Answered();
     if (value == At(job.data, byteIndex)) {
         NextWriteByte(true);

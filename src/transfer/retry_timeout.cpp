@@ -28,8 +28,8 @@ int RetryTimeout::Wait(int floorMs, int ceilingMs) const
         return ceilingMs;
     // The timer's granularity stands in for a deviation of nothing; the
     // floor applies before the doubling, so each loss lengthens the wait.
-    const double base = std::max(std::ceil(smoothed + std::max(1.0, 4 * deviation)),
-                                 static_cast<double>(floorMs));
+    const double margin = std::max({1.0, 4 * deviation, smoothed / 8});
+    const double base = std::max(std::ceil(smoothed + margin), static_cast<double>(floorMs));
     return static_cast<int>(std::min(base * (1 << backoff), static_cast<double>(ceilingMs)));
 }
 

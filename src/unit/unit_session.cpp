@@ -95,7 +95,7 @@ void UnitSession::AskVersion()
 
 void UnitSession::OnVersionRetry()
 {
-    transfer.NoteTimeout();
+    transfer.NoteTimeout(versionRetry.interval(), timing.handshakeRetry);
     if (link.IsOpen() && versionAsks++ < HandshakeRetries)
         AskVersion();
 }
@@ -135,7 +135,7 @@ void UnitSession::OnNameRetry()
 {
     if (nameIndex < 0 || !link.IsOpen())
         return;
-    transfer.NoteTimeout();
+    transfer.NoteTimeout(nameRetry.interval(), timing.handshakeRetry);
     if (nameAsks++ < HandshakeRetries) {
         AskName(nameIndex);
         return;

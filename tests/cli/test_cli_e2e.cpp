@@ -187,9 +187,11 @@ private Q_SLOTS:
         own.close();
 
         const QStringList unpaced = {QStringLiteral("--line-rate"), QStringLiteral("0")};
-        Simulator a(
-            QStringList{QStringLiteral("--link"), linkA, QStringLiteral("--eeprom"), eepromA} +
-            unpaced);
+        // Unit A loses frames both ways: the copy must still be exact.
+        Simulator a(QStringList{QStringLiteral("--link"), linkA, QStringLiteral("--eeprom"),
+                                eepromA, QStringLiteral("--drop"), QStringLiteral("15"),
+                                QStringLiteral("--faults-both")} +
+                    unpaced);
         Simulator b(
             QStringList{QStringLiteral("--link"), linkB, QStringLiteral("--eeprom"), eepromB} +
             unpaced);
@@ -200,9 +202,11 @@ private Q_SLOTS:
                               QStringLiteral("load"), Path("own.vxf")});
         QCOMPARE(r.exitCode, 0);
         r = RunCli({QStringLiteral("--port"), linkA, QStringLiteral("--quiet"),
-                    QStringLiteral("presets"), QStringLiteral("save"), Path("copy.vxf")});
+                    QStringLiteral("--trace"), Path("lossy.trace"), QStringLiteral("presets"),
+                    QStringLiteral("save"), Path("copy.vxf")});
         QCOMPARE(r.exitCode, 0);
         QVERIFY(r.err.isEmpty()); // --quiet
+        QVERIFY(Read(Path("lossy.trace")).contains(" !! resend: no reply in "));
         QVERIFY(Read(Path("copy.vxf")).contains("CLITEST"));
         r = RunCli({QStringLiteral("--port"), linkB, QStringLiteral("presets"),
                     QStringLiteral("load"), Path("copy.vxf")});
@@ -253,6 +257,8 @@ private Q_SLOTS:
             << QStringList{QStringLiteral("status"), QStringLiteral("--fast")};
         QTest::newRow("port without value")
             << QStringList{QStringLiteral("status"), QStringLiteral("--port")};
+        QTest::newRow("retry of 0 ms") << QStringList{
+            QStringLiteral("status"), QStringLiteral("--retry"), QStringLiteral("0")};
         QTest::newRow("help with a command")
             << QStringList{QStringLiteral("--help"), QStringLiteral("status")};
     }

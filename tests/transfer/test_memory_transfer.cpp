@@ -493,14 +493,14 @@ private Q_SLOTS:
         QTest::newRow("one sample of 20: 20 + 4 x 10") << QList<int>{20} << 25 << 1000 << 60;
         QTest::newRow("steady 15 ms line") << QList<int>(40, 15) << 25 << 1000 << 25;
         QTest::newRow("steady, one loss doubles")
-            << QList<int>(40, 15) + QList<int>{-1} << 10 << 1000 << 32;
+            << QList<int>(40, 15) + QList<int>{-1} << 10 << 1000 << 34;
         QTest::newRow("three losses in a row") << QList<int>{20, -1, -1, -1} << 25 << 1000 << 480;
         QTest::newRow("losses stop at the ceiling")
             << QList<int>{20, -1, -1, -1, -1, -1, -1} << 25 << 1000 << 1000;
         QTest::newRow("a sample ends the doubling")
             << QList<int>{20, -1, -1, 20} << 25 << 1000 << 50;
         QTest::newRow("the ceiling wins over the floor") << QList<int>{5} << 25 << 20 << 20;
-        QTest::newRow("a slow reply is learnt") << QList<int>(20, 220) << 25 << 1000 << 222;
+        QTest::newRow("a slow reply is learnt") << QList<int>(20, 220) << 25 << 1000 << 248;
     }
     void retryTimeout()
     {
