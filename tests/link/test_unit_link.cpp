@@ -1,4 +1,5 @@
 #include "event_wait.h"
+#include "in_process_line.h"
 #include "link/serial_port.h"
 #include "link/unit_link.h"
 #include "pty_endpoint.h"
@@ -8,7 +9,8 @@
 
 #include <memory>
 
-// The link's promises, on the serial port over a pseudo-terminal.
+// The link's promises over both transports: the serial port on a
+// pseudo-terminal and the in-process line.
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -19,16 +21,19 @@ constexpr LineTransport::Timeouts ShortTimeouts{20, SilentMs, 500};
 
 struct Line
 {
-    explicit Line(bool)
+    explicit Line(bool inProcess)
     {
-        end = std::make_unique<PtyEndpoint>();
+        if (inProcess)
+            end = std::make_unique<InProcessLine>();
+        else
+            end = std::make_unique<PtyEndpoint>();
         end->Open(nullptr);
-        QObject::connect(end.get(), &PtyEndpoint::bytesArrived,
+        QObject::connect(end.get(), &LineEndpoint::bytesArrived,
                          [this](const QByteArray& bytes) { received += bytes; });
     }
-    bool Open(UnitLink& link) const { return link.Open(end->SlavePath(), ShortTimeouts); }
+    bool Open(UnitLink& link) const { return link.Open(end->Name(), ShortTimeouts); }
 
-    std::unique_ptr<PtyEndpoint> end;
+    std::unique_ptr<LineEndpoint> end;
     QByteArray received;
 };
 
@@ -44,6 +49,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<bool>("inProcess");
         QTest::newRow("pty") << false;
+        QTest::newRow("in-process") << true;
     }
 
     void mapsPortNames_data()
@@ -73,7 +79,7 @@ private Q_SLOTS:
         QVERIFY(line.Open(first));
         QVERIFY(!line.Open(second));
         QCOMPARE(second.LastOpenFailure(), Failure::Busy);
-        const QString name = line.end->SlavePath();
+        const QString name = line.end->Name();
         line.end->Close();
         QVERIFY(!second.Open(name, ShortTimeouts));
         QCOMPARE(second.LastOpenFailure(), Failure::Missing);
