@@ -18,6 +18,8 @@ QHash<QString, InProcessLine*>& OpenLines()
 }
 
 const QString NamePrefix = QStringLiteral("sim:");
+// Unread bytes beyond which nobody is taken to be listening.
+constexpr qsizetype StaleInputLimit = 1024;
 
 } // namespace
 
@@ -41,6 +43,10 @@ public:
         line->holder = this;
         open = true;
         ++opening;
+        // What the unit sent while no port was open waits on the line, as
+        // it does in a terminal's input queue.
+        if (!line->unread.isEmpty())
+            Accept(std::exchange(line->unread, {}));
         return true;
     }
 
@@ -145,14 +151,21 @@ void InProcessLine::Close()
     open = false;
     OpenLines().remove(name);
     inbound.clear();
+    unread.clear();
     if (holder)
         std::exchange(holder, nullptr)->Lose();
 }
 
 void InProcessLine::Write(const QByteArray& bytes)
 {
-    if (holder && !bytes.isEmpty())
+    if (holder) {
         holder->Accept(bytes);
+        return;
+    }
+    // Nobody listens: a few frames wait, then the stale ones are lost.
+    if (unread.size() > StaleInputLimit)
+        unread.clear();
+    unread.append(bytes);
 }
 
 void InProcessLine::Accept(const QByteArray& bytes)

@@ -15,7 +15,8 @@ class InProcessTransport;
 //
 // Bytes cross later, on the event loop, in order, never inside the Write
 // that sent them. Only one program end holds the line at a time (a second
-// is busy); bytes the unit sends while none does are lost. Close() is the
+// is busy); what the unit sends while none does waits for the next, up to
+// a few frames, as in a terminal's input queue. Close() is the
 // device lost: the program's end closes and hears of it once, later; its
 // name opens again after Open(). Lives on the thread that created it, the
 // program's end on the same thread.
@@ -44,5 +45,6 @@ private:
     bool open = false;
     InProcessTransport* holder = nullptr; // the program's end that has it open
     QByteArray inbound;                   // sent by the program, not yet delivered
+    QByteArray unread;                    // sent by the unit while no program end held it
     bool deliveryPosted = false;
 };
