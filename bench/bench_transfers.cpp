@@ -63,7 +63,7 @@ public:
     {
         if (!sim->Start(error))
             return false;
-        SerialPort::Timeouts timeouts;
+        LineTransport::Timeouts timeouts;
         timeouts.readTotal = 3000;
         if (!link.Open(sim->SlavePath(), timeouts)) {
             *error = QStringLiteral("cannot open %1").arg(sim->SlavePath());

@@ -23,7 +23,7 @@ QString ErrnoText(const char* what)
 
 } // namespace
 
-PtyEndpoint::PtyEndpoint(QObject* parent) : QObject(parent) {}
+PtyEndpoint::PtyEndpoint(QObject* parent) : LineEndpoint(parent) {}
 
 PtyEndpoint::~PtyEndpoint()
 {

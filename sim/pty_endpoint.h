@@ -1,7 +1,8 @@
 #pragma once
 
+#include "line_endpoint.h"
+
 #include <QByteArray>
-#include <QObject>
 #include <QString>
 
 class QSocketNotifier;
@@ -10,7 +11,7 @@ class QSocketNotifier;
 // is what the program opens. A slave descriptor is kept open here in raw
 // mode, so the program can close and reopen the path freely and finds raw
 // mode already set. Lives on the thread that created it.
-class PtyEndpoint : public QObject
+class PtyEndpoint : public LineEndpoint
 {
     Q_OBJECT
 
@@ -19,19 +20,17 @@ public:
     ~PtyEndpoint() override;
 
     // Opens a new pseudo-terminal, closing a previous one.
-    bool Open(QString* error);
+    bool Open(QString* error) override;
     // Closes both ends: the slave path disappears.
-    void Close();
-    bool IsOpen() const { return master >= 0; }
+    void Close() override;
+    bool IsOpen() const override { return master >= 0; }
+    QString Name() const override { return slavePath; }
     QString SlavePath() const { return slavePath; }
 
     // Puts bytes on the line, in order. Output that nobody reads does not
     // pile up: when more than a few frames wait unread at the slave, the
     // stale ones are discarded, as a line without a listener loses them.
-    void Write(const QByteArray& bytes);
-
-Q_SIGNALS:
-    void bytesArrived(const QByteArray& bytes);
+    void Write(const QByteArray& bytes) override;
 
 private:
     void OnReadable();

@@ -36,4 +36,7 @@ struct SimOptions
     QMap<int, int> eepromClamps; // EEPROM address 0..2047 → 0..255
     // Worn cells: a write is echoed as taken, but the cell keeps its value.
     QList<int> lostEepromWrites; // EEPROM addresses 0..2047
+    // The line runs inside the process (InProcessLine, a "sim:" name) instead
+    // of on a pseudo-terminal; linkPath is then not used.
+    bool inProcess = false;
 };

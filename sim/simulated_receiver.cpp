@@ -1,7 +1,9 @@
 #include "simulated_receiver.h"
 
 #include "eeprom_file.h"
+#include "in_process_line.h"
 #include "precise_timer.h"
+#include "pty_endpoint.h"
 
 #include <cstdio>
 #include <utility>
@@ -13,10 +15,18 @@ constexpr qint64 NanosecondsPerMs = 1'000'000;
 // The request direction's generator runs on another stream of the same seed.
 constexpr quint32 RequestSeedMix = 0x9E3779B9;
 
+std::unique_ptr<LineEndpoint> MakeEndpoint(bool inProcess)
+{
+    if (inProcess)
+        return std::make_unique<InProcessLine>();
+    return std::make_unique<PtyEndpoint>();
+}
+
 } // namespace
 
 SimulatedReceiver::SimulatedReceiver(const SimOptions& simOptions, QObject* parent)
-    : QObject(parent), options(simOptions), link(simOptions.linkPath), faults(simOptions.seed),
+    : QObject(parent), options(simOptions), endpoint(MakeEndpoint(simOptions.inProcess)),
+      link(simOptions.inProcess ? QString() : simOptions.linkPath), faults(simOptions.seed),
       requestFaults(simOptions.seed ^ RequestSeedMix), inLine(simOptions.lineRate),
       outLine(simOptions.lineRate), lineTimer(new PreciseTimer(this))
 {
@@ -54,7 +64,7 @@ SimulatedReceiver::SimulatedReceiver(const SimOptions& simOptions, QObject* pare
     }
     clock.start();
 
-    connect(&pty, &PtyEndpoint::bytesArrived, this, &SimulatedReceiver::OnBytes);
+    connect(endpoint.get(), &LineEndpoint::bytesArrived, this, &SimulatedReceiver::OnBytes);
     connect(lineTimer, &PreciseTimer::expired, this, &SimulatedReceiver::Pump);
     rdsTimer.setTimerType(Qt::PreciseTimer);
     connect(&rdsTimer, &QTimer::timeout, this, &SimulatedReceiver::OnRdsPeriod);
@@ -106,7 +116,7 @@ bool SimulatedReceiver::Start(QString* error)
 
 QString SimulatedReceiver::SlavePath() const
 {
-    return link.IsSet() ? link.Path() : pty.SlavePath();
+    return link.IsSet() ? link.Path() : endpoint->Name();
 }
 
 const QByteArray& SimulatedReceiver::Eeprom() const
@@ -163,7 +173,7 @@ void SimulatedReceiver::SetUnplugged(bool on)
 void SimulatedReceiver::Disappear()
 {
     link.Remove();
-    pty.Close();
+    endpoint->Close();
     arrivals.clear();
     departures.clear();
     lineDecoder.Reset();
@@ -175,10 +185,10 @@ void SimulatedReceiver::Disappear()
 
 bool SimulatedReceiver::Reappear(QString* error)
 {
-    if (!pty.Open(error))
+    if (!endpoint->Open(error))
         return false;
-    if (link.IsSet() && !link.Make(pty.SlavePath(), error)) {
-        pty.Close();
+    if (link.IsSet() && !link.Make(endpoint->Name(), error)) {
+        endpoint->Close();
         return false;
     }
     return true;
@@ -319,13 +329,13 @@ void SimulatedReceiver::Put(const Departure& departure)
         Trace("->", departure.payload);
         break;
     }
-    pty.Write(departure.outcome.bytes);
+    endpoint->Write(departure.outcome.bytes);
     Q_EMIT frameSent(departure.payload);
 }
 
 void SimulatedReceiver::OnRdsPeriod()
 {
-    if (!Answering() || !pty.IsOpen())
+    if (!Answering() || !endpoint->IsOpen())
         return;
     const qint64 now = Now();
     for (const QByteArray& frame : unit->RdsTick())

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "fault_injector.h"
+#include "line_endpoint.h"
 #include "line_pacer.h"
 #include "link/unit_frame.h"
-#include "pty_endpoint.h"
 #include "sim_options.h"
 #include "sim_unit.h"
 #include "slave_link.h"
@@ -17,14 +17,15 @@
 
 class PreciseTimer;
 
-// A simulated receiver on a pseudo-terminal: the line (pacing at the line
-// rate, fault injection both ways, silence, a pulled cable) around a SimUnit.
+// A simulated receiver on a pseudo-terminal, or on a line inside the process
+// (SimOptions::inProcess): the line (pacing at the line rate, fault injection
+// both ways, silence, a pulled cable) around a SimUnit, the same on either.
 // Runs on the event loop of the thread that created it; nothing happens
 // before Start().
 //
 // Timing: a request counts as arrived when its last byte would have crossed
 // the line; its replies leave after the reply delay, one after another, each
-// written to the pty when its last byte would have been sent. RDS frames take
+// written to the line when its last byte would have been sent. RDS frames take
 // their turn on the same outgoing line.
 //
 // Requests: the program's frames are picked out of the line, the request
@@ -43,11 +44,12 @@ public:
     // Saves the EEPROM file (when one is set) and removes the link.
     ~SimulatedReceiver() override;
 
-    // Loads the EEPROM file if it exists, opens the pseudo-terminal and makes
-    // the link. False with a message on a malformed firmware text, an EEPROM
-    // file that is not an image, or a pty or link that cannot be made.
+    // Loads the EEPROM file if it exists, opens the line and makes the link.
+    // False with a message on a malformed firmware text, an EEPROM file that
+    // is not an image, or a pty or link that cannot be made.
     bool Start(QString* error = nullptr);
-    // The path the program opens: the link when one is set, else the slave.
+    // The name the program opens: the link when one is set, else the slave
+    // path, or the in-process line's "sim:" name.
     QString SlavePath() const;
     const QByteArray& Eeprom() const;
     QByteArray LiveSetup() const;
@@ -70,7 +72,8 @@ public:
     // Closes the master end: the slave path (and the link) vanish, as when a
     // device is unplugged. Queued frames are lost.
     void Disappear();
-    // A new pseudo-terminal, the link made again when one is set.
+    // A new pseudo-terminal, the link made again when one is set; the
+    // in-process line comes back under its name.
     bool Reappear(QString* error = nullptr);
     // Writes the EEPROM file now when one is set.
     bool SaveEeprom(QString* error = nullptr);
@@ -115,7 +118,7 @@ private:
     SimOptions options;
     QString startError;
     std::unique_ptr<SimUnit> unit;
-    PtyEndpoint pty;
+    std::unique_ptr<LineEndpoint> endpoint;
     SlaveLink link;
     FaultInjector faults;        // the unit's frames
     FaultInjector requestFaults; // the program's frames

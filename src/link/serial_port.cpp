@@ -8,16 +8,18 @@
 #include <sys/ioctl.h>
 #include <termios.h>
 
-SerialPort::SerialPort(QObject* parent) : QObject(parent)
+SerialPort::SerialPort(QObject* parent) : LineTransport(parent)
 {
-    for (QTimer* timer : {&readTotalTimer, &readIntervalTimer, &writeTimer}) {
-        timer->setSingleShot(true);
-        timer->setTimerType(Qt::PreciseTimer);
-    }
-    connect(&readTotalTimer, &QTimer::timeout, this, &SerialPort::FinishRead);
-    connect(&readIntervalTimer, &QTimer::timeout, this, &SerialPort::FinishRead);
+    writeTimer.setSingleShot(true);
+    writeTimer.setTimerType(Qt::PreciseTimer);
     connect(&writeTimer, &QTimer::timeout, this, &SerialPort::FinishWrite);
-    connect(&port, &QSerialPort::readyRead, this, &SerialPort::ServeRead);
+    connect(&port, &QSerialPort::readyRead, this, [this] {
+        // While a handler of readyRead runs (a nested event loop further
+        // down), the port does not signal what it reads meanwhile: take it
+        // here once that handler is done.
+        while (port.isOpen() && port.bytesAvailable() > 0)
+            Q_EMIT bytesArrived(port.readAll());
+    });
     connect(&port, &QSerialPort::bytesWritten, this, &SerialPort::OnBytesWritten);
     connect(&port, &QSerialPort::errorOccurred, this, &SerialPort::OnError);
 }
@@ -76,16 +78,16 @@ SerialPort::OpenFailure SerialPort::Classify(QSerialPort::SerialPortError error,
     return OpenFailure::Other;
 }
 
-bool SerialPort::Close()
+void SerialPort::Close()
 {
-    Discard();
+    writes.clear();
+    writeTimer.stop();
     if (port.isOpen())
         port.close();
     port.clearError();
-    // Discard() dropped what was not yet delivered; the new count tells
-    // handlers that the opening they were called for is over.
+    // The new count tells handlers that the opening they were called for is
+    // over.
     ++opening;
-    return true;
 }
 
 void SerialPort::Drain(int timeoutMs)
@@ -112,104 +114,20 @@ bool SerialPort::IsOpen() const
     return port.isOpen();
 }
 
-void SerialPort::Discard()
+void SerialPort::Write(QByteArrayView bytes)
 {
-    completions.clear();
-    reads.clear();
-    writes.clear();
-    readTotalTimer.stop();
-    readIntervalTimer.stop();
-    writeTimer.stop();
-}
-
-bool SerialPort::QueueRead(int length, int message)
-{
-    if (!port.isOpen() || length <= 0)
-        return false;
-    reads.push_back(Request{length, message, {}, 0});
-    if (reads.size() == 1)
-        StartRead();
-    return true;
-}
-
-bool SerialPort::QueueWrite(QByteArrayView data, int message)
-{
-    if (!port.isOpen() || data.isEmpty())
-        return false;
-    writes.push_back(Request{static_cast<int>(data.size()), message, data.toByteArray(), 0});
+    if (!port.isOpen() || bytes.isEmpty())
+        return;
+    writes.push_back(bytes.toByteArray());
     if (writes.size() == 1)
         StartWrite();
-    return true;
-}
-
-void SerialPort::StartRead()
-{
-    readIntervalTimer.stop();
-    readTotalTimer.start(timeouts.readTotal);
-    ServeRead();
-}
-
-void SerialPort::ServeRead()
-{
-    while (!reads.empty() && port.bytesAvailable() > 0) {
-        Request& head = reads.front();
-        head.data.append(port.read(head.length - head.data.size()));
-        if (head.data.size() < head.length) {
-            readIntervalTimer.start(timeouts.readInterval);
-            return;
-        }
-        FinishRead();
-    }
-}
-
-void SerialPort::FinishRead()
-{
-    if (reads.empty())
-        return;
-    readTotalTimer.stop();
-    readIntervalTimer.stop();
-    Request done = std::move(reads.front());
-    reads.pop_front();
-    if (done.message != 0)
-        Post({true, done.message, done.length, static_cast<int>(done.data.size()),
-              std::move(done.data)});
-    if (!reads.empty())
-        StartRead();
-}
-
-void SerialPort::Post(Completion completion)
-{
-    completions.push_back(std::move(completion));
-    if (!deliveryPosted) {
-        deliveryPosted = true;
-        QMetaObject::invokeMethod(this, &SerialPort::Deliver, Qt::QueuedConnection);
-    }
-}
-
-void SerialPort::Deliver()
-{
-    deliveryPosted = false;
-    while (!completions.empty()) {
-        Completion next = std::move(completions.front());
-        completions.pop_front();
-        // A handler may run a nested event loop (a modal wait, a dialog):
-        // keep a delivery posted while more is queued so it goes on there.
-        if (!completions.empty() && !deliveryPosted) {
-            deliveryPosted = true;
-            QMetaObject::invokeMethod(this, &SerialPort::Deliver, Qt::QueuedConnection);
-        }
-        if (next.isRead)
-            Q_EMIT readCompleted(next.message, next.requested, next.data);
-        else
-            Q_EMIT writeCompleted(next.message, next.requested, next.transferred);
-    }
 }
 
 void SerialPort::StartWrite()
 {
-    Request& head = writes.front();
+    written = 0;
     writeTimer.start(timeouts.writeTotal);
-    if (port.write(head.data) < 0)
+    if (port.write(writes.front()) < 0)
         FinishWrite();
 }
 
@@ -217,9 +135,8 @@ void SerialPort::OnBytesWritten(qint64 count)
 {
     if (writes.empty())
         return;
-    Request& head = writes.front();
-    head.done += static_cast<int>(count);
-    if (head.done >= head.length)
+    written += count;
+    if (written >= writes.front().size())
         FinishWrite();
 }
 
@@ -228,12 +145,9 @@ void SerialPort::FinishWrite()
     if (writes.empty())
         return;
     writeTimer.stop();
-    Request done = std::move(writes.front());
-    writes.pop_front();
-    if (done.done < done.length && port.isOpen())
+    if (written < writes.front().size() && port.isOpen())
         port.clear(QSerialPort::Output); // timed out: the rest is not sent late
-    if (done.message != 0)
-        Post({false, done.message, done.length, std::min(done.done, done.length), {}});
+    writes.pop_front();
     if (!writes.empty())
         StartWrite();
 }

@@ -1,38 +1,53 @@
 #pragma once
 
-#include "link/serial_port.h"
+#include "link/line_transport.h"
 #include "link/unit_frame.h"
 
 #include <QByteArray>
 #include <QObject>
+#include <QTimer>
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
+#include <memory>
 
-// The receiver's line as frames: sends payloads through the serial port and
-// keeps exactly one 1-byte read outstanding while the port is open, feeding
-// each byte to the frame receiver.
+// The receiver's line as frames: sends payloads through the transport (the
+// serial port unless a transport factory claims the port's name) and feeds
+// whatever arrives to the frame receiver as it comes. A timer of its own
+// tells when the line is quiet.
 //
 // Signals arrive on the owner's thread in line order. A handler may close or
-// reopen the port; the read chain of an earlier opening then stops, so there
-// is never more than one chain.
+// reopen the link; nothing of the earlier opening is delivered after that,
+// not even the rest of the bytes that brought the handler's frame. Bytes
+// that arrive while a handler runs a nested event loop wait until it
+// returns, and the silence timer waits with them.
 class UnitLink : public QObject
 {
     Q_OBJECT
 
 public:
-    // Completion tag of the chain's 1-byte reads.
-    static constexpr int ReadMessage = 1124;
+    // Makes the transport for a port name, or returns nullptr for the serial
+    // port. Process-wide; set before links open (a test seam).
+    using TransportFactory = std::function<std::unique_ptr<LineTransport>(const QString& portName)>;
+    static void SetTransportFactory(TransportFactory factory);
 
     explicit UnitLink(QObject* parent = nullptr);
+    ~UnitLink() override;
 
-    // Opens the port, resets the receiver and starts the read chain.
-    bool Open(const QString& portName, const SerialPort::Timeouts& timeouts);
+    // Opens the port, resets the receiver and starts the silence timer.
+    bool Open(const QString& portName, const LineTransport::Timeouts& timeouts);
     void Close();
-    bool IsOpen() const { return port.IsOpen(); }
+    bool IsOpen() const { return transport->IsOpen(); }
+    // See LineTransport::Drain.
+    void Drain(int timeoutMs) { transport->Drain(timeoutMs); }
+    // Why the last Open failed.
+    LineTransport::OpenFailure LastOpenFailure() const { return openFailure; }
+    // Grows with every opening and close, the device's loss included: a step
+    // scheduled for one opening compares it before it runs.
+    quint64 Opening() const { return openingBase + transport->Opening(); }
     // The name last passed to Open, for example "COM3" or a device path.
     const QString& PortName() const { return portName; }
-    SerialPort& Port() { return port; }
 
     // Queues one frame; dropped silently while the port is closed.
     void SendFrame(QByteArrayView payload);
@@ -46,15 +61,23 @@ Q_SIGNALS:
     void payloadReceived(const QByteArray& payload);
     // A payload just queued for the line (for tracing and tests).
     void payloadSent(const QByteArray& payload);
-    // A read saw no byte for the read timeout (3000 ms on a real line).
+    // No byte for the read timeout (3000 ms on a real line); again after
+    // each further such period.
     void lineSilent();
     // The device went away; the port is closed.
     void deviceLost();
 
 private:
-    void OnReadCompleted(int message, int requested, const QByteArray& data);
+    void Adopt(std::unique_ptr<LineTransport> next);
+    void OnBytesArrived(const QByteArray& bytes);
 
-    SerialPort port;
+    std::unique_ptr<LineTransport> transport;
+    bool serialTransport = false;
+    quint64 openingBase = 0; // openings of transports used before this one
+    LineTransport::OpenFailure openFailure = LineTransport::OpenFailure::None;
     UnitFrame receiver;
+    QByteArray pending; // arrived, not yet fed to the receiver
+    bool feeding = false;
+    QTimer silence;
     QString portName;
 };

@@ -62,16 +62,16 @@ void UnitSession::Stop()
     transfer.Abort();
     // What was queued before the stop (the end of a live-setup write, a
     // command) still reaches the unit.
-    link.Port().Drain(DrainLimit);
+    link.Drain(DrainLimit);
     link.Close();
 }
 
 void UnitSession::AfterPause(std::function<void()> step)
 {
     // A step scheduled for one opening of the port never reaches another.
-    const quint64 opening = link.Port().Opening();
+    const quint64 opening = link.Opening();
     QTimer::singleShot(timing.refreshPause, this, [this, opening, step = std::move(step)] {
-        if (link.Port().Opening() == opening)
+        if (link.Opening() == opening)
             step();
     });
 }
@@ -185,7 +185,7 @@ void UnitSession::OnConnectTimer()
     if (link.Open(name, timing.port))
         commands.QueryModel();
     else
-        Q_EMIT portOpenFailed(SerialPort::DevicePath(name), link.Port().LastOpenFailure());
+        Q_EMIT portOpenFailed(SerialPort::DevicePath(name), link.LastOpenFailure());
 }
 
 // The counter numbers the eight ports of the pattern 1..8 and the adapters

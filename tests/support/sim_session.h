@@ -6,8 +6,8 @@
 
 #include <algorithm>
 
-// A unit of that model and firmware on an unpaced line without RDS: what
-// tests of memory transfers want, where only the bytes matter.
+// A unit of that model and firmware on an unpaced in-process line without
+// RDS: what tests of memory transfers want, where only the bytes matter.
 inline SimOptions UnpacedUnit(const QString& model, const QString& firmware)
 {
     SimOptions options;
@@ -15,6 +15,7 @@ inline SimOptions UnpacedUnit(const QString& model, const QString& firmware)
     options.firmware = firmware;
     options.lineRate = 0;
     options.rdsPeriodMs = 0;
+    options.inProcess = true;
     return options;
 }
 
