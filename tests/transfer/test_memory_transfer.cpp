@@ -525,14 +525,14 @@ private Q_SLOTS:
         QTest::addColumn<bool>("adaptive");
         QTest::addColumn<int>("least");
         QTest::addColumn<int>("most");
-        QTest::newRow("adaptive") << true << 20 << 150;
-        QTest::newRow("fixed") << false << 390 << 600;
+        QTest::newRow("adaptive") << true << 20 << 400;
+        QTest::newRow("fixed") << false << 590 << 800;
     }
     void lostReplyWaitsAsLongAsTheLineSays()
     {
         QFETCH(bool, adaptive);
         Rig rig;
-        MemoryTransfer::Timing timing{400, 400, WriteBack};
+        MemoryTransfer::Timing timing{600, 600, WriteBack};
         timing.adaptive = adaptive;
         rig.transfer.SetTiming(timing);
         QList<qint64> sent;
@@ -554,7 +554,7 @@ private Q_SLOTS:
         QCOMPARE(resent.size(), 1);
         // The trace hears the wait that expired and the doubled one now in force.
         const int waited = resent[0][0].toInt();
-        QCOMPARE(resent[0][1].toInt(), adaptive ? std::min(2 * waited, 400) : 400);
+        QCOMPARE(resent[0][1].toInt(), adaptive ? std::min(2 * waited, 600) : 600);
     }
 };
 
