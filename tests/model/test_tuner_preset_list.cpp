@@ -174,18 +174,6 @@ private Q_SLOTS:
         QCOMPARE(Texts(TunerPresetList::Decode(list.Encode(step), step)), shown);
         QCOMPARE(list.SnapToUnit(), 0);
     }
-
-    void muteOnlyChange()
-    {
-        TunerPresetList list;
-        list.AddFm(3, 10170, 0, u"ROCK"_s);
-        list.AddFm(12, 9410, 1, u"NEWS"_s);
-        Image expected = list.Encode(9);
-        QVERIFY(list.ReplaceFm(1, {12, 9410, 0, u"NEWS"_s}));
-        QCOMPARE(expected[131], 1);
-        expected[131] = 0;
-        QCOMPARE(list.Encode(9), expected);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestTunerPresetList)
