@@ -9,12 +9,7 @@
 #include "link/unit_frame.h"
 #include "unit/unit_session.h"
 
-#include "fuzz_require.h"
-
-#include <QCoreApplication>
-
-#include <cstddef>
-#include <cstdint>
+#include "fuzz_support.h"
 
 namespace {
 
@@ -42,33 +37,11 @@ void CheckEncodes(const QByteArray& payload)
     Require(again.Payload() == payload);
 }
 
-// The session's own events, at the point of the input the mode byte picks:
-// a silent period, "Not Connected", or a new connection. Late reports after
-// each must find the state consistent.
-void Interrupt(LiveStatus& live, int event)
-{
-    switch (event) {
-    case 1:
-        live.MarkSilent();
-        break;
-    case 2:
-        live.ShowDisconnected();
-        break;
-    case 3:
-        live.BeginConnection();
-        break;
-    default:
-        break;
-    }
-    live.RefreshConnectionLine();
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
-    // Timers started by the dispatch need an application object.
-    static QCoreApplication app(*argc, *argv);
+    StartApplication(argc, argv);
     return 0;
 }
 
@@ -88,8 +61,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const std::size_t interruptAt = size / 2;
     for (std::size_t i = 0; i < size; ++i) {
+        // The session's own events: a silent period, "Not Connected", a new
+        // connection; late reports after each must find the state consistent.
+        if (i == interruptAt && (mode & 6) == 2)
+            live.MarkSilent();
+        else if (i == interruptAt && (mode & 6) == 4)
+            live.ShowDisconnected();
+        else if (i == interruptAt && (mode & 6) == 6)
+            live.BeginConnection();
         if (i == interruptAt)
-            Interrupt(live, (mode >> 1) & 3);
+            live.RefreshConnectionLine();
         if (receiver.Feed(data[i])) {
             const QByteArray& payload = receiver.Payload();
             Require(payload.size() <= 63);
@@ -101,8 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Payloads straight in as well, without the framing in the way.
     if (size > 1)
         Q_EMIT session.Link().payloadReceived(
-            QByteArray(reinterpret_cast<const char*>(data + 1),
-                       static_cast<qsizetype>(std::min<std::size_t>(size - 1, 63))));
+            InputBytes(data + 1, std::min<std::size_t>(size - 1, 63)));
     CheckShowable(live.Values());
 
     // What the panel asks of the state: typed tuner values and sent names
