@@ -48,16 +48,6 @@ void Check(const UnitWrite& write, const ModelFacts& facts)
     Require(good);
 }
 
-// The writes of a load of the text into a unit of that AM step.
-QList<UnitWrite> Load(const QByteArray& text, const LiveValues& unit,
-                      SettingsFileReader::ModelAnswer answer, int amStep)
-{
-    InputDevice device(text);
-    const SettingsFileReader::Result result =
-        SettingsFileReader::LoadSettingsFile(device, unit, answer);
-    return LoadPlan::Writes(result.configuration, unit, amStep, ConfigurationParts{});
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -71,11 +61,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     unit.zoneVolume = size > 2 ? static_cast<std::int8_t>(data[2]) : 0;
     const auto answer =
         static_cast<SettingsFileReader::ModelAnswer>(size > 0 ? (data[0] >> 1) % 3 : 0);
-
     const int amStep = size > 0 && (data[0] & 0x80) ? 9 : 10;
 
-    const QList<UnitWrite> writes = Load(InputBytes(data, size), unit, answer, amStep);
-    for (const UnitWrite& write : writes)
+    InputDevice device(InputBytes(data, size));
+    const SettingsFileReader::Result read =
+        SettingsFileReader::LoadSettingsFile(device, unit, answer);
+    for (const UnitWrite& write :
+         LoadPlan::Writes(read.configuration, unit, amStep, ConfigurationParts{}))
         Check(write, unit.facts);
     return 0;
 }
