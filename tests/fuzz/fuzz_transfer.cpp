@@ -1,8 +1,9 @@
 // Drives the memory transfer engine as a unit would answer it, or would not.
 // The input picks the unit (model, firmware, block size, memory pattern) and
-// a first transfer, then a script of what the line does: a true answer to the
-// last request, a false one, a stale or foreign one, raw payloads, silence
-// (the retry and pace timers fire), Cancel, a lost unit, another transfer.
+// a first transfer (a tuner preset write is an EEPROM write like another),
+// then a script of what the line does: a true answer to the last request, a
+// false one, a stale or foreign one, raw payloads, silence (the retry and
+// pace timers fire), Cancel, a lost unit, another transfer.
 //
 // Checked throughout: every write request lies inside a block (or below the
 // live block's size) that was asked to be written; no EEPROM byte is reported
@@ -14,7 +15,6 @@
 #include "link/unit_link.h"
 #include "model/model_facts.h"
 #include "model/settings_image.h"
-#include "model/tuner_preset_list.h"
 #include "transfer/eeprom_map.h"
 #include "transfer/memory_transfer.h"
 
@@ -26,8 +26,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstddef>
-#include <cstdint>
 #include <functional>
 #include <set>
 #include <vector>
@@ -153,7 +151,7 @@ private:
         for (int i = 0; i < image.Size(); ++i)
             image.SetByteAt(i, (i * 7 + choice) & 0xFF);
         const int size = image.Size();
-        switch (choice % 9) {
+        switch (choice % 8) {
         case 0:
             transfer.ReadCurrentSetup(Result());
             break;
@@ -184,21 +182,6 @@ private:
             Write({{address, data}}, 0, [&](TransferDone done) {
                 return transfer.WriteEeprom(data, address, std::move(done));
             });
-            break;
-        }
-        case 7: {
-            TunerPresetList presets;
-            presets.AddFm(1 + choice % 30, TunerPresetList::FmLowest + 10 * choice, choice & 1,
-                          QStringLiteral("FUZZ"));
-            presets.AddAm(1 + choice % 10, TunerPresetList::AmLowest + 10 * choice);
-            // Either step: the write encodes with the one it is given.
-            const int step = choice & 2 ? TunerPresetList::AmStep9 : TunerPresetList::AmStep10;
-            const TunerPresetList::Image encoded = presets.Encode(step);
-            Write({{EepromMap::TunerImage, QByteArray(reinterpret_cast<const char*>(encoded.data()),
-                                                      static_cast<qsizetype>(encoded.size()))}},
-                  0, [&](TransferDone done) {
-                      return transfer.WriteTunerPresets(presets, step, std::move(done));
-                  });
             break;
         }
         default:
