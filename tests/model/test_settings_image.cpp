@@ -26,15 +26,6 @@ class TestSettingsImage : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // Versions compare as texts, case ignored; no version at all is below every one.
-    void versionBelow()
-    {
-        QVERIFY(!ModelFacts::VersionBelow(u"v2.00"_s, u"v2.00"_s));
-        QVERIFY(ModelFacts::VersionBelow(u"v1.99"_s, u"v2.00"_s));
-        QVERIFY(ModelFacts::VersionBelow(QString(), u"v1.23"_s));
-        QVERIFY(!ModelFacts::VersionBelow(u"V2.00"_s, u"v2.00"_s));
-    }
-
     // Where each field lies for each model and firmware is the sim unit
     // test's comparison of the two layouts; these are the model's rules.
     void modelRules_data()
@@ -108,22 +99,6 @@ private Q_SLOTS:
                                  r.analogSource, r.analogGain, r.videoFormat}),
                      QList<int>(7, -1));
         }
-    }
-
-    // Two bytes per input: Dolby 2-channel | Dolby others, stereo | DTS.
-    void surroundTable()
-    {
-        SettingsImage image = Image("K240", "v2.05");
-        QVERIFY(image.SetTableByte(19, 0x5A));
-        QVERIFY(image.SetSurround(4, {0xC, 1, 6, 3}));
-        QVERIFY(image.SetSurround(9, {-1, 2, -1, -1})); // -1 keeps a nibble
-        QVERIFY(!image.SetSurround(10, {0, 0, 0, 0}));
-        QCOMPARE(image.BlockAndTableBytes().mid(image.Size()).toHex(' '),
-                 "00 00 00 00 00 00 00 00 63 c1 00 00 00 00 00 00 00 00 00 52");
-        const SettingsImage::SurroundModes m = image.Surround(4);
-        QCOMPARE(QList<int>({m.stereo, m.dts, m.dolbyTwoChannel, m.dolbyOthers}),
-                 QList<int>({0xC, 1, 6, 3}));
-        QCOMPARE(image.Surround(10).stereo, -1);
     }
 
     void fillFromLiveStatus_data()
