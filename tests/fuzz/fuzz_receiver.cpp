@@ -73,14 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             InputBytes(data + 1, std::min<std::size_t>(size - 1, 63)));
     CheckShowable(live.Values());
 
-    // What the panel asks of the state: typed tuner values and sent names
-    // from the input's last bytes, every caption and the volume's text.
-    if (size > 3) {
-        const int variable = static_cast<std::int8_t>(data[size - 3]);
-        live.AssumeTunerValue(variable, data[size - 2] | (data[size - 1] << 8));
-        live.AssumeInputName(static_cast<std::int8_t>(data[size - 1]),
-                             QString::fromLatin1(reinterpret_cast<const char*>(data), 3));
-    }
+    // What the panel asks of the state: every caption and the volume's text.
     for (int i = -1; i <= InputCount; ++i) {
         const bool input = i >= 0 && i < InputCount;
         // A unit may report an empty name; a default caption never is.
