@@ -1,49 +1,41 @@
 // Drives the memory transfer engine as a unit would answer it, or would not.
 // The input picks the unit (model, firmware, block size, memory pattern) and
-// a first transfer, then a script of what the line does: a true answer to the
-// last request, a false one, a stale or foreign one, raw payloads, silence
-// (the retry and pace timers fire), Cancel, a lost unit, another transfer.
-//
-// Checked throughout: every write request lies inside a block that was asked
-// to be written; no byte is reported written unless the unit claimed to hold
-// the value the engine sent for it; every started transfer ends exactly once,
-// and every request with exactly one result of its own; Cancel and a lost
-// unit end whatever runs at once.
+// a first transfer, then what the line does: a true answer to the last
+// request, a false, stale or foreign one, raw payloads, silence (the timers
+// fire), Cancel, a lost unit, another transfer. Checked: every write request
+// lies inside a block (or below the live size) asked to be written; no EEPROM
+// byte is reported written unless the unit claimed the value sent for it;
+// every transfer ends once, every request has one result; Cancel and a lost
+// unit end it at once.
 
-#include "common/message_table.h"
 #include "link/message_set.h"
 #include "link/unit_link.h"
 #include "model/model_facts.h"
 #include "model/settings_image.h"
-#include "model/tuner_preset_list.h"
 #include "transfer/eeprom_map.h"
 #include "transfer/memory_transfer.h"
 
 #include "../support/test_bytes.h"
-#include "fuzz_require.h"
-
-#include <QCoreApplication>
+#include "fuzz_support.h"
 
 #include <pty.h>
 #include <termios.h>
 
 #include <algorithm>
 #include <array>
-#include <cstddef>
-#include <cstdint>
-#include <deque>
 #include <functional>
-#include <map>
 #include <set>
 #include <vector>
 
 namespace {
 
 // The fuzz input, read from the front; zeros once it is used up.
-class Script
+struct Script
 {
-public:
-    Script(const std::uint8_t* bytes, std::size_t length) : data(bytes), size(length) {}
+    const std::uint8_t* data;
+    std::size_t size;
+    std::size_t at = 0;
+
     bool AtEnd() const { return at >= size; }
     std::uint8_t Next() { return at < size ? data[at++] : 0; }
     QByteArray Take(int count)
@@ -53,17 +45,11 @@ public:
             out.append(static_cast<char>(Next()));
         return out;
     }
-
-private:
-    const std::uint8_t* data;
-    std::size_t size;
-    std::size_t at = 0;
 };
 
 // A pseudo-terminal whose far end nobody reads: once its buffer is full, what
-// the link writes stays queued and costs no system call. The fuzz input, not
-// the line, plays the unit, and a tty that takes every write would spend
-// most of the run in the kernel.
+// the link writes stays queued and costs no system call. The input plays the
+// unit; a tty that took every write would spend the run in the kernel.
 struct Line
 {
     int master = -1;
@@ -112,24 +98,15 @@ public:
 
         QObject::connect(&line->link, &UnitLink::payloadSent, &transfer,
                          [this](const QByteArray& p) { OnRequest(p); });
-        QObject::connect(&transfer, &MemoryTransfer::transferStarted, [this] {
-            Require(++started == finished + 1 && liveUnclaimed == 0);
-            StartLiveJob();
-        });
+        QObject::connect(&transfer, &MemoryTransfer::transferStarted,
+                         [this] { Require(++started == finished + 1); });
         QObject::connect(&transfer, &MemoryTransfer::transferFinished, [this] {
             Require(++finished == started);
-            liveJobs.clear();         // ran, or dropped with the run
             if (!transfer.IsBusy()) { // nothing queued or scheduled
                 allowed.clear();
                 liveLimit = 0;
             }
         });
-        // A live byte the unit keeps at a value of its own is taken, and said.
-        QObject::connect(&transfer, &MemoryTransfer::transferFailed, &transfer,
-                         [this](int message) {
-                             if (message == Message::LiveClamped)
-                                 liveUnclaimed = 0;
-                         });
     }
 
     void Play()
@@ -139,8 +116,6 @@ public:
             Step(script.Next());
         Cancel();
         Require(!transfer.IsBusy());
-        Require(started == finished);
-        Require(liveUnclaimed == 0);
         for (int calls : results)
             Require(calls == 1);
     }
@@ -148,8 +123,6 @@ public:
 private:
     // Claims of the unit: (address, a value it said it holds there).
     using Claims = std::set<std::pair<int, int>>;
-    // A write request: address → the value the engine sent for it.
-    using Sent = std::map<int, int>;
     // An EEPROM block a write asks for: its address and bytes.
     using Block = std::pair<int, QByteArray>;
 
@@ -173,7 +146,7 @@ private:
         for (int i = 0; i < image.Size(); ++i)
             image.SetByteAt(i, (i * 7 + choice) & 0xFF);
         const int size = image.Size();
-        switch (choice % 9) {
+        switch (choice % 8) {
         case 0:
             transfer.ReadCurrentSetup(Result());
             break;
@@ -187,10 +160,9 @@ private:
             transfer.ReadEeprom(choice * 8, 1 + choice % 40, Result());
             break;
         case 4:
-            if (Write({}, size, [&](TransferDone done) {
-                    return transfer.WriteCurrentSetup(image, std::move(done));
-                }))
-                liveJobs.push_back(size);
+            Write({}, size, [&](TransferDone done) {
+                return transfer.WriteCurrentSetup(image, std::move(done));
+            });
             break;
         case 5:
             Write({{transfer.PresetAddress(preset) + 1, image.BlockAndTableBytes()},
@@ -205,21 +177,6 @@ private:
             Write({{address, data}}, 0, [&](TransferDone done) {
                 return transfer.WriteEeprom(data, address, std::move(done));
             });
-            break;
-        }
-        case 7: {
-            TunerPresetList presets;
-            presets.AddFm(1 + choice % 30, TunerPresetList::FmLowest + 10 * choice, choice & 1,
-                          QStringLiteral("FUZZ"));
-            presets.AddAm(1 + choice % 10, TunerPresetList::AmLowest + 10 * choice);
-            // Either step: the write encodes with the one it is given.
-            const int step = choice & 2 ? TunerPresetList::AmStep9 : TunerPresetList::AmStep10;
-            const TunerPresetList::Image encoded = presets.Encode(step);
-            Write({{EepromMap::TunerImage, QByteArray(reinterpret_cast<const char*>(encoded.data()),
-                                                      static_cast<qsizetype>(encoded.size()))}},
-                  0, [&](TransferDone done) {
-                      return transfer.WriteTunerPresets(presets, step, std::move(done));
-                  });
             break;
         }
         default:
@@ -273,7 +230,7 @@ private:
     // asks the engine to write, before it runs: its first byte may go out at
     // once. A write the engine refuses allows nothing. A write reported
     // written had every byte of its blocks claimed by the unit.
-    bool Write(const std::vector<Block>& blocks, int liveSize,
+    void Write(const std::vector<Block>& blocks, int liveSize,
                const std::function<bool(TransferDone)>& write)
     {
         const std::size_t allowedBefore = allowed.size();
@@ -292,35 +249,16 @@ private:
                                                 static_cast<std::uint8_t>(bytes.at(i))}) == 1);
             }
         });
-        if (write(done))
-            return true;
-        allowed.resize(allowedBefore);
-        liveLimit = liveBefore;
-        return false;
-    }
-
-    // What the unit claimed and the engine sent before counts for no later job.
-    void StartLiveJob()
-    {
-        liveClaims.clear();
-        liveSent.clear();
+        if (!write(done)) {
+            allowed.resize(allowedBefore);
+            liveLimit = liveBefore;
+        }
     }
 
     void OnRequest(const QByteArray& request)
     {
         last = request;
         const auto type = static_cast<std::uint8_t>(request.at(0));
-        // A live job is judged by its own bytes when its end-of-write frame
-        // goes out: an earlier run's clamps were said then, and the block
-        // size may have changed since.
-        if (type == MessageType::LiveSetup && request.size() == 2 &&
-            request.at(1) == char(MemoryOp::EndWrite)) {
-            Require(!liveJobs.empty());
-            liveUnclaimed = Unclaimed(0, liveJobs.front(), liveClaims, liveSent);
-            liveJobs.pop_front();
-            StartLiveJob();
-            return;
-        }
         const bool write = request.size() > 1 && request.at(1) == char(MemoryOp::Write);
         if (!write)
             return;
@@ -331,35 +269,16 @@ private:
             for (const auto& [first, end] : allowed)
                 inside = inside || (address >= first && address < end);
             Require(inside);
-            Record(eepromSent, address, static_cast<std::uint8_t>(request.at(4)));
         } else if (type == MessageType::LiveSetup) {
             Require(request.size() == 4);
-            const int index = static_cast<std::uint8_t>(request.at(2));
-            Require(index < liveLimit);
-            Record(liveSent, index, static_cast<std::uint8_t>(request.at(3)));
+            Require(static_cast<std::uint8_t>(request.at(2)) < liveLimit);
         }
     }
-
-    // One block is sent with one value per address; a new job may send another.
-    static void Record(Sent& sent, int address, int value) { sent[address] = value; }
 
     static int Address(const QByteArray& request)
     {
         return static_cast<std::uint8_t>(request.at(2)) | static_cast<std::uint8_t>(request.at(3))
                                                               << 8;
-    }
-
-    // Bytes of the block taken as written without the unit claiming the
-    // value sent for them; a byte never sent fails at once.
-    static int Unclaimed(int address, int count, const Claims& claims, const Sent& sent)
-    {
-        int unclaimed = 0;
-        for (int a = address; a < address + count; ++a) {
-            const auto value = sent.find(a);
-            Require(value != sent.end());
-            unclaimed += claims.count({a, value->second}) == 0;
-        }
-        return unclaimed;
     }
 
     // Answers the last request as the unit would, or with a false value.
@@ -395,7 +314,6 @@ private:
             Feed(Bytes({type, address & 0xFF, address >> 8, value}));
         } else if (type == MessageType::LiveSetup) {
             const int index = (static_cast<std::uint8_t>(request.at(2)) + delta) & 0xFF;
-            liveClaims.insert({index, value});
             Feed(Bytes({type, index, value}));
         }
     }
@@ -409,12 +327,7 @@ private:
     std::array<std::uint8_t, 256> live{};
     std::vector<std::pair<int, int>> allowed; // [first, end) of blocks asked to be written
     int liveLimit = 0;                        // live indexes below it may be written
-    std::deque<int> liveJobs;                 // sizes of the live writes of the run
-    int liveUnclaimed = 0; // of the live write just ended, until its clamps are said
     Claims eepromClaims;
-    Claims liveClaims;
-    Sent eepromSent;
-    Sent liveSent;
     QByteArray last;          // the request the unit saw last
     std::vector<int> results; // per request: its results so far
     int started = 0;
@@ -425,7 +338,7 @@ private:
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
-    static QCoreApplication app(*argc, *argv);
+    StartApplication(argc, argv);
     static Line shared;
     Require(shared.Open());
     line = &shared;
@@ -434,7 +347,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    Script script(data, size);
+    Script script{data, size};
     Run(script).Play();
     // Reopening the port now and then drops the frames queued behind the full
     // buffer, so the queue stays bounded; doing it after every input would

@@ -5,18 +5,11 @@
 
 #include "desktop/upgrade_check_file.h"
 
-#include "fuzz_require.h"
-
-#include <QBuffer>
-
-#include <cstddef>
-#include <cstdint>
+#include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    QBuffer device(&bytes);
-    device.open(QIODevice::ReadOnly);
+    InputDevice device(InputBytes(data, size));
     const UpgradeCheckFile file = UpgradeCheckFile::Parse(device);
     Require(file.major >= 0 && file.major <= 9999 && file.minor >= 0 && file.minor <= 9999);
     Require(file.hasVersion || (file.major == 0 && file.minor == 0));

@@ -4,5 +4,3 @@ veltrix_add_test(test_sim_unit SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_sim_unit.c
 veltrix_add_test(test_sim_receiver
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_sim_receiver.cpp
     LIBS veltrix_sim)
-# The receiver test also runs the program itself.
-add_dependencies(test_sim_receiver veltrix-unit-sim)
