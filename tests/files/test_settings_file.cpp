@@ -42,7 +42,7 @@ std::array<QString, 10> InputNames()
 
 // A block with a value of its own in every field the file carries, all
 // inside their lists.
-SettingsImage SampleImage(const ModelFacts& facts, bool metres = false, bool subwoofer = true)
+SettingsImage SampleImage(const ModelFacts& facts, bool metres = false)
 {
     using namespace SettingsField;
     SettingsImage image;
@@ -62,7 +62,7 @@ SettingsImage SampleImage(const ModelFacts& facts, bool metres = false, bool sub
     const int sizes[] = {1, 2, 1, 0, 1};
     for (int n = 0; n < 5; ++n)
         image.SetByte(FrontSpeakers + n, sizes[n]);
-    image.SetByte(Subwoofer, subwoofer ? 0x0B : 0x08); // on, Enhanced Bass, 80 Hz
+    image.SetByte(Subwoofer, 0x0B); // on, Enhanced Bass, 80 Hz
     for (int n = 0; n < 8; ++n)
         image.SetByte(FrontLeftLevel + n, 3 * n);
     const int distances[] = {0, 9, 32, 39};
@@ -196,40 +196,6 @@ private Q_SLOTS:
         QCOMPARE(text, Golden(golden.toLatin1().constData(), text));
     }
 
-    // Beyond the golden blocks: the subwoofer's cutoff only while it is on,
-    // and a code no list names as its number (nothing is indexed beyond a list).
-    void oddLines()
-    {
-        const LiveValues unit = Unit();
-        SettingsImage image = SampleImage(unit.facts, false, false);
-        image.SetInput(0, {9, -1, -1, 15, 12, 14, 3});
-        image.SetByte(SettingsField::FrontLeftLevel, 200);
-        image.SetByte(SettingsField::FrontDistance, 40);
-        const QByteArray text = Block(unit, 0, image);
-        for (const char* line : {"\t\tSubwoofer  \t\tOff\r\r\n\t\tEnhanced Bass    \tOff\r\r\n",
-                                 "\t\tDigitalSource \t9\r\r\n", "\t\tVideoSource \t15\r\r\n",
-                                 "\t\tAnalogGain \t14\r\r\n", "\t\tFrontLeft  \t200\r\r\n",
-                                 "\t\tFrontDistance  \t\t40\r\r\n"})
-            QVERIFY2(text.contains(line), line);
-        QVERIFY(!text.contains("Subwoofer Cutoff"));
-    }
-
-    void parseInteger_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("value");
-        QTest::newRow("tag") << "\t<PRESET_4>" << 4;
-        QTest::newRow("minus ends the scan") << "7-25" << -25;
-        QTest::newRow("empty") << "" << 0;
-        QTest::newRow("saturates") << "99999999999999999999" << Reader::MaxNumber;
-        QTest::newRow("leading zeros") << "0000000000000000000042" << 42;
-    }
-    void parseInteger()
-    {
-        QFETCH(QString, text);
-        QTEST(Reader::ParseInteger(text), "value");
-    }
-
     // Line ends do not matter, in the tuner section neither.
     void lineEnds()
     {
@@ -299,6 +265,9 @@ private Q_SLOTS:
         row("distance out of range", "SPEAKERSETUP", "\t\tFrontDistance  \t\t41 ft", FrontDistance,
             0);
         row("level out of range", "LEVELSETUP", "\t\tCenter  \t+13 dB", CenterLevel, 0);
+        row("number beyond int", "LEVELSETUP", "\t\tCenter  \t99999999999999999999", CenterLevel,
+            0);
+        row("minus ends the number", "LEVELSETUP", "\t\tCenter  \t7-5 dB", CenterLevel, 7);
         row("lower-case keys and tags", "levelsetup", "\t\tbass  \t\t+4 DB", Bass, 7);
         row("zone fixed stays fixed", "ADVANCED", "\t\tZone Volume Control  \tFixed",
             ZoneVolumeControl, 165);
