@@ -42,9 +42,9 @@ struct Unit
     SetupFlags flags;
 };
 
-Unit MakeUnit(const QString& model, const QString& version, int preset = 0, int size = 0)
+Unit MakeUnit(QAnyStringView model, QAnyStringView version, int preset = 0, int size = 0)
 {
-    ModelFacts facts{model, version};
+    ModelFacts facts{model.toString(), version.toString()};
     facts.blockSize = size > 0 ? size : facts.ImageOffset(SettingsField::FullLayoutEnd);
     Unit unit;
     unit.image.Reset(facts);
@@ -54,7 +54,7 @@ Unit MakeUnit(const QString& model, const QString& version, int preset = 0, int 
 
 // A block of the layout's size (or `size`), each byte holding its own
 // position, so every decoded field tells where it was read.
-Unit Positions(const QString& model, const QString& version, int size = 0)
+Unit Positions(QAnyStringView model, QAnyStringView version, int size = 0)
 {
     Unit unit = MakeUnit(model, version, 0, size);
     for (int i = 0; i < unit.image.Size(); ++i)
@@ -64,7 +64,7 @@ Unit Positions(const QString& model, const QString& version, int size = 0)
 
 // Every block and table byte a different value, so a write to a wrong byte
 // or bit shows.
-Unit Pattern(const QString& model, const QString& version, int preset = 0)
+Unit Pattern(QAnyStringView model, QAnyStringView version, int preset = 0)
 {
     Unit unit = MakeUnit(model, version, preset);
     for (int i = 0; i < unit.image.Size(); ++i)
@@ -77,12 +77,13 @@ Unit Pattern(const QString& model, const QString& version, int preset = 0)
 
 using Channels = ListeningModeFields::Channels;
 
-// "1 -1 3" as a list, so a table row fits a line.
+// "1 -1 3" as a list ("" as none), so a table row fits a line.
 QList<int> Ints(const char* text)
 {
     QList<int> list;
     for (const QByteArray& item : QByteArray(text).split(' '))
-        list.append(item.toInt());
+        if (!item.isEmpty())
+            list.append(item.toInt());
     return list;
 }
 
@@ -200,6 +201,131 @@ QStringList Unheard(QWidget* root)
     }
     return problems;
 }
+
+// Tables whose rows are records: the `_data` function names the rows, and
+// the test reads the record of its row.
+template <typename Row, std::size_t N> void AddRows(const Row (&rows)[N])
+{
+    QTest::addColumn<int>("row");
+    for (std::size_t i = 0; i < N; ++i)
+        QTest::newRow(rows[i].name) << static_cast<int>(i);
+}
+
+template <typename Row, std::size_t N> const Row& CurrentRow(const Row (&rows)[N])
+{
+    QFETCH(int, row);
+    return rows[row];
+}
+
+// The subwoofer byte; lists hold switch, crossover, combined, Enhanced Bass.
+struct SubwooferRow
+{
+    const char *name, *version;
+    int byte;
+    const char *decoded, *edit; // -1 in `edit` keeps the loaded value
+    int stored;
+};
+const SubwooferRow SubwooferRows[] = {
+    {"switch off keeps bits 5-7", "v2.00", 0xE3, "1 0 0 1", "0 6 -1 0", 0xF8},
+    {"crossover code 7 kept", "v2.05", 0x1D, "1 7 0 0", "-1 -1 -1 1", 0x1F},
+    {"old separate form keeps bits 4-7", "v1.26", 0xA7, "1 3 0 0", "-1 6 5 1", 0xAD},
+    {"combined form", "v1.20", 0x03, "0 0 3 0", "1 4 7 1", 0x07},
+    {"combined code 9 kept", "v1.20", 0x09, "0 0 9 0", "-1 -1 -1 -1", 0x09},
+};
+
+// An input record edited: digital, trigger 1, trigger 2, video, format,
+// analog, gain (-1 as loaded), and the record's bytes after Store (hex).
+// Records of the pattern: input 4 = c7 ec 11, input 9 = f2 17 3c; on a K220
+// input 9 = a5 ca.
+struct InputRow
+{
+    const char *name, *model, *version;
+    int input;
+    const char *edit, *record;
+};
+const InputRow InputRows[] = {
+    {"codes: bits 4-7 = t1 + 4 t2", "K240", "v2.05", 4, "2 3 1 -1 -1 -1 -1", "72ec11"},
+    {"v1.26 flags: t2 on, t1 off gives 2, bits 6-7 cleared", "K230", "v1.26", 4,
+     "-1 0 1 -1 -1 -1 -1", "27ec11"},
+    {"K220 v2.05: flags in a two-byte record", "K220", "v2.05", 9, "1 1 0 4 -1 10 -1", "11a4"},
+    {"K230: no format, gain stored", "K230", "v2.05", 4, "-1 -1 -1 1 2 -1 8", "c7e118"},
+    {"K230V: format stored", "K230V", "v2.05", 4, "-1 -1 -1 -1 0 -1 -1", "c7ec01"},
+    {"K230V: the TUNER row's format is kept", "K230V", "v2.05", 9, "-1 -1 -1 -1 2 -1 0", "f21730"},
+};
+
+// The Advanced page's bytes (hex: canonical 30, 31, 32, 37, the last byte),
+// its fields as loaded (DSP, trigger, volume, relay, background, temporary
+// OSD, EX, Dolby DR, DTS-ES, DTS DR), the edit (-2 leaves one), the bytes stored.
+struct AdvancedRow
+{
+    const char *name, *model, *version, *bytes, *loaded, *edit, *stored;
+};
+const AdvancedRow AdvancedRows[] = {
+    {"v1.10: no temporary OSD, byte 31 = background", "K230", "v1.10", "ff ff 06 ff d8",
+     "1 3 -1 3 1 0 1 6 1 -1", "0 2 -2 0 0 -2 0 -2 0 -2", "fb 00 06 f8 d8"},
+    {"v1.23: the dynamic range byte is the Dolby index", "K220", "v1.23", "00 02 fe 00 00",
+     "0 0 -1 0 0 1 0 254 0 -1", "-2 -2 -2 -2 -2 -2 -2 2 -2 -2", "00 02 02 00 00"},
+    {"v1.26: DTS bit, neighbours kept", "K240", "v1.26", "00 f3 f9 00 00", "0 0 -1 0 1 1 0 1 0 0",
+     "-2 -2 -2 -2 -2 0 -2 2 -2 1", "00 01 fe 00 00"},
+    {"v2.00: trigger and relay bits, neighbours kept, Fixed", "K240", "v2.00", "5f 00 00 f8 d8",
+     "0 3 1 3 0 0 0 0 0 0", "1 2 0 1 -2 -2 1 -2 1 -2", "56 00 00 ff a5"},
+    {"v2.05: Fixed to Variable writes 0", "K110", "v2.05", "00 00 00 00 a5", "0 0 0 0 0 0 0 0 0 0",
+     "-2 -2 1 -2 -2 -2 -2 -2 -2 -2", "00 00 00 00 00"},
+    {"v2.05: Variable keeps the zone volume", "K230V", "v2.05", "00 00 00 00 d8",
+     "0 0 1 0 0 0 0 0 0 0", "", "00 00 00 00 d8"},
+    {"v2.05 K220: Fixed", "K220", "v2.05", "00 00 00 00 ec", "0 0 1 0 0 0 0 0 0 0",
+     "-2 -2 0 -2 -2 -2 -2 -2 -2 -2", "00 00 00 00 a5"},
+};
+
+// A surround-mode table row (bytes 2i, 2i+1 of the table, hex) as the lists
+// show it (stereo, DTS, Dolby 2-channel, Dolby others), edited (-2 leaves
+// one) and stored.
+struct SurroundRow
+{
+    const char *name, *model, *version;
+    int input;
+    const char *loaded, *indexes, *edit, *stored;
+};
+const SurroundRow SurroundRows[] = {
+    {"code 1, out-of-range 15 and 3 kept", "K230", "v1.26", 8, "f31f", "1 -1 -1 -1", "", "f31f"},
+    {"a changed list writes its code", "K230", "v1.26", 8, "f31f", "1 -1 -1 -1", "0 1 2 0", "3001"},
+    {"PLIIx: code 5 kept, IIx Movie 6", "K240", "v2.05", 0, "5280", "6 0 3 -1", "-2 -2 4 -2",
+     "6280"},
+    {"K220: Dolby others ES 1, 2", "K220", "v2.05", 3, "7302", "0 -1 5 3", "-2 -2 -2 2", "7202"},
+};
+
+// A code no list knows in every byte; the control touched and its byte.
+struct UnknownCodesRow
+{
+    const char *name, *model, *version;
+    int preset;
+    const char* control;
+    int canonical;
+};
+const UnknownCodesRow UnknownCodesRows[] = {
+    {"K230 v2.05", "K230", "v2.05", 0, "frontDistance", 54},
+    {"K110 v1.26 preset", "K110", "v1.26", 1, "centerWidth", 34},
+    {"K220 v1.23 preset", "K220", "v1.23", 1, "bass", 61},
+    {"K230V v1.26", "K230V", "v1.26", 0, "centerLevel", 47},
+};
+
+// The stereo list of one input: the code loaded, its text, the item picked,
+// the code stored, and the items of the Dolby others list.
+struct SurroundListRow
+{
+    const char *name, *model, *version;
+    int input, loaded;
+    const char *shown, *pick;
+    int stored, othersItems;
+};
+const SurroundListRow SurroundListRows[] = {
+    {"no PLIIx: NEO:6 Cinema is 5", "K240", "v1.26", 1, 8, "EARS", "DTS NEO:6 Cinema", 5, 2},
+    {"PLIIx: IIx Movie is 6", "K240", "v2.05", 0, 8, "DTS NEO:6 Cinema", "Pro Logic IIx - Movie", 6,
+     2},
+    {"PLIIx: TUNER ES 2 is 13", "K230", "v2.00", 9, 0, "Direct", "Enhanced Stereo 2", 13, 2},
+    {"K220: Enhanced Stereo for Dolby others", "K220", "v1.26", 9, 2, "Pro Logic",
+     "Pro Logic II: Movie", 3, 4},
+};
 
 } // namespace
 
@@ -350,38 +476,19 @@ private Q_SLOTS:
 
     // The subwoofer byte in its three forms; bits beside the fields are
     // kept, and a code outside its list comes back unchanged.
-    void subwoofer_data()
-    {
-        QTest::addColumn<QString>("version");
-        QTest::addColumn<int>("byte");
-        QTest::addColumn<QList<int>>("decoded"); // switch, crossover, combined, Enhanced Bass
-        QTest::addColumn<QList<int>>("edit");    // the same, -1 keeps the loaded value
-        QTest::addColumn<int>("stored");
-        const auto row = [](const char* name, const char* version, int byte, const char* decoded,
-                            const char* edit, int stored) {
-            QTest::newRow(name) << QString::fromLatin1(version) << byte << Ints(decoded)
-                                << Ints(edit) << stored;
-        };
-        row("switch off keeps bits 5-7", "v2.00", 0xE3, "1 0 0 1", "0 6 -1 0", 0xF8);
-        row("crossover code 7 kept", "v2.05", 0x1D, "1 7 0 0", "-1 -1 -1 1", 0x1F);
-        row("old separate form keeps bits 4-7", "v1.26", 0xA7, "1 3 0 0", "-1 6 5 1", 0xAD);
-        row("combined form", "v1.20", 0x03, "0 0 3 0", "1 4 7 1", 0x07);
-        row("combined code 9 kept", "v1.20", 0x09, "0 0 9 0", "-1 -1 -1 -1", 0x09);
-    }
+    void subwoofer_data() { AddRows(SubwooferRows); }
     void subwoofer()
     {
-        QFETCH(QString, version);
-        QFETCH(int, byte);
-        QFETCH(QList<int>, edit);
-        Unit unit = Positions(u"K230"_s, version);
-        QVERIFY(unit.image.SetByte(SettingsField::Subwoofer, byte));
+        const SubwooferRow& r = CurrentRow(SubwooferRows);
+        Unit unit = Positions("K230", r.version);
+        QVERIFY(unit.image.SetByte(SettingsField::Subwoofer, r.byte));
         SpeakerFields fields = SpeakerFields::Load(unit.image, unit.flags);
-        QTEST(Edit({&fields.subwooferSwitch, &fields.crossover, &fields.subwooferCombined,
-                    &fields.enhancedBass},
-                   edit),
-              "decoded");
+        QCOMPARE(Edit({&fields.subwooferSwitch, &fields.crossover, &fields.subwooferCombined,
+                       &fields.enhancedBass},
+                      Ints(r.edit)),
+                 Ints(r.decoded));
         fields.Store(unit.image, unit.flags);
-        QTEST(unit.image.Byte(SettingsField::Subwoofer), "stored");
+        QCOMPARE(unit.image.Byte(SettingsField::Subwoofer), r.stored);
     }
 
     // A block too short for the levels: the missing fields read -1 and
@@ -458,50 +565,22 @@ private Q_SLOTS:
         QVERIFY(!LevelFields::UsableFor(speakers, flags).subwoofer);
     }
 
-    void inputEdits_data()
-    {
-        QTest::addColumn<QString>("model");
-        QTest::addColumn<QString>("version");
-        QTest::addColumn<int>("input");
-        // digital, trigger 1, trigger 2, video, format, analog, gain (-1 = as loaded)
-        QTest::addColumn<QList<int>>("edit");
-        QTest::addColumn<QByteArray>("record"); // hex, the record's bytes after Store
-        // Records of the pattern: input 4 = c7 ec 11, input 9 = f2 17 3c; on a
-        // K220 input 9 = a5 ca.
-        const auto row = [](const char* name, const char* model, const char* version, int input,
-                            const char* edit, const char* record) {
-            QTest::newRow(name) << QString::fromLatin1(model) << QString::fromLatin1(version)
-                                << input << Ints(edit) << QByteArray(record);
-        };
-        row("codes: bits 4-7 = t1 + 4 t2", "K240", "v2.05", 4, "2 3 1 -1 -1 -1 -1", "72ec11");
-        row("v1.26 flags: t2 on, t1 off gives 2, bits 6-7 cleared", "K230", "v1.26", 4,
-            "-1 0 1 -1 -1 -1 -1", "27ec11");
-        row("K220 v2.05: flags in a two-byte record", "K220", "v2.05", 9, "1 1 0 4 -1 10 -1",
-            "11a4");
-        row("K230: no format, gain stored", "K230", "v2.05", 4, "-1 -1 -1 1 2 -1 8", "c7e118");
-        row("K230V: format stored", "K230V", "v2.05", 4, "-1 -1 -1 -1 0 -1 -1", "c7ec01");
-        row("K230V: the TUNER row's format is kept", "K230V", "v2.05", 9, "-1 -1 -1 -1 2 -1 0",
-            "f21730");
-    }
+    void inputEdits_data() { AddRows(InputRows); }
     void inputEdits()
     {
-        QFETCH(QString, model);
-        QFETCH(QString, version);
-        QFETCH(int, input);
-        QFETCH(QList<int>, edit);
-        QFETCH(QByteArray, record);
-        Unit unit = Pattern(model, version);
+        const InputRow& r = CurrentRow(InputRows);
+        Unit unit = Pattern(r.model, r.version);
         InputFields fields = InputFields::Load(unit.image, unit.flags);
-        InputFields::Row& row = fields.rows[static_cast<std::size_t>(input)];
+        InputFields::Row& row = fields.rows[static_cast<std::size_t>(r.input)];
         Edit({&row.digitalAudio, &row.trigger1, &row.trigger2, &row.video, &row.videoFormat,
               &row.analogAudio, &row.analogGain},
-             edit);
+             Ints(r.edit));
         fields.names[0] = u"IGNORED"_s;
         // Against an untouched store, which may rebuild the trigger bits.
         InputFields::Load(unit.image, unit.flags).Store(unit.image, unit.flags);
         QByteArray expected = unit.image.BlockBytes();
-        const int length = record.size() / 2;
-        expected.replace(length * input, length, QByteArray::fromHex(record));
+        const QByteArray record = QByteArray::fromHex(r.record);
+        expected.replace(record.size() * r.input, record.size(), record);
         fields.Store(unit.image, unit.flags);
         QCOMPARE(unit.image.BlockBytes().toHex(' '), expected.toHex(' '));
     }
@@ -547,62 +626,28 @@ private Q_SLOTS:
         QCOMPARE(fields.names[2], u"LASER"_s);
     }
 
-    void advanced_data()
-    {
-        QTest::addColumn<QString>("model");
-        QTest::addColumn<QString>("version");
-        QTest::addColumn<QByteArray>("bytes"); // hex: canonical 30, 31, 32, 37, the last byte
-        // dsp, trigger, volume, relay, background, temporary OSD, EX, Dolby DR, DTS-ES, DTS DR
-        QTest::addColumn<QList<int>>("loaded");
-        QTest::addColumn<QList<int>>("edit"); // as loaded; -2 = leave
-        QTest::addColumn<QByteArray>("stored");
-        const auto row = [](const char* name, const char* model, const char* version,
-                            const char* bytes, const char* loaded, const char* edit,
-                            const char* stored) {
-            QTest::newRow(name) << QString::fromLatin1(model) << QString::fromLatin1(version)
-                                << QByteArray(bytes) << Ints(loaded) << Ints(edit)
-                                << QByteArray(stored);
-        };
-        const char* keep = "-2 -2 -2 -2 -2 -2 -2 -2 -2 -2";
-        row("v1.10: no temporary OSD, byte 31 = background", "K230", "v1.10", "ff ff 06 ff d8",
-            "1 3 -1 3 1 0 1 6 1 -1", "0 2 -2 0 0 -2 0 -2 0 -2", "fb 00 06 f8 d8");
-        row("v1.23: the dynamic range byte is the Dolby index", "K220", "v1.23", "00 02 fe 00 00",
-            "0 0 -1 0 0 1 0 254 0 -1", "-2 -2 -2 -2 -2 -2 -2 2 -2 -2", "00 02 02 00 00");
-        row("v1.26: DTS bit, neighbours kept", "K240", "v1.26", "00 f3 f9 00 00",
-            "0 0 -1 0 1 1 0 1 0 0", "-2 -2 -2 -2 -2 0 -2 2 -2 1", "00 01 fe 00 00");
-        row("v2.00: trigger and relay bits, neighbours kept, Fixed", "K240", "v2.00",
-            "5f 00 00 f8 d8", "0 3 1 3 0 0 0 0 0 0", "1 2 0 1 -2 -2 1 -2 1 -2", "56 00 00 ff a5");
-        row("v2.05: Fixed to Variable writes 0", "K110", "v2.05", "00 00 00 00 a5",
-            "0 0 0 0 0 0 0 0 0 0", "-2 -2 1 -2 -2 -2 -2 -2 -2 -2", "00 00 00 00 00");
-        row("v2.05: Variable keeps the zone volume", "K230V", "v2.05", "00 00 00 00 d8",
-            "0 0 1 0 0 0 0 0 0 0", keep, "00 00 00 00 d8");
-        row("v2.05 K220: Fixed", "K220", "v2.05", "00 00 00 00 ec", "0 0 1 0 0 0 0 0 0 0",
-            "-2 -2 0 -2 -2 -2 -2 -2 -2 -2", "00 00 00 00 a5");
-    }
+    void advanced_data() { AddRows(AdvancedRows); }
     void advanced()
     {
-        QFETCH(QString, model);
-        QFETCH(QString, version);
-        QFETCH(QByteArray, bytes);
-        QFETCH(QList<int>, edit);
-        QFETCH(QByteArray, stored);
-        Unit unit = Pattern(model, version);
+        const AdvancedRow& r = CurrentRow(AdvancedRows);
+        Unit unit = Pattern(r.model, r.version);
         const int offsets[] = {30, 31, 32, 37, 65};
-        const QByteArray in = QByteArray::fromHex(bytes);
+        const QByteArray in = QByteArray::fromHex(r.bytes);
         for (int i = 0; i < 5; ++i)
             QVERIFY(unit.image.SetByte(offsets[i], static_cast<std::uint8_t>(in[i])));
         const QByteArray before = unit.image.BlockBytes();
 
         AdvancedFields fields = AdvancedFields::Load(unit.image, unit.flags);
-        QTEST(Edit({&fields.mainZoneDsp, &fields.autoTrigger, &fields.volumeControl, &fields.relay,
-                    &fields.background, &fields.temporaryOsd, &fields.surroundExMode,
-                    &fields.dolbyDynamicRange, &fields.dtsEsMatrix, &fields.dtsDynamicRange},
-                   edit, -2),
-              "loaded");
+        QCOMPARE(
+            Edit({&fields.mainZoneDsp, &fields.autoTrigger, &fields.volumeControl, &fields.relay,
+                  &fields.background, &fields.temporaryOsd, &fields.surroundExMode,
+                  &fields.dolbyDynamicRange, &fields.dtsEsMatrix, &fields.dtsDynamicRange},
+                 Ints(r.edit), -2),
+            Ints(r.loaded));
         fields.Store(unit.image, unit.flags);
 
         QByteArray expected = before;
-        const QByteArray out = QByteArray::fromHex(stored);
+        const QByteArray out = QByteArray::fromHex(r.stored);
         for (int i = 0; i < 5; ++i)
             expected[unit.image.Position(offsets[i])] = out[i];
         QCOMPARE(unit.image.BlockBytes().toHex(' '), expected.toHex(' '));
@@ -610,53 +655,26 @@ private Q_SLOTS:
 
     // Codes the lists do not produce still open on an item (1 as Pro
     // Logic; 5 as Pro Logic II: Music with PLIIx) and, untouched, are kept.
-    void surroundTable_data()
-    {
-        QTest::addColumn<QString>("model");
-        QTest::addColumn<QString>("version");
-        QTest::addColumn<int>("input");
-        QTest::addColumn<QByteArray>("loaded");  // table bytes 2i, 2i+1
-        QTest::addColumn<QList<int>>("indexes"); // stereo, DTS, Dolby 2-channel, Dolby others
-        QTest::addColumn<QList<int>>("edit");    // -2 = leave
-        QTest::addColumn<QByteArray>("stored");
-        const auto row = [](const char* name, const char* model, const char* version, int input,
-                            const char* loaded, const char* indexes, const char* edit,
-                            const char* stored) {
-            QTest::newRow(name) << QString::fromLatin1(model) << QString::fromLatin1(version)
-                                << input << QByteArray(loaded) << Ints(indexes) << Ints(edit)
-                                << QByteArray(stored);
-        };
-        row("code 1, out-of-range 15 and 3 kept", "K230", "v1.26", 8, "f31f", "1 -1 -1 -1",
-            "-2 -2 -2 -2", "f31f");
-        row("a changed list writes its code", "K230", "v1.26", 8, "f31f", "1 -1 -1 -1", "0 1 2 0",
-            "3001");
-        row("PLIIx: code 5 kept, IIx Movie 6", "K240", "v2.05", 0, "5280", "6 0 3 -1", "-2 -2 4 -2",
-            "6280");
-        row("K220: Dolby others ES 1, 2", "K220", "v2.05", 3, "7302", "0 -1 5 3", "-2 -2 -2 2",
-            "7202");
-    }
+    void surroundTable_data() { AddRows(SurroundRows); }
     void surroundTable()
     {
-        QFETCH(QString, model);
-        QFETCH(QString, version);
-        QFETCH(int, input);
-        QFETCH(QByteArray, loaded);
-        QFETCH(QList<int>, edit);
-        QFETCH(QByteArray, stored);
-        Unit unit = Pattern(model, version, 4);
-        const QByteArray in = QByteArray::fromHex(loaded);
-        unit.image.SetTableByte(2 * input, static_cast<std::uint8_t>(in[0]));
-        unit.image.SetTableByte(2 * input + 1, static_cast<std::uint8_t>(in[1]));
+        const SurroundRow& r = CurrentRow(SurroundRows);
+        Unit unit = Pattern(r.model, r.version, 4);
+        const QByteArray in = QByteArray::fromHex(r.loaded);
+        unit.image.SetTableByte(2 * r.input, static_cast<std::uint8_t>(in[0]));
+        unit.image.SetTableByte(2 * r.input + 1, static_cast<std::uint8_t>(in[1]));
         QByteArray expected = unit.image.BlockAndTableBytes();
-        expected.replace(unit.image.Size() + 2 * input, 2, QByteArray::fromHex(stored));
+        expected.replace(unit.image.Size() + 2 * r.input, 2, QByteArray::fromHex(r.stored));
 
         SurroundModeFields fields = SurroundModeFields::Load(unit.image, unit.flags);
-        SurroundModeFields::Row& row = fields.rows[static_cast<std::size_t>(input)];
-        QTEST(Edit({&row.stereo, &row.dts, &row.dolbyTwoChannel, &row.dolbyOthers}, edit, -2),
-              "indexes");
+        SurroundModeFields::Row& row = fields.rows[static_cast<std::size_t>(r.input)];
+        QCOMPARE(
+            Edit({&row.stereo, &row.dts, &row.dolbyTwoChannel, &row.dolbyOthers}, Ints(r.edit), -2),
+            Ints(r.indexes));
         fields.Store(unit.image, unit.flags);
         QCOMPARE(unit.image.BlockAndTableBytes().toHex(' '), expected.toHex(' '));
     }
+
     void speakerRules()
     {
         CSpeakerPage page;
@@ -817,27 +835,12 @@ private Q_SLOTS:
     // Codes the lists do not know show no selection and come back unchanged
     // through every page of the sheet when untouched; a touched control
     // changes its byte only.
-    void untouchedCodesRoundTrip_data()
-    {
-        QTest::addColumn<QString>("model");
-        QTest::addColumn<QString>("version");
-        QTest::addColumn<int>("preset");
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<int>("canonical");
-        QTest::newRow("K230 v2.05") << u"K230"_s << u"v2.05"_s << 0 << u"frontDistance"_s << 54;
-        QTest::newRow("K110 v1.26 preset")
-            << u"K110"_s << u"v1.26"_s << 1 << u"centerWidth"_s << 34;
-        QTest::newRow("K220 v1.23 preset") << u"K220"_s << u"v1.23"_s << 1 << u"bass"_s << 61;
-        QTest::newRow("K230V v1.26") << u"K230V"_s << u"v1.26"_s << 0 << u"centerLevel"_s << 47;
-    }
+    void untouchedCodesRoundTrip_data() { AddRows(UnknownCodesRows); }
     void untouchedCodesRoundTrip()
     {
-        QFETCH(QString, model);
-        QFETCH(QString, version);
-        QFETCH(int, preset);
-        QFETCH(QString, control);
-        QFETCH(int, canonical);
-        Unit unit = MakeUnit(model, version, preset);
+        const UnknownCodesRow& r = CurrentRow(UnknownCodesRows);
+        const QString control = QString::fromLatin1(r.control);
+        Unit unit = MakeUnit(r.model, r.version, r.preset);
         for (int i = 0; i < unit.image.Size(); ++i)
             unit.image.SetByteAt(i, 0xEE);
         // Background and temporary OSD: the byte is rebuilt whole.
@@ -868,7 +871,7 @@ private Q_SLOTS:
             fields.Store(stored, unit.flags);
             QByteArray expected = before;
             if (touch)
-                expected[unit.image.Position(canonical)] = 3;
+                expected[unit.image.Position(r.canonical)] = 3;
             QCOMPARE(stored.BlockAndTableBytes().toHex(' '), expected.toHex(' '));
         }
     }
@@ -894,44 +897,21 @@ private Q_SLOTS:
         QCOMPARE(page.Fields().rows[0].videoFormat, 1);
     }
 
-    void surroundLists_data()
-    {
-        QTest::addColumn<QString>("model");
-        QTest::addColumn<QString>("version");
-        QTest::addColumn<int>("input");
-        QTest::addColumn<int>("stereoCode"); // loaded
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QString>("pick");
-        QTest::addColumn<int>("stored");
-        QTest::addColumn<int>("othersItems");
-        QTest::newRow("no PLIIx: NEO:6 Cinema is 5")
-            << u"K240"_s << u"v1.26"_s << 1 << 8 << u"EARS"_s << u"DTS NEO:6 Cinema"_s << 5 << 2;
-        QTest::newRow("PLIIx: IIx Movie is 6")
-            << u"K240"_s << u"v2.05"_s << 0 << 8 << u"DTS NEO:6 Cinema"_s
-            << u"Pro Logic IIx - Movie"_s << 6 << 2;
-        QTest::newRow("PLIIx: TUNER ES 2 is 13") << u"K230"_s << u"v2.00"_s << 9 << 0 << u"Direct"_s
-                                                 << u"Enhanced Stereo 2"_s << 13 << 2;
-        QTest::newRow("K220: Enhanced Stereo for Dolby others")
-            << u"K220"_s << u"v1.26"_s << 9 << 2 << u"Pro Logic"_s << u"Pro Logic II: Movie"_s << 3
-            << 4;
-    }
+    void surroundLists_data() { AddRows(SurroundListRows); }
     void surroundLists()
     {
-        QFETCH(QString, model);
-        QFETCH(QString, version);
-        QFETCH(int, input);
-        QFETCH(int, stereoCode);
-        QFETCH(QString, pick);
-        Unit unit = MakeUnit(model, version, 2);
-        unit.image.SetSurround(input, {stereoCode, 0, 0, 0});
+        const SurroundListRow& r = CurrentRow(SurroundListRows);
+        const int input = r.input;
+        Unit unit = MakeUnit(r.model, r.version, 2);
+        unit.image.SetSurround(input, {r.loaded, 0, 0, 0});
         SurroundModeFields fields = SurroundModeFields::Load(unit.image, unit.flags);
         fields.names[input] = u"SAT"_s;
         CSurrmodePage page;
         page.Load(fields, unit.flags);
         const QString n = QString::number(input);
         QComboBox* stereo = Find(&page, u"stereo"_s + n);
-        QTEST(stereo->currentText(), "shown");
-        QTEST(Find(&page, u"dolbyOthers"_s + n)->count(), "othersItems");
+        QCOMPARE(stereo->currentText(), QString::fromLatin1(r.shown));
+        QCOMPARE(Find(&page, u"dolbyOthers"_s + n)->count(), r.othersItems);
         QCOMPARE(Find<QLabel>(&page, u"inputLabel"_s + n)->text(),
                  input == SurroundModeFields::TunerInput ? u"TUNER"_s : u"SAT"_s);
         // Every row offers the same items, so each index means one code.
@@ -941,9 +921,9 @@ private Q_SLOTS:
                  SurroundModeFields::DolbyTwoChannelItems(plIIx));
         QVERIFY(Find(&page, u"dts8"_s)->isHidden());
 
-        Choose(&page, u"stereo"_s + n, stereo->findText(pick));
+        Choose(&page, u"stereo"_s + n, stereo->findText(QString::fromLatin1(r.pick)));
         page.Fields().Store(unit.image, unit.flags);
-        QTEST(unit.image.Surround(input).stereo, "stored");
+        QCOMPARE(unit.image.Surround(input).stereo, r.stored);
     }
 
     // Typed names are upper case and at most 13 characters: the input and
