@@ -963,33 +963,22 @@ private Q_SLOTS:
         QCOMPARE(dialog.NewName(), u"ABCDEFGHIJKLM"_s);
     }
 
-    void sheetPages_data()
-    {
-        QTest::addColumn<QString>("model");
-        QTest::addColumn<QString>("firmware");
-        QTest::addColumn<int>("preset");
-        QTest::newRow("K230 current setup") << u"K230"_s << u"v2.05"_s << 0;
-        QTest::newRow("K110 A/V preset") << u"K110"_s << u"v2.05"_s << 1;
-        QTest::newRow("K220 v1.16 current setup") << u"K220"_s << u"v1.16"_s << 0;
-    }
     void sheetPages()
     {
-        QFETCH(QString, model);
-        QFETCH(QString, firmware);
-        QFETCH(int, preset);
-        ModelFacts facts{model, firmware};
-        facts.blockSize = facts.ImageOffset(ModelFacts::FullLayoutSize);
-        SettingsImage image;
-        image.Reset(facts);
-        const SetupFlags flags = SetupFlags::For(facts, preset);
-        SetupSheet sheet(SetupFields::Load(image, flags), flags);
-        sheet.show();
-        QTabWidget* tabs = sheet.Tabs();
-        for (int i = 0; i < tabs->count(); ++i) {
-            tabs->setCurrentIndex(i);
-            const QStringList problems = Unheard(tabs->widget(i));
-            QVERIFY2(problems.isEmpty(),
-                     qPrintable(tabs->tabText(i) + u": "_s + problems.join(u"; "_s)));
+        for (const auto& [model, firmware, preset] :
+             {std::tuple{"K230", "v2.05", 0}, {"K110", "v2.05", 1}, {"K220", "v1.16", 0}}) {
+            const Unit unit = MakeUnit(model, firmware, preset);
+            SetupSheet sheet(SetupFields::Load(unit.image, unit.flags), unit.flags);
+            sheet.show();
+            QTabWidget* tabs = sheet.Tabs();
+            for (int i = 0; i < tabs->count(); ++i) {
+                tabs->setCurrentIndex(i);
+                const QStringList problems = Unheard(tabs->widget(i));
+                QVERIFY2(problems.isEmpty(),
+                         qPrintable(u"%1 %2 %3: "_s.arg(QLatin1String(model),
+                                                        QLatin1String(firmware), tabs->tabText(i)) +
+                                    problems.join(u"; "_s)));
+            }
         }
     }
 
