@@ -17,37 +17,15 @@
 #include <QMenu>
 #include <QSignalSpy>
 
-#include <functional>
-
 // The Receiver Setup sheet from the Unit menu against the simulated
 // receiver: what OK writes is exactly what the pages changed, byte for
 // byte; OK without a change writes the same bytes; Cancel writes nothing.
 namespace {
 
-// One control per page that every model and firmware has, and the field it
-// edits: the first page's of the current setup, then of a preset, then the
-// four pages both have.
-struct Edit
-{
-    const char* control;
-    std::function<void(SetupFields&, int index)> apply;
-};
-
-const Edit AllEdits[] = {
-    {"digitalAudio0", [](SetupFields& f, int i) { f.input.rows[0].digitalAudio = i; }},
-    {"dts0", [](SetupFields& f, int i) { f.surround.rows[0].dts = i; }},
-    {"frontDistance", [](SetupFields& f, int i) { f.speaker.frontDistance = i; }},
-    {"frontLeftLevel", [](SetupFields& f, int i) { f.level.levels[0] = i; }},
-    {"dimension", [](SetupFields& f, int i) { f.listening.dimension = i; }},
-    {"dolbyDynamicRange", [](SetupFields& f, int i) { f.advanced.dolbyDynamicRange = i; }},
-};
-
-QList<Edit> Edits(int k)
-{
-    QList<Edit> edits(std::begin(AllEdits), std::end(AllEdits));
-    edits.remove(k == 0 ? 1 : 0);
-    return edits;
-}
+// One list per page that every model and firmware has: the first page's of
+// the current setup, then of a preset, then the four pages both have.
+const char* const Lists[] = {"digitalAudio0",  "dts0",      "frontDistance",
+                             "frontLeftLevel", "dimension", "dolbyDynamicRange"};
 
 enum class Answer
 {
@@ -55,6 +33,29 @@ enum class Answer
     Unchanged,
     Edited,
 };
+
+// Answers a sheet of block k; Edited takes the next item of one list on each
+// page and gives a new input or preset name.
+bool AnswerSheet(SetupSheet& sheet, int k, Answer answer)
+{
+    if (answer != Answer::Edited)
+        return answer == Answer::Unchanged;
+    for (const char* name : Lists) {
+        auto* list = sheet.findChild<QComboBox*>(QString::fromLatin1(name));
+        if (qstrcmp(name, k == 0 ? "dts0" : "digitalAudio0") == 0)
+            continue;
+        if (!list)
+            return false;
+        const int target = (list->currentIndex() + 1) % list->count();
+        list->setCurrentIndex(target);
+        Q_EMIT list->activated(target);
+    }
+    if (k == 0)
+        sheet.findChild<QLineEdit*>(u"name4"_s)->setText(u"PLAYER"_s);
+    else if (auto* name = sheet.findChild<QLineEdit*>(u"presetName"_s))
+        name->setText(u"LATE NIGHT"_s);
+    return true;
+}
 
 } // namespace
 
@@ -99,36 +100,14 @@ class TestSetupSheetE2e : public QObject
     }
 
     // Opens block k from the menu, answers the sheet, waits for the write.
-    // The indexes chosen land in `chosen`, by edit.
-    bool OpenAndAnswer(int k, Answer answer, QList<int>* chosen = nullptr)
+    bool OpenAndAnswer(int k, Answer answer)
     {
-        const QList<Edit> edits = Edits(k);
         bool shown = false;
         SetupSheet::SetNextAnswer([&](SetupSheet& sheet) {
             shown = true;
-            if (sheet.windowTitle() != SetupSheet::Caption(k))
-                return false;
             if (k == 0 && answer == Answer::Cancel)
                 SaveShot(sheet, u"setup-sheet"_s);
-            for (const Edit& edit : edits) {
-                auto* list = sheet.findChild<QComboBox*>(QString::fromLatin1(edit.control));
-                if (!list)
-                    return false;
-                const int target = (list->currentIndex() + 1) % list->count();
-                if (answer == Answer::Edited) {
-                    list->setCurrentIndex(target);
-                    Q_EMIT list->activated(target);
-                }
-                if (chosen)
-                    chosen->append(target);
-            }
-            if (answer == Answer::Edited) {
-                if (k == 0)
-                    sheet.findChild<QLineEdit*>(u"name4"_s)->setText(u"PLAYER"_s);
-                else if (auto* name = sheet.findChild<QLineEdit*>(u"presetName"_s))
-                    name->setText(u"LATE NIGHT"_s);
-            }
-            return answer != Answer::Cancel;
+            return sheet.windowTitle() == SetupSheet::Caption(k) && AnswerSheet(sheet, k, answer);
         });
         QSignalSpy finished(&f->panel->Session().Transfer(), &MemoryTransfer::transferFinished);
         f->panel->findChild<QAction*>(k == 0 ? u"currentSetup"_s : u"avSetup%1"_s.arg(k))
@@ -185,16 +164,14 @@ private Q_SLOTS:
             QCOMPARE(sim->Eeprom(), eeprom);
             QCOMPARE(sim->LiveSetup(), live);
 
-            QList<int> chosen;
-            QVERIFY(OpenAndAnswer(k, Answer::Edited, &chosen));
+            QVERIFY(OpenAndAnswer(k, Answer::Edited));
+            // What the same answer gives on a sheet of the block read before.
             const SetupFlags flags = SetupFlags::For(f->panel->Session().Status().facts, k);
-            SettingsImage expected = before;
             SetupFields fields = SetupFields::Load(before, flags);
-            const QList<Edit> edits = Edits(k);
-            for (qsizetype e = 0; e < chosen.size(); ++e)
-                edits[e].apply(fields, chosen[e]);
-            if (k > 0 && flags.newFirmware)
-                fields.advanced.presetName = u"LATE NIGHT"_s;
+            SetupSheet::SetNextAnswer(
+                [k](SetupSheet& sheet) { return AnswerSheet(sheet, k, Answer::Edited); });
+            QVERIFY(SetupSheet(fields, flags).Run(fields));
+            SettingsImage expected = before;
             fields.Store(expected, flags);
             QVERIFY(expected.BlockBytes() != before.BlockBytes());
             // The block with its table and name, and nothing else.
