@@ -371,38 +371,27 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("model");
         QTest::addColumn<QString>("version");
-        QTest::addColumn<int>("plII");     // position of the Pro Logic II dimension
-        QTest::addColumn<bool>("neo6");    // the NEO:6 byte follows the Pro Logic II bytes
-        QTest::addColumn<int>("speakers"); // position of the front speaker byte
-        QTest::addColumn<bool>("es");      // Enhanced Stereo bytes just before it
         for (const char* model : {"K110", "K230", "K240", "K220"}) {
-            const bool k220 = qstrcmp(model, "K220") == 0;
-            const int shift = k220 ? 10 : 0;
-            const auto row = [&](const char* version, bool neo6, int speakers, bool es) {
+            for (const char* version : {"v1.20", "v1.23", "v1.26", "v2.00", "v2.05"})
                 QTest::addRow("%s %s", model, version)
-                    << QString::fromLatin1(model) << QString::fromLatin1(version) << 33 - shift
-                    << neo6 << speakers - shift << es;
-            };
-            row("v1.20", false, 37, false);
-            row("v1.23", true, 38, false);
-            row("v1.26", true, 38, false);
-            row("v2.00", true, 40, true);
-            // On the K220 the Enhanced Stereo bytes sit at 28 and 29, raw
-            // 38 and 39 being the front right and surround right levels.
-            row("v2.05", true, 40, true);
+                    << QString::fromLatin1(model) << QString::fromLatin1(version);
         }
     }
     void layout()
     {
         QFETCH(QString, model);
         QFETCH(QString, version);
-        QFETCH(int, plII);
-        QFETCH(bool, neo6);
-        QFETCH(int, speakers);
-        QFETCH(bool, es);
         Unit unit = Positions(model, version);
         const QByteArray before = unit.image.BlockBytes();
-        const int p = speakers;
+        // The Pro Logic II bytes, the NEO:6 byte where the firmware has it,
+        // the two Enhanced Stereo bytes from v2.00, then the speaker bytes;
+        // on the K220 all 10 positions lower. (There the Enhanced Stereo
+        // bytes sit at 28 and 29, raw 38 and 39 being the front right and
+        // surround right levels.)
+        const int shift = model == u"K220"_s ? 10 : 0;
+        const bool neo6 = unit.flags.neo6CenterGain, es = unit.flags.newFirmware;
+        const int plII = 33 - shift;
+        const int p = 37 + neo6 + 2 * es - shift;
 
         SpeakerFields speaker = SpeakerFields::Load(unit.image, unit.flags);
         LevelFields level = LevelFields::Load(unit.image, unit.flags);
