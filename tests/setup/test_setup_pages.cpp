@@ -593,26 +593,14 @@ private Q_SLOTS:
         QCOMPARE(current.image.Byte(SettingsField::TriggersAndRelay), (30 * 37 + 11) & 0xFF);
     }
 
-    // The format list after another video source: VIDEO 4 has no COMPONENT,
-    // and a code no list has is taken as OFF (the Input page walks the rest).
-    void formatRefill()
+    // A video code from the unit that no list has is taken as OFF: the
+    // format list is disabled and keeps its items and selection (the Input
+    // page walks the known codes).
+    void formatRefillUnknownVideo()
     {
-        const auto refill = [](int video, int selection, int items) {
-            const InputFields::FormatList list = InputFields::RefillFormat(video, selection, items);
-            return QList<int>({list.items, int{list.enabled}, list.selection});
-        };
-        QCOMPARE(refill(4, 2, 3), QList<int>({2, 1, 0}));
-        QCOMPARE(refill(9, -1, 2), QList<int>({2, 0, -1}));
-    }
-
-    void names()
-    {
-        InputFields fields;
-        fields.SetName(2, u"LASER  \t"_s);
-        fields.SetName(2, u"   "_s);
-        fields.SetName(10, u"X"_s);
-        fields.SetName(-1, u"X"_s);
-        QCOMPARE(fields.names[2], u"LASER"_s);
+        const InputFields::FormatList list = InputFields::RefillFormat(9, -1, 2);
+        QCOMPARE(QList<int>({list.items, int{list.enabled}, list.selection}),
+                 QList<int>({2, 0, -1}));
     }
 
     void advanced_data() { AddRows(AdvancedRows); }
