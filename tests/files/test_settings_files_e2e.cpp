@@ -148,7 +148,6 @@ class TestSettingsFilesE2e : public QObject
     Q_OBJECT
 
     QTemporaryDir dir;
-    QString saved; // the K230's file, from compareWithFile
 
 private Q_SLOTS:
     void initTestCase()
@@ -198,18 +197,38 @@ private Q_SLOTS:
         QCOMPARE(ReadAll(again), firstBytes);
     }
 
-    // A 9 kHz file into a 10 kHz unit: each AM preset on its nearest channel,
-    // and the unit then holds what the load says it wrote.
-    void amStepOfTheUnit()
+    // A K230's 9 kHz file into a 10 kHz K240: the model question answered No
+    // sends not one write; answered Yes, each AM preset lands on its nearest
+    // channel, and the unit then holds what the load says it wrote.
+    void anotherModelAndAmStep()
     {
-        Rig a(u"K230"_s, u"v2.05"_s);
+        Rig a(u"K240"_s, u"v2.05"_s);
         QVERIFY(a.f);
         const QString path = dir.filePath(u"nine.vxf"_s);
         WriteAll(path, "<VELTRIX>\r\n\tModel \t\t\tK230\r\n\t<TunerPresets>\r\n"
                        "\t\tAM Step Size = 9\r\n\t\tAM Preset = 1\r\n\t\tAM Frequency = 531\r\n"
                        "\t\tAM Preset = 2\r\n\t\tAM Frequency = 1602\r\n\t</TunerPresets>\r\n"
                        "</VELTRIX>");
+        int writes = 0;
+        QObject::connect(a.sim.get(), &SimulatedReceiver::frameReceived, [&](const QByteArray& p) {
+            writes += (p.size() > 1 && p[1] == MemoryOp::Write &&
+                       (p[0] == MessageType::LiveSetup || p[0] == MessageType::Eeprom)) ||
+                      (p.size() > 3 && p[0] == MessageType::Set && p[1] == Variable::InputName);
+        });
+        MessageBox::SetNextAnswer(QMessageBox::Yes); // the warning
+        MessageBox::SetNextAnswer(QMessageBox::No);  // the model question
+        MessageBox::SetNextAnswer(QMessageBox::Ok);  // "Processing aborted."
+        QSignalSpy done(&a.Commands(), &SettingsFileCommands::commandFinished);
+        SettingsFileCommands::SetNextPath(path);
+        Q_EMIT a.f->panel->loadSettingsClicked();
+        QVERIFY(done.wait(5000));
+        QCOMPARE(MessageBox::LastText(), MessageTable::Text(Message::ProcessingAborted));
+        Pause(100); // what would have been sent reaches the unit
+        QCOMPARE(writes, 0);
+
+        MessageBox::SetNextAnswer(QMessageBox::Yes); // the model question, after the warning
         QVERIFY(a.Run(false, path));
+        QVERIFY(writes > 0);
         UnitConfigurationRead read(a.f->panel->Session());
         QSignalSpy held(&read, &UnitConfigurationRead::finished);
         QVERIFY(read.Start() && held.wait(60000));
@@ -229,9 +248,9 @@ private Q_SLOTS:
     {
         Rig rig(u"K230"_s, u"v2.05"_s);
         QVERIFY(rig.f);
-        saved = dir.filePath(u"compare.vxf"_s);
-        QVERIFY(rig.Run(true, saved));
-        QByteArray changed = ReadAll(saved);
+        const QString path = dir.filePath(u"compare.vxf"_s);
+        QVERIFY(rig.Run(true, path));
+        QByteArray changed = ReadAll(path);
         const qsizetype bass = changed.indexOf("\t\tBass  \t\t");
         QVERIFY(bass > 0);
         changed.replace(bass, changed.indexOf('\r', bass) - bass, "\t\tBass  \t\t+10 dB");
@@ -251,31 +270,6 @@ private Q_SLOTS:
                      u"Current setup > Levels > Bass: file +10 dB, unit "_s),
                  qPrintable(shown->Differences().first()));
         QCOMPARE(rig.sim->Unit().EepromRevision(), revision); // nothing written
-    }
-
-    // A file of another model, the question answered No: not one write.
-    void modelQuestionNoWritesNothing()
-    {
-        QVERIFY(QFile::exists(saved));
-        Rig rig(u"K240"_s, u"v2.05"_s);
-        QVERIFY(rig.f);
-        int writes = 0;
-        QObject::connect(
-            rig.sim.get(), &SimulatedReceiver::frameReceived, [&](const QByteArray& p) {
-                writes += (p.size() > 1 && p[1] == MemoryOp::Write &&
-                           (p[0] == MessageType::LiveSetup || p[0] == MessageType::Eeprom)) ||
-                          (p.size() > 3 && p[0] == MessageType::Set && p[1] == Variable::InputName);
-            });
-        MessageBox::SetNextAnswer(QMessageBox::Yes); // the warning
-        MessageBox::SetNextAnswer(QMessageBox::No);  // the model question
-        MessageBox::SetNextAnswer(QMessageBox::Ok);  // "Processing aborted."
-        QSignalSpy done(&rig.Commands(), &SettingsFileCommands::commandFinished);
-        SettingsFileCommands::SetNextPath(saved);
-        Q_EMIT rig.f->panel->loadSettingsClicked();
-        QVERIFY(done.wait(5000));
-        QCOMPARE(MessageBox::LastText(), MessageTable::Text(Message::ProcessingAborted));
-        Pause(100); // what would have been sent reaches the unit
-        QCOMPARE(writes, 0);
     }
 };
 
