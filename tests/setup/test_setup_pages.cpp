@@ -547,9 +547,8 @@ private Q_SLOTS:
         speakers.backCount = 9;
         speakers.subwooferSwitch = 0;
         speakers.subwooferCombined = 3;
-        QVERIFY(LevelFields::UsableFor(speakers, flags).center);
-        QVERIFY(LevelFields::UsableFor(speakers, flags).subwoofer);
-        QVERIFY(LevelFields::UsableFor(speakers, flags).backPair);
+        const LevelFields::Usable usable = LevelFields::UsableFor(speakers, flags);
+        QVERIFY(usable.center && usable.subwoofer && usable.backPair);
         flags.separateSubwoofer = true;
         QVERIFY(!LevelFields::UsableFor(speakers, flags).subwoofer);
     }

@@ -64,7 +64,7 @@ class TestSetupSheetE2e : public QObject
     Q_OBJECT
 
     std::unique_ptr<SimulatedReceiver> sim;
-    std::unique_ptr<PanelFixture> f;
+    std::unique_ptr<PanelFixture> f; // after its unit, so it goes first
 
     bool Connect(const QString& model, const QString& firmware)
     {
@@ -125,9 +125,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("model");
         QTest::addColumn<QString>("firmware");
-        QTest::newRow("K230 v2.05") << u"K230"_s << u"v2.05"_s;
-        QTest::newRow("K220 v1.20") << u"K220"_s << u"v1.20"_s;
-        QTest::newRow("K240 v1.26") << u"K240"_s << u"v1.26"_s;
+        for (const char* row : {"K230 v2.05", "K220 v1.20", "K240 v1.26"})
+            QTest::newRow(row) << QString::fromLatin1(row, 4) << QString::fromLatin1(row + 5);
     }
     void setupBlocksRoundTrip()
     {
@@ -189,8 +188,6 @@ private Q_SLOTS:
                 QCOMPARE(f->Button(u"mainSource4"_s)->text(), u"PLAYER"_s);
             }
         }
-        f.reset();
-        sim.reset();
     }
 
     // While a sheet is open, the panel's entries that open another are
@@ -224,8 +221,6 @@ private Q_SLOTS:
         QVERIFY(WaitFor([&] { return shown && other->isEnabled(); }, 20000));
         QVERIFY(blocked);
         QCOMPARE(started.size(), 1);
-        f.reset();
-        sim.reset();
     }
 };
 
