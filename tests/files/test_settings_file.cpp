@@ -126,12 +126,6 @@ const UnitWrite* Find(const Loaded& result, Kind kind, int index = -1)
     return nullptr;
 }
 
-SettingsImage CurrentSetup(const Loaded& result)
-{
-    const UnitWrite* write = Find(result, Kind::CurrentSetup);
-    return write ? write->setup : SettingsImage();
-}
-
 // A hand-written file with LF line ends: one section between the header and the end.
 QByteArray File(const QByteArray& body, const char* model = "K230")
 {
@@ -236,7 +230,9 @@ private Q_SLOTS:
         QFETCH(int, value);
         const Loaded result = Load(File(body + "\t<LEVELSETUP>\n\t</LEVELSETUP>\n"));
         QCOMPARE(result.outcome, Reader::Outcome::Loaded);
-        QCOMPARE(CurrentSetup(result).Byte(canonical), value);
+        const UnitWrite* setup = Find(result, Kind::CurrentSetup);
+        QVERIFY(setup);
+        QCOMPARE(setup->setup.Byte(canonical), value);
     }
 
     void surroundModes_data()

@@ -41,7 +41,7 @@ void WriteAll(const QString& path, const QByteArray& bytes)
 struct Rig
 {
     std::unique_ptr<SimulatedReceiver> sim;
-    std::unique_ptr<PanelFixture> f;
+    std::unique_ptr<PanelFixture> f; // after its unit, so it goes first
 
     Rig(const QString& model, const QString& firmware,
         const std::function<void(SimulatedReceiver&)>& memory = {})
@@ -57,7 +57,6 @@ struct Rig
         else // a load renames without the file's pauses
             Commands().LoadRun().SetRenamePause(0);
     }
-    ~Rig() { f.reset(); } // the panel goes before the unit
 
     SettingsFileCommands& Commands() const { return *f->panel->findChild<SettingsFileCommands*>(); }
 
