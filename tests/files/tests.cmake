@@ -1,5 +1,5 @@
 veltrix_add_test(test_settings_file
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_settings_file.cpp ${CMAKE_CURRENT_LIST_DIR}/settings_file_fixture.h)
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_settings_file.cpp)
 target_compile_definitions(test_settings_file PRIVATE
     VELTRIX_GOLDEN_DIR="${CMAKE_CURRENT_LIST_DIR}/golden")
 # Save Settings and Load Settings from the panel against simulated receivers.

@@ -16,39 +16,16 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QSignalSpy>
-#include <QTabWidget>
-
-#include <functional>
 
 // The Receiver Setup sheet from the Unit menu against the simulated
 // receiver: what OK writes is exactly what the pages changed, byte for
 // byte; OK without a change writes the same bytes; Cancel writes nothing.
 namespace {
 
-// One control per page that every model and firmware has, and the field it
-// edits: the first page's of the current setup, then of a preset, then the
-// four pages both have.
-struct Edit
-{
-    const char* control;
-    std::function<void(SetupFields&, int index)> apply;
-};
-
-const Edit AllEdits[] = {
-    {"digitalAudio0", [](SetupFields& f, int i) { f.input.rows[0].digitalAudio = i; }},
-    {"dts0", [](SetupFields& f, int i) { f.surround.rows[0].dts = i; }},
-    {"frontDistance", [](SetupFields& f, int i) { f.speaker.frontDistance = i; }},
-    {"frontLeftLevel", [](SetupFields& f, int i) { f.level.levels[0] = i; }},
-    {"dimension", [](SetupFields& f, int i) { f.listening.dimension = i; }},
-    {"dolbyDynamicRange", [](SetupFields& f, int i) { f.advanced.dolbyDynamicRange = i; }},
-};
-
-QList<Edit> Edits(int k)
-{
-    QList<Edit> edits(std::begin(AllEdits), std::end(AllEdits));
-    edits.remove(k == 0 ? 1 : 0);
-    return edits;
-}
+// One list per page that every model and firmware has: the first page's of
+// the current setup, then of a preset, then the four pages both have.
+const char* const Lists[] = {"digitalAudio0",  "dts0",      "frontDistance",
+                             "frontLeftLevel", "dimension", "dolbyDynamicRange"};
 
 enum class Answer
 {
@@ -57,6 +34,29 @@ enum class Answer
     Edited,
 };
 
+// Answers a sheet of block k; Edited takes the next item of one list on each
+// page and gives a new input or preset name.
+bool AnswerSheet(SetupSheet& sheet, int k, Answer answer)
+{
+    if (answer != Answer::Edited)
+        return answer == Answer::Unchanged;
+    for (const char* name : Lists) {
+        auto* list = sheet.findChild<QComboBox*>(QString::fromLatin1(name));
+        if (qstrcmp(name, k == 0 ? "dts0" : "digitalAudio0") == 0)
+            continue;
+        if (!list)
+            return false;
+        const int target = (list->currentIndex() + 1) % list->count();
+        list->setCurrentIndex(target);
+        Q_EMIT list->activated(target);
+    }
+    if (k == 0)
+        sheet.findChild<QLineEdit*>(u"name4"_s)->setText(u"PLAYER"_s);
+    else if (auto* name = sheet.findChild<QLineEdit*>(u"presetName"_s))
+        name->setText(u"LATE NIGHT"_s);
+    return true;
+}
+
 } // namespace
 
 class TestSetupSheetE2e : public QObject
@@ -64,8 +64,15 @@ class TestSetupSheetE2e : public QObject
     Q_OBJECT
 
     std::unique_ptr<SimulatedReceiver> sim;
-    std::unique_ptr<PanelFixture> f;
+    std::unique_ptr<PanelFixture> f; // after its unit, so it goes first
 
+    bool Connect(const QString& model, const QString& firmware)
+    {
+        f.reset(); // the panel goes before its unit
+        sim = std::make_unique<SimulatedReceiver>(UnpacedUnit(model, firmware));
+        f = sim->Start() ? std::make_unique<PanelFixture>(sim->SlavePath()) : nullptr;
+        return f && f->Ready();
+    }
     int Size() const { return f->panel->Session().Status().facts.blockSize; }
     int PresetAddress(int k) const
     {
@@ -73,64 +80,34 @@ class TestSetupSheetE2e : public QObject
         return EepromMap::PresetAddress(facts.BlockSizeAddress(), Size(), k);
     }
 
-    // The block as the unit holds it, in an image of the unit's layout.
+    // The block as the unit holds it (a preset's with its table and name), in
+    // an image of the unit's layout.
     SettingsImage UnitBlock(int k) const
     {
         SettingsImage image;
         image.Reset(f->panel->Session().Status().facts);
-        const QByteArray block =
-            k == 0 ? sim->LiveSetup() : sim->Eeprom().mid(PresetAddress(k) + 1, Size());
+        const QByteArray block = k == 0 ? sim->LiveSetup().left(Size())
+                                        : sim->Eeprom().mid(PresetAddress(k) + 1, Size() + 20);
+        const QByteArray name =
+            k == 0 ? QByteArray() : sim->Eeprom().mid(EepromMap::PresetNameAddress(k), 13);
         for (int i = 0; i < Size(); ++i)
             image.SetByteAt(i, quint8(block[i]));
-        if (k > 0) {
-            const QByteArray table = sim->Eeprom().mid(PresetAddress(k) + 1 + Size(), 20);
-            const QByteArray name = sim->Eeprom().mid(EepromMap::PresetNameAddress(k), 13);
-            for (int i = 0; i < 20; ++i)
-                image.SetTableByte(i, quint8(table[i]));
-            for (int i = 0; i < 13; ++i)
-                image.SetNameByte(i, quint8(name[i]));
-        }
+        for (int i = Size(); i < block.size(); ++i)
+            image.SetTableByte(i - Size(), quint8(block[i]));
+        for (int i = 0; i < name.size(); ++i)
+            image.SetNameByte(i, quint8(name[i]));
         return image;
     }
 
     // Opens block k from the menu, answers the sheet, waits for the write.
-    // The indexes chosen land in `chosen`, by edit.
-    bool OpenAndAnswer(int k, Answer answer, QList<int>* chosen = nullptr)
+    bool OpenAndAnswer(int k, Answer answer)
     {
-        const QList<Edit> edits = Edits(k);
         bool shown = false;
         SetupSheet::SetNextAnswer([&](SetupSheet& sheet) {
             shown = true;
-            if (sheet.windowTitle() != SetupSheet::Caption(k))
-                return false;
             if (k == 0 && answer == Answer::Cancel)
                 SaveShot(sheet, u"setup-sheet"_s);
-            const QStringList pages = {k == 0 ? u"Input Settings"_s : u"Surround Modes"_s,
-                                       u"Speaker Setup"_s, u"Levels"_s, u"Listening Modes"_s,
-                                       u"Advanced"_s};
-            for (int page = 0; page < pages.size(); ++page) {
-                if (sheet.Tabs()->tabText(page) != pages[page])
-                    return false;
-            }
-            for (const Edit& edit : edits) {
-                auto* list = sheet.findChild<QComboBox*>(QString::fromLatin1(edit.control));
-                if (!list)
-                    return false;
-                const int target = (list->currentIndex() + 1) % list->count();
-                if (answer == Answer::Edited) {
-                    list->setCurrentIndex(target);
-                    Q_EMIT list->activated(target);
-                }
-                if (chosen)
-                    chosen->append(target);
-            }
-            if (answer == Answer::Edited) {
-                if (k == 0)
-                    sheet.findChild<QLineEdit*>(u"name4"_s)->setText(u"PLAYER"_s);
-                else if (auto* name = sheet.findChild<QLineEdit*>(u"presetName"_s))
-                    name->setText(u"LATE NIGHT"_s);
-            }
-            return answer != Answer::Cancel;
+            return sheet.windowTitle() == SetupSheet::Caption(k) && AnswerSheet(sheet, k, answer);
         });
         QSignalSpy finished(&f->panel->Session().Transfer(), &MemoryTransfer::transferFinished);
         f->panel->findChild<QAction*>(k == 0 ? u"currentSetup"_s : u"avSetup%1"_s.arg(k))
@@ -148,18 +125,14 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("model");
         QTest::addColumn<QString>("firmware");
-        QTest::newRow("K230 v2.05") << u"K230"_s << u"v2.05"_s;
-        QTest::newRow("K220 v1.20") << u"K220"_s << u"v1.20"_s;
-        QTest::newRow("K240 v1.26") << u"K240"_s << u"v1.26"_s;
+        for (const char* row : {"K230 v2.05", "K220 v1.20", "K240 v1.26"})
+            QTest::newRow(row) << QString::fromLatin1(row, 4) << QString::fromLatin1(row + 5);
     }
     void setupBlocksRoundTrip()
     {
         QFETCH(QString, model);
         QFETCH(QString, firmware);
-        sim = std::make_unique<SimulatedReceiver>(UnpacedUnit(model, firmware));
-        QVERIFY(sim->Start());
-        f = std::make_unique<PanelFixture>(sim->SlavePath());
-        QVERIFY(f->Ready());
+        QVERIFY(Connect(model, firmware));
         int writesBefore = 0;
         QObject::connect(sim.get(), &SimulatedReceiver::frameReceived, [&](const QByteArray& p) {
             writesBefore += p.size() > 1 && p[1] == MemoryOp::Write &&
@@ -169,7 +142,7 @@ private Q_SLOTS:
         for (int k = 0; k <= AvPresetCount; ++k) {
             const QByteArray eeprom = sim->Eeprom();
             const QByteArray live = sim->LiveSetup();
-            if (sim->Eeprom().at(k == 0 ? 0 : PresetAddress(k)) == char(0xFF) && k > 0) {
+            if (k > 0 && sim->Eeprom().at(PresetAddress(k)) == char(0xFF)) {
                 // An empty preset says so and opens nothing.
                 MessageBox::SetNextAnswer(QMessageBox::Ok);
                 QSignalSpy empty(f->panel->findChild<SetupFlow*>(), &SetupFlow::presetEmpty);
@@ -190,41 +163,31 @@ private Q_SLOTS:
             QCOMPARE(sim->Eeprom(), eeprom);
             QCOMPARE(sim->LiveSetup(), live);
 
-            QList<int> chosen;
-            QVERIFY(OpenAndAnswer(k, Answer::Edited, &chosen));
+            QVERIFY(OpenAndAnswer(k, Answer::Edited));
+            // What the same answer gives on a sheet of the block read before.
             const SetupFlags flags = SetupFlags::For(f->panel->Session().Status().facts, k);
-            SettingsImage expected = before;
             SetupFields fields = SetupFields::Load(before, flags);
-            const QList<Edit> edits = Edits(k);
-            for (qsizetype e = 0; e < chosen.size(); ++e)
-                edits[e].apply(fields, chosen[e]);
-            if (k > 0 && flags.newFirmware)
-                fields.advanced.presetName = u"LATE NIGHT"_s;
+            SetupSheet::SetNextAnswer(
+                [k](SetupSheet& sheet) { return AnswerSheet(sheet, k, Answer::Edited); });
+            QVERIFY(SetupSheet(fields, flags).Run(fields));
+            SettingsImage expected = before;
             fields.Store(expected, flags);
             QVERIFY(expected.BlockBytes() != before.BlockBytes());
-            const SettingsImage after = UnitBlock(k);
-            QCOMPARE(after.BlockBytes(), expected.BlockBytes());
-            QCOMPARE(after.BlockAndTableBytes(), expected.BlockAndTableBytes());
-            QCOMPARE(after.NameBytes(), expected.NameBytes());
-            if (k > 0 && flags.newFirmware)
-                QCOMPARE(after.PresetName(), u"LATE NIGHT"_s);
-            // Nothing else in the EEPROM moved.
-            QByteArray outside = sim->Eeprom();
-            QByteArray outsideBefore = eeprom;
-            if (k > 0) { // the block with its table, and the name
-                for (QByteArray* bytes : {&outside, &outsideBefore}) {
-                    bytes->replace(PresetAddress(k) + 1, Size() + 20, QByteArray(Size() + 20, 0));
-                    bytes->replace(EepromMap::PresetNameAddress(k), 13, QByteArray(13, 0));
-                }
+            // The block with its table and name, and nothing else.
+            QByteArray want = eeprom;
+            if (k > 0) {
+                want.replace(PresetAddress(k) + 1, Size() + 20, expected.BlockAndTableBytes());
+                want.replace(EepromMap::PresetNameAddress(k), 13, expected.NameBytes());
             }
-            QCOMPARE(outside, outsideBefore);
+            QCOMPARE(sim->Eeprom(), want);
+            QCOMPARE(UnitBlock(k).BlockBytes(), expected.BlockBytes());
+            if (k > 0 && flags.newFirmware)
+                QCOMPARE(UnitBlock(k).PresetName(), u"LATE NIGHT"_s);
             if (k == 0) {
                 QTRY_COMPARE(f->panel->Session().Live().InputCaption(4), u"PLAYER"_s);
                 QCOMPARE(f->Button(u"mainSource4"_s)->text(), u"PLAYER"_s);
             }
         }
-        f.reset();
-        sim.reset();
     }
 
     // While a sheet is open, the panel's entries that open another are
@@ -232,10 +195,7 @@ private Q_SLOTS:
     // sheet blocks) opens nothing; they come back when it closes.
     void oneSheetAtATime()
     {
-        sim = std::make_unique<SimulatedReceiver>(UnpacedUnit(u"K230"_s, u"v2.05"_s));
-        QVERIFY(sim->Start());
-        f = std::make_unique<PanelFixture>(sim->SlavePath());
-        QVERIFY(f->Ready());
+        QVERIFY(Connect(u"K230"_s, u"v2.05"_s));
         QAction* other = f->panel->findChild<QAction*>(u"avSetup3"_s);
         QVERIFY(other->isEnabled());
         QSignalSpy started(&f->panel->Session().Transfer(), &MemoryTransfer::transferStarted);
@@ -261,8 +221,6 @@ private Q_SLOTS:
         QVERIFY(WaitFor([&] { return shown && other->isEnabled(); }, 20000));
         QVERIFY(blocked);
         QCOMPARE(started.size(), 1);
-        f.reset();
-        sim.reset();
     }
 };
 
