@@ -5,7 +5,12 @@
 #include "panel/report_check_box.h"
 #include "panel/report_radio_button.h"
 #include "setup/rename_input_dlg.h"
+#include "setup/setup_sheet.h"
+#include "sim_session.h"
+#include "simulated_receiver.h"
 #include "test_control_panel_fixture.h"
+#include "transfer/transfer_presenter.h"
+#include "transfer/transfer_progress_dlg.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -103,21 +108,13 @@ private Q_SLOTS:
         for (int n = 1; n <= AvPresetCount; ++n)
             row(u"store%1"_s.arg(n), {MainOn}, {Bytes({25, n})}, " yes", QMessageBox::Yes);
         row(u"store3"_s, {MainOn}, {}, " no", QMessageBox::No);
-        // Tuner keys (main=zone): to the room whose TUNER is selected, none in LOCAL.
+        // The tuner's keys with the main room on TUNER (which room gets them
+        // is the commands' business).
         const QList<QByteArray> mainTuner = {MainOn, MainTuner};
-        const QList<QByteArray> zoneTuner = {MainOn, ZoneOn, Report(Variable::MainSource, 6),
-                                             Report(Variable::ZoneSource, SourceTuner)};
-        const QList<QByteArray> localTuner = {MainOn, MainTuner, MainOff, ZoneOn,
-                                              Report(Variable::ZoneSource, SourceExternal)};
-        for (const QString& control :
-             Names("bandAm=130=161 bandFm=129=162 seekUp=135=183 seekDown=134=184 "
-                   "frequencySpin/up=212=181 frequencySpin/down=211=182 presetSpin/up=210=163 "
-                   "presetSpin/down=209=164")) {
-            const QString name = control.section(u'=', 0, 0);
-            row(name, mainTuner, {Key(control.section(u'=', 1, 1).toInt())}, " main");
-            row(name, zoneTuner, {Key(control.section(u'=', 2, 2).toInt())}, " zone");
-            row(name, localTuner, {}, " local");
-        }
+        for (const QString& c : Names("bandAm=130 bandFm=129 seekUp=135 seekDown=134 "
+                                      "frequencySpin/up=212 frequencySpin/down=211 "
+                                      "presetSpin/up=210 presetSpin/down=209"))
+            row(c.section(u'=', 0, 0), mainTuner, {Key(c.section(u'=', 1).toInt())});
         row(u"fmMute"_s, mainTuner, {Bytes({21, 47, 1})}, " unchecked");
         row(u"fmMute"_s, mainTuner + QList{Report(Variable::FmMute, 1)}, {Bytes({21, 47, 0})},
             " checked");
@@ -283,19 +280,6 @@ private Q_SLOTS:
         QCOMPARE(mainButton->text(), caption);
     }
 
-    // A name sent from here shows at once; the zone's button follows the
-    // unit's report.
-    void sendInputName()
-    {
-        f->panel->Session().Commands().SendInputName(4, u"ABCDEFGHIJKLMNOP  "_s);
-        f->panel->Session().Commands().SendInputName(1, u"   "_s);
-        f->panel->Session().Commands().SendInputName(10, u"X"_s);
-        QCOMPARE(f->sent, QList{NameFrame(4, "ABCDEFGHIJKLM")});
-        QCOMPARE(f->Button(u"mainSource4"_s)->text(), u"ABCDEFGHIJKLMNOP"_s);
-        f->Feed({Bytes({20, 55, 4}) + "ABCDEFGHIJKLM"});
-        QCOMPARE(f->Button(u"zoneSource4"_s)->text(), u"ABCDEFGHIJKLM"_s);
-    }
-
     void tunerFollowsWhereItIsHeard_data()
     {
         QTest::addColumn<QList<QByteArray>>("reports");
@@ -348,12 +332,10 @@ private Q_SLOTS:
                                << QString::fromLatin1(commit) << sent << QString::fromLatin1(after);
         };
         row("fm tenths", "frequency", Band::Fm, "101.7", 10170, "101.7");
-        row("fm whole MHz", "frequency", Band::Fm, "101", 10100, "101");
         row("fm thousandths cut", "frequency", Band::Fm, "88.125", 8812, "88.125");
         row("fm letters", "frequency", Band::Fm, "abc", 0, "87.50 MHz");
         row("fm unchanged", "frequency", Band::Fm, "87.5", 0, "87.50 MHz");
         row("fm beyond 16 bits", "frequency", Band::Fm, "700", 0, "87.50 MHz");
-        row("am", "frequency", Band::Am, "1000", 1000, "1000");
         row("am on focus loss", "frequency", Band::Am, "1000abc", 1000, "1000abc", "focus");
         row("preset letters refused", "preset", Band::Fm, "a1b2", 12, "12");
         row("preset beyond a byte", "preset", Band::Fm, "300", 0, "--");
@@ -396,64 +378,51 @@ private Q_SLOTS:
     // Started at log-on: hidden only when a tray icon really shows; closing
     // removes the icon. The features hang their entries on the panel's
     // menus: "&Options..." just before Exit.
-    void autostartHidesOnlyWithATray_data()
-    {
-        QTest::addColumn<bool>("tray");
-        QTest::newRow("tray") << true;
-        QTest::newRow("no tray") << false;
-    }
     void autostartHidesOnlyWithATray()
     {
-        QFETCH(bool, tray);
-        TrayIcon::SetAvailabilityForTests(tray);
-        const Options options{.port = u"/nonexistent/port"_s};
-        UnitSession session;
-        ControlPanelDlg panel(session, options, true);
-        auto* features = new PanelFeatures(session, panel, options, 1, 4);
-        features->Start();
-        const QList<QAction*> entries = panel.FileMenu()->actions();
-        QCOMPARE(entries.value(entries.indexOf(panel.ExitAction()) - 1),
-                 features->Desktop().OptionsAction());
-        QCOMPARE(features->Desktop().TrayIconShown(), tray);
-        QCOMPARE(panel.isVisible(), !tray);
-        QCOMPARE(panel.isMinimized(), !tray);
-        panel.close();
-        QVERIFY(!features->Desktop().TrayIconShown());
+        for (bool tray : {true, false}) {
+            TrayIcon::SetAvailabilityForTests(tray);
+            const Options options{.port = u"/nonexistent/port"_s};
+            UnitSession session;
+            ControlPanelDlg panel(session, options, true);
+            auto* features = new PanelFeatures(session, panel, options, 1, 4);
+            features->Start();
+            const QList<QAction*> entries = panel.FileMenu()->actions();
+            QCOMPARE(entries.value(entries.indexOf(panel.ExitAction()) - 1),
+                     features->Desktop().OptionsAction());
+            QCOMPARE(features->Desktop().TrayIconShown(), tray);
+            QCOMPARE(panel.isVisible(), !tray);
+            QCOMPARE(panel.isMinimized(), !tray);
+            panel.close();
+            QVERIFY(!features->Desktop().TrayIconShown());
+        }
         TrayIcon::SetAvailabilityForTests(std::nullopt);
     }
 
-    // The report-driven buttons and spin arrows as assistive technology
-    // sees and operates them: every input path only clicks, and the mark
-    // changes only by setChecked().
+    // The report-driven buttons as assistive technology sees them; each
+    // way of operating one (the accessible press and toggle, the mouse,
+    // Space) clicks it once, not at all while disabled, and leaves the mark
+    // as it was: only setChecked(), on the unit's report, moves it.
     void inputOnlyClicks_data()
     {
         QTest::addColumn<int>("role");
         QTest::addColumn<QString>("input");
-        QTest::addColumn<bool>("checked");
         QTest::addColumn<bool>("enabled");
-        const QString inputs[] = {QAccessibleActionInterface::pressAction(),
-                                  QAccessibleActionInterface::toggleAction(), u"mouse"_s,
-                                  u"space"_s};
         for (int role : {QAccessible::CheckBox, QAccessible::RadioButton}) {
             const char* kind = role == QAccessible::CheckBox ? "check box" : "radio button";
-            for (const QString& input : inputs) {
-                for (bool checked : {false, true})
-                    QTest::addRow("%s, %s, %s", kind, qPrintable(input),
-                                  checked ? "marked" : "clear")
-                        << role << input << checked << true;
-            }
-            QTest::addRow("%s, toggle, disabled", kind)
-                << role << QAccessibleActionInterface::toggleAction() << false << false;
+            for (const QString& input :
+                 {QAccessibleActionInterface::pressAction(),
+                  QAccessibleActionInterface::toggleAction(), u"mouse"_s, u"space"_s})
+                QTest::addRow("%s, %s", kind, qPrintable(input)) << role << input << true;
+            QTest::addRow("%s, disabled", kind)
+                << role << QAccessibleActionInterface::toggleAction() << false;
         }
     }
 
-    // Each way of operating a button clicks it once (not at all while
-    // disabled) and leaves the mark as it was; setChecked() moves it.
     void inputOnlyClicks()
     {
         QFETCH(int, role);
         QFETCH(QString, input);
-        QFETCH(bool, checked);
         QFETCH(bool, enabled);
         std::unique_ptr<QAbstractButton> button;
         if (role == QAccessible::CheckBox)
@@ -462,58 +431,90 @@ private Q_SLOTS:
             button = std::make_unique<ReportRadioButton>(u"R&&B"_s);
         button->resize(120, 30);
         button->show();
-        button->setChecked(checked);
         button->setEnabled(enabled);
-
         QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(button.get());
-        QVERIFY(iface);
+        QVERIFY(iface && iface->state().checkable);
         QCOMPARE(int(iface->role()), role);
         QCOMPARE(iface->text(QAccessible::Name),
                  role == QAccessible::CheckBox ? u"Mute"_s : u"R&B"_s);
-        QVERIFY(iface->state().checkable);
-        QCOMPARE(bool(iface->state().checked), checked);
-
         QSignalSpy clicked(button.get(), &QAbstractButton::clicked);
-        if (input == u"mouse"_s)
-            QTest::mouseClick(button.get(), Qt::LeftButton, {}, QPoint(10, 15));
-        else if (input == u"space"_s)
-            QTest::keyClick(button.get(), Qt::Key_Space);
-        else
-            iface->actionInterface()->doAction(input);
-        QCOMPARE(clicked.count(), enabled ? 1 : 0);
-        QCOMPARE(button->isChecked(), checked);
-
-        button->setChecked(!checked);
-        QCOMPARE(bool(iface->state().checked), !checked);
+        for (bool checked : {false, true}) {
+            button->setChecked(checked);
+            QCOMPARE(bool(iface->state().checked), checked);
+            if (input == u"mouse"_s)
+                QTest::mouseClick(button.get(), Qt::LeftButton, {}, QPoint(10, 15));
+            else if (input == u"space"_s)
+                QTest::keyClick(button.get(), Qt::Key_Space);
+            else
+                iface->actionInterface()->doAction(input);
+            QCOMPARE(button->isChecked(), checked);
+        }
+        QCOMPARE(clicked.count(), enabled ? 2 : 0);
     }
 
     // The arrows are named after the spin, also when it gets its name after
     // a screen reader first asked, and their press steps as a click does.
-    void spinArrows_data()
-    {
-        QTest::addColumn<QString>("spinName");
-        QTest::addColumn<QString>("up");
-        QTest::addColumn<QString>("down");
-        QTest::newRow("unnamed") << QString() << u"Up"_s << u"Down"_s;
-        QTest::newRow("named") << u"Volume"_s << u"Volume up"_s << u"Volume down"_s;
-    }
-
     void spinArrows()
     {
-        QFETCH(QString, spinName);
         SpinArrows spin;
         QAccessibleInterface* up = QAccessible::queryAccessibleInterface(spin.UpArrow());
         QAccessibleInterface* down = QAccessible::queryAccessibleInterface(spin.DownArrow());
         QVERIFY(up && down);
-        QCOMPARE(up->text(QAccessible::Name), u"Up"_s);
-        spin.setAccessibleName(spinName);
-        QTEST(up->text(QAccessible::Name), "up");
-        QTEST(down->text(QAccessible::Name), "down");
-
+        QCOMPARE(up->text(QAccessible::Name) + down->text(QAccessible::Name), u"UpDown"_s);
+        spin.setAccessibleName(u"Volume"_s);
+        QCOMPARE(up->text(QAccessible::Name), u"Volume up"_s);
+        QCOMPARE(down->text(QAccessible::Name), u"Volume down"_s);
         QSignalSpy stepped(&spin, &SpinArrows::stepped);
         up->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         down->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         QCOMPARE(stepped, (QList<QVariantList>{{-1}, {1}}));
+    }
+
+    // The window against the simulated receiver over a pseudo-terminal: it
+    // changes only through what the unit reports back. A memory transfer
+    // disables it and shows its progress; a unit that stops answering leaves
+    // a read hanging until Escape, which gives the window back; a unit lost
+    // in the middle of a transfer (its adapter pulled out) already shows
+    // "Not Connected" behind the alert.
+    void againstTheSimulator()
+    {
+        auto sim = std::make_unique<SimulatedReceiver>(UnpacedUnit(u"K230"_s, u"v2.05"_s));
+        QVERIFY(sim->Start());
+        PanelFixture s(sim->SlavePath());
+        QVERIFY(s.Ready());
+        QCOMPARE(s.panel->ConnectionLine(), u"Connected to K230 v2.05 on "_s + sim->SlavePath());
+        s.Click(u"mainPower"_s);
+        WAIT_UNTIL(s.Checked(u"mainPower"_s));
+        WAIT_UNTIL(s.Checked(u"mainSource%1"_s.arg(sim->Unit().Value(Variable::MainSource))));
+        // The unit names input 8, but in the zone it stays LOCAL.
+        QCOMPARE(s.Button(u"zoneSource8"_s)->text(), u"LOCAL"_s);
+        s.Click(u"mainSource9"_s);
+        WAIT_UNTIL(s.Enabled(u"bandFm"_s));
+        s.Type(u"frequency"_s, u"101.7"_s);
+        WAIT_UNTIL(s.Text(u"frequency"_s) == u"101.70 MHz"_s);
+
+        ControlPanelDlg* panel = s.panel.get();
+        TransferProgressDlg* progress = &panel->findChild<TransferPresenter*>()->Dialog();
+        sim->SetSilent(true);
+        s.sent.clear();
+        QVERIFY(panel->Session().Transfer().ReadTunerPresets());
+        WAIT_UNTIL(!s.sent.isEmpty()); // asked, and no answer comes
+        QVERIFY(progress->IsShown() && !panel->isEnabled());
+        QTest::keyClick(progress, Qt::Key_Escape);
+        QVERIFY(panel->isEnabled());
+        WAIT_UNTIL(!panel->Session().Transfer().IsBusy());
+        QVERIFY(s.Enabled(u"saveSettings"_s) && s.Enabled(u"loadSettings"_s));
+
+        QString behind;
+        MessageBox::SetShowHook([&](const QString&) { behind = panel->ConnectionLine(); });
+        MessageBox::SetUnqueuedAnswer(QMessageBox::Ok);
+        s.sent.clear();
+        QVERIFY(panel->Session().Transfer().ReadTunerPresets());
+        WAIT_UNTIL(!s.sent.isEmpty());
+        sim.reset();
+        WAIT_UNTIL(!behind.isEmpty());
+        MessageBox::SetShowHook({});
+        QCOMPARE(behind, u"Not Connected"_s);
     }
 
     // Last: it loses the unit.
