@@ -5,7 +5,6 @@
 #include "panel/report_check_box.h"
 #include "panel/report_radio_button.h"
 #include "setup/rename_input_dlg.h"
-#include "setup/setup_sheet.h"
 #include "sim_session.h"
 #include "simulated_receiver.h"
 #include "test_control_panel_fixture.h"
@@ -272,42 +271,24 @@ private Q_SLOTS:
         QCOMPARE(mainButton->text(), caption);
     }
 
-    void tunerFollowsWhereItIsHeard_data()
-    {
-        QTest::addColumn<QList<QByteArray>>("reports");
-        QTest::addColumn<bool>("live");
-        const QList<QByteArray> rds = {Report(Variable::FmMute, 1),
-                                       Bytes({MessageType::PsName}) + "RADIO 1 ",
-                                       Bytes({MessageType::RadioText, 0}) + "NEWS"};
-        const QByteArray zoneTuner = Report(Variable::ZoneSource, SourceTuner);
-        const QByteArray zoneLocal = Report(Variable::ZoneSource, SourceExternal);
-        QTest::newRow("main tuner") << QList{MainOn, MainTuner} + rds << true;
-        QTest::newRow("zone tuner") << QList{ZoneOn, zoneTuner} + rds << true;
-        QTest::newRow("zone local")
-            << QList{MainOn, MainTuner, MainOff, ZoneOn, zoneLocal} + rds << true;
-        QTest::newRow("main tuner, then off")
-            << QList{MainOn, MainTuner} + rds + QList{MainOff} << false;
-    }
-
-    // Once heard, the tuner's group shows the values reported meanwhile and
-    // sends typed ones, through LOCAL too; silent, it is disabled and empty.
+    // Once heard (where, is the live status's business), the tuner's group
+    // shows the values reported meanwhile and sends typed ones; silent, it
+    // is disabled and empty.
     void tunerFollowsWhereItIsHeard()
     {
-        QFETCH(QList<QByteArray>, reports);
-        QFETCH(bool, live);
         f->Feed({Report16(Variable::FmFrequency, 9400), Report(Variable::FmPreset, 5),
-                 Report(Variable::TunerBand, Band::Fm)});
-        f->Feed(reports);
-        VerifyGroup(f->Find(u"tunerGroup"_s), live);
-        if (!live)
-            return;
+                 Report(Variable::TunerBand, Band::Fm), MainOn, MainTuner,
+                 Report(Variable::FmMute, 1), Bytes({MessageType::PsName}) + "RADIO 1 ",
+                 Bytes({MessageType::RadioText, 0}) + "NEWS"});
+        VerifyGroup(f->Find(u"tunerGroup"_s), true);
         QVERIFY(f->Checked(u"bandFm"_s) && f->Checked(u"fmMute"_s));
-        QCOMPARE(f->Text(u"frequency"_s), u"94.00 MHz"_s);
-        QCOMPARE(f->Text(u"preset"_s), u"5"_s);
+        QCOMPARE(f->Text(u"frequency"_s) + f->Text(u"preset"_s), u"94.00 MHz5"_s);
         QCOMPARE(f->Text(u"psName"_s) + f->Text(u"radioText"_s), u"RADIO 1 NEWS"_s);
         f->Type(u"frequency"_s, u"99.9"_s);
         f->Type(u"preset"_s, u"4"_s);
         QCOMPARE(f->sent, (QList{Bytes({21, 45, 9990 & 0xFF, 9990 >> 8}), Bytes({21, 57, 4})}));
+        f->Feed({MainOff});
+        VerifyGroup(f->Find(u"tunerGroup"_s), false);
     }
 
     void tunerEntry_data()
@@ -395,53 +376,39 @@ private Q_SLOTS:
     // way of operating one (the accessible press and toggle, the mouse,
     // Space) clicks it once, not at all while disabled, and leaves the mark
     // as it was: only setChecked(), on the unit's report, moves it.
-    void inputOnlyClicks_data()
-    {
-        QTest::addColumn<int>("role");
-        QTest::addColumn<QString>("input");
-        QTest::addColumn<bool>("enabled");
-        for (int role : {QAccessible::CheckBox, QAccessible::RadioButton}) {
-            const char* kind = role == QAccessible::CheckBox ? "check box" : "radio button";
-            for (const QString& input :
-                 {QAccessibleActionInterface::pressAction(),
-                  QAccessibleActionInterface::toggleAction(), u"mouse"_s, u"space"_s})
-                QTest::addRow("%s, %s", kind, qPrintable(input)) << role << input << true;
-            QTest::addRow("%s, disabled", kind)
-                << role << QAccessibleActionInterface::toggleAction() << false;
-        }
-    }
-
     void inputOnlyClicks()
     {
-        QFETCH(int, role);
-        QFETCH(QString, input);
-        QFETCH(bool, enabled);
-        std::unique_ptr<QAbstractButton> button;
-        if (role == QAccessible::CheckBox)
-            button = std::make_unique<ReportCheckBox>(u"&Mute"_s);
-        else
-            button = std::make_unique<ReportRadioButton>(u"R&&B"_s);
-        button->resize(120, 30);
-        button->show();
-        button->setEnabled(enabled);
-        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(button.get());
-        QVERIFY(iface && iface->state().checkable);
-        QCOMPARE(int(iface->role()), role);
-        QCOMPARE(iface->text(QAccessible::Name),
-                 role == QAccessible::CheckBox ? u"Mute"_s : u"R&B"_s);
-        QSignalSpy clicked(button.get(), &QAbstractButton::clicked);
-        for (bool checked : {false, true}) {
-            button->setChecked(checked);
-            QCOMPARE(bool(iface->state().checked), checked);
-            if (input == u"mouse"_s)
-                QTest::mouseClick(button.get(), Qt::LeftButton, {}, QPoint(10, 15));
-            else if (input == u"space"_s)
-                QTest::keyClick(button.get(), Qt::Key_Space);
-            else
-                iface->actionInterface()->doAction(input);
-            QCOMPARE(button->isChecked(), checked);
+        ReportCheckBox box(u"&Mute"_s);
+        ReportRadioButton radio(u"R&&B"_s);
+        for (QAbstractButton* button : std::initializer_list<QAbstractButton*>{&box, &radio}) {
+            button->resize(120, 30);
+            button->show();
+            QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(button);
+            QVERIFY(iface && iface->state().checkable);
+            QCOMPARE(iface->role(),
+                     button == &box ? QAccessible::CheckBox : QAccessible::RadioButton);
+            QCOMPARE(iface->text(QAccessible::Name), button == &box ? u"Mute"_s : u"R&B"_s);
+            QSignalSpy clicked(button, &QAbstractButton::clicked);
+            for (const QString& input : {QAccessibleActionInterface::pressAction(),
+                                         QAccessibleActionInterface::toggleAction(), u"mouse"_s,
+                                         u"space"_s, u"disabled"_s}) {
+                button->setEnabled(input != u"disabled"_s);
+                for (bool checked : {false, true}) {
+                    button->setChecked(checked);
+                    QCOMPARE(bool(iface->state().checked), checked);
+                    if (input == u"mouse"_s)
+                        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(10, 15));
+                    else if (input == u"space"_s)
+                        QTest::keyClick(button, Qt::Key_Space);
+                    else
+                        iface->actionInterface()->doAction(
+                            input == u"disabled"_s ? QAccessibleActionInterface::toggleAction()
+                                                   : input);
+                    QVERIFY2(button->isChecked() == checked, qPrintable(input));
+                }
+            }
+            QCOMPARE(clicked.count(), 8); // twice by each input while enabled
         }
-        QCOMPARE(clicked.count(), enabled ? 2 : 0);
     }
 
     // The window against the simulated receiver over a pseudo-terminal: it
