@@ -1,7 +1,5 @@
 #include "common/message_box.h"
 #include "common/message_table.h"
-#include "desktop/desktop_integration.h"
-#include "desktop/tray_icon.h"
 #include "panel/report_check_box.h"
 #include "panel/report_radio_button.h"
 #include "setup/rename_input_dlg.h"
@@ -201,28 +199,6 @@ private Q_SLOTS:
         QCOMPARE(shape("K220").section(u' ', 4), u"&K220 setup speakersA speakersB"_s);
     }
 
-    // Back in the window, the focus goes where it was when the window was
-    // left, or, on a radio button, to the unit's selection in its group.
-    void focusReturnsToTheUnitsSelection()
-    {
-        f->Feed(
-            {MainOn, ZoneOn, Report(Variable::MainSource, 2), Report(Variable::SurroundMode, 1)});
-        auto refocus = [&](const QString& focused, const QList<QByteArray>& reports = {}) {
-            f->Button(focused)->setFocus();
-            QEvent deactivate(QEvent::WindowDeactivate);
-            QCoreApplication::sendEvent(f->panel.get(), &deactivate);
-            f->Button(u"recall2"_s)->setFocus();
-            f->Feed(reports);
-            QEvent activate(QEvent::WindowActivate);
-            QCoreApplication::sendEvent(f->panel.get(), &activate);
-            return f->panel->focusWidget()->objectName();
-        };
-        QCOMPARE(refocus(u"mainSource2"_s, {Report(Variable::MainSource, 7)}), u"mainSource7"_s);
-        QCOMPARE(refocus(u"surround12"_s), u"surround1"_s); // the walk wraps around the group
-        QCOMPARE(refocus(u"toneDefeat"_s), u"toneDefeat"_s);
-        QCOMPARE(refocus(u"zoneSource4"_s), u"recall2"_s); // no selection: the focus stays
-    }
-
     void renameByDoubleClick_data()
     {
         QTest::addColumn<QString>("button");
@@ -348,30 +324,6 @@ private Q_SLOTS:
         QVERIFY(f->sent.isEmpty());
     }
 
-    // Started at log-on: hidden only when a tray icon really shows; closing
-    // removes the icon. The features hang their entries on the panel's
-    // menus: "&Options..." just before Exit.
-    void autostartHidesOnlyWithATray()
-    {
-        for (bool tray : {true, false}) {
-            TrayIcon::SetAvailabilityForTests(tray);
-            const Options options{.port = u"/nonexistent/port"_s};
-            UnitSession session;
-            ControlPanelDlg panel(session, options, true);
-            auto* features = new PanelFeatures(session, panel, options, 1, 4);
-            features->Start();
-            const QList<QAction*> entries = panel.FileMenu()->actions();
-            QCOMPARE(entries.value(entries.indexOf(panel.ExitAction()) - 1),
-                     features->Desktop().OptionsAction());
-            QCOMPARE(features->Desktop().TrayIconShown(), tray);
-            QCOMPARE(panel.isVisible(), !tray);
-            QCOMPARE(panel.isMinimized(), !tray);
-            panel.close();
-            QVERIFY(!features->Desktop().TrayIconShown());
-        }
-        TrayIcon::SetAvailabilityForTests(std::nullopt);
-    }
-
     // The report-driven buttons as assistive technology sees them; each
     // way of operating one (the accessible press and toggle, the mouse,
     // Space) clicks it once, not at all while disabled, and leaves the mark
@@ -427,8 +379,6 @@ private Q_SLOTS:
         s.Click(u"mainPower"_s);
         WAIT_UNTIL(s.Checked(u"mainPower"_s));
         WAIT_UNTIL(s.Checked(u"mainSource%1"_s.arg(sim->Unit().Value(Variable::MainSource))));
-        // The unit names input 8, but in the zone it stays LOCAL.
-        QCOMPARE(s.Button(u"zoneSource8"_s)->text(), u"LOCAL"_s);
         s.Click(u"mainSource9"_s);
         WAIT_UNTIL(s.Enabled(u"bandFm"_s));
         s.Type(u"frequency"_s, u"101.7"_s);
