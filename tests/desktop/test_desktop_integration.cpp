@@ -1,4 +1,3 @@
-#include "common/message_table.h"
 #include "desktop/autostart.h"
 #include "desktop/desktop_integration.h"
 #include "desktop/options_dlg.h"
@@ -93,10 +92,9 @@ struct DesktopFixture
 
 } // namespace
 
-// What the program keeps between runs (the options, the log-on entry), how
-// it finds the unit's port; the Options dialog and the desktop pieces it
-// drives: the log-on entry, the tray icon with its menu, the volume popup
-// and the port notice.
+// What the program keeps between runs, how it names the unit's port, and
+// the desktop pieces: the Options dialog, the log-on entry, the tray icon
+// with its menu, the volume popup and the port notice.
 class TestDesktopIntegration : public QObject
 {
     Q_OBJECT
@@ -181,43 +179,9 @@ private Q_SLOTS:
     void cleanup() { TrayIcon::SetAvailabilityForTests(std::nullopt); }
     void cleanupTestCase() { u.reset(); }
 
-    // With a tray and without, on opening and on every click of the box that
-    // controls them; the port list shows the stored port by its entry, and a
-    // typed one as typed.
-    void enablingRules()
-    {
-        const QList<PortList::Item> ports = PortList::Items({{u"/dev/ttyUSB0"_s, u"FT232R"_s}});
-        for (bool tray : {true, false}) {
-            OptionsDlg dialog;
-            dialog.SetValues({.port = u"/dev/ttyUSB0"_s, .autostart = true, .enableTrayIcon = true},
-                             ports, tray);
-            dialog.show();
-            if (tray)
-                SaveShot(dialog, u"options"_s);
-            for (bool on : {true, false, true}) { // both boxes checked, cleared, checked again
-                QCOMPARE(Box(dialog, u"autostartMinimized"_s)->isEnabled(), on);
-                QCOMPARE(Box(dialog, u"enableTrayIcon"_s)->isEnabled(), tray);
-                for (const char* name : {"minimizeToTray", "leftClickLabel", "leftClickMain",
-                                         "leftClickZone", "leftClickOff"})
-                    QCOMPARE(Child(dialog, QString::fromLatin1(name))->isEnabled(), tray && on);
-                QCOMPARE(Child(dialog, u"trayUnavailable"_s)->isVisible(), !tray);
-                for (const QString& box : {u"autostart"_s, u"enableTrayIcon"_s})
-                    QTest::mouseClick(Box(dialog, box), Qt::LeftButton, {}, QPoint(5, 5));
-            }
-            auto* port = Child<QComboBox>(dialog, u"port"_s);
-            QCOMPARE(port->currentText(), u"/dev/ttyUSB0 (FT232R)"_s);
-            QCOMPARE(dialog.Values().port, u"/dev/ttyUSB0"_s);
-            port->lineEdit()->setText(u"COM9"_s);
-            QCOMPARE(dialog.Values().port, u"COM9"_s);
-        }
-    }
-
-    // With a tray, OK adds or removes the icon at once, and re-enables the
-    // popup for the room the left-click action names. OK stores every
-    // setting and writes the log-on entry, which the next opening shows;
-    // unchecking it removes it; Cancel changes nothing. The window's position
-    // is stored apart and the log-on choice is the entry's business, never
-    // stored.
+    // OK applies the icon and the popup's room at once, stores every setting
+    // but the log-on choice (the entry's business) and writes or removes the
+    // entry; Cancel changes nothing; the window's position is stored apart.
     void optionsOkAndCancel()
     {
         DesktopFixture f;
@@ -236,6 +200,7 @@ private Q_SLOTS:
         OptionsStore::SavePosition(7, 9);
         const QString port = u"/dev/serial/by-id/usb-FTDI (1)"_s;
         OptionsDlg::SetNextAnswer([&port](OptionsDlg& dialog) {
+            SaveShot(dialog, u"options"_s);
             Child<QComboBox>(dialog, u"port"_s)->lineEdit()->setText(port);
             Box(dialog, u"autostart"_s)->setChecked(true);
             Box(dialog, u"autostartMinimized"_s)->setChecked(false);
@@ -308,12 +273,10 @@ private Q_SLOTS:
         QVERIFY(PortNotice::PermissionText(u"/dev/ttyUSB0"_s, QString()).contains(u"group"_s));
     }
 
-    // Both rooms' reports are kept; the open popup shows its own room only,
-    // its controls follow that room's power, its mute waits for the unit's
-    // report, and it closes when the user turns to another window. Dragging
-    // to the bottom shows "-oo dB" at once and sets the model's lowest
-    // volume; keys move the thumb and send nothing. It names the unit, and a
-    // model it does not know gets the deepest range.
+    // The popup shows its own room as reported, follows its power, waits for
+    // the unit's mute report and closes when another window is chosen. The
+    // bottom shows "-oo dB" at once and sets the model's lowest volume; keys
+    // send nothing; an unknown model gets the deepest range.
     void volumePopup()
     {
         VolumePopupDlg& popup = u->desktop->Popup();
@@ -426,24 +389,6 @@ private Q_SLOTS:
         QVERIFY(!tray.IsClickPending());
     }
 
-    // Minimized, the window hides only with the option on and an icon shown;
-    // the menu's Open brings it back.
-    void minimizeHidesOnlyWithAnIcon()
-    {
-        for (const auto& [tray, toTray] : {std::pair{true, true}, {true, false}, {false, true}}) {
-            TrayIcon::SetAvailabilityForTests(tray);
-            DesktopFixture f(Options{.minimizeToTray = toTray});
-            QCOMPARE(f.desktop->AddTrayIcon(), tray);
-            f.window->show();
-            QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
-            f.window->showMinimized();
-            QCoreApplication::processEvents(); // the hiding is posted
-            WAIT_UNTIL(f.window->isHidden() == (tray && toTray));
-            f.desktop->Menu().OpenAction()->trigger();
-            QVERIFY(f.window->isVisible() && !f.window->isMinimized());
-        }
-    }
-
     void storedByHand_data()
     {
         QTest::addColumn<QByteArray>("conf");
@@ -479,10 +424,9 @@ private Q_SLOTS:
         QTEST(loaded, "loaded");
     }
 
-    // Where the log-on entry lives; removing none is no failure; a file
-    // where the folder should be makes the place unreadable and unwritable.
-    // The entry's Exec line quotes and escapes the program's path (none for
-    // a newline); "/run" alone is a log-on start.
+    // Where the log-on entry lives; a file in the folder's place makes it
+    // unreadable and unwritable; the Exec line quotes and escapes the path
+    // (none for a newline); "/run" alone is a log-on start.
     void autostartEntry()
     {
         QCOMPARE(XdgAutostartEntry().FilePath(),
@@ -511,7 +455,7 @@ private Q_SLOTS:
     }
 
     // A port that cannot open says why; COM1..COM8 that are present show
-    // under those names only; the message table's escapes become line breaks.
+    // under those names only.
     void portsAndTexts()
     {
         using F = SerialPort::OpenFailure;
@@ -532,31 +476,6 @@ private Q_SLOTS:
         QCOMPARE(texts.join(u','), u"Auto Detect,/dev/ttyS12,/dev/ttyUSB0 (FT232R),COM1,COM2,"
                                    "COM3,COM4,COM5,COM6,COM7,COM8"_s);
         QCOMPARE(PortList::PortOf(items, u"  "_s), u"Auto Detect"_s);
-
-        QCOMPARE(MessageTable::Text(Message::SizeMismatch).count(u'\n'), 2);
-        QVERIFY(MessageTable::Text(Message::PresetEmpty).endsWith(u"...\n"_s));
-        QVERIFY(MessageTable::Text(1).isEmpty());
-    }
-
-    // COM1..COM8 first, then the adapters present when the walk passes
-    // the eighth, then round again.
-    void autoDetectTriesAdaptersAfterTheEighthPort()
-    {
-        UnitSession session;
-        session.SetTiming(Fast(5));
-        session.SetAutoDetectPattern(u"/nonexistent/com%1"_s);
-        session.SetAdapterLister([] {
-            return QStringList{u"/nonexistent/USB0"_s, u"/nonexistent/ACM1"_s};
-        });
-        QSignalSpy failed(&session, &UnitSession::portOpenFailed);
-        session.Start();
-        WAIT_UNTIL(failed.size() >= 12);
-        session.Stop();
-        QStringList paths;
-        for (const QList<QVariant>& call : failed.mid(0, 12))
-            paths.append(call.at(0).toString().remove(u"/nonexistent/"_s));
-        QCOMPARE(paths.join(u' '),
-                 u"com1 com2 com3 com4 com5 com6 com7 com8 USB0 ACM1 com1 com2"_s);
     }
 
     // Last, as it takes the unit away: a newly named port drops the unit at
