@@ -10,29 +10,21 @@
 #include "desktop/upgrade_check_server.h"
 #include "desktop/upgrade_check_verdict.h"
 #include "desktop/url_opener.h"
-#include "model/settings_image.h"
-#include "setup/setup_sheet.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QMenu>
 #include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
-#include <QTabBar>
-#include <QTabWidget>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
-#include <QTimer>
 #include <QToolButton>
-
-#include <algorithm>
 
 using namespace Qt::StringLiterals;
 using Kind = UpgradeCheckVerdict::Kind;
@@ -40,13 +32,10 @@ using Kind = UpgradeCheckVerdict::Kind;
 namespace {
 
 // Opens nothing: records the addresses, and says whether the desktop could.
-class RecordingOpener : public UrlOpener
+struct RecordingOpener : UrlOpener
 {
-public:
     QList<QUrl> opened;
     bool works = true;
-
-protected:
     bool Open(const QUrl& url) override
     {
         opened.append(url);
@@ -54,12 +43,10 @@ protected:
     }
 };
 
-// What the help window finds in a page: its anchors, links and text.
+// What the help window finds in a page: its anchors and words.
 struct Page
 {
     QStringList anchors;
-    QStringList links;
-    QString title;
     qsizetype words = 0;
 };
 
@@ -71,15 +58,10 @@ Page Read(const QUrl& url)
         return page;
     QTextDocument document;
     document.setHtml(QString::fromUtf8(file.readAll()));
-    page.title = document.metaInformation(QTextDocument::DocumentTitle);
     page.words = document.toPlainText().split(QLatin1Char(' '), Qt::SkipEmptyParts).size();
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextCharFormat format = it.fragment().charFormat();
-            page.anchors += format.anchorNames();
-            if (format.isAnchor() && !format.anchorHref().isEmpty())
-                page.links.append(format.anchorHref());
-        }
+        for (auto it = block.begin(); !it.atEnd(); ++it)
+            page.anchors += it.fragment().charFormat().anchorNames();
     }
     return page;
 }
@@ -129,9 +111,7 @@ QSettings UserSettings()
 
 } // namespace
 
-// The Help menu: the help window, the About box and the upgrade check,
-// with the maker's version file and the verdict the program at 1.04 draws
-// from it.
+// The Help menu: the help window, the About box and the upgrade check.
 class TestHelp : public QObject
 {
     Q_OBJECT
@@ -161,12 +141,11 @@ private Q_SLOTS:
         delete HelpWindow::Instance();
     }
 
-    // Every topic a window asks for lands on an existing page and anchor.
-    void topicsResolve_data()
+    // Every topic a window asks for lands on an existing page and anchor
+    // (an old name too; an unknown one on the contents); every page has text.
+    void topicsResolve()
     {
-        QTest::addColumn<QString>("topic");
-        QTest::addColumn<QString>("page"); // the page's file name, '#' and the anchor
-        const std::pair<const char*, QString> rows[] = {
+        const std::pair<const char*, QString> topics[] = {
             {"setup.html#input_settings", HelpTopic::InputPage},
             {"setup.html#speaker_setup", HelpTopic::SpeakerPage},
             {"setup.html#level_setup", HelpTopic::LevelPage},
@@ -177,54 +156,29 @@ private Q_SLOTS:
             {"setup.html#level_setup", u"VELTRIX-setup_102.HTML#level_setup"_s},
             {"troubleshooting.html#permissions", u"troubleshooting.html#permissions"_s},
             {"index.html#", u"::/nothing.html#x"_s}};
-        for (const auto& [page, topic] : rows)
-            QTest::newRow(qPrintable(topic)) << topic << QString::fromLatin1(page);
-    }
-
-    void topicsResolve()
-    {
-        QFETCH(QString, topic);
-        const QUrl url = HelpTopic::Resolve(topic);
-        QCOMPARE(url.scheme(), u"qrc"_s);
-        QTEST(url.fileName() + u'#' + url.fragment(), "page");
-        const QString anchor = url.fragment();
-        const Page page = Read(url);
-        QVERIFY(page.words > 100);
-        QVERIFY(anchor.isEmpty() || page.anchors.contains(anchor));
-    }
-
-    // Links between the pages reach existing pages and anchors, every page
-    // leads back to the contents, and links out are https.
-    void everyLinkResolves()
-    {
-        for (const QString& name : HelpTopic::Pages()) {
-            const QUrl url = HelpTopic::PageUrl(name);
-            const Page page = Read(url);
-            QVERIFY2(!page.title.isEmpty(), qPrintable(name));
-            QVERIFY2(name == QLatin1String("index.html") || page.links.contains(u"index.html"_s),
-                     qPrintable(name));
-            for (const QString& link : page.links) {
-                const QUrl target = url.resolved(QUrl(link));
-                const QByteArray where = (name + u" -> "_s + link).toUtf8();
-                if (target.scheme() != QLatin1String("qrc")) {
-                    QVERIFY2(target.scheme() == QLatin1String("https"), where);
-                    continue;
-                }
-                QVERIFY2(HelpTopic::Pages().contains(target.fileName()), where);
-                QVERIFY2(!target.hasFragment() || Read(target).anchors.contains(target.fragment()),
-                         where);
-            }
+        for (const auto& [page, topic] : topics) {
+            const QUrl url = HelpTopic::Resolve(topic);
+            QCOMPARE(url.scheme() + u':' + url.fileName() + u'#' + url.fragment(),
+                     u"qrc:"_s + QLatin1String(page));
+            QVERIFY2(url.fragment().isEmpty() || Read(url).anchors.contains(url.fragment()), page);
         }
+        for (const QString& name : HelpTopic::Pages())
+            QVERIFY2(Read(HelpTopic::PageUrl(name)).words > 100, qPrintable(name));
     }
 
-    // The window opens at the anchor, scrolled to it; Contents in the Help
-    // menu goes back to the top of the first page; links are followed in the
-    // window or, for web pages only, in the browser.
+    // The window opens at the anchor, scrolled to it, also over a modal
+    // dialog, where a click through the window system on its Contents
+    // button still goes back to the top of the first page; links are
+    // followed in the window or, for web pages only, in the browser.
     void theWindow()
     {
+        QDialog dialog;
+        dialog.setWindowModality(Qt::ApplicationModal);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         HelpWindow::Show(HelpTopic::AdvancedPage);
         HelpWindow* window = HelpWindow::Instance();
-        QVERIFY(window && window->isVisible());
+        QVERIFY(window && QTest::qWaitForWindowExposed(window));
         QTextBrowser* browser = window->Browser();
         QCOMPARE(browser->source(), HelpTopic::Resolve(HelpTopic::AdvancedPage));
         const int advanced = browser->verticalScrollBar()->value();
@@ -232,10 +186,10 @@ private Q_SLOTS:
         QCOMPARE(HelpWindow::Instance(), window);
         QVERIFY(browser->verticalScrollBar()->value() > 0);
         QVERIFY(browser->verticalScrollBar()->value() < advanced);
-
-        QWidget owner;
-        QMenu menu;
-        HelpMenuEntries::Install(menu, owner, 1, 4)->ContentsAction()->trigger();
+        const QToolButton* contents = window->findChildren<QToolButton*>().value(0);
+        QVERIFY(contents);
+        QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {},
+                          contents->mapTo(window, contents->rect().center()));
         QCOMPARE(browser->source().fileName(), u"index.html"_s);
         QCOMPARE(browser->verticalScrollBar()->value(), 0);
 
@@ -246,101 +200,21 @@ private Q_SLOTS:
         QCOMPARE(browser->source(), HelpTopic::Resolve(u"connecting.html#usb_adapters"_s));
     }
 
-    // Help asked for from a modal dialog can still be used.
-    void helpOverAModalDialog()
+    // The About box says what the program is. Its link is announced as one;
+    // Tab reaches it, Space, Enter, a left click and the accessible press
+    // open it without closing the box; a right click, or a press released
+    // off the link, does not; only web addresses open.
+    void theAboutBox()
     {
-        QDialog dialog;
-        dialog.setWindowModality(Qt::ApplicationModal);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        HelpWindow::Show(HelpTopic::SpeakerPage);
-        QVERIFY(QTest::qWaitForWindowExposed(HelpWindow::Instance()));
-        const QList<QToolButton*> buttons = HelpWindow::Instance()->findChildren<QToolButton*>();
-        QVERIFY(!buttons.isEmpty());
-        // Contents, clicked through the window system, where a window that
-        // the dialog blocks gets no click.
-        HelpWindow* help = HelpWindow::Instance();
-        QTest::mouseClick(help->windowHandle(), Qt::LeftButton, {},
-                          buttons.first()->mapTo(help, buttons.first()->rect().center()));
-        QCOMPARE(HelpWindow::Instance()->Browser()->source().fileName(), u"index.html"_s);
-    }
-
-    // F1 in the Receiver Setup sheet opens the topic of the page shown,
-    // from its tab bar as from a control inside the page.
-    void f1InTheSetupSheet_data()
-    {
-        QTest::addColumn<int>("presetNumber");
-        QTest::addColumn<QString>("firstTopic"); // the pages after the first are the same
-        QTest::newRow("current setup") << 0 << QString(HelpTopic::InputPage);
-        QTest::newRow("A/V preset") << 2 << QString(HelpTopic::SurroundModesPage);
-    }
-    void f1InTheSetupSheet()
-    {
-        QFETCH(int, presetNumber);
-        QFETCH(QString, firstTopic);
-        const QStringList topics{firstTopic, HelpTopic::SpeakerPage, HelpTopic::LevelPage,
-                                 HelpTopic::ListeningModesPage, HelpTopic::AdvancedPage};
-        ModelFacts facts{u"K230"_s, u"v2.05"_s};
-        facts.blockSize = 67;
-        SettingsImage image;
-        image.Reset(facts);
-        const SetupFlags flags = SetupFlags::For(facts, presetNumber);
-        SetupSheet sheet(SetupFields::Load(image, flags), flags);
-        sheet.show();
-        sheet.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&sheet));
-        QTabWidget* tabs = sheet.Tabs();
-        QCOMPARE(tabs->count(), topics.size());
-        for (int i = 0; i < tabs->count(); ++i) {
-            tabs->setCurrentIndex(i);
-            const QList<QWidget*> children = tabs->widget(i)->findChildren<QWidget*>();
-            const auto control = std::find_if(children.begin(), children.end(), [](QWidget* w) {
-                return (w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisible();
-            });
-            QVERIFY(control != children.end());
-            for (QWidget* focus : {static_cast<QWidget*>(tabs->tabBar()), *control}) {
-                focus->setFocus();
-                delete HelpWindow::Instance();
-                QTest::keyClick(focus, Qt::Key_F1);
-                QVERIFY2(HelpWindow::Instance(), qPrintable(tabs->tabText(i)));
-                QCOMPARE(HelpWindow::Instance()->Browser()->source(),
-                         HelpTopic::Resolve(topics.at(i)));
-            }
-        }
-        delete HelpWindow::Instance();
-    }
-
-    // "&About..." runs the box modally; it says what the program is.
-    void theBoxFromTheHelpMenu()
-    {
-        QWidget window;
-        QMenu menu;
-        QStringList texts;
-        QTimer::singleShot(0, this, [&texts] {
-            auto* about = qobject_cast<AboutDlg*>(QApplication::activeModalWidget());
-            QVERIFY(about);
-            texts.append(about->windowTitle());
-            for (const QLabel* label : about->findChildren<QLabel*>())
-                texts.append(label->text());
-            about->accept();
-        });
-        HelpMenuEntries::Install(menu, window, 1, 4)->AboutAction()->trigger();
-        for (const char* line :
-             {"About Veltrix PC Interface", "Orvane Veltrix PC Interface", "Version 1.04",
-              "Models Supported: K110, K220, K230, K240", "www.orvane.com"})
-            QVERIFY2(texts.contains(QLatin1String(line)), line);
         QCOMPARE(AboutDlg::VersionText(2, 10), u"Version 2.10"_s);
-    }
-
-    // The box's link is announced as one; Tab reaches
-    // it, Space, Enter, a left click and the accessible press open it
-    // without closing the box; a right click, or a press released off the
-    // link, does not; only web addresses open.
-    void theLink()
-    {
         AboutDlg about(1, 4);
         about.show();
         QVERIFY(QTest::qWaitForWindowActive(&about));
+        QStringList texts;
+        for (const QLabel* label : about.findChildren<QLabel*>())
+            texts.append(label->text());
+        for (const char* line : {"Version 1.04", "Models Supported: K110, K220, K230, K240"})
+            QVERIFY2(texts.contains(QLatin1String(line)), line);
         HyperlinkStatic* link = about.Link();
         QVERIFY(QApplication::focusWidget() != link);
         for (int i = 0; i < 4 && QApplication::focusWidget() != link; ++i)
@@ -357,122 +231,93 @@ private Q_SLOTS:
         accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         QCOMPARE(opener.opened, QList<QUrl>(4, MakerSite));
         QVERIFY(about.isVisible());
-
         for (const char* refused : {"file:///etc/passwd", "javascript:alert(1)", ""})
             QVERIFY(!HyperlinkStatic(QString::fromLatin1(refused)).Activate());
         QVERIFY(HyperlinkStatic(u"http://e.net/a"_s).Activate());
         QCOMPARE(opener.opened.last(), QUrl(u"http://e.net/a"_s));
     }
 
-    // The version file's line rules: "version" is major.minor, or "-" for none.
-    void parse_data()
+    // The version file's line rules ("version" is major.minor, or "-" for
+    // none) and what the user is told with the program at 1.04: only a newer
+    // version offers a page, and only a web address.
+    void versionFile_data()
     {
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<QString>("version");
-        QTest::addColumn<QString>("address");
-        const auto row = [](const char* tag, const QByteArray& text, const char* version = "-",
-                            const char* address = "") {
-            QTest::newRow(tag) << text << QString::fromLatin1(version)
-                               << QString::fromLatin1(address);
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("opens");
+        const auto row = [](const char* tag, const QByteArray& text, const char* version, Kind kind,
+                            const char* opens = "") {
+            QTest::newRow(tag) << text << QString::fromLatin1(version) << int(kind)
+                               << QString::fromLatin1(opens);
         };
+        const Kind newer = Kind::NewerAvailable;
+        const Kind none = Kind::NoInformation;
         const char* page = "https://e.net/?a=b";
-        row("both, CR LF", "K220Version=1.05\r\nDownloadURL=https://e.net/?a=b\r\n", "1.5", page);
-        row("address first, blanks round =", "DownloadURL = https://e.net/?a=b\nK220Version = 1.4",
-            "1.4", page);
+        row("CR LF", "K220Version=1.05\r\nDownloadURL=https://e.net/?a=b\r\n", "1.5", newer, page);
+        row("address first, blanks round =", "DownloadURL = https://e.net/?a=b\nK220Version = 1.6",
+            "1.6", newer, page);
         row("bare major, keys ignore case", "k220version=2\ndownloadurl=https://e.net/?a=b", "2.0",
-            page);
-        row("blank before the key", " K220Version=1.05\n\tDownloadURL=x");
-        row("last line wins", "K220Version=1.09\nK220Version=1.05\nDownloadURL=a\nDownloadURL=b",
-            "1.5", "b");
-        row("a garbled last version cancels", "K220Version=1.09\nK220Version=soon");
-        row("other lines, key without =", "K110Version=9.9\nK220Version 1.05\nDownloadURL");
-        row("binary garbage", QByteArray("\x00\xff\xfe K220Version=\x01\x02", 14));
+            newer, page);
+        row("last line wins",
+            "K220Version=1.03\nK220Version=1.05\nDownloadURL=a\nDownloadURL=http://b", "1.5", newer,
+            "http://b");
+        row("1.10 is above 1.4", "K220Version=1.10", "1.10", newer,
+            "https://u.example.net/support/upgrades_framset.htm"); // no address: the default page
+        row("1.04", "K220Version=1.04\nDownloadURL=https://e.net/", "1.4", Kind::Latest);
+        row("0.99", "K220Version=0.99\nDownloadURL=file:///x", "0.99", Kind::LocalNewer);
+        row("no version", "DownloadURL=https://e.net/", "-", none);
+        row("blank before the key", " K220Version=1.05\n\tDownloadURL=x", "-", none);
+        row("a garbled last version cancels", "K220Version=1.09\nK220Version=soon", "-", none);
+        row("other lines, key without =", "K110Version=9.9\nK220Version 1.05\nDownloadURL", "-",
+            none);
+        row("binary garbage", QByteArray("\x00\xff\xfe K220Version=\x01\x02", 14), "-", none);
         for (const char* bad : {"", ".", "1.", ".4", "-1.04", "+1.04", "1.04b", "1 .04", "1.2.3",
                                 "v1.04", "1,04", "99999.1"})
-            row(bad, QByteArray("K220Version=") + bad);
-    }
-
-    void parse()
-    {
-        QFETCH(QByteArray, text);
-        const UpgradeCheckFile file = UpgradeCheckFile::Parse(text);
-        QTEST(file.hasVersion ? u"%1.%2"_s.arg(file.major).arg(file.minor) : u"-"_s, "version");
-        QTEST(file.downloadUrl, "address");
-    }
-
-    // What the user is told with the program at 1.04.
-    void verdicts_data()
-    {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<int>("message");
-        QTest::addColumn<QString>("opens");
-        const auto row = [](const char* tag, const QByteArray& text, Kind kind, int message,
-                            const char* opens = "") {
-            QTest::newRow(tag) << text << int(kind) << message << QString::fromLatin1(opens);
-        };
-        const int newer = UpgradeMessage::NewVersion;
-        row("1.05", "K220Version=1.05\nDownloadURL=https://e.net/g", Kind::NewerAvailable, newer,
-            "https://e.net/g");
-        row("1.10 is above 1.4", "K220Version=1.10\nDownloadURL=http://e.net/",
-            Kind::NewerAvailable, newer, "http://e.net/");
-        row("no address: the default page", "K220Version=2.0", Kind::NewerAvailable, newer,
-            "https://u.example.net/support/upgrades_framset.htm");
-        row("1.04", "K220Version=1.04", Kind::Latest, UpgradeMessage::Latest);
-        row("1.03", "K220Version=1.03", Kind::LocalNewer, UpgradeMessage::LocalNewer);
-        row("0.99", "K220Version=0.99\nDownloadURL=file:///x", Kind::LocalNewer,
-            UpgradeMessage::LocalNewer);
-        row("no version", "DownloadURL=https://e.net/", Kind::NoInformation,
-            UpgradeMessage::NoInformation);
+            row(bad, QByteArray("K220Version=") + bad, "-", none);
         for (const char* address : {"file:///usr/bin/xterm", "/usr/bin/xterm",
                                     "javascript:alert(1)", "ftp://e.net/x", "https://", "get.htm"})
-            row(address, QByteArray("K220Version=1.05\nDownloadURL=") + address,
-                Kind::AddressRefused, UpgradeMessage::AddressRefused);
+            row(address, QByteArray("K220Version=1.05\nDownloadURL=") + address, "1.5",
+                Kind::AddressRefused);
     }
 
-    void verdicts()
+    void versionFile()
     {
         QFETCH(QByteArray, text);
-        QFETCH(int, message);
+        QFETCH(int, kind);
         const UpgradeCheckFile file = UpgradeCheckFile::Parse(text);
+        QTEST(file.hasVersion ? u"%1.%2"_s.arg(file.major).arg(file.minor) : u"-"_s, "version");
         const UpgradeCheckVerdict verdict =
             UpgradeCheckVerdict::FromFile(file, 1, 4, QUrl(u"https://u.example.net"_s));
-        QTEST(int(verdict.kind), "kind");
+        QCOMPARE(int(verdict.kind), kind);
         QTEST(verdict.downloadUrl.toString(), "opens");
-        const QString expected = MessageTable::Text(message);
+        const int messages[] = {UpgradeMessage::NewVersion, UpgradeMessage::Latest,
+                                UpgradeMessage::LocalNewer, UpgradeMessage::NoInformation};
+        const QString expected = MessageTable::Text(
+            kind == int(Kind::AddressRefused) ? UpgradeMessage::AddressRefused : messages[kind]);
         QVERIFY(!expected.isEmpty());
         QCOMPARE(verdict.message,
                  expected.contains(u"%1"_s) ? expected.arg(file.downloadUrl) : expected);
     }
 
-    void serverSetting_data()
-    {
-        QTest::addColumn<QString>("setting");
-        QTest::addColumn<QString>("server");
-        QTest::newRow("default") << QString() << "https://www.orvane.com";
-        QTest::newRow("host and port") << " u.example.net:8443 "
-                                       << "https://u.example.net:8443";
-        QTest::newRow("local http server") << "http://127.0.0.1:8000/x?y"
-                                           << "http://127.0.0.1:8000";
-        QTest::newRow("file") << "file:///etc"
-                              << "";
-        QTest::newRow("ftp") << "ftp://e.net"
-                             << "";
-    }
-
+    // The server comes from a setting: a host, a host and port, or a web
+    // address whose path is dropped; anything else is no server.
     void serverSetting()
     {
-        QFETCH(QString, setting);
-        QFETCH(QString, server);
-        const QUrl url =
-            UpgradeCheckServer::VersionFileUrl(UpgradeCheckServer::FromSetting(setting));
-        QCOMPARE(url.toString(),
-                 server.isEmpty() ? server : server + u"/support/autoupdate/K220Version.txt"_s);
+        const std::pair<QString, QString> rows[] = {
+            {QString(), u"https://www.orvane.com"_s},
+            {u" u.example.net:8443 "_s, u"https://u.example.net:8443"_s},
+            {u"http://127.0.0.1:8000/x?y"_s, u"http://127.0.0.1:8000"_s},
+            {u"file:///etc"_s, QString()},
+            {u"ftp://e.net"_s, QString()}};
+        for (const auto& [setting, server] : rows)
+            QCOMPARE(UpgradeCheckServer::VersionFileUrl(UpgradeCheckServer::FromSetting(setting))
+                         .toString(),
+                     server.isEmpty() ? server : server + u"/support/autoupdate/K220Version.txt"_s);
     }
 
-    // The Help menu's entry: the answer as a message box, Yes opens the page.
-    // The check runs while the event loop does, one at a time, and a server
-    // that refuses or never answers ends it in bounded time.
+    // The answer as a message box, Yes opens the page; the check runs while
+    // the event loop does, one at a time, and ends in bounded time.
     void theMenuEntry_data()
     {
         QTest::addColumn<QByteArray>("body");    // empty: the server never answers
@@ -480,30 +325,24 @@ private Q_SLOTS:
         QTest::addColumn<QList<int>>("answers"); // one per box shown
         QTest::addColumn<bool>("openerWorks");
         QTest::addColumn<QString>("opened");
-        QTest::addColumn<QString>("lastText");
-        const QString page = u"https://e.net/get.htm"_s;
-        const QString ask = MessageTable::Text(UpgradeMessage::NewVersion);
+        QTest::addColumn<int>("lastText");
+        const auto row = [](const char* tag, const QByteArray& body, int status, QList<int> answers,
+                            int lastText, const char* opened = "", bool openerWorks = true) {
+            QTest::newRow(tag) << body << status << answers << openerWorks
+                               << QString::fromLatin1(opened) << lastText;
+        };
+        const char* page = "https://e.net/get.htm";
         const int yes = QMessageBox::Yes;
         const int ok = QMessageBox::Ok;
-        const QString none = MessageTable::Text(UpgradeMessage::NoInformation);
-        QTest::newRow("Yes opens the page") << Newer << 200 << QList{yes} << true << page << ask;
-        QTest::newRow("No opens nothing")
-            << Newer << 200 << QList{int(QMessageBox::No)} << true << "" << ask;
-        QTest::newRow("the desktop cannot open it")
-            << Newer << 200 << QList{yes, ok} << false << page
-            << MessageTable::Text(UpgradeMessage::OpenFailed).arg(page);
-        QTest::newRow("a program path is refused")
-            << QByteArray("K220Version=1.05\nDownloadURL=/usr/bin/xterm") << 200 << QList{ok}
-            << true << ""
-            << MessageTable::Text(UpgradeMessage::AddressRefused).arg(u"/usr/bin/xterm"_s);
-        QTest::newRow("an error page is no file")
-            << Newer << 404 << QList{ok} << true << "" << none;
-        QTest::newRow("larger than a version file")
-            << QByteArray(UpgradeCheckFile::MaxSize, '\n') + Newer << 200 << QList{ok} << true << ""
-            << none;
-        const QString unreachable = MessageTable::Text(UpgradeMessage::NoConnection);
-        QTest::newRow("refused") << Newer << 0 << QList{ok} << true << "" << unreachable;
-        QTest::newRow("no answer") << QByteArray() << 200 << QList{ok} << true << "" << unreachable;
+        row("Yes opens the page", Newer, 200, {yes}, UpgradeMessage::NewVersion, page);
+        row("No opens nothing", Newer, 200, {QMessageBox::No}, UpgradeMessage::NewVersion);
+        row("the desktop cannot open it", Newer, 200, {yes, ok}, UpgradeMessage::OpenFailed, page,
+            false);
+        row("an error page is no file", Newer, 404, {ok}, UpgradeMessage::NoInformation);
+        row("larger than a version file", QByteArray(UpgradeCheckFile::MaxSize, '\n') + Newer, 200,
+            {ok}, UpgradeMessage::NoInformation);
+        row("refused", Newer, 0, {ok}, UpgradeMessage::NoConnection);
+        row("no answer", QByteArray(), 200, {ok}, UpgradeMessage::NoConnection);
     }
 
     void theMenuEntry()
@@ -519,7 +358,7 @@ private Q_SLOTS:
         QWidget window;
         QMenu menu;
         HelpMenuEntries* entries = HelpMenuEntries::Install(menu, window, 1, 4);
-        QVERIFY(entries->Check().Timeout() <= 10000);
+        QVERIFY(entries->Check().Timeout() <= 10000); // a silent server ends it in bounded time
         entries->Check().SetTimeout(100);
         QTcpServer closed;
         if (status == 0) {
@@ -532,19 +371,18 @@ private Q_SLOTS:
         for (int answer : answers)
             MessageBox::SetNextAnswer(QMessageBox::StandardButton(answer));
 
-        QElapsedTimer clock;
-        clock.start();
         entries->UpgradeAction()->trigger();
         QVERIFY(!entries->Check().Start());
         QVERIFY(!entries->UpgradeAction()->isEnabled());
         QVERIFY(QApplication::overrideCursor() &&
                 QApplication::overrideCursor()->shape() == Qt::WaitCursor);
         QVERIFY(answered.wait(5000));
-        QVERIFY(clock.elapsed() < 3000);
         QCOMPARE(answered.size(), 1);
         QVERIFY(entries->UpgradeAction()->isEnabled());
         QVERIFY(!QApplication::overrideCursor());
-        QTEST(MessageBox::LastText(), "lastText");
+        QFETCH(int, lastText);
+        const QString text = MessageTable::Text(lastText);
+        QCOMPARE(MessageBox::LastText(), text.contains(u"%1"_s) ? text.arg(opened) : text);
         QCOMPARE(MessageBox::Shown() - shownBefore, answers.size());
         QCOMPARE(opener.opened, opened.isEmpty() ? QList<QUrl>() : QList<QUrl>{QUrl(opened)});
         QCOMPARE(web.requests,

@@ -1,11 +1,13 @@
 #include "common/message_box.h"
 #include "common/message_table.h"
-#include "desktop/desktop_integration.h"
-#include "desktop/tray_icon.h"
 #include "panel/report_check_box.h"
 #include "panel/report_radio_button.h"
 #include "setup/rename_input_dlg.h"
+#include "sim_session.h"
+#include "simulated_receiver.h"
 #include "test_control_panel_fixture.h"
+#include "transfer/transfer_presenter.h"
+#include "transfer/transfer_progress_dlg.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -19,16 +21,6 @@ const QByteArray MainOn = Report(Variable::MainPower, 1);
 const QByteArray MainOff = Report(Variable::MainPower, 0);
 const QByteArray ZoneOn = Report(Variable::ZonePower, 1);
 const QByteArray MainTuner = Report(Variable::MainSource, SourceTuner);
-
-QByteArray Key(int code)
-{
-    return Bytes({MessageType::Key, code});
-}
-
-QByteArray NameFrame(int input, const char* name13)
-{
-    return Bytes({MessageType::Set, Variable::InputName, input}) + QByteArray(name13);
-}
 
 // Every check mark and radio selection of the window, by object name.
 QMap<QString, bool> CheckStates(const QWidget& window)
@@ -62,6 +54,12 @@ class TestControlPanel : public QObject
 
     ScriptedUnit unit;
     std::unique_ptr<PanelFixture> f;
+
+    static QByteArray Key(int code) { return Bytes({MessageType::Key, code}); }
+    static QByteArray NameFrame(int input, const char* name13)
+    {
+        return Bytes({MessageType::Set, Variable::InputName, input}) + QByteArray(name13);
+    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -103,21 +101,13 @@ private Q_SLOTS:
         for (int n = 1; n <= AvPresetCount; ++n)
             row(u"store%1"_s.arg(n), {MainOn}, {Bytes({25, n})}, " yes", QMessageBox::Yes);
         row(u"store3"_s, {MainOn}, {}, " no", QMessageBox::No);
-        // Tuner keys (main=zone): to the room whose TUNER is selected, none in LOCAL.
+        // The tuner's keys with the main room on TUNER (which room gets them
+        // is the commands' business).
         const QList<QByteArray> mainTuner = {MainOn, MainTuner};
-        const QList<QByteArray> zoneTuner = {MainOn, ZoneOn, Report(Variable::MainSource, 6),
-                                             Report(Variable::ZoneSource, SourceTuner)};
-        const QList<QByteArray> localTuner = {MainOn, MainTuner, MainOff, ZoneOn,
-                                              Report(Variable::ZoneSource, SourceExternal)};
-        for (const QString& control :
-             Names("bandAm=130=161 bandFm=129=162 seekUp=135=183 seekDown=134=184 "
-                   "frequencySpin/up=212=181 frequencySpin/down=211=182 presetSpin/up=210=163 "
-                   "presetSpin/down=209=164")) {
-            const QString name = control.section(u'=', 0, 0);
-            row(name, mainTuner, {Key(control.section(u'=', 1, 1).toInt())}, " main");
-            row(name, zoneTuner, {Key(control.section(u'=', 2, 2).toInt())}, " zone");
-            row(name, localTuner, {}, " local");
-        }
+        for (const QString& c : Names("bandAm=130 bandFm=129 seekUp=135 seekDown=134 "
+                                      "frequencySpin/up=212 frequencySpin/down=211 "
+                                      "presetSpin/up=210 presetSpin/down=209"))
+            row(c.section(u'=', 0, 0), mainTuner, {Key(c.section(u'=', 1).toInt())});
         row(u"fmMute"_s, mainTuner, {Bytes({21, 47, 1})}, " unchecked");
         row(u"fmMute"_s, mainTuner + QList{Report(Variable::FmMute, 1)}, {Bytes({21, 47, 0})},
             " checked");
@@ -168,13 +158,6 @@ private Q_SLOTS:
         QVERIFY(f->Checked(u"zoneMute"_s) && f->Checked(u"zoneSource1"_s));
         f->Feed({Report(Variable::ZonePower, 0)});
         VerifyGroup(f->Find(u"zoneGroup"_s), false, u"zonePower"_s);
-        // Every surround button, the first and the last too.
-        for (const QString& mode : {u"0"_s, u"13"_s}) {
-            f->Feed({MainOn, Report(Variable::SurroundMode, mode.toInt())});
-            QVERIFY(f->Checked(u"surround"_s + mode));
-            f->Feed({MainOff});
-            QVERIFY(!f->Checked(u"surround"_s + mode));
-        }
     }
 
     void modelShapesTheWindow_data()
@@ -197,42 +180,16 @@ private Q_SLOTS:
             f->Feed({Bytes({MessageType::Variable, Variable::Model}) + model, MainOn, ZoneOn,
                      Report(Variable::MainVolume, volume), Report(Variable::ZoneVolume, volume)});
             QStringList out{f->Text(u"mainVolume"_s), f->Text(u"zoneVolume"_s),
-                            f->Find<QMenu>(u"unitMenu"_s)->title()};
-            const QStringList setup = Names("currentSetup avSetup1 avSetup2 avSetup3 avSetup4 "
-                                            "avSetup5");
-            if (std::all_of(setup.cbegin(), setup.cend(),
-                            [&](const QString& n) { return f->Find<QAction>(n)->isEnabled(); }))
-                out << u"setup"_s;
-            for (const QString& name : Names("warning speakersA speakersB")) {
-                if (!f->Find(name)->isHidden())
-                    out << name;
-            }
-            return out.join(u' ');
+                            f->Find<QMenu>(u"unitMenu"_s)->title(), u"setup"_s};
+            for (const QString& n :
+                 Names("currentSetup avSetup1 avSetup2 avSetup3 avSetup4 avSetup5"))
+                out.removeAll(f->Find<QAction>(n)->isEnabled() ? QString() : u"setup"_s);
+            for (const QString& name : Names("warning speakersA speakersB"))
+                out << (f->Find(name)->isHidden() ? QString() : name);
+            return out.join(u' ').simplified();
         };
         QTEST(shape(QTest::currentDataTag()), "shape");
         QCOMPARE(shape("K220").section(u' ', 4), u"&K220 setup speakersA speakersB"_s);
-    }
-
-    // Back in the window, the focus goes where it was when the window was
-    // left, or, on a radio button, to the unit's selection in its group.
-    void focusReturnsToTheUnitsSelection()
-    {
-        f->Feed(
-            {MainOn, ZoneOn, Report(Variable::MainSource, 2), Report(Variable::SurroundMode, 1)});
-        auto refocus = [&](const QString& focused, const QList<QByteArray>& reports = {}) {
-            f->Button(focused)->setFocus();
-            QEvent deactivate(QEvent::WindowDeactivate);
-            QCoreApplication::sendEvent(f->panel.get(), &deactivate);
-            f->Button(u"recall2"_s)->setFocus();
-            f->Feed(reports);
-            QEvent activate(QEvent::WindowActivate);
-            QCoreApplication::sendEvent(f->panel.get(), &activate);
-            return f->panel->focusWidget()->objectName();
-        };
-        QCOMPARE(refocus(u"mainSource2"_s, {Report(Variable::MainSource, 7)}), u"mainSource7"_s);
-        QCOMPARE(refocus(u"surround12"_s), u"surround1"_s); // the walk wraps around the group
-        QCOMPARE(refocus(u"toneDefeat"_s), u"toneDefeat"_s);
-        QCOMPARE(refocus(u"zoneSource4"_s), u"recall2"_s); // no selection: the focus stays
     }
 
     void renameByDoubleClick_data()
@@ -283,55 +240,24 @@ private Q_SLOTS:
         QCOMPARE(mainButton->text(), caption);
     }
 
-    // A name sent from here shows at once; the zone's button follows the
-    // unit's report.
-    void sendInputName()
-    {
-        f->panel->Session().Commands().SendInputName(4, u"ABCDEFGHIJKLMNOP  "_s);
-        f->panel->Session().Commands().SendInputName(1, u"   "_s);
-        f->panel->Session().Commands().SendInputName(10, u"X"_s);
-        QCOMPARE(f->sent, QList{NameFrame(4, "ABCDEFGHIJKLM")});
-        QCOMPARE(f->Button(u"mainSource4"_s)->text(), u"ABCDEFGHIJKLMNOP"_s);
-        f->Feed({Bytes({20, 55, 4}) + "ABCDEFGHIJKLM"});
-        QCOMPARE(f->Button(u"zoneSource4"_s)->text(), u"ABCDEFGHIJKLM"_s);
-    }
-
-    void tunerFollowsWhereItIsHeard_data()
-    {
-        QTest::addColumn<QList<QByteArray>>("reports");
-        QTest::addColumn<bool>("live");
-        const QList<QByteArray> rds = {Report(Variable::FmMute, 1),
-                                       Bytes({MessageType::PsName}) + "RADIO 1 ",
-                                       Bytes({MessageType::RadioText, 0}) + "NEWS"};
-        const QByteArray zoneTuner = Report(Variable::ZoneSource, SourceTuner);
-        const QByteArray zoneLocal = Report(Variable::ZoneSource, SourceExternal);
-        QTest::newRow("main tuner") << QList{MainOn, MainTuner} + rds << true;
-        QTest::newRow("zone tuner") << QList{ZoneOn, zoneTuner} + rds << true;
-        QTest::newRow("zone local")
-            << QList{MainOn, MainTuner, MainOff, ZoneOn, zoneLocal} + rds << true;
-        QTest::newRow("main tuner, then off")
-            << QList{MainOn, MainTuner} + rds + QList{MainOff} << false;
-    }
-
-    // Once heard, the tuner's group shows the values reported meanwhile and
-    // sends typed ones, through LOCAL too; silent, it is disabled and empty.
+    // Once heard (where, is the live status's business), the tuner's group
+    // shows the values reported meanwhile and sends typed ones; silent, it
+    // is disabled and empty.
     void tunerFollowsWhereItIsHeard()
     {
-        QFETCH(QList<QByteArray>, reports);
-        QFETCH(bool, live);
         f->Feed({Report16(Variable::FmFrequency, 9400), Report(Variable::FmPreset, 5),
-                 Report(Variable::TunerBand, Band::Fm)});
-        f->Feed(reports);
-        VerifyGroup(f->Find(u"tunerGroup"_s), live);
-        if (!live)
-            return;
+                 Report(Variable::TunerBand, Band::Fm), MainOn, MainTuner,
+                 Report(Variable::FmMute, 1), Bytes({MessageType::PsName}) + "RADIO 1 ",
+                 Bytes({MessageType::RadioText, 0}) + "NEWS"});
+        VerifyGroup(f->Find(u"tunerGroup"_s), true);
         QVERIFY(f->Checked(u"bandFm"_s) && f->Checked(u"fmMute"_s));
-        QCOMPARE(f->Text(u"frequency"_s), u"94.00 MHz"_s);
-        QCOMPARE(f->Text(u"preset"_s), u"5"_s);
+        QCOMPARE(f->Text(u"frequency"_s) + f->Text(u"preset"_s), u"94.00 MHz5"_s);
         QCOMPARE(f->Text(u"psName"_s) + f->Text(u"radioText"_s), u"RADIO 1 NEWS"_s);
         f->Type(u"frequency"_s, u"99.9"_s);
         f->Type(u"preset"_s, u"4"_s);
         QCOMPARE(f->sent, (QList{Bytes({21, 45, 9990 & 0xFF, 9990 >> 8}), Bytes({21, 57, 4})}));
+        f->Feed({MainOff});
+        VerifyGroup(f->Find(u"tunerGroup"_s), false);
     }
 
     void tunerEntry_data()
@@ -348,16 +274,12 @@ private Q_SLOTS:
                                << QString::fromLatin1(commit) << sent << QString::fromLatin1(after);
         };
         row("fm tenths", "frequency", Band::Fm, "101.7", 10170, "101.7");
-        row("fm whole MHz", "frequency", Band::Fm, "101", 10100, "101");
         row("fm thousandths cut", "frequency", Band::Fm, "88.125", 8812, "88.125");
         row("fm letters", "frequency", Band::Fm, "abc", 0, "87.50 MHz");
-        row("fm unchanged", "frequency", Band::Fm, "87.5", 0, "87.50 MHz");
         row("fm beyond 16 bits", "frequency", Band::Fm, "700", 0, "87.50 MHz");
-        row("am", "frequency", Band::Am, "1000", 1000, "1000");
         row("am on focus loss", "frequency", Band::Am, "1000abc", 1000, "1000abc", "focus");
         row("preset letters refused", "preset", Band::Fm, "a1b2", 12, "12");
         row("preset beyond a byte", "preset", Band::Fm, "300", 0, "--");
-        row("am preset", "preset", Band::Am, "3", 3, "3");
         row("silenced before its commit", "frequency", Band::Fm, "95", 0, "", "silence");
     }
 
@@ -393,127 +315,81 @@ private Q_SLOTS:
         QVERIFY(f->sent.isEmpty());
     }
 
-    // Started at log-on: hidden only when a tray icon really shows; closing
-    // removes the icon. The features hang their entries on the panel's
-    // menus: "&Options..." just before Exit.
-    void autostartHidesOnlyWithATray_data()
+    // The report-driven buttons as assistive technology sees them; each
+    // way of operating one (the accessible press and toggle, the mouse,
+    // Space) clicks it once, not at all while disabled, and leaves the mark
+    // as it was: only setChecked(), on the unit's report, moves it.
+    void inputOnlyClicks()
     {
-        QTest::addColumn<bool>("tray");
-        QTest::newRow("tray") << true;
-        QTest::newRow("no tray") << false;
-    }
-    void autostartHidesOnlyWithATray()
-    {
-        QFETCH(bool, tray);
-        TrayIcon::SetAvailabilityForTests(tray);
-        const Options options{.port = u"/nonexistent/port"_s};
-        UnitSession session;
-        ControlPanelDlg panel(session, options, true);
-        auto* features = new PanelFeatures(session, panel, options, 1, 4);
-        features->Start();
-        const QList<QAction*> entries = panel.FileMenu()->actions();
-        QCOMPARE(entries.value(entries.indexOf(panel.ExitAction()) - 1),
-                 features->Desktop().OptionsAction());
-        QCOMPARE(features->Desktop().TrayIconShown(), tray);
-        QCOMPARE(panel.isVisible(), !tray);
-        QCOMPARE(panel.isMinimized(), !tray);
-        panel.close();
-        QVERIFY(!features->Desktop().TrayIconShown());
-        TrayIcon::SetAvailabilityForTests(std::nullopt);
-    }
-
-    // The report-driven buttons and spin arrows as assistive technology
-    // sees and operates them: every input path only clicks, and the mark
-    // changes only by setChecked().
-    void inputOnlyClicks_data()
-    {
-        QTest::addColumn<int>("role");
-        QTest::addColumn<QString>("input");
-        QTest::addColumn<bool>("checked");
-        QTest::addColumn<bool>("enabled");
-        const QString inputs[] = {QAccessibleActionInterface::pressAction(),
-                                  QAccessibleActionInterface::toggleAction(), u"mouse"_s,
-                                  u"space"_s};
-        for (int role : {QAccessible::CheckBox, QAccessible::RadioButton}) {
-            const char* kind = role == QAccessible::CheckBox ? "check box" : "radio button";
-            for (const QString& input : inputs) {
-                for (bool checked : {false, true})
-                    QTest::addRow("%s, %s, %s", kind, qPrintable(input),
-                                  checked ? "marked" : "clear")
-                        << role << input << checked << true;
+        ReportCheckBox box(u"&Mute"_s);
+        ReportRadioButton radio(u"R&&B"_s);
+        for (QAbstractButton* button : std::initializer_list<QAbstractButton*>{&box, &radio}) {
+            button->resize(120, 30);
+            button->show();
+            QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(button);
+            QVERIFY(iface && iface->state().checkable);
+            QCOMPARE(iface->role(),
+                     button == &box ? QAccessible::CheckBox : QAccessible::RadioButton);
+            QCOMPARE(iface->text(QAccessible::Name), button == &box ? u"Mute"_s : u"R&B"_s);
+            QSignalSpy clicked(button, &QAbstractButton::clicked);
+            for (const QString& input : {QAccessibleActionInterface::pressAction(),
+                                         QAccessibleActionInterface::toggleAction(), u"mouse"_s,
+                                         u"space"_s, u"disabled"_s}) {
+                button->setEnabled(input != u"disabled"_s);
+                for (bool checked : {false, true}) {
+                    button->setChecked(checked);
+                    QCOMPARE(bool(iface->state().checked), checked);
+                    if (input == u"mouse"_s)
+                        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(10, 15));
+                    else if (input == u"space"_s)
+                        QTest::keyClick(button, Qt::Key_Space);
+                    else
+                        iface->actionInterface()->doAction(
+                            input == u"disabled"_s ? QAccessibleActionInterface::toggleAction()
+                                                   : input);
+                    QVERIFY2(button->isChecked() == checked, qPrintable(input));
+                }
             }
-            QTest::addRow("%s, toggle, disabled", kind)
-                << role << QAccessibleActionInterface::toggleAction() << false << false;
+            QCOMPARE(clicked.count(), 8); // twice by each input while enabled
         }
     }
 
-    // Each way of operating a button clicks it once (not at all while
-    // disabled) and leaves the mark as it was; setChecked() moves it.
-    void inputOnlyClicks()
+    // Against the simulated receiver: the window follows what the unit
+    // reports; a read the unit leaves hanging disables it until Escape; a
+    // unit lost in the middle of a transfer (its adapter pulled out) already
+    // shows "Not Connected" behind the alert.
+    void againstTheSimulator()
     {
-        QFETCH(int, role);
-        QFETCH(QString, input);
-        QFETCH(bool, checked);
-        QFETCH(bool, enabled);
-        std::unique_ptr<QAbstractButton> button;
-        if (role == QAccessible::CheckBox)
-            button = std::make_unique<ReportCheckBox>(u"&Mute"_s);
-        else
-            button = std::make_unique<ReportRadioButton>(u"R&&B"_s);
-        button->resize(120, 30);
-        button->show();
-        button->setChecked(checked);
-        button->setEnabled(enabled);
+        auto sim = std::make_unique<SimulatedReceiver>(UnpacedUnit(u"K230"_s, u"v2.05"_s));
+        QVERIFY(sim->Start());
+        PanelFixture s(sim->SlavePath());
+        QVERIFY(s.Ready());
+        QCOMPARE(s.panel->ConnectionLine(), u"Connected to K230 v2.05 on "_s + sim->SlavePath());
+        s.Click(u"mainPower"_s);
+        WAIT_UNTIL(s.Checked(u"mainSource%1"_s.arg(sim->Unit().Value(Variable::MainSource))));
 
-        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(button.get());
-        QVERIFY(iface);
-        QCOMPARE(int(iface->role()), role);
-        QCOMPARE(iface->text(QAccessible::Name),
-                 role == QAccessible::CheckBox ? u"Mute"_s : u"R&B"_s);
-        QVERIFY(iface->state().checkable);
-        QCOMPARE(bool(iface->state().checked), checked);
+        ControlPanelDlg* panel = s.panel.get();
+        TransferProgressDlg* progress = &panel->findChild<TransferPresenter*>()->Dialog();
+        sim->SetSilent(true);
+        s.sent.clear();
+        QVERIFY(panel->Session().Transfer().ReadTunerPresets());
+        WAIT_UNTIL(!s.sent.isEmpty()); // asked, and no answer comes
+        QVERIFY(progress->IsShown() && !panel->isEnabled());
+        QTest::keyClick(progress, Qt::Key_Escape);
+        QVERIFY(panel->isEnabled());
+        WAIT_UNTIL(!panel->Session().Transfer().IsBusy());
+        QVERIFY(s.Enabled(u"saveSettings"_s) && s.Enabled(u"loadSettings"_s));
 
-        QSignalSpy clicked(button.get(), &QAbstractButton::clicked);
-        if (input == u"mouse"_s)
-            QTest::mouseClick(button.get(), Qt::LeftButton, {}, QPoint(10, 15));
-        else if (input == u"space"_s)
-            QTest::keyClick(button.get(), Qt::Key_Space);
-        else
-            iface->actionInterface()->doAction(input);
-        QCOMPARE(clicked.count(), enabled ? 1 : 0);
-        QCOMPARE(button->isChecked(), checked);
-
-        button->setChecked(!checked);
-        QCOMPARE(bool(iface->state().checked), !checked);
-    }
-
-    // The arrows are named after the spin, also when it gets its name after
-    // a screen reader first asked, and their press steps as a click does.
-    void spinArrows_data()
-    {
-        QTest::addColumn<QString>("spinName");
-        QTest::addColumn<QString>("up");
-        QTest::addColumn<QString>("down");
-        QTest::newRow("unnamed") << QString() << u"Up"_s << u"Down"_s;
-        QTest::newRow("named") << u"Volume"_s << u"Volume up"_s << u"Volume down"_s;
-    }
-
-    void spinArrows()
-    {
-        QFETCH(QString, spinName);
-        SpinArrows spin;
-        QAccessibleInterface* up = QAccessible::queryAccessibleInterface(spin.UpArrow());
-        QAccessibleInterface* down = QAccessible::queryAccessibleInterface(spin.DownArrow());
-        QVERIFY(up && down);
-        QCOMPARE(up->text(QAccessible::Name), u"Up"_s);
-        spin.setAccessibleName(spinName);
-        QTEST(up->text(QAccessible::Name), "up");
-        QTEST(down->text(QAccessible::Name), "down");
-
-        QSignalSpy stepped(&spin, &SpinArrows::stepped);
-        up->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-        down->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-        QCOMPARE(stepped, (QList<QVariantList>{{-1}, {1}}));
+        QString behind;
+        MessageBox::SetShowHook([&](const QString&) { behind = panel->ConnectionLine(); });
+        MessageBox::SetUnqueuedAnswer(QMessageBox::Ok);
+        s.sent.clear();
+        QVERIFY(panel->Session().Transfer().ReadTunerPresets());
+        WAIT_UNTIL(!s.sent.isEmpty());
+        sim.reset();
+        WAIT_UNTIL(!behind.isEmpty());
+        MessageBox::SetShowHook({});
+        QCOMPARE(behind, u"Not Connected"_s);
     }
 
     // Last: it loses the unit.
@@ -526,9 +402,8 @@ private Q_SLOTS:
             VerifyGroup(f->Find(QLatin1String(group)), false);
         QVERIFY(!f->Enabled(u"saveSettings"_s) && f->Enabled(u"editPresets"_s));
         QCOMPARE(f->Find<QMenu>(u"unitMenu"_s)->title(), u"Unit"_s);
-        QVERIFY(!f->Find<QAction>(u"refresh"_s)->isEnabled());
-        QVERIFY(!f->Find<QAction>(u"currentSetup"_s)->isEnabled());
-        QVERIFY(!f->Find<QAction>(u"avSetup5"_s)->isEnabled());
+        for (const QString& entry : Names("refresh currentSetup avSetup5"))
+            QVERIFY2(!f->Find<QAction>(entry)->isEnabled(), qPrintable(entry));
     }
 };
 

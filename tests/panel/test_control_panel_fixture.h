@@ -18,8 +18,7 @@
 
 using namespace Qt::StringLiterals;
 
-// Runs the event loop until the condition holds, polling every millisecond
-// (QTRY_* polls every 50 ms); fails when 10 s pass first.
+// Polls every millisecond (QTRY_* every 50 ms); fails after 10 s.
 #define WAIT_UNTIL(condition) QVERIFY2(WaitFor([&] { return bool(condition); }, 10000), #condition)
 
 // Object names written as one text: Names("mainMute bass").
@@ -38,8 +37,7 @@ inline QByteArray Report16(int variable, int value)
     return Bytes({MessageType::Variable, variable, value & 0xFF, value >> 8});
 }
 
-// Answers the handshake only (identity, version, block size, the default
-// input names): afterwards a test feeds the reports itself.
+// Answers the handshake only; a test feeds the reports itself.
 inline ScriptedUnit::Responder HandshakeOnly(const QByteArray& model)
 {
     return [identify = ScriptedUnit::Identifying(model, 2, 5)](const QByteArray& request) {
@@ -52,8 +50,7 @@ inline ScriptedUnit::Responder HandshakeOnly(const QByteArray& model)
     };
 }
 
-// The program's window as the application builds it: a session, the panel
-// and its features, started on `port`.
+// The panel with its features and session as the application builds them.
 class PanelFixture
 {
 public:
