@@ -66,10 +66,10 @@ public:
         int pace = 750;           // ms an EEPROM write waits for its echo before sending again
         int writeBackDelay = 150; // ms between WriteTunerPresets and the write it starts
         bool adaptive = true;
-        // The shortest adaptive wait, a few frames' time at 9600 baud (a read
-        // and its reply take about 15 ms): a unit is never asked faster than
-        // it can answer.
-        int retryFloor = 25;
+        // The shortest adaptive wait, about five frames' time at 9600 baud (a
+        // read and its reply take about 15 ms): a unit is never asked faster
+        // than it can answer, nor a busy computer's pause taken for a loss.
+        int retryFloor = 40;
     };
 
     // How a transfer ended, for the progress window; the requester's result

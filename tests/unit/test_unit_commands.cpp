@@ -48,6 +48,9 @@ struct Line
 
 Q_DECLARE_METATYPE(Action)
 
+// The command of a row, on `c`.
+#define DO(...) Action([](UnitCommands& c) { __VA_ARGS__; })
+
 class TestUnitCommands : public QObject
 {
     Q_OBJECT
@@ -58,134 +61,70 @@ private Q_SLOTS:
         QTest::addColumn<Reports>("before");
         QTest::addColumn<Action>("action");
         QTest::addColumn<QList<QByteArray>>("sent");
-        const Reports none;
         const Reports mainTuner = {{21, 1}, {53, 9}, {43, 1}};
         const Reports zoneTuner = {{53, 0}, {52, 1}, {54, 9}, {43, 0}};
-        auto row = [](const char* tag, const Reports& before, Action action,
-                      QList<QByteArray> sent) { QTest::newRow(tag) << before << action << sent; };
         auto key = [](int code) { return QList<QByteArray>{Bytes({22, code})}; };
-        const QList<QByteArray> nothing;
+        auto row = [](const char* tag, const Reports& before, const QList<QByteArray>& sent,
+                      const Action& action) { QTest::newRow(tag) << before << action << sent; };
         using S = UnitCommands::Switch;
         using T = UnitCommands::TunerAction;
 
-        row(
-            "main power", none, [](UnitCommands& c) { c.TogglePower(Room::Main); }, key(128));
-        row(
-            "zone power", none, [](UnitCommands& c) { c.TogglePower(Room::Zone); }, key(180));
-        row(
-            "main mute", none, [](UnitCommands& c) { c.Toggle(S::MainMute); }, key(148));
-        row(
-            "zone mute", none, [](UnitCommands& c) { c.Toggle(S::ZoneMute); }, key(160));
-        row(
-            "speakers A", none, [](UnitCommands& c) { c.Toggle(S::SpeakersA); }, key(206));
-        row(
-            "speakers B", none, [](UnitCommands& c) { c.Toggle(S::SpeakersB); }, key(207));
-        row(
-            "tape monitor", none, [](UnitCommands& c) { c.Toggle(S::TapeMonitor); }, key(141));
-        row(
-            "tone defeat", none, [](UnitCommands& c) { c.Toggle(S::ToneDefeat); }, key(220));
+        row("main power", {}, key(128), DO(c.TogglePower(Room::Main)));
+        row("zone power", {}, key(180), DO(c.TogglePower(Room::Zone)));
+        row("main mute", {}, key(148), DO(c.Toggle(S::MainMute)));
+        row("zone mute", {}, key(160), DO(c.Toggle(S::ZoneMute)));
+        row("speakers A", {}, key(206), DO(c.Toggle(S::SpeakersA)));
+        row("speakers B", {}, key(207), DO(c.Toggle(S::SpeakersB)));
+        row("tape monitor", {}, key(141), DO(c.Toggle(S::TapeMonitor)));
+        row("tone defeat", {}, key(220), DO(c.Toggle(S::ToneDefeat)));
         // Spins: the upper arrow is a negative delta.
-        row(
-            "main volume up", none, [](UnitCommands& c) { c.StepVolume(Room::Main, -1); },
-            key(136));
-        row(
-            "main volume down", none, [](UnitCommands& c) { c.StepVolume(Room::Main, 1); },
-            key(140));
-        row(
-            "zone volume up", none, [](UnitCommands& c) { c.StepVolume(Room::Zone, -1); }, key(34));
-        row(
-            "zone volume down", none, [](UnitCommands& c) { c.StepVolume(Room::Zone, 1); },
-            key(35));
-        row(
-            "volume step 0", none, [](UnitCommands& c) { c.StepVolume(Room::Main, 0); }, nothing);
-        row("set main volume", none, [](UnitCommands& c) { c.SetVolume(Room::Main, -30); },
-            {Bytes({21, 23, 226})});
-        row("set zone volume", none, [](UnitCommands& c) { c.SetVolume(Room::Zone, 5); },
-            {Bytes({21, 27, 5})});
-        row(
-            "volume out of a byte", none, [](UnitCommands& c) { c.SetVolume(Room::Main, -129); },
-            nothing);
+        row("main volume up", {}, key(136), DO(c.StepVolume(Room::Main, -1)));
+        row("main volume down", {}, key(140), DO(c.StepVolume(Room::Main, 1)));
+        row("zone volume up", {}, key(34), DO(c.StepVolume(Room::Zone, -1)));
+        row("zone volume down", {}, key(35), DO(c.StepVolume(Room::Zone, 1)));
+        row("volume step 0", {}, {}, DO(c.StepVolume(Room::Main, 0)));
+        row("set main volume", {}, {Bytes({21, 23, 226})}, DO(c.SetVolume(Room::Main, -30)));
+        row("set zone volume", {}, {Bytes({21, 27, 5})}, DO(c.SetVolume(Room::Zone, 5)));
+        row("volume out of a byte", {}, {}, DO(c.SetVolume(Room::Main, -129)));
         // Tone steps of 2 dB from the value last reported.
-        row("bass up from -4", {{21, 1}, {33, 252}}, [](UnitCommands& c) { c.StepBass(-1); },
-            {Bytes({21, 33, 254})});
-        row("treble down from 0", none, [](UnitCommands& c) { c.StepTreble(1); },
-            {Bytes({21, 32, 254})});
-        row("surround 13", none, [](UnitCommands& c) { c.SelectSurroundMode(13); },
-            {Bytes({21, 40, 13})});
-        row(
-            "surround without a mode", none, [](UnitCommands& c) { c.SelectSurroundMode(11); },
-            nothing);
-        row(
-            "surround 14", none, [](UnitCommands& c) { c.SelectSurroundMode(14); }, nothing);
-        row(
-            "recall preset 5", none, [](UnitCommands& c) { c.RecallPreset(5); }, key(198));
-        row(
-            "recall preset 6", none, [](UnitCommands& c) { c.RecallPreset(6); }, nothing);
-        row("store preset 3", none, [](UnitCommands& c) { c.StorePreset(3); }, {Bytes({25, 3})});
-        row(
-            "store preset 0", none, [](UnitCommands& c) { c.StorePreset(0); }, nothing);
-        row(
-            "source -1", none, [](UnitCommands& c) { c.SelectSource(Room::Main, -1); }, nothing);
+        row("bass up from -4", {{21, 1}, {33, 252}}, {Bytes({21, 33, 254})}, DO(c.StepBass(-1)));
+        row("treble down from 0", {}, {Bytes({21, 32, 254})}, DO(c.StepTreble(1)));
+        row("surround 13", {}, {Bytes({21, 40, 13})}, DO(c.SelectSurroundMode(13)));
+        row("surround without a mode", {}, {}, DO(c.SelectSurroundMode(11)));
+        row("surround 14", {}, {}, DO(c.SelectSurroundMode(14)));
+        row("recall preset 5", {}, key(198), DO(c.RecallPreset(5)));
+        row("recall preset 6", {}, {}, DO(c.RecallPreset(6)));
+        row("store preset 3", {}, {Bytes({25, 3})}, DO(c.StorePreset(3)));
+        row("store preset 0", {}, {}, DO(c.StorePreset(0)));
+        row("source -1", {}, {}, DO(c.SelectSource(Room::Main, -1)));
         // The tuner's keys follow the room that hears the tuner.
-        row(
-            "seek up, main on tuner", mainTuner, [](UnitCommands& c) { c.Tuner(T::SeekUp); },
-            key(135));
-        row(
-            "band AM, zone on tuner", zoneTuner, [](UnitCommands& c) { c.Tuner(T::BandAm); },
-            key(161));
-        row(
-            "band FM, nobody on tuner", none, [](UnitCommands& c) { c.Tuner(T::BandFm); }, nothing);
-        row(
-            "frequency up, main", mainTuner, [](UnitCommands& c) { c.StepFrequency(-1); },
-            key(212));
-        row(
-            "frequency down, zone", zoneTuner, [](UnitCommands& c) { c.StepFrequency(1); },
-            key(182));
-        row(
-            "preset down, main", mainTuner, [](UnitCommands& c) { c.StepTunerPreset(1); },
-            key(209));
-        row(
-            "preset up, zone", zoneTuner, [](UnitCommands& c) { c.StepTunerPreset(-1); }, key(163));
-        row("FM mute after 1", mainTuner + Reports{{47, 1}},
-            [](UnitCommands& c) { c.ToggleFmMute(); }, {Bytes({21, 47, 0})});
+        row("seek up, main on tuner", mainTuner, key(135), DO(c.Tuner(T::SeekUp)));
+        row("band AM, zone on tuner", zoneTuner, key(161), DO(c.Tuner(T::BandAm)));
+        row("band FM, nobody on tuner", {}, {}, DO(c.Tuner(T::BandFm)));
+        row("frequency up, main", mainTuner, key(212), DO(c.StepFrequency(-1)));
+        row("frequency down, zone", zoneTuner, key(182), DO(c.StepFrequency(1)));
+        row("preset down, main", mainTuner, key(209), DO(c.StepTunerPreset(1)));
+        row("preset up, zone", zoneTuner, key(163), DO(c.StepTunerPreset(-1)));
+        row("FM mute after 1", mainTuner + Reports{{47, 1}}, {Bytes({21, 47, 0})},
+            DO(c.ToggleFmMute()));
         // Typed tuner values: 16 bits low first, sent once until the unit reports.
-        row("FM 101.10", mainTuner, [](UnitCommands& c) { QVERIFY(c.SetFrequency(10110)); },
-            {Bytes({21, 45, 0x7E, 0x27})});
-        row("AM 999 twice", zoneTuner,
-            [](UnitCommands& c) {
-                QVERIFY(c.SetFrequency(999));
-                QVERIFY(!c.SetFrequency(999));
-            },
-            {Bytes({21, 44, 0xE7, 0x03})});
-        row(
-            "frequency over 16 bits", mainTuner,
-            [](UnitCommands& c) { QVERIFY(!c.SetFrequency(0x10000)); }, nothing);
-        row("AM preset 7", zoneTuner, [](UnitCommands& c) { QVERIFY(c.SetTunerPreset(7)); },
-            {Bytes({21, 56, 7})});
-        row(
-            "FM preset 256", mainTuner, [](UnitCommands& c) { QVERIFY(!c.SetTunerPreset(256)); },
-            nothing);
+        row("FM 101.10", mainTuner, {Bytes({21, 45, 0x7E, 0x27})},
+            DO(QVERIFY(c.SetFrequency(10110))));
+        row("AM 999 twice", zoneTuner, {Bytes({21, 44, 0xE7, 0x03})},
+            DO(QVERIFY(c.SetFrequency(999)); QVERIFY(!c.SetFrequency(999))));
+        row("frequency over 16 bits", mainTuner, {}, DO(QVERIFY(!c.SetFrequency(0x10000))));
+        row("AM preset 7", zoneTuner, {Bytes({21, 56, 7})}, DO(QVERIFY(c.SetTunerPreset(7))));
+        row("FM preset 256", mainTuner, {}, DO(QVERIFY(!c.SetTunerPreset(256))));
         // Names: 13 characters, padded with spaces; trailing spaces trimmed first.
-        row("rename", none, [](UnitCommands& c) { QVERIFY(c.RequestRename(9, u"FM  "_s)); },
-            {Bytes({21, 55, 9}) + "FM           "});
-        row("rename cut to 13", none,
-            [](UnitCommands& c) { QVERIFY(c.SendInputName(0, u"ABCDEFGHIJKLMNOP"_s)); },
-            {Bytes({21, 55, 0}) + "ABCDEFGHIJKLM"});
-        row(
-            "rename to spaces", none,
-            [](UnitCommands& c) { QVERIFY(!c.SendInputName(1, u"   "_s)); }, nothing);
-        row(
-            "rename input 10", none, [](UnitCommands& c) { QVERIFY(!c.RequestRename(10, u"X"_s)); },
-            nothing);
-        row("queries", none,
-            [](UnitCommands& c) {
-                c.QueryModel();
-                c.QueryVersion();
-                c.QueryAll();
-                c.QueryInputName(4);
-                c.QueryInputName(10);
-            },
-            {Bytes({20, 20}), Bytes({23}), Bytes({20, 255}), Bytes({20, 55, 4})});
+        row("rename", {}, {Bytes({21, 55, 9}) + "FM           "},
+            DO(QVERIFY(c.RequestRename(9, u"FM  "_s))));
+        row("rename cut to 13", {}, {Bytes({21, 55, 0}) + "ABCDEFGHIJKLM"},
+            DO(QVERIFY(c.SendInputName(0, u"ABCDEFGHIJKLMNOP"_s))));
+        row("rename to spaces", {}, {}, DO(QVERIFY(!c.SendInputName(1, u"   "_s))));
+        row("rename input 10", {}, {}, DO(QVERIFY(!c.RequestRename(10, u"X"_s))));
+        row("queries", {}, {Bytes({20, 20}), Bytes({23}), Bytes({20, 255}), Bytes({20, 55, 4})},
+            DO(c.QueryModel(); c.QueryVersion(); c.QueryAll(); c.QueryInputName(4);
+               c.QueryInputName(10)));
     }
 
     void sends()
