@@ -198,51 +198,34 @@ private Q_SLOTS:
 
     // Typed text is taken at OK (or before a step); spins step by 50 kHz or
     // the AM step; out-of-band values become the band's first channel.
-    void frequencyField_data()
-    {
-        QTest::addColumn<int>("band");
-        QTest::addColumn<int>("step");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<int>("spins"); // positive: up arrow
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("frequency");
-        const auto row = [](const char* tag, DlgBand band, int step, const char* typed, int spins,
-                            const char* text, int frequency) {
-            QTest::newRow(tag) << int(band) << step << QString::fromLatin1(typed) << spins
-                               << QString::fromLatin1(text) << frequency;
-        };
-        row("FM up from top", DlgBand::Fm, 10, "108.5", 1, "87.50 MHz", 8750);
-        row("FM typed then up", DlgBand::Fm, 10, "97.3", 2, "97.40 MHz", 9740);
-        row("AM10 typed above", DlgBand::Am, 10, "1711", 0, "530 kHz", 530);
-        // 530 kHz would be stored as 522 kHz with the 9 kHz step.
-        row("AM9 down", DlgBand::Am, 9, "", -1, "531 kHz", 531);
-        row("AM9 typed 530", DlgBand::Am, 9, "530", 0, "531 kHz", 531);
-    }
     void frequencyField()
     {
-        QFETCH(int, band);
-        QFETCH(int, step);
-        QFETCH(QString, typed);
-        QFETCH(int, spins);
-        QFETCH(QString, text);
-        NewTunerPresetDlg dialog(DlgBand(band), step, QList<bool>(10, false));
-        dialog.show();
-        auto* field = dialog.findChild<FrequencySpinBox*>(u"frequency"_s);
-        if (!typed.isEmpty()) {
+        for (const auto& [band, step, typed, spins, text] :
+             {std::tuple{DlgBand::Fm, 10, "108.5", 1, "87.50 MHz"},
+              {DlgBand::Fm, 10, "97.3", 2, "97.40 MHz"},
+              {DlgBand::Am, 10, "1711", 0, "530 kHz"},
+              // 530 kHz would be stored as 522 kHz with the 9 kHz step.
+              {DlgBand::Am, 9, "", -1, "531 kHz"},
+              {DlgBand::Am, 9, "530", 0, "531 kHz"}}) {
+            NewTunerPresetDlg dialog(band, step, QList<bool>(10, false));
+            dialog.show();
+            auto* field = dialog.findChild<FrequencySpinBox*>(u"frequency"_s);
             field->selectAll();
-            QTest::keyClicks(field, typed);
+            QTest::keyClicks(field, QString::fromLatin1(typed));
+            if (spins != 0)
+                field->stepBy(spins);
+            const int shown = MessageBox::Shown();
+            ClickButton(&dialog, u"ok"_s);
+            QCOMPARE(dialog.result(), int(QDialog::Accepted));
+            QCOMPARE(MessageBox::Shown(), shown); // a free number asks nothing
+            const QString expected = QString::fromLatin1(text);
+            QCOMPARE(field->text() + u'|' + dialog.FrequencyText(), expected + u'|' + expected);
+            QCOMPARE(dialog.Frequency(), band == DlgBand::Fm ? TunerEntry::ParseFm(expected)
+                                                             : TunerEntry::ParseAm(expected));
+            QVERIFY(dialog.IsNew());
+            QCOMPARE(dialog.findChild<QCheckBox*>(u"fmMute"_s)->isVisibleTo(&dialog),
+                     band == DlgBand::Fm);
         }
-        field->stepBy(spins);
-        if (spins != 0)
-            QCOMPARE(field->text(), text);
-        const int shown = MessageBox::Shown();
-        ClickButton(&dialog, u"ok"_s);
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(MessageBox::Shown(), shown); // a free number asks nothing
-        QCOMPARE(field->text() + dialog.FrequencyText(), text + text);
-        QTEST(dialog.Frequency(), "frequency");
-        QVERIFY(dialog.IsNew());
-        QCOMPARE(dialog.findChild<QCheckBox*>(u"fmMute"_s)->isVisibleTo(&dialog), band == 0);
     }
 
     // A number in use is overwritten only on Yes (asked once on each OK).
