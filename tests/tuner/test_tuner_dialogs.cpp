@@ -334,16 +334,13 @@ private Q_SLOTS:
         QVERIFY(sim.Start());
         PanelFixture f(sim.SlavePath());
         QVERIFY(f.Ready());
-        int writes = 0;
-        connect(&sim, &SimulatedReceiver::frameReceived, this, [&](const QByteArray& p) {
-            writes += p.size() > 1 && p[0] == MessageType::Eeprom && p[1] == MemoryOp::Write;
-        });
         constexpr int at = TunerPresetList::ImageAddress, size = TunerPresetList::ImageSize;
         const QByteArray before = sim.Eeprom();
         const int step = TunerPresetList::StepSizeFromFlag(before.at(19));
         TunerPresetList::Image image{};
         std::copy_n(before.cbegin() + at, image.size(), image.begin());
-        TunerPresetList shown = TunerPresetList::Decode(image, step);
+        const TunerPresetList was = TunerPresetList::Decode(image, step);
+        TunerPresetList shown = was; // as the dialog is to show it when it opens
         QSignalSpy closed(&f.features->Presets(), &TunerPresetsFlow::editorClosed);
         // Opens the dialog on what the unit holds, answers it, and waits
         // until the flow and any write it started have ended.
@@ -360,7 +357,6 @@ private Q_SLOTS:
         // A drag moves a whole station to the preset number of its new row,
         // in both bands; neither it nor a name still being typed in place is
         // lost to the refresh of a later command.
-        const TunerPresetList was = shown;
         QVERIFY(edit([&](TunerPresetsDlg& dialog) {
             Drag(dialog.FmList(), 0, {2});
             DoubleClick(dialog.FmList(), 0, 3);
@@ -384,19 +380,17 @@ private Q_SLOTS:
         moved.AddFm(20, 10170, 0, u"NEW"_s);
         moved.Sort();
         QCOMPARE(Lines(shown), Lines(moved));
-        const TunerPresetList::Image encoded = shown.Encode(step);
+        const TunerPresetList::Image encoded = moved.Encode(step);
         const QByteArray written = sim.Eeprom();
         QCOMPARE(written.mid(at, size).toHex(' '),
                  QByteArray(reinterpret_cast<const char*>(encoded.data()), size).toHex(' '));
         QCOMPARE(QByteArray(written).replace(at, size, before.mid(at, size)), before);
-        QCOMPARE(writes, size);
 
         QVERIFY(edit([](TunerPresetsDlg& dialog) {
             Drag(dialog.FmList(), 0);
             ClickButton(&dialog, u"delete"_s);
             ClickButton(&dialog, u"cancel"_s);
         }));
-        QCOMPARE(writes, size);
         QCOMPARE(sim.Eeprom(), written);
         QVERIFY(f.panel->isEnabled());
     }
