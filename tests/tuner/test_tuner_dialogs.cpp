@@ -83,11 +83,6 @@ void ClickButton(QWidget* dialog, const QString& name)
     dialog->findChild<QAbstractButton*>(name)->click();
 }
 
-void ShowBand(TunerPresetsDlg& dialog, bool fm)
-{
-    dialog.Tabs()->setCurrentIndex(fm ? 0 : 1);
-}
-
 // A list as lines, for comparisons that show what differs.
 QStringList Lines(const TunerPresetList& list)
 {
@@ -258,7 +253,7 @@ private Q_SLOTS:
         Drag(dialog.FmList(), 1);
         ClickButton(&dialog, u"delete"_s);
         QVERIFY(!Lines(Shown(dialog)).contains(u"FM 2 9500 0 TWO"_s));
-        ShowBand(dialog, false);
+        dialog.Tabs()->setCurrentIndex(1); // AM
         for (int row : {1, 0}) {
             Drag(dialog.AmList(), row);
             ClickButton(&dialog, u"delete"_s);
@@ -270,9 +265,9 @@ private Q_SLOTS:
         QCOMPARE(dialog.List().FmCount(), 3);
     }
 
-    // Saved and loaded back alike. A file's values off the unit's channels
-    // are listed as the unit will hold them (its 9 kHz step stays), said
-    // once; a refused file leaves the list as it was and says why.
+    // A file's values off the unit's channels are listed as the unit will
+    // hold them (its 9 kHz step stays), said once; a refused file leaves the
+    // list as it was and says why. (Whole round trips are the command line's.)
     void saveAndLoad()
     {
         QTemporaryDir dir;
@@ -285,16 +280,6 @@ private Q_SLOTS:
             TunerPresetsDlg::SetNextFileName(dir.filePath(QString::fromLatin1(name)));
             ClickButton(&dialog, QString::fromLatin1(button));
         };
-        TunerPresetsDlg dialog(OneThreeFive());
-        dialog.show();
-        use(dialog, "save", "presets.vxf");
-        const QStringList saved = Lines(dialog.List());
-        Drag(dialog.FmList(), 0);
-        ClickButton(&dialog, u"delete"_s);
-        use(dialog, "load", "presets.vxf");
-        QCOMPARE(Lines(dialog.List()), saved);
-        QCOMPARE(Lines(Shown(dialog)), saved);
-
         TunerPresetList nine;
         nine.SetAmStepSize(9);
         TunerPresetsDlg unit9(nine);
@@ -311,6 +296,8 @@ private Q_SLOTS:
         QCOMPARE(Lines(Shown(unit9)), held);
         QCOMPARE(unit9.List().AmStepSize(), 9);
 
+        TunerPresetsDlg dialog(OneThreeFive());
+        const QStringList before = Lines(dialog.List());
         put("other.vxf", " <TunerPresets>\r\n</TunerPresets>\r\n");
         for (const auto& [button, name, message] :
              {std::tuple{"load", "other.vxf", Message::NotTunerPresetFile},
@@ -320,7 +307,7 @@ private Q_SLOTS:
             QVERIFY2(
                 MessageBox::LastText().startsWith(MessageTable::Text(message).section(u'%', 0, 0)),
                 qPrintable(MessageBox::LastText()));
-            QCOMPARE(Lines(dialog.List()), saved);
+            QCOMPARE(Lines(dialog.List()), before);
         }
     }
 
@@ -361,9 +348,9 @@ private Q_SLOTS:
             Drag(dialog.FmList(), 0, {2});
             DoubleClick(dialog.FmList(), 0, 3);
             QTest::keyClicks(dialog.FmList()->NameEditor(), u"x"_s);
-            ShowBand(dialog, false);
+            dialog.Tabs()->setCurrentIndex(1); // AM
             Drag(dialog.AmList(), 1, {0});
-            ShowBand(dialog, true);
+            dialog.Tabs()->setCurrentIndex(0);
             AnswerNewPreset(20, u"101.7"_s, u"new"_s, false);
             ClickButton(&dialog, u"addEdit"_s);
             shown = Shown(dialog);
