@@ -147,25 +147,10 @@ private Q_SLOTS:
             TunerPresetFile::SectionText(fromUnit, 0).contains("\tFM Preset Name = A FM= B\r\n"));
     }
 
-    // Only the tag at the very first byte counts; the position is kept.
-    void isTunerPresetFile()
-    {
-        for (const auto& [start, accepted] : {std::pair{"<TUNERPRESETS>\n", true},
-                                              {" <TunerPresets>", false},
-                                              {"\xef\xbb\xbf<TunerPresets>", false},
-                                              {"<TunerPreset", false}}) {
-            QBuffer buffer;
-            buffer.setData(QByteArray(start) + "\n\tAM Step Size = 9\n");
-            buffer.open(QIODevice::ReadOnly);
-            buffer.seek(3);
-            QCOMPARE(TunerPresetFile::IsTunerPresetFile(buffer), accepted);
-            QCOMPARE(buffer.pos(), 3);
-        }
-    }
-
-    // Through real files (whole round trips are the dialog's and the command
-    // line's): a file cut off, empty or not a file is refused, says why if it
-    // could not be read, and leaves the list as it was. A save that cannot
+    // Through real files (whole round trips are the command line's): a file
+    // cut off, empty, not a file or with anything before its tag (even a
+    // byte order mark) is refused, says why if it could not be read, and
+    // leaves the list as it was; the tag's letter case does not matter. A save that cannot
     // put its file in place (QSaveFile's temporary name beside this one is
     // too long) says why and leaves the file there as it was.
     void files()
@@ -175,6 +160,9 @@ private Q_SLOTS:
         for (const auto& [name, bytes, outcome] :
              {std::tuple{"cut.vxf", Sample.left(Sample.size() - 20), Outcome::CutOff},
               {"empty.vxf", QByteArray(), Outcome::NotTunerPresetFile},
+              {"bom.vxf", "\xef\xbb\xbf" + Sample, Outcome::NotTunerPresetFile},
+              {"upper.vxf", QByteArray(Sample).replace("<TunerPresets>", "<TUNERPRESETS>"),
+               Outcome::Done},
               {"", QByteArray(), Outcome::Failed}}) {
             const QString path = dir.filePath(QString::fromLatin1(name));
             if (*name)
@@ -183,14 +171,14 @@ private Q_SLOTS:
             QString error;
             QCOMPARE(TunerPresetFile::Load(path, list, &error), outcome);
             QCOMPARE(error.isEmpty(), outcome != Outcome::Failed);
-            QCOMPARE(Texts(list), Texts(OldList()));
+            QCOMPARE(Texts(list), Texts(outcome == Outcome::Done ? Read(Sample) : OldList()));
         }
         const QString path = dir.filePath(QString(250, u'L'));
         WriteFile(path, "old\n");
         QString error;
         QCOMPARE(TunerPresetFile::Save(path, OldList(), &error), Outcome::Failed);
         QVERIFY(!error.isEmpty() && error != u"Unknown error"_s);
-        QCOMPARE(dir.entryList(QDir::Files | QDir::Hidden).size(), 3);
+        QCOMPARE(dir.entryList(QDir::Files | QDir::Hidden).size(), 5);
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("old\n"));
