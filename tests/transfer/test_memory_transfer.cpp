@@ -221,54 +221,49 @@ private Q_SLOTS:
     // five sends is refused and reported, without waiting for the pace; a
     // live byte the unit answers three times with the same other value is
     // its clamp. Here the unit keeps byte 2 at 0x10.
-    void writes_data()
-    {
-        QTest::addColumn<bool>("live");
-        QTest::addColumn<QList<int>>("sent"); // the bytes written, in order
-        QTest::addColumn<QStringList>("log");
-        QTest::newRow("EEPROM") << false << QList<int>{0, 1, 2, 2, 2, 2, 2, 3, 4, 5, 6, 7}
-                                << QStringList{u"Failed"_s,
-                                               Failed(Message::WriteRefused, {1, 8, 502}),
-                                               u"-> failed 7/8 refused 502"_s};
-        QTest::newRow("live") << true << QList<int>{0, 1, 2, 2, 2, 3, 4, 5, 6, 7}
-                              << QStringList{u"Completed"_s, Failed(Message::LiveClamped, {2}),
-                                             u"-> written 8/8 clamped 2"_s};
-    }
     void writes()
     {
-        QFETCH(bool, live);
-        Rig rig;
-        const int base = live ? 0 : 500;
-        QList<int> sent;
-        rig.tamper = [&](const QByteArray& r, int, QByteArrayList& out) {
-            if (r.size() < (live ? 3 : 4) || (r[0] == MessageType::LiveSetup) != live)
-                return; // not a byte of the block: the end of a live write
-            const int i = live ? quint8(r[2]) : Address(r) - base;
-            if (r[1] == MemoryOp::Write)
-                sent << i;
-            if (i == 2)
-                out.first().back() = (live ? rig.live : rig.eeprom)[base + i] = 0x10;
-        };
-        const QByteArray data = Bytes({1, 2, 3, 4, 0x5E, 0x01, 0xFF, 0});
-        rig.facts.blockSize = 8;
-        SettingsImage image;
-        image.Reset(rig.facts);
-        for (int i = 0; i < 8; ++i)
-            image.SetByteAt(i, quint8(data[i]));
-        QElapsedTimer clock;
-        clock.start();
-        QVERIFY(live ? rig.transfer.WriteSetup(0, image, rig.Log())
-                     : rig.transfer.WriteEeprom(data, 500, rig.Log()));
-        QVERIFY(rig.finished.wait(5000));
-        QVERIFY(live || clock.elapsed() < 3 * Pace);
-        QTEST(sent, "sent");
-        QByteArray expected = data;
-        expected[2] = 0x10;
-        QCOMPARE(live ? rig.live.left(8) : rig.eeprom.mid(500, 8), expected);
-        QTEST(rig.log, "log");
-        const QByteArray end = Bytes({MessageType::LiveSetup, MemoryOp::EndWrite});
-        if (live) // the end-of-write frame closes it
-            QVERIFY(WaitFor([&] { return rig.unit.Payloads().last() == end; }, 1000));
+        for (const auto& [live, sends, log] :
+             {std::tuple{false, 5,
+                         QStringList{u"Failed"_s, Failed(Message::WriteRefused, {1, 8, 502}),
+                                     u"-> failed 7/8 refused 502"_s}},
+              {true, 3,
+               QStringList{u"Completed"_s, Failed(Message::LiveClamped, {2}),
+                           u"-> written 8/8 clamped 2"_s}}}) {
+            Rig rig;
+            const bool isLive = live;
+            const int base = live ? 0 : 500;
+            QList<int> sent;
+            rig.tamper = [&](const QByteArray& r, int, QByteArrayList& out) {
+                if (r.size() < (isLive ? 3 : 4) || (r[0] == MessageType::LiveSetup) != isLive)
+                    return; // not a byte of the block: the end of a live write
+                const int i = isLive ? quint8(r[2]) : Address(r) - base;
+                if (r[1] == MemoryOp::Write)
+                    sent << i;
+                if (i == 2)
+                    out.first().back() = (isLive ? rig.live : rig.eeprom)[base + i] = 0x10;
+            };
+            const QByteArray data = Bytes({1, 2, 3, 4, 0x5E, 0x01, 0xFF, 0});
+            rig.facts.blockSize = 8;
+            SettingsImage image;
+            image.Reset(rig.facts);
+            for (int i = 0; i < 8; ++i)
+                image.SetByteAt(i, quint8(data[i]));
+            QElapsedTimer clock;
+            clock.start();
+            QVERIFY(live ? rig.transfer.WriteSetup(0, image, rig.Log())
+                         : rig.transfer.WriteEeprom(data, 500, rig.Log()));
+            QVERIFY(rig.finished.wait(5000));
+            QVERIFY(live || clock.elapsed() < 3 * Pace);
+            QCOMPARE(sent, Range(0, 1) + QList<int>(sends, 2) + Range(3, 7));
+            QByteArray expected = data;
+            expected[2] = 0x10;
+            QCOMPARE(live ? rig.live.left(8) : rig.eeprom.mid(500, 8), expected);
+            QCOMPARE(rig.log, log);
+            const QByteArray end = Bytes({MessageType::LiveSetup, MemoryOp::EndWrite});
+            if (live) // the end-of-write frame closes it
+                QVERIFY(WaitFor([&] { return rig.unit.Payloads().last() == end; }, 1000));
+        }
     }
 
     // Every request ends exactly once, with its own result, however the
