@@ -267,13 +267,12 @@ private Q_SLOTS:
     }
 
     // Every request ends exactly once, with its own result, however the
-    // transfer ends: completed, refused at once or cancelled, also when
-    // writes are queued into one run (a lost unit is the fault matrix's and
-    // the panel's). A request whose bytes were all confirmed before the run
-    // was cut off is written. A
-    // tuner write encodes with the AM step it is given, never the step an
-    // earlier read found. The live byte 2 is one the unit keeps at 0x10; the
-    // first block-size read is lost, and one asked for during the writes
+    // transfer ends: completed, refused at once or cancelled (a lost unit is
+    // the fault matrix's and the panel's), also when writes are queued into
+    // one run. A request whose bytes were all confirmed before the run was
+    // cut off is written. A tuner write encodes with the AM step it is given,
+    // not the one an earlier read found. The unit keeps live byte 2 at 0x10;
+    // the first block-size read is lost, and one asked for during the writes
     // retries after them.
     void requestsEndOnce_data()
     {

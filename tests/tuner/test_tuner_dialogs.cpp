@@ -67,7 +67,6 @@ void DoubleClick(PresetListCtrl* list, int row, int column)
 TunerPresetList Shown(const TunerPresetsDlg& dialog)
 {
     TunerPresetList shown;
-    shown.SetAmStepSize(dialog.List().AmStepSize());
     const PresetListCtrl* fm = dialog.FmList();
     for (int row = 0; row < fm->rowCount(); ++row)
         shown.AddFm(fm->Text(row, 0).toInt(), TunerEntry::ParseFm(fm->Text(row, 1)),
