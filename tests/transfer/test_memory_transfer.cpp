@@ -130,8 +130,7 @@ struct Rig
     QList<int> progress;
     QList<int> calls; // per Log(): how often its result came
     QList<TransferResult> results;
-    QList<int> liveReads; // indexes and addresses read, in order
-    QList<int> eepromReads;
+    QList<int> liveReads, eepromReads; // indexes and addresses read, in order
 };
 
 } // namespace
