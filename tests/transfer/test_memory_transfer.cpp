@@ -144,9 +144,9 @@ private Q_SLOTS:
     // the read one past each run, which only ends its phase. An A/V preset's
     // status byte at B + k·(S + 21) says 255 empty, 0 or S present, anything
     // else a mismatch; its name is at 643 + 13k. AM step flag 0 means 9 kHz.
-    // Presets present or empty and both AM steps on every model are the
-    // settings files' round trips; lost, late and stray replies the fault
-    // matrix's and the adaptive wait's below.
+    // Presets present or empty and both AM steps are the backup round trips';
+    // lost, late and stray replies the fault matrix's and the adaptive
+    // wait's below.
     void reads_data()
     {
         QTest::addColumn<QString>("model");
@@ -163,7 +163,7 @@ private Q_SLOTS:
         };
         const QString done = u"Completed"_s, failed = u"Failed"_s;
         const QString none = u"-> failed 0/0"_s; // a read failed or refused: no data
-        const int p5 = 1024 + 5 * (96 + 21), p2 = 1024 + 2 * (67 + 21);
+        const int p5 = 1024 + 5 * (96 + 21), p2 = 1024 + 2 * (67 + 21), k220p3 = 768 + 3 * 78;
         row("size 97 refused", "K230", 97, 0, {}, {Failed(Message::BlockSizeInvalid, {97}), none},
             {});
         row("size -1: a preset read stops at the size", "K230", 0xFF, 1, {},
@@ -173,6 +173,8 @@ private Q_SLOTS:
         row("size byte 0 is 67", "K230", 0, 0, {}, {done, u"-> block 0"_s}, Range(1092, 1112));
         row("size 96, preset 5, status 0", "K230", 96, 5, {p5, 0}, {done, u"-> block 5"_s},
             QList<int>{1024} + Range(p5, p5 + 96 + 21) + Range(708, 721));
+        row("K220 preset 3, status S", "K220", 57, 3, {k220p3, 57}, {done, u"-> block 3"_s},
+            QList<int>{768} + Range(k220p3, k220p3 + 57 + 21) + Range(682, 695));
         row("preset 2, status neither 0 nor S", "K230", 0, 2, {p2, 68},
             {failed, Failed(Message::SizeMismatch), none}, {1024, p2});
         const QList<int> tuner = QList<int>{19} + Range(32, 381);
