@@ -1,3 +1,4 @@
+#include "common/message_box.h"
 #include "common/message_table.h"
 #include "event_wait.h"
 #include "link/message_set.h"
@@ -6,12 +7,18 @@
 #include "scripted_unit.h"
 #include "test_bytes.h"
 #include "transfer/memory_transfer.h"
+#include "transfer/transfer_presenter.h"
+#include "transfer/transfer_progress_dlg.h"
 #include "transfer_results.h"
 
 #include <QElapsedTimer>
 #include <QHash>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWidget>
 
 #include <algorithm>
 #include <functional>
@@ -40,13 +47,6 @@ QList<int> Range(int first, int last)
     QList<int> out(last - first + 1);
     std::iota(out.begin(), out.end(), first);
     return out;
-}
-
-// The list with `value` sent a second time right after the first.
-QList<int> Twice(QList<int> values, int value)
-{
-    values.insert(values.indexOf(value), value);
-    return values;
 }
 
 // The log line of a message, with the table's text and its arguments.
@@ -85,7 +85,6 @@ struct Rig
             log << u"failed %1: %2"_s.arg(QString::number(id), text);
         });
         on(&T::progressChanged, [this](int p) { progress << p; });
-        on(&T::progressTextChanged, [this](const QString& text) { texts << text; });
         link.Open(unit.SlavePath(), {20, 250, 500});
     }
 
@@ -129,11 +128,9 @@ struct Rig
     QHash<QByteArray, int> seen;
     QStringList log;
     QList<int> progress;
-    QStringList texts; // of the progress window
-    QList<int> calls;  // per Log(): how often its result came
+    QList<int> calls; // per Log(): how often its result came
     QList<TransferResult> results;
-    QList<int> liveReads; // indexes and addresses read, in order
-    QList<int> eepromReads;
+    QList<int> liveReads, eepromReads; // indexes and addresses read, in order
 };
 
 } // namespace
@@ -147,8 +144,9 @@ private Q_SLOTS:
     // the read one past each run, which only ends its phase. An A/V preset's
     // status byte at B + k·(S + 21) says 255 empty, 0 or S present, anything
     // else a mismatch; its name is at 643 + 13k. AM step flag 0 means 9 kHz.
-    // A lost reply is asked for again a retry period later; a late duplicate
-    // or a reply to another request is never taken and never stalls the retry.
+    // Presets present or empty and both AM steps are the backup round trips';
+    // lost, late and stray replies the fault matrix's and the adaptive
+    // wait's below.
     void reads_data()
     {
         QTest::addColumn<QString>("model");
@@ -157,46 +155,34 @@ private Q_SLOTS:
         QTest::addColumn<QList<int>>("poke"); // EEPROM address, value, ...
         QTest::addColumn<QStringList>("log");
         QTest::addColumn<QList<int>>("eepromReads");
-        QTest::addColumn<QByteArray>("target"); // the request whose first reply is replaced
-        QTest::addColumn<QByteArray>("stray");  // by this; none: lost, the retry's comes twice
         const auto row = [](const char* tag, const char* model, int sizeByte, int read,
-                            const QList<int>& poke, const QStringList& log, const QList<int>& reads,
-                            const QByteArray& target = {}, const QByteArray& stray = {}) {
+                            const QList<int>& poke, const QStringList& log,
+                            const QList<int>& reads) {
             QTest::newRow(tag) << QString::fromLatin1(model) << sizeByte << read << poke << log
-                               << reads << target << stray;
+                               << reads;
         };
-        const QString done = u"Completed"_s;
-        const QString failed = u"Failed"_s;
+        const QString done = u"Completed"_s, failed = u"Failed"_s;
         const QString none = u"-> failed 0/0"_s; // a read failed or refused: no data
-        const int k220p3 = 768 + 3 * (57 + 21);
-        const int p5 = 1024 + 5 * (96 + 21);
-        const int p2 = 1024 + 2 * (67 + 21);
+        const int p5 = 1024 + 5 * (96 + 21), p2 = 1024 + 2 * (67 + 21), k220p3 = 768 + 3 * 78;
         row("size 97 refused", "K230", 97, 0, {}, {Failed(Message::BlockSizeInvalid, {97}), none},
             {});
         row("size -1: a preset read stops at the size", "K230", 0xFF, 1, {},
             {failed, Failed(Message::BlockSizeInvalid, {-1}), none}, {1024});
         row("size never read: refused, asked again", "K230", -1, 0, {},
             {Failed(Message::BlockSizeUnknown), none}, {1024});
-        row("size byte 0 is 67; a reply for live index 200", "K230", 0, 0, {},
-            {done, u"-> block 0"_s}, Range(1092, 1112),
-            Bytes({MessageType::LiveSetup, MemoryOp::Read, 9}),
-            Bytes({MessageType::LiveSetup, 200, 0x5A}));
-        row("K220 preset 3, status S", "K220", 57, 3, {k220p3, 57}, {done, u"-> block 3"_s},
-            QList<int>{768} + Range(k220p3, k220p3 + 57 + 21) + Range(682, 695));
+        row("size byte 0 is 67", "K230", 0, 0, {}, {done, u"-> block 0"_s}, Range(1092, 1112));
         row("size 96, preset 5, status 0", "K230", 96, 5, {p5, 0}, {done, u"-> block 5"_s},
             QList<int>{1024} + Range(p5, p5 + 96 + 21) + Range(708, 721));
-        row("preset 2 empty", "K230", 0, 2, {p2, 255}, {failed, u"-> empty 2"_s}, {1024, p2});
+        row("K220 preset 3, status S", "K220", 57, 3, {k220p3, 57}, {done, u"-> block 3"_s},
+            QList<int>{768} + Range(k220p3, k220p3 + 57 + 21) + Range(682, 695));
         row("preset 2, status neither 0 nor S", "K230", 0, 2, {p2, 68},
             {failed, Failed(Message::SizeMismatch), none}, {1024, p2});
         const QList<int> tuner = QList<int>{19} + Range(32, 381);
-        const QList<int> am1{362, 0, 363, 109}; // 531 kHz with the 9 kHz step, else 640
-        row("AM step flag 0; a late duplicate", "K230", 0, 6, QList<int>{19, 0} + am1,
-            {done, u"-> tuner step 9, AM1 531"_s}, Twice(tuner, 40), Read(40));
-        row("AM step flag 1; the next byte's reply", "K230", 0, 6, QList<int>{19, 1} + am1,
-            {done, u"-> tuner step 10, AM1 640"_s}, Twice(tuner, 40), Read(40),
-            Bytes({MessageType::Eeprom, 41, 0, 0x5A}));
-        row("range 900..904; a lost reply", "K230", 0, 7, {}, {done, u"-> range 900 9fa6adb4bb"_s},
-            Twice(Range(900, 904), 902), Read(902));
+        const QList<int> am1{362, 0, 363, 109}; // 531 kHz with the 9 kHz step
+        row("AM step flag 0", "K230", 0, 6, QList<int>{19, 0} + am1,
+            {done, u"-> tuner step 9, AM1 531"_s}, tuner);
+        row("range 900..904", "K230", 0, 7, {}, {done, u"-> range 900 9fa6adb4bb"_s},
+            Range(900, 904));
     }
     void reads()
     {
@@ -204,8 +190,6 @@ private Q_SLOTS:
         QFETCH(int, sizeByte);
         QFETCH(int, read);
         QFETCH(QList<int>, poke);
-        QFETCH(QByteArray, target);
-        QFETCH(QByteArray, stray);
         Rig rig(qPrintable(model), std::max(sizeByte, 0));
         for (qsizetype i = 0; i < poke.size(); i += 2)
             rig.eeprom[poke[i]] = static_cast<char>(poke[i + 1]);
@@ -215,16 +199,6 @@ private Q_SLOTS:
             QVERIFY(sizeRead.wait(2000));
         }
         rig.eepromReads.clear();
-        QList<qint64> targetSent; // ms
-        rig.tamper = [&](const QByteArray& r, int seen, QByteArrayList& out) {
-            if (r != target)
-                return;
-            targetSent << rig.unit.Requests().last().atMs;
-            if (seen == 1)
-                out = stray.isEmpty() ? QByteArrayList() : QByteArrayList{stray};
-            else if (seen == 2 && stray.isEmpty())
-                out.append(out.first());
-        };
         const bool started = read == 0   ? rig.transfer.ReadCurrentSetup(rig.Log())
                              : read == 6 ? rig.transfer.ReadTunerPresets(rig.Log())
                              : read == 7 ? rig.transfer.ReadEeprom(900, 5, rig.Log())
@@ -239,165 +213,97 @@ private Q_SLOTS:
         QTEST(rig.log, "log");
         QCOMPARE(rig.calls, QList<int>{1});
         QTEST(rig.eepromReads, "eepromReads");
-        const int size = rig.facts.blockSize;
-        const QList<int> live = read == 0 && started ? Range(0, size - 1) : QList<int>();
         QCOMPARE(rig.liveReads,
-                 target.startsWith(char(MessageType::LiveSetup)) ? Twice(live, 9) : live);
-        if (!target.isEmpty()) // the second send is the retry's
-            QVERIFY(targetSent.value(1) - targetSent.value(0) >= Retry - 20);
-        if (!rig.log.contains(u"Completed"_s))
-            return;
-        QCOMPARE(rig.progress.first(), 0);
-        QCOMPARE(rig.progress.last(), 100);
-        QVERIFY(std::is_sorted(rig.progress.cbegin(), rig.progress.cend()));
+                 read == 0 && started ? Range(0, rig.facts.blockSize - 1) : QList<int>());
     }
 
-    // Each byte is confirmed by its echo or, when the echo is missing or
-    // different, by reading it back. An EEPROM byte the unit still holds at
-    // another value after five sends is refused and reported; a live byte
-    // the unit answers three times with the same other value is its clamp.
-    // A different live echo is answered after the retry period.
-    void writes_data()
-    {
-        QTest::addColumn<bool>("live");
-        // Per byte: '.' echoed; 'w' first echo wrong; 'l' first echo lost;
-        // 'b' first echo and first read-back lost; 'r' the unit keeps
-        // another value (EEPROM: refuses it; live: clamps it).
-        QTest::addColumn<QString>("echoes");
-        QTest::addColumn<QList<int>>("sent"); // the bytes written, in order
-        QTest::addColumn<QStringList>("log");
-        QTest::newRow("EEPROM, wrong and lost echoes")
-            << false << u"w.l....b"_s << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 7}
-            << QStringList{u"Completed"_s, u"-> written 8/8"_s};
-        QTest::newRow("EEPROM, a byte the unit refuses")
-            << false << u"..r....."_s << QList<int>{0, 1, 2, 2, 2, 2, 2, 3, 4, 5, 6, 7}
-            << QStringList{u"Failed"_s, Failed(Message::WriteRefused, {1, 8, 502}),
-                           u"-> failed 7/8 refused 502"_s};
-        QTest::newRow("live, lost and wrong echo")
-            << true << u"..w..l.."_s << QList<int>{0, 1, 2, 2, 3, 4, 5, 5, 6, 7}
-            << QStringList{u"Completed"_s, u"-> written 8/8"_s};
-        QTest::newRow("live, a value the unit clamps")
-            << true << u"...r...."_s << QList<int>{0, 1, 2, 3, 3, 3, 4, 5, 6, 7}
-            << QStringList{u"Completed"_s, Failed(Message::LiveClamped, {3}),
-                           u"-> written 8/8 clamped 3"_s};
-    }
+    // A byte is confirmed by its echo (wrong and lost echoes are the fault
+    // matrix's). An EEPROM byte the unit still holds at another value after
+    // five sends is refused and reported, without waiting for the pace; a
+    // live byte the unit answers three times with the same other value is
+    // its clamp. Here the unit keeps byte 2 at 0x10.
     void writes()
     {
-        QFETCH(bool, live);
-        QFETCH(QString, echoes);
-        Rig rig;
-        const int base = live ? 0 : 500;
-        const auto isLive = [](const QByteArray& r) { return r[0] == MessageType::LiveSetup; };
-        // The byte of the block a request is for, -1 for any other request.
-        const auto byteOf = [&](const QByteArray& r) {
-            if (r.size() < 3 || isLive(r) != live || (!live && r.size() < 4))
-                return -1;
-            const int i = live ? quint8(r[2]) : Address(r) - base;
-            return i >= 0 && i < 8 ? i : -1;
-        };
-        QList<int> sent;
-        QHash<int, int> reads; // read-backs per byte
-        rig.tamper = [&](const QByteArray& r, int seen, QByteArrayList& out) {
-            const int i = byteOf(r);
-            if (i < 0)
-                return;
-            const QChar how = echoes[i];
-            const bool write = r[1] == MemoryOp::Write;
-            if (write)
-                sent << i;
-            const int readBacks = write ? 0 : ++reads[i];
-            if (how == u'r') {
-                const char other = static_cast<char>(0x10);
-                (live ? rig.live : rig.eeprom)[base + i] = other;
-                out.first().back() = other;
-            } else if (write && seen == 1 && how == u'w') {
-                out.first().back() = static_cast<char>(~r.back());
-            } else if ((write && seen == 1 && (how == u'l' || how == u'b')) ||
-                       (readBacks == 1 && how == u'b')) {
-                out.clear();
-            }
-        };
-        const QByteArray data = Bytes({1, 2, 3, 4, 0x5E, 0x01, 0xFF, 0});
-        rig.facts.blockSize = 8;
-        SettingsImage image;
-        image.Reset(rig.facts);
-        for (int i = 0; i < 8; ++i)
-            image.SetByteAt(i, quint8(data[i]));
-        QElapsedTimer clock;
-        clock.start();
-        QVERIFY(live ? rig.transfer.WriteSetup(0, image, rig.Log())
-                     : rig.transfer.WriteEeprom(data, 500, rig.Log()));
-        QVERIFY(rig.finished.wait(5000));
-        // A confirmed or contradicted EEPROM byte never waits for the pace.
-        if (!live && !echoes.contains(u'l') && !echoes.contains(u'b'))
-            QVERIFY(clock.elapsed() < 3 * Pace);
-        QTEST(sent, "sent");
-        QByteArray expected = data;
-        if (echoes.contains(u'r'))
-            expected[echoes.indexOf(u'r')] = 0x10;
-        QCOMPARE(live ? rig.live.left(8) : rig.eeprom.mid(500, 8), expected);
-        QTEST(rig.log, "log");
-        QStringList counts; // an EEPROM write counts its bytes as it starts each
-        for (int i = 0; i < 8 && !live; ++i)
-            counts << MessageTable::Text(Message::WritingEeprom).arg(i).arg(8);
-        QCOMPARE(rig.texts, counts);
-        const QByteArray end = Bytes({MessageType::LiveSetup, MemoryOp::EndWrite});
-        if (live) // the end-of-write frame closes it
-            QVERIFY(WaitFor([&] { return rig.unit.Payloads().last() == end; }, 1000));
+        for (const auto& [live, sends, log] :
+             {std::tuple{false, 5,
+                         QStringList{u"Failed"_s, Failed(Message::WriteRefused, {1, 8, 502}),
+                                     u"-> failed 7/8 refused 502"_s}},
+              {true, 3,
+               QStringList{u"Completed"_s, Failed(Message::LiveClamped, {2}),
+                           u"-> written 8/8 clamped 2"_s}}}) {
+            Rig rig;
+            const bool isLive = live;
+            const int base = live ? 0 : 500;
+            QList<int> sent;
+            rig.tamper = [&](const QByteArray& r, int, QByteArrayList& out) {
+                if (r.size() < (isLive ? 3 : 4) || (r[0] == MessageType::LiveSetup) != isLive)
+                    return; // not a byte of the block: the end of a live write
+                const int i = isLive ? quint8(r[2]) : Address(r) - base;
+                if (r[1] == MemoryOp::Write)
+                    sent << i;
+                if (i == 2)
+                    out.first().back() = (isLive ? rig.live : rig.eeprom)[base + i] = 0x10;
+            };
+            const QByteArray data = Bytes({1, 2, 3, 4, 0x5E, 0x01, 0xFF, 0});
+            rig.facts.blockSize = 8;
+            SettingsImage image;
+            image.Reset(rig.facts);
+            for (int i = 0; i < 8; ++i)
+                image.SetByteAt(i, quint8(data[i]));
+            QElapsedTimer clock;
+            clock.start();
+            QVERIFY(live ? rig.transfer.WriteSetup(0, image, rig.Log())
+                         : rig.transfer.WriteEeprom(data, 500, rig.Log()));
+            QVERIFY(rig.finished.wait(5000));
+            QVERIFY(live || clock.elapsed() < 3 * Pace);
+            QCOMPARE(sent, Range(0, 1) + QList<int>(sends, 2) + Range(3, 7));
+            QByteArray expected = data;
+            expected[2] = 0x10;
+            QCOMPARE(live ? rig.live.left(8) : rig.eeprom.mid(500, 8), expected);
+            QCOMPARE(rig.log, log);
+            const QByteArray end = Bytes({MessageType::LiveSetup, MemoryOp::EndWrite});
+            if (live) // the end-of-write frame closes it
+                QVERIFY(WaitFor([&] { return rig.unit.Payloads().last() == end; }, 1000));
+        }
     }
 
     // Every request ends exactly once, with its own result, however the
-    // transfer ends: completed, refused at once, cancelled, or cut off by a
-    // lost unit, also when writes are queued into one run. A request whose
-    // bytes were all confirmed before the run was cut off is written. A
-    // tuner write encodes with the AM step it is given, never the step an
-    // earlier read found. The live byte 2 is one the unit keeps at 0x10; the
-    // first block-size read is lost, and one asked for during the writes
+    // transfer ends: completed, refused at once or cancelled (a lost unit is
+    // the fault matrix's and the panel's), also when writes are queued into
+    // one run. A request whose bytes were all confirmed before the run was
+    // cut off is written. A tuner write encodes with the AM step it is given,
+    // not the one an earlier read found. The unit keeps live byte 2 at 0x10;
+    // the first block-size read is lost, and one asked for during the writes
     // retries after them.
     void requestsEndOnce_data()
     {
         QTest::addColumn<QStringList>("requests"); // made at once, in order
-        QTest::addColumn<QString>("stop");         // "", "abort" or "lost"
-        QTest::addColumn<int>("stopAt");           // at the first write to it; -1 at once
+        QTest::addColumn<int>("abortAt");          // at the first write to it; -1 at once, -2 never
         QTest::addColumn<QStringList>("after");    // made once it has ended
         QTest::addColumn<QStringList>("log");
         QTest::addColumn<int>("eepromWrites"); // EEPROM write frames sent
-        const auto row = [](const char* tag, const char* requests, const char* stop, int at,
-                            const char* after, const QStringList& log, int writes) {
+        const auto row = [](const char* tag, const char* requests, int at, const char* after,
+                            const QStringList& log, int writes) {
             const auto list = [](const char* words) {
                 return QString::fromLatin1(words).split(u' ', Qt::SkipEmptyParts);
             };
-            QTest::newRow(tag) << list(requests) << QString::fromLatin1(stop) << at << list(after)
-                               << log << writes;
+            QTest::newRow(tag) << list(requests) << at << list(after) << log << writes;
         };
         const QString none = u"-> failed 0/0"_s, clamped = Failed(Message::LiveClamped, {2});
-        row("queued writes; reads and faulty writes refused", "900 size 901 preset FFFF setup7", "",
-            -1, "", {none, none, none, u"Completed"_s, u"-> written 1/1"_s, u"-> written 3/3"_s},
-            4);
-        row("cancelled in a run", "live 600 700", "abort", 603, "",
+        row("queued writes; reads and faulty writes refused", "900 size 901 preset FFFF setup7", -2,
+            "", {none, none, none, u"Completed"_s, u"-> written 1/1"_s, u"-> written 3/3"_s}, 4);
+        row("cancelled in a run", "live 600 700", 603, "",
             {u"Aborted"_s, clamped, u"-> written 8/8 clamped 2"_s, u"-> aborted 3/10"_s,
              u"-> aborted 0/10"_s},
             4);
-        row("unit lost in a run", "live 600 700", "lost", 603, "",
-            {u"Failed"_s, Failed(Message::WriteLost, {11, 28}), clamped,
-             u"-> written 8/8 clamped 2"_s, u"-> failed 3/10"_s, u"-> failed 0/10"_s},
-            4);
-        row("read cancelled; the next one reads", "setup", "abort", -1, "setup",
-            {u"Aborted"_s, u"-> aborted 0/0"_s, u"Completed"_s, u"-> block 0"_s}, 0);
-        row("unit lost in a read; the next refused", "setup", "lost", -1, "preset",
-            {u"Failed"_s, Failed(Message::ReadLost), none, Failed(Message::ReadLost), none}, 0);
-        row("tuner write cancelled before it starts", "tuner10", "abort", -1, "",
-            {u"-> aborted 0/0"_s}, 0);
-        row("unit lost before a tuner write starts", "tuner10", "lost", -1, "",
-            {Failed(Message::ReadLost), none}, 0);
+        row("tuner write cancelled before it starts", "tuner9", -1, "", {u"-> aborted 0/0"_s}, 0);
         const QStringList read{u"Completed"_s, u"-> tuner step 10, AM1 %1"_s.arg(1090 - 450)};
-        row("tuner read at 10 kHz, written at 9 kHz", "tuner", "", -1, "tuner9",
+        row("tuner read at 10 kHz, written at 9 kHz", "tuner", -2, "tuner9",
             read + QStringList{u"Completed"_s, u"-> written 350/350"_s}, 350);
     }
     void requestsEndOnce()
     {
-        QFETCH(QString, stop);
-        QFETCH(int, stopAt);
+        QFETCH(int, abortAt);
         Rig rig;
         rig.facts.blockSize = 8;
         rig.eeprom[362] = 0; // AM preset 1: word 109
@@ -408,15 +314,9 @@ private Q_SLOTS:
             if (r == Read(1024) && seen == 1)
                 out.clear();
         };
-        const auto halt = [&] {
-            if (stop == u"abort"_s)
-                rig.transfer.Abort();
-            else if (stop == u"lost"_s)
-                rig.transfer.ConnectionLost();
-        };
         QObject::connect(&rig.unit, &ScriptedUnit::requestReceived, [&](const QByteArray& r) {
-            if (r.size() == 5 && Address(r) == stopAt)
-                halt();
+            if (r.size() == 5 && Address(r) == abortAt)
+                rig.transfer.Abort();
         });
         SettingsImage image;
         image.Reset(rig.facts);
@@ -424,25 +324,18 @@ private Q_SLOTS:
         MemoryTransfer& t = rig.transfer;
         // A tuner write starts its transfer only after the write-back delay.
         QElapsedTimer clock;
-        qint64 asked = -1, started = -1;
+        qint64 started = -1;
         QObject::connect(&t, &MemoryTransfer::transferStarted, [&] {
-            if (asked >= 0 && started < 0)
+            if (clock.isValid() && started < 0)
                 started = clock.elapsed();
         });
-        const auto tunerWrite = [&](int step) {
-            clock.start();
-            asked = 0;
-            t.WriteTunerPresets(tuner, step, rig.Log());
-        };
         const QHash<QString, std::function<void()>> make{
             {u"size"_s, [&] { t.ReadBlockSize(); }},
-            {u"setup"_s, [&] { t.ReadCurrentSetup(rig.Log()); }},
             {u"preset"_s, [&] { t.ReadPreset(1, rig.Log()); }},
             {u"tuner"_s, [&] { t.ReadTunerPresets(rig.Log()); }},
             {u"live"_s, [&] { t.WriteSetup(0, image, rig.Log()); }},
             {u"setup7"_s, [&] { t.WriteSetup(7, image, rig.Log()); }},
-            {u"tuner9"_s, [&] { tunerWrite(9); }},
-            {u"tuner10"_s, [&] { tunerWrite(10); }},
+            {u"tuner9"_s, [&] { clock.start(), t.WriteTunerPresets(tuner, 9, rig.Log()); }},
             {u"FFFF"_s, [&] { t.WriteEeprom(QByteArray(2, 'z'), 0xFFFF, rig.Log()); }},
             {u"900"_s, [&] { t.WriteEepromByte(0x33, 900, rig.Log()); }},
             {u"901"_s, [&] { t.WriteEeprom(QByteArray(3, 'y'), 901, rig.Log()); }},
@@ -451,8 +344,8 @@ private Q_SLOTS:
         QFETCH(QStringList, requests);
         for (const QString& request : requests)
             make[request]();
-        if (stopAt < 0)
-            halt();
+        if (abortAt == -1)
+            t.Abort();
         QVERIFY(WaitFor([&] { return !t.IsBusy(); }, 5000));
         if (!rig.results.isEmpty())
             tuner = rig.results.last().tuner;
@@ -460,7 +353,8 @@ private Q_SLOTS:
         for (const QString& request : after)
             make[request]();
         QVERIFY(WaitFor([&] { return !t.IsBusy(); }, 5000));
-        halt();           // a second stop ends nothing again
+        if (abortAt > -2)
+            t.Abort();    // a second one ends nothing again
         Pause(Pace + 20); // no timer left to end anything
         QTEST(rig.log, "log");
         QCOMPARE(rig.calls, QList<int>(rig.calls.size(), 1));
@@ -489,18 +383,17 @@ private Q_SLOTS:
         QTest::addColumn<int>("floor");
         QTest::addColumn<int>("ceiling");
         QTest::addColumn<int>("wait");
-        QTest::newRow("no sample: the ceiling") << QList<int>{} << 25 << 1000 << 1000;
-        QTest::newRow("one sample of 20: 20 + 4 x 10") << QList<int>{20} << 25 << 1000 << 60;
-        QTest::newRow("steady 15 ms line") << QList<int>(40, 15) << 25 << 1000 << 25;
-        QTest::newRow("steady, one loss doubles")
-            << QList<int>(40, 15) + QList<int>{-1} << 10 << 1000 << 34;
-        QTest::newRow("three losses in a row") << QList<int>{20, -1, -1, -1} << 25 << 1000 << 480;
-        QTest::newRow("losses stop at the ceiling")
-            << QList<int>{20, -1, -1, -1, -1, -1, -1} << 25 << 1000 << 1000;
-        QTest::newRow("a sample ends the doubling")
-            << QList<int>{20, -1, -1, 20} << 25 << 1000 << 50;
-        QTest::newRow("the ceiling wins over the floor") << QList<int>{5} << 25 << 20 << 20;
-        QTest::newRow("a slow reply is learnt") << QList<int>(20, 220) << 25 << 1000 << 248;
+        const auto row = [](const char* tag, const QList<int>& events, int floor, int wait,
+                            int ceiling = 1000) {
+            QTest::newRow(tag) << events << floor << ceiling << wait;
+        };
+        row("no sample: the ceiling", {}, 25, 1000);
+        row("steady 15 ms line: the floor", QList<int>(40, 15), 25, 25);
+        row("three losses in a row", {20, -1, -1, -1}, 25, 480);
+        row("losses stop at the ceiling", {20, -1, -1, -1, -1, -1, -1}, 25, 1000);
+        row("a sample ends the doubling", {20, -1, -1, 20}, 25, 50);
+        row("the ceiling wins over the floor", {5}, 25, 20, 20);
+        row("a slow reply is learnt", QList<int>(20, 220), 25, 248);
     }
     void retryTimeout()
     {
@@ -520,43 +413,69 @@ private Q_SLOTS:
 
     // A lost reply is asked for again after the wait the line has shown,
     // not the fixed period; with the adaptive wait off, after the period.
-    void lostReplyWaitsAsLongAsTheLineSays_data()
-    {
-        QTest::addColumn<bool>("adaptive");
-        QTest::addColumn<int>("least");
-        QTest::addColumn<int>("most");
-        QTest::newRow("adaptive") << true << 20 << 400;
-        QTest::newRow("fixed") << false << 590 << 800;
-    }
     void lostReplyWaitsAsLongAsTheLineSays()
     {
-        QFETCH(bool, adaptive);
-        Rig rig;
-        MemoryTransfer::Timing timing{600, 600, WriteBack};
-        timing.adaptive = adaptive;
-        rig.transfer.SetTiming(timing);
-        QList<qint64> sent;
-        rig.tamper = [&](const QByteArray& r, int seen, QByteArrayList& out) {
-            if (r != Read(200))
-                return;
-            sent << rig.unit.Requests().last().atMs;
-            if (seen == 1)
-                out.clear();
-        };
-        QSignalSpy resent(&rig.transfer, &MemoryTransfer::requestResent);
-        QVERIFY(rig.transfer.ReadEeprom(100, 120, rig.Log()));
-        QVERIFY(rig.finished.wait(5000));
-        QCOMPARE(sent.size(), 2);
-        const qint64 gap = sent[1] - sent[0];
-        QFETCH(int, least);
-        QFETCH(int, most);
-        QVERIFY2(gap >= least && gap <= most, qPrintable(QString::number(gap)));
-        QCOMPARE(resent.size(), 1);
-        // The trace hears the wait that expired and the doubled one now in force.
-        const int waited = resent[0][0].toInt();
-        QCOMPARE(resent[0][1].toInt(), adaptive ? std::min(2 * waited, 600) : 600);
+        for (const auto& [adaptive, least, most] : {std::tuple{true, 20, 400}, {false, 590, 800}}) {
+            Rig rig;
+            MemoryTransfer::Timing timing{600, 600, WriteBack};
+            timing.adaptive = adaptive;
+            rig.transfer.SetTiming(timing);
+            QList<qint64> sent;
+            rig.tamper = [&](const QByteArray& r, int seen, QByteArrayList& out) {
+                if (r == Read(200) && (sent << rig.unit.Requests().last().atMs, seen == 1))
+                    out.clear();
+            };
+            QSignalSpy resent(&rig.transfer, &MemoryTransfer::requestResent);
+            QVERIFY(rig.transfer.ReadEeprom(100, 120, rig.Log()));
+            QVERIFY(rig.finished.wait(5000));
+            QCOMPARE(sent.size(), 2);
+            const qint64 gap = sent[1] - sent[0];
+            QVERIFY2(gap >= least && gap <= most, qPrintable(QString::number(gap)));
+            QCOMPARE(resent.size(), 1);
+            // The trace hears the wait that expired and the doubled one now in force.
+            const int waited = resent[0][0].toInt();
+            QCOMPARE(resent[0][1].toInt(), adaptive ? std::min(2 * waited, 600) : 600);
+        }
+    }
+
+    // The window, hooked up as the control panel does it, shows the engine's
+    // text and percent (clipped to 0..100) and stays usable while the panel
+    // is disabled. Cancel gives the panel back at once (Escape and the whole
+    // window are the panel's own test); the abort follows when the posted
+    // request is handled. A message comes as a message box once the views
+    // have heard what ended the transfer. The engine's link is closed:
+    // requests go nowhere, which suits a transfer only started and cancelled.
+    void progressWindowFollowsTheEngine()
+    {
+        UnitLink link;
+        ModelFacts facts{u"K230"_s, u"v2.05"_s, 67};
+        MemoryTransfer transfer(link, facts);
+        QWidget panel;
+        panel.show();
+        TransferProgressDlg& dlg = (new TransferPresenter(transfer, &panel))->Dialog();
+        auto* bar = dlg.findChild<QProgressBar*>(u"progressBar"_s);
+        QSignalSpy finished(&transfer, &MemoryTransfer::transferFinished);
+        QVERIFY(transfer.ReadCurrentSetup());
+        QVERIFY(!panel.isEnabled() && dlg.IsShown() && dlg.isEnabled());
+        Q_EMIT transfer.progressTextChanged(u"Transferring to EEPROM. (1/2 bytes)"_s);
+        QCOMPARE(dlg.findChild<QLabel*>(u"progressText"_s)->text(),
+                 u"Transferring to EEPROM. (1/2 bytes)"_s);
+        for (const auto& [percent, shown] : {std::pair{42, 42}, {135, 100}, {-20, 0}}) {
+            Q_EMIT transfer.progressChanged(percent);
+            QCOMPARE(bar->value(), shown);
+        }
+        QTest::mouseClick(dlg.findChild<QPushButton*>(u"cancelButton"_s), Qt::LeftButton);
+        QVERIFY(panel.isEnabled() && !dlg.IsShown() && finished.isEmpty());
+        QTRY_COMPARE(finished.size(), 1);
+
+        const int shown = MessageBox::Shown();
+        MessageBox::SetNextAnswer(QMessageBox::Ok);
+        Q_EMIT transfer.transferFailed(Message::SizeMismatch, u"mismatch"_s);
+        QCOMPARE(MessageBox::Shown(), shown);
+        QTRY_COMPARE(MessageBox::LastText(), u"mismatch"_s);
+        QCOMPARE(MessageBox::Shown(), shown + 1);
     }
 };
 
-QTEST_GUILESS_MAIN(TestMemoryTransfer)
+QTEST_MAIN(TestMemoryTransfer)
 #include "test_memory_transfer.moc"

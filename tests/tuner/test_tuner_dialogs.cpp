@@ -20,74 +20,53 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <tuple>
+
 namespace {
 
 using DlgBand = NewTunerPresetDlg::Band;
 
-// Mouse work on a preset list, sent to its viewport as the platform would.
-namespace ListMouse {
-
-void Send(PresetListCtrl* list, QEvent::Type type, QPoint at, Qt::MouseButton button,
-          Qt::MouseButtons held)
+// The centre of a cell; row -1 is below the last row, on no row.
+QPoint Cell(PresetListCtrl* list, int row, int column = 0)
 {
+    const QRect rect =
+        list->visualItemRect(list->item(row < 0 ? list->rowCount() - 1 : row, column));
+    return row < 0 ? QPoint(rect.center().x(), rect.bottom() + 3 * rect.height()) : rect.center();
+}
+
+// Left-button mouse work sent to the list's viewport as the platform would.
+void Mouse(PresetListCtrl* list, QEvent::Type type, QPoint at)
+{
+    const bool down = type != QEvent::MouseButtonRelease;
     QWidget* viewport = list->viewport();
-    QMouseEvent event(type, QPointF(at), viewport->mapToGlobal(QPointF(at)), button, held,
-                      Qt::NoModifier);
+    QMouseEvent event(type, QPointF(at), viewport->mapToGlobal(QPointF(at)),
+                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                      down ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(viewport, &event);
 }
 
-QPoint Cell(PresetListCtrl* list, int row, int column = 0)
+// Presses on row `from`, drags it over the given rows in turn and lets go;
+// with none, a click.
+void Drag(PresetListCtrl* list, int from, const QList<int>& over = {})
 {
-    return list->visualItemRect(list->item(row, column)).center();
-}
-
-// Below the last row: on no row.
-QPoint BelowRows(PresetListCtrl* list)
-{
-    const QRect last = list->visualItemRect(list->item(list->rowCount() - 1, 0));
-    return {last.center().x(), last.bottom() + 3 * last.height()};
-}
-
-void Press(PresetListCtrl* list, QPoint at)
-{
-    Send(list, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
-}
-void MoveHeld(PresetListCtrl* list, QPoint at)
-{
-    Send(list, QEvent::MouseMove, at, Qt::NoButton, Qt::LeftButton);
-}
-void Release(PresetListCtrl* list, QPoint at)
-{
-    Send(list, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
-}
-void Click(PresetListCtrl* list, int row)
-{
-    Press(list, Cell(list, row));
-    Release(list, Cell(list, row));
-}
-void DoubleClick(PresetListCtrl* list, QPoint at)
-{
-    Press(list, at);
-    Release(list, at);
-    Send(list, QEvent::MouseButtonDblClick, at, Qt::LeftButton, Qt::LeftButton);
-    Release(list, at);
-}
-// Presses on a row and drags it over the given rows in turn.
-void Drag(PresetListCtrl* list, int from, const QList<int>& over)
-{
-    Press(list, Cell(list, from));
+    Mouse(list, QEvent::MouseButtonPress, Cell(list, from));
     for (int row : over)
-        MoveHeld(list, Cell(list, row));
-    Release(list, Cell(list, over.isEmpty() ? from : over.last()));
+        Mouse(list, QEvent::MouseMove, Cell(list, row));
+    Mouse(list, QEvent::MouseButtonRelease, Cell(list, over.isEmpty() ? from : over.last()));
 }
 
-} // namespace ListMouse
+void DoubleClick(PresetListCtrl* list, int row, int column)
+{
+    const QPoint at = Cell(list, row, column);
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                              QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease})
+        Mouse(list, type, at);
+}
 
 // The presets as the dialog's rows show them, read back from the texts.
 TunerPresetList Shown(const TunerPresetsDlg& dialog)
 {
     TunerPresetList shown;
-    shown.SetAmStepSize(dialog.List().AmStepSize());
     const PresetListCtrl* fm = dialog.FmList();
     for (int row = 0; row < fm->rowCount(); ++row)
         shown.AddFm(fm->Text(row, 0).toInt(), TunerEntry::ParseFm(fm->Text(row, 1)),
@@ -101,11 +80,6 @@ TunerPresetList Shown(const TunerPresetsDlg& dialog)
 void ClickButton(QWidget* dialog, const QString& name)
 {
     dialog->findChild<QAbstractButton*>(name)->click();
-}
-
-void ShowBand(TunerPresetsDlg& dialog, bool fm)
-{
-    dialog.Tabs()->setCurrentIndex(fm ? 0 : 1);
 }
 
 // A list as lines, for comparisons that show what differs.
@@ -136,7 +110,7 @@ void AnswerNewPreset(int number, const QString& frequency, const QString& name =
     });
 }
 
-// Rows "1".."3" with the texts A, B, C in columns 1 to 3.
+// Rows "1".."3" with the texts A, B, C in columns 1 to 3; names editable.
 void FillAbc(PresetListCtrl& list)
 {
     list.SetColumns({u"No"_s, u"One"_s, u"Two"_s, u"Name"_s}, {60, 60, 60, 100});
@@ -149,15 +123,6 @@ void FillAbc(PresetListCtrl& list)
     list.resize(400, 300);
     list.show();
     QVERIFY(QTest::qWaitForWindowExposed(&list));
-}
-
-// Column c of every row, joined: "A1 B1 C1".
-QString Column(const PresetListCtrl& list, int column)
-{
-    QStringList texts;
-    for (int row = 0; row < list.rowCount(); ++row)
-        texts << list.Text(row, column);
-    return texts.join(u' ');
 }
 
 // FM 1, 3 and 5 with their own stations; AM 1 and 2.
@@ -179,198 +144,99 @@ class TestTunerDialogs : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // The number column stays; the other columns and the item data move.
-    void dragMovesRowsButNotNumbers_data()
+    // A drag moves every column but the number, telling each row it passes
+    // (back and forth too); a press beside the rows drags nothing and
+    // forgets the clicked row. Only a double click on the name column edits,
+    // typing over the name in upper case up to the name length; a click on
+    // another row or Enter commits, Escape or an emptied edit keeps the name.
+    void presetList()
     {
-        QTest::addColumn<int>("from");
-        QTest::addColumn<QList<int>>("over");
-        QTest::addColumn<QString>("names");
-        QTest::addColumn<int>("notifications");
-        QTest::newRow("first to last") << 0 << QList<int>{2} << u"B3 C3 A3"_s << 1;
-        QTest::newRow("last to first") << 2 << QList<int>{0} << u"C3 A3 B3"_s << 1;
-        QTest::newRow("step by step") << 0 << QList<int>{1, 2} << u"B3 C3 A3"_s << 2;
-        QTest::newRow("back and forth over one row")
-            << 0 << QList<int>{1, 1, 1, 0} << u"A3 B3 C3"_s << 2;
-        QTest::newRow("press beside the rows") << -1 << QList<int>{0, 2} << u"A3 B3 C3"_s << 0;
-    }
-    void dragMovesRowsButNotNumbers()
-    {
-        QFETCH(int, from);
-        QFETCH(QList<int>, over);
-        QFETCH(QString, names);
-        QFETCH(int, notifications);
         PresetListCtrl list;
         FillAbc(list);
         QSignalSpy dragged(&list, &PresetListCtrl::rowDragged);
-        if (from < 0) {
-            ListMouse::Press(&list, ListMouse::BelowRows(&list));
-            for (int row : over)
-                ListMouse::MoveHeld(&list, ListMouse::Cell(&list, row));
-            ListMouse::Release(&list, ListMouse::Cell(&list, over.last()));
-        } else {
-            ListMouse::Drag(&list, from, over);
+        const auto rows = [&] {
+            QStringList texts;
+            for (int column : {0, 1, 3})
+                for (int row = 0; row < 3; ++row)
+                    texts << list.Text(row, column);
+            return texts.join(u' ');
+        };
+        for (const auto& [from, over, told] : {std::tuple{0, QList<int>{1, 2}, 2},
+                                               {0, QList<int>{1, 1, 1, 0}, 4},
+                                               {-1, QList<int>{0, 2}, 4}}) {
+            Drag(&list, from, over);
+            QCOMPARE(rows(), u"1 2 3 B1 C1 A1 B3 C3 A3"_s);
+            QCOMPARE(dragged.size(), told);
         }
-        QCOMPARE(Column(list, 0), u"1 2 3"_s);
-        QCOMPARE(Column(list, 3), names);
-        QCOMPARE(Column(list, 1), QString(names).replace(u'3', u'1'));
-        QCOMPARE(dragged.size(), notifications);
-        // The item data went with the texts: row r names the row it came from.
-        for (int row = 0; row < 3; ++row)
-            QCOMPARE(list.RowData(row), names.split(u' ')[row][0].unicode() - u'A');
-        if (from >= 0)
-            QCOMPARE(list.currentRow(), over.last());
-    }
-
-    void inPlaceEditOfTheNameColumn()
-    {
-        PresetListCtrl list;
-        FillAbc(list);
-        QSignalSpy committed(&list, &PresetListCtrl::editCommitted);
-
-        // Outside the bounds: a plain double click.
-        ListMouse::DoubleClick(&list, ListMouse::Cell(&list, 1, 1));
-        QVERIFY(!list.IsEditing());
-
-        ListMouse::DoubleClick(&list, ListMouse::Cell(&list, 1, 3));
-        QLineEdit* edit = list.NameEditor();
-        QVERIFY(edit && edit->isVisible());
-        QCOMPARE(edit->selectedText(), u"B3"_s);
-        QTest::keyClicks(edit, u"jazz fm1x"_s);
-        QCOMPARE(edit->text(), u"JAZZ FM1"_s); // upper case, the ninth refused
-        ListMouse::Click(&list, 2);
-        QVERIFY(!list.IsEditing());
-        QCOMPARE(list.Text(1, 3), u"JAZZ FM1"_s);
-        QCOMPARE(committed.size(), 1);
-        QCOMPARE(list.ClickedRow(), 2);
-
-        // An emptied edit keeps the old name.
-        ListMouse::DoubleClick(&list, ListMouse::Cell(&list, 0, 3));
-        list.NameEditor()->clear();
-        ListMouse::Click(&list, 2);
-        QCOMPARE(list.Text(0, 3), u"A3"_s);
-
-        // Enter commits and goes no further; Escape drops the edit.
-        ListMouse::DoubleClick(&list, ListMouse::Cell(&list, 0, 3));
-        QTest::keyClicks(list.NameEditor(), u"rock"_s);
-        QTest::keyClick(list.NameEditor(), Qt::Key_Return);
-        QCOMPARE(list.Text(0, 3), u"ROCK"_s);
-        ListMouse::DoubleClick(&list, ListMouse::Cell(&list, 0, 3));
-        QTest::keyClicks(list.NameEditor(), u"pop"_s);
-        QTest::keyClick(list.NameEditor(), Qt::Key_Escape);
-        QVERIFY(!list.IsEditing());
-        QCOMPARE(list.Text(0, 3), u"ROCK"_s);
-
-        // A press beside the rows forgets the clicked row.
-        ListMouse::Press(&list, ListMouse::BelowRows(&list));
         QCOMPARE(list.ClickedRow(), -1);
+        QSignalSpy committed(&list, &PresetListCtrl::editCommitted);
+        DoubleClick(&list, 1, 1);
+        QVERIFY(!list.IsEditing());
+        // Typed, then ended by a key or, with none, a click on row 2.
+        for (const auto& [typed, key, name] : {std::tuple{"jazz fm1x", Qt::Key_unknown, "JAZZ FM1"},
+                                               {"\b", Qt::Key_Return, "JAZZ FM1"},
+                                               {"pop", Qt::Key_Escape, "JAZZ FM1"},
+                                               {"rock", Qt::Key_Return, "ROCK"}}) {
+            DoubleClick(&list, 1, 3);
+            QVERIFY(list.NameEditor() && list.NameEditor()->isVisible());
+            QTest::keyClicks(list.NameEditor(), QString::fromLatin1(typed));
+            if (key == Qt::Key_unknown)
+                Drag(&list, 2);
+            else
+                QTest::keyClick(list.NameEditor(), key);
+            QVERIFY(!list.IsEditing());
+            QCOMPARE(list.Text(1, 3), QString::fromLatin1(name));
+        }
+        QCOMPARE(committed.size(), 2);
     }
 
     // Typed text is taken at OK (or before a step); spins step by 50 kHz or
     // the AM step; out-of-band values become the band's first channel.
-    void frequencyField_data()
-    {
-        QTest::addColumn<int>("band");
-        QTest::addColumn<int>("step");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<int>("spins"); // positive: up arrow
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("frequency");
-        const int fm = int(DlgBand::Fm);
-        const int am = int(DlgBand::Am);
-        QTest::newRow("FM start") << fm << 10 << u""_s << 0 << u"87.50 MHz"_s << 8750;
-        QTest::newRow("FM up") << fm << 10 << u""_s << 1 << u"87.55 MHz"_s << 8755;
-        QTest::newRow("FM down below band") << fm << 10 << u""_s << -1 << u"87.50 MHz"_s << 8750;
-        QTest::newRow("FM top of band") << fm << 10 << u"108.5"_s << 0 << u"108.50 MHz"_s << 10850;
-        QTest::newRow("FM up from top") << fm << 10 << u"108.5"_s << 1 << u"87.50 MHz"_s << 8750;
-        QTest::newRow("FM typed 97.3") << fm << 10 << u"97.3"_s << 0 << u"97.30 MHz"_s << 9730;
-        QTest::newRow("FM typed then up") << fm << 10 << u"97.3"_s << 2 << u"97.40 MHz"_s << 9740;
-        QTest::newRow("FM typed 200") << fm << 10 << u"200"_s << 0 << u"87.50 MHz"_s << 8750;
-        QTest::newRow("AM10 start") << am << 10 << u""_s << 0 << u"530 kHz"_s << 530;
-        QTest::newRow("AM10 up") << am << 10 << u""_s << 1 << u"540 kHz"_s << 540;
-        QTest::newRow("AM10 down") << am << 10 << u""_s << -1 << u"530 kHz"_s << 530;
-        QTest::newRow("AM10 above") << am << 10 << u"1711"_s << 0 << u"530 kHz"_s << 530;
-        QTest::newRow("AM9 start") << am << 9 << u""_s << 0 << u"531 kHz"_s << 531;
-        QTest::newRow("AM9 up") << am << 9 << u""_s << 1 << u"540 kHz"_s << 540;
-        // 530 kHz would be stored as 522 kHz with the 9 kHz step.
-        QTest::newRow("AM9 down") << am << 9 << u""_s << -1 << u"531 kHz"_s << 531;
-        QTest::newRow("AM9 typed 530") << am << 9 << u"530"_s << 0 << u"531 kHz"_s << 531;
-    }
     void frequencyField()
     {
-        QFETCH(int, band);
-        QFETCH(int, step);
-        QFETCH(QString, typed);
-        QFETCH(int, spins);
-        QFETCH(QString, text);
-        QFETCH(int, frequency);
-        NewTunerPresetDlg dialog(DlgBand(band), step, QList<bool>(10, false));
-        dialog.show();
-        auto* field = dialog.findChild<FrequencySpinBox*>(u"frequency"_s);
-        if (!typed.isEmpty()) {
+        for (const auto& [band, step, typed, spins, text] :
+             {std::tuple{DlgBand::Fm, 10, "108.5", 1, "87.50 MHz"},
+              {DlgBand::Fm, 10, "97.3", 2, "97.40 MHz"},
+              {DlgBand::Am, 10, "1711", 0, "530 kHz"},
+              // 530 kHz would be stored as 522 kHz with the 9 kHz step.
+              {DlgBand::Am, 9, "", -1, "531 kHz"},
+              {DlgBand::Am, 9, "530", 0, "531 kHz"}}) {
+            NewTunerPresetDlg dialog(band, step, QList<bool>(10, false));
+            dialog.show();
+            auto* field = dialog.findChild<FrequencySpinBox*>(u"frequency"_s);
             field->selectAll();
-            QTest::keyClicks(field, typed);
+            QTest::keyClicks(field, QString::fromLatin1(typed));
+            if (spins != 0)
+                field->stepBy(spins);
+            const int shown = MessageBox::Shown();
+            ClickButton(&dialog, u"ok"_s);
+            QCOMPARE(dialog.result(), int(QDialog::Accepted));
+            QCOMPARE(MessageBox::Shown(), shown); // a free number asks nothing
+            const QString expected = QString::fromLatin1(text);
+            QCOMPARE(field->text() + u'|' + dialog.FrequencyText(), expected + u'|' + expected);
+            QCOMPARE(dialog.Frequency(), band == DlgBand::Fm ? TunerEntry::ParseFm(expected)
+                                                             : TunerEntry::ParseAm(expected));
         }
-        for (int i = 0; i < std::abs(spins); ++i)
-            field->stepBy(spins > 0 ? 1 : -1);
-        if (spins != 0)
-            QCOMPARE(field->text(), text);
-        const int shown = MessageBox::Shown();
-        ClickButton(&dialog, u"ok"_s);
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(MessageBox::Shown(), shown); // a free number asks nothing
-        QCOMPARE(field->text(), text);
-        QCOMPARE(dialog.FrequencyText(), text);
-        QCOMPARE(dialog.Frequency(), frequency);
-        QVERIFY(dialog.IsNew());
-        QCOMPARE(dialog.findChild<QCheckBox*>(u"fmMute"_s)->isVisibleTo(&dialog), band == 0);
     }
 
-    void overwriteAsksFirst()
-    {
-        NewTunerPresetDlg dialog(DlgBand::Fm, 10, {false, false, true});
-        QCOMPARE(dialog.findChild<QComboBox*>(u"presetNumber"_s)->count(), 30);
-        dialog.show();
-        dialog.findChild<QComboBox*>(u"presetNumber"_s)->setCurrentIndex(2);
-        QTest::keyClicks(dialog.findChild<QLineEdit*>(u"presetName"_s), u"talk"_s);
-        dialog.findChild<FrequencySpinBox*>(u"frequency"_s)->stepBy(2);
-
-        MessageBox::SetNextAnswer(QMessageBox::No);
-        ClickButton(&dialog, u"ok"_s);
-        QCOMPARE(MessageBox::LastText(), MessageTable::Text(Message::PresetExists));
-        QVERIFY(dialog.isVisible());
-        QCOMPARE(dialog.result(), int(QDialog::Rejected));
-        QCOMPARE(dialog.findChild<QComboBox*>(u"presetNumber"_s)->currentIndex(), 2);
-        QCOMPARE(dialog.findChild<QLineEdit*>(u"presetName"_s)->text(), u"TALK"_s);
-        QCOMPARE(dialog.findChild<FrequencySpinBox*>(u"frequency"_s)->text(), u"87.60 MHz"_s);
-
-        MessageBox::SetNextAnswer(QMessageBox::Yes);
-        ClickButton(&dialog, u"ok"_s);
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(dialog.PresetNumber(), 3);
-        QVERIFY(!dialog.IsNew());
-        QCOMPARE(dialog.Frequency(), 8760);
-        QCOMPARE(dialog.FmMute(), 1); // a new preset is muted unless cleared
-        QCOMPARE(dialog.Name(), u"TALK"_s);
-    }
-
+    // A number in use is overwritten only on Yes (asked once on each OK).
     void addOverwriteAndDelete()
     {
         TunerPresetsDlg dialog(OneThreeFive());
         dialog.show();
-        QCOMPARE(dialog.Tabs()->tabText(0), u"FM Preset"_s);
-        QCOMPARE(dialog.FmList()->Text(0, 1), u"87.50 MHz"_s);
-        QCOMPARE(dialog.FmList()->Text(0, 2), u"yes"_s);
-
         // 94.99 typed is listed as the 95.00 MHz the unit will hold.
         AnswerNewPreset(2, u"94.99"_s, u"two"_s, false);
         ClickButton(&dialog, u"addEdit"_s);
-        QCOMPARE(Column(*dialog.FmList(), 0), u"1 2 3 5"_s);
-        QCOMPARE(dialog.FmList()->Text(1, 1), u"95.00 MHz"_s);
-        QCOMPARE(dialog.FmList()->Text(1, 2), u"no"_s);
-
-        MessageBox::SetNextAnswer(QMessageBox::Yes);
-        AnswerNewPreset(3, u"101.7"_s, u"NEWS"_s);
-        ClickButton(&dialog, u"addEdit"_s);
+        const int asked = MessageBox::Shown();
+        for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+            MessageBox::SetNextAnswer(answer);
+            AnswerNewPreset(3, u"101.7"_s, u"NEWS"_s);
+            ClickButton(&dialog, u"addEdit"_s);
+            QCOMPARE(MessageBox::LastText(), MessageTable::Text(Message::PresetExists));
+            QCOMPARE(Lines(dialog.List()).contains(u"FM 3 9000 0 THREE"_s),
+                     answer == QMessageBox::No);
+        }
+        QCOMPARE(MessageBox::Shown(), asked + 2);
         QCOMPARE(Lines(dialog.List()),
                  (QStringList{u"FM 1 8750 1 ONE"_s, u"FM 2 9500 0 TWO"_s, u"FM 3 10170 1 NEWS"_s,
                               u"FM 5 10000 0 FIVE"_s, u"AM 1 530"_s, u"AM 2 1000"_s}));
@@ -380,15 +246,14 @@ private Q_SLOTS:
         MessageBox::SetNextAnswer(QMessageBox::Ok);
         ClickButton(&dialog, u"delete"_s);
         QCOMPARE(MessageBox::LastText(), MessageTable::Text(Message::SelectLineToDelete));
-        ListMouse::Click(dialog.FmList(), 1);
+        Drag(dialog.FmList(), 1);
         ClickButton(&dialog, u"delete"_s);
-        QCOMPARE(Column(*dialog.FmList(), 0), u"1 3 5"_s);
-
-        ShowBand(dialog, false);
-        ListMouse::Click(dialog.AmList(), 1);
-        ClickButton(&dialog, u"delete"_s);
-        ListMouse::Click(dialog.AmList(), 0);
-        ClickButton(&dialog, u"delete"_s);
+        QVERIFY(!Lines(Shown(dialog)).contains(u"FM 2 9500 0 TWO"_s));
+        dialog.Tabs()->setCurrentIndex(1); // AM
+        for (int row : {1, 0}) {
+            Drag(dialog.AmList(), row);
+            ClickButton(&dialog, u"delete"_s);
+        }
         QCOMPARE(dialog.AmList()->rowCount(), 0);
         MessageBox::SetNextAnswer(QMessageBox::Ok);
         ClickButton(&dialog, u"delete"_s);
@@ -396,62 +261,30 @@ private Q_SLOTS:
         QCOMPARE(dialog.List().FmCount(), 3);
     }
 
-    // A drag moves a whole station to the preset number of its new row, in
-    // both bands, and neither a drag nor a name typed in place is lost to
-    // the refresh of a later command.
-    void dragMovesWholeStations()
-    {
-        TunerPresetsDlg::SetNextAnswer([](TunerPresetsDlg& dialog) {
-            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-            ListMouse::Drag(dialog.FmList(), 0, {2});
-            ListMouse::DoubleClick(dialog.FmList(), ListMouse::Cell(dialog.FmList(), 0, 3));
-            QTest::keyClicks(dialog.FmList()->NameEditor(), u"x"_s);
-            ShowBand(dialog, false);
-            ListMouse::Drag(dialog.AmList(), 1, {0});
-            ShowBand(dialog, true);
-            AnswerNewPreset(4, u"88"_s);
-            ClickButton(&dialog, u"addEdit"_s);
-            ClickButton(&dialog, u"ok"_s);
-        });
-        TunerPresetList list = OneThreeFive();
-        QVERIFY(TunerPresetsDlg::Editor(nullptr)(list));
-        QCOMPARE(Lines(list),
-                 (QStringList{u"FM 1 9000 0 X"_s, u"FM 3 10000 0 FIVE"_s, u"FM 4 8800 1"_s,
-                              u"FM 5 8750 1 ONE"_s, u"AM 1 1000"_s, u"AM 2 530"_s}));
-    }
-
+    // A file's values off the unit's channels are listed as the unit will
+    // hold them (its 9 kHz step stays), said once; a refused file leaves the
+    // list as it was and says why. (Whole round trips are the command line's.)
     void saveAndLoad()
     {
         QTemporaryDir dir;
-        const QString path = dir.filePath(u"presets.vxf"_s);
-        TunerPresetsDlg dialog(OneThreeFive());
-        dialog.show();
-        TunerPresetsDlg::SetNextFileName(path);
-        ClickButton(&dialog, u"save"_s);
-        const QStringList saved = Lines(dialog.List());
-
-        ListMouse::Click(dialog.FmList(), 0);
-        ClickButton(&dialog, u"delete"_s);
-        TunerPresetsDlg::SetNextFileName(path);
-        ClickButton(&dialog, u"load"_s);
-        QCOMPARE(Lines(dialog.List()), saved);
-        QCOMPARE(Lines(Shown(dialog)), saved);
-
-        // A file's values off the unit's channels are listed as the unit will
-        // hold them (its 9 kHz step stays), and that is said once.
+        const auto put = [&](const char* name, const QByteArray& text) {
+            QFile file(dir.filePath(QString::fromLatin1(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+        };
+        const auto use = [&](TunerPresetsDlg& dialog, const char* button, const char* name) {
+            MessageBox::SetNextAnswer(QMessageBox::Ok);
+            TunerPresetsDlg::SetNextFileName(dir.filePath(QString::fromLatin1(name)));
+            ClickButton(&dialog, QString::fromLatin1(button));
+        };
         TunerPresetList nine;
         nine.SetAmStepSize(9);
         TunerPresetsDlg unit9(nine);
         unit9.show();
-        QFile offGrid(dir.filePath(u"offgrid.vxf"_s));
-        QVERIFY(offGrid.open(QIODevice::WriteOnly));
-        offGrid.write("<TunerPresets>\r\n\tAM Step Size = 10\r\n\tAM Preset = 1\r\n"
-                      "\tAM Frequency = 1000\r\n\tFM Preset = 2\r\n\tFM Frequency = 88.07\r\n"
-                      "\tFM Mute = 0\r\n\tFM Preset Name = CLASSIC ROCKS\r\n</TunerPresets>\r\n");
-        offGrid.close();
-        MessageBox::SetNextAnswer(QMessageBox::Ok);
-        TunerPresetsDlg::SetNextFileName(offGrid.fileName());
-        ClickButton(&unit9, u"load"_s);
+        put("offgrid.vxf",
+            "<TunerPresets>\r\n\tAM Step Size = 10\r\n\tAM Preset = 1\r\n\tAM Frequency = 1000\r\n"
+            "\tFM Preset = 2\r\n\tFM Frequency = 88.07\r\n\tFM Mute = 0\r\n"
+            "\tFM Preset Name = CLASSIC ROCKS\r\n</TunerPresets>\r\n");
+        use(unit9, "load", "offgrid.vxf");
         QCOMPARE(MessageBox::LastText(),
                  MessageTable::Text(Message::TunerPresetsSnapped).arg(2).arg(9));
         const QStringList held{u"FM 2 8805 0 CLASSIC"_s, u"AM 1 999"_s};
@@ -459,33 +292,17 @@ private Q_SLOTS:
         QCOMPARE(Lines(Shown(unit9)), held);
         QCOMPARE(unit9.List().AmStepSize(), 9);
 
-        // Refusals leave the list as it was.
-        QFile other(dir.filePath(u"other.vxf"_s));
-        QVERIFY(other.open(QIODevice::WriteOnly));
-        other.write(" <TunerPresets>\r\n</TunerPresets>\r\n");
-        other.close();
-        ListMouse::Click(dialog.FmList(), 0);
-        ClickButton(&dialog, u"delete"_s);
+        TunerPresetsDlg dialog(OneThreeFive());
         const QStringList before = Lines(dialog.List());
-        struct Refusal
-        {
-            QString path;
-            bool load;
-            QString message;
-        };
-        const Refusal refusals[] = {
-            {other.fileName(), true, MessageTable::Text(Message::NotTunerPresetFile)},
-            {dir.filePath(u"missing.vxf"_s), true,
-             MessageTable::Text(Message::TunerFileUnreadable).section(u'%', 0, 0)},
-            {dir.filePath(u"no/such/folder.vxf"_s), false,
-             MessageTable::Text(Message::TunerFileUnwritable).section(u'%', 0, 0)},
-        };
-        for (const Refusal& refusal : refusals) {
-            MessageBox::SetNextAnswer(QMessageBox::Ok);
-            TunerPresetsDlg::SetNextFileName(refusal.path);
-            ClickButton(&dialog, refusal.load ? u"load"_s : u"save"_s);
-            QVERIFY2(MessageBox::LastText().startsWith(refusal.message),
-                     qPrintable(MessageBox::LastText()));
+        put("other.vxf", " <TunerPresets>\r\n</TunerPresets>\r\n");
+        for (const auto& [button, name, message] :
+             {std::tuple{"load", "other.vxf", Message::NotTunerPresetFile},
+              {"load", "missing.vxf", Message::TunerFileUnreadable},
+              {"save", "no/such/folder.vxf", Message::TunerFileUnwritable}}) {
+            use(dialog, button, name);
+            QVERIFY2(
+                MessageBox::LastText().startsWith(MessageTable::Text(message).section(u'%', 0, 0)),
+                qPrintable(MessageBox::LastText()));
             QCOMPARE(Lines(dialog.List()), before);
         }
     }
@@ -500,18 +317,13 @@ private Q_SLOTS:
         QVERIFY(sim.Start());
         PanelFixture f(sim.SlavePath());
         QVERIFY(f.Ready());
-        int writes = 0;
-        connect(&sim, &SimulatedReceiver::frameReceived, this, [&](const QByteArray& p) {
-            writes += p.size() > 1 && p[0] == MessageType::Eeprom && p[1] == MemoryOp::Write;
-        });
-        const auto table = [&sim] {
-            return sim.Eeprom().mid(TunerPresetList::ImageAddress, TunerPresetList::ImageSize);
-        };
+        constexpr int at = TunerPresetList::ImageAddress, size = TunerPresetList::ImageSize;
         const QByteArray before = sim.Eeprom();
         const int step = TunerPresetList::StepSizeFromFlag(before.at(19));
         TunerPresetList::Image image{};
-        std::copy_n(table().cbegin(), image.size(), image.begin());
-        TunerPresetList shown = TunerPresetList::Decode(image, step);
+        std::copy_n(before.cbegin() + at, image.size(), image.begin());
+        const TunerPresetList was = TunerPresetList::Decode(image, step);
+        TunerPresetList shown = was; // as the dialog is to show it when it opens
         QSignalSpy closed(&f.features->Presets(), &TunerPresetsFlow::editorClosed);
         // Opens the dialog on what the unit holds, answers it, and waits
         // until the flow and any write it started have ended.
@@ -525,36 +337,43 @@ private Q_SLOTS:
             return WaitFor([&] { return !closed.isEmpty(); }, 20000) &&
                    WaitFor([&] { return !f.session->Transfer().IsBusy(); }, 20000);
         };
+        // A drag moves a whole station to the preset number of its new row,
+        // in both bands; neither it nor a name still being typed in place is
+        // lost to the refresh of a later command.
         QVERIFY(edit([&](TunerPresetsDlg& dialog) {
+            Drag(dialog.FmList(), 0, {2});
+            DoubleClick(dialog.FmList(), 0, 3);
+            QTest::keyClicks(dialog.FmList()->NameEditor(), u"x"_s);
+            dialog.Tabs()->setCurrentIndex(1); // AM
+            Drag(dialog.AmList(), 1, {0});
+            dialog.Tabs()->setCurrentIndex(0);
             AnswerNewPreset(20, u"101.7"_s, u"new"_s, false);
-            ClickButton(&dialog, u"addEdit"_s);
-            ListMouse::Click(dialog.FmList(), 0);
-            ClickButton(&dialog, u"delete"_s);
-            ListMouse::Drag(dialog.FmList(), 0, {2});
-            ShowBand(dialog, false);
-            AnswerNewPreset(10, u"1500"_s);
             ClickButton(&dialog, u"addEdit"_s);
             shown = Shown(dialog);
             ClickButton(&dialog, u"ok"_s);
         }));
-        QVERIFY(Lines(shown).contains(u"FM 20 10170 0 NEW"_s));
-        const TunerPresetList::Image encoded = shown.Encode(step);
-        QCOMPARE(table().toHex(' '), QByteArray(reinterpret_cast<const char*>(encoded.data()),
-                                                qsizetype(encoded.size()))
-                                         .toHex(' '));
-        QByteArray outside = sim.Eeprom();
-        outside.replace(TunerPresetList::ImageAddress, TunerPresetList::ImageSize,
-                        before.mid(TunerPresetList::ImageAddress, TunerPresetList::ImageSize));
-        QCOMPARE(outside, before);
-        QCOMPARE(writes, TunerPresetList::ImageSize);
-
+        TunerPresetList moved = was; // FM 1..3 hold stations 2, 3, 1; AM 1 and 2 swap
+        const QList<FmPreset>& fm = was.FmPresets();
+        const QList<AmPreset>& am = was.AmPresets();
+        for (int row = 0; row < 3; ++row)
+            moved.ReplaceFm(row, {row + 1, fm[(row + 1) % 3].frequency, fm[(row + 1) % 3].mute,
+                                  row == 0 ? u"X"_s : fm[(row + 1) % 3].name});
+        moved.ReplaceAm(0, {1, am[1].frequency});
+        moved.ReplaceAm(1, {2, am[0].frequency});
+        moved.AddFm(20, 10170, 0, u"NEW"_s);
+        moved.Sort();
+        QCOMPARE(Lines(shown), Lines(moved));
+        const TunerPresetList::Image encoded = moved.Encode(step);
         const QByteArray written = sim.Eeprom();
+        QCOMPARE(written.mid(at, size).toHex(' '),
+                 QByteArray(reinterpret_cast<const char*>(encoded.data()), size).toHex(' '));
+        QCOMPARE(QByteArray(written).replace(at, size, before.mid(at, size)), before);
+
         QVERIFY(edit([](TunerPresetsDlg& dialog) {
-            ListMouse::Click(dialog.FmList(), 0);
+            Drag(dialog.FmList(), 0);
             ClickButton(&dialog, u"delete"_s);
             ClickButton(&dialog, u"cancel"_s);
         }));
-        QCOMPARE(writes, TunerPresetList::ImageSize);
         QCOMPARE(sim.Eeprom(), written);
         QVERIFY(f.panel->isEnabled());
     }
