@@ -189,7 +189,7 @@ private Q_SLOTS:
         const QStringList unpaced = {QStringLiteral("--line-rate"), QStringLiteral("0")};
         // Unit A loses frames both ways: the copy must still be exact.
         Simulator a(QStringList{QStringLiteral("--link"), linkA, QStringLiteral("--eeprom"),
-                                eepromA, QStringLiteral("--drop"), QStringLiteral("15"),
+                                eepromA, QStringLiteral("--drop"), QStringLiteral("4"),
                                 QStringLiteral("--faults-both")} +
                     unpaced);
         Simulator b(
