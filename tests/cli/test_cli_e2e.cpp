@@ -136,10 +136,11 @@ private Q_SLOTS:
         QVERIFY(trace.contains("<- Variable report Model \"K220\" | 14 14 4b 32 32 30\n"));
         QVERIFY(trace.contains("-> Eeprom read address 768 | 1e 00 00 03\n"));
         QVERIFY(trace.contains("<- Version report v2.07 | 17 02 07\n"));
-        // Every line: time, direction, meaning, hex.
+        // Every line: time, direction, meaning, hex; or a resend's note.
         for (const QByteArray& line : trace.trimmed().split('\n'))
             QVERIFY2(
-                QRegularExpression(QStringLiteral(R"(^ *\d+\.\d{3} (->|<-) \S.* \| [0-9a-f ]+$)"))
+                QRegularExpression(
+                    QStringLiteral(R"(^ *\d+\.\d{3} ((->|<-) \S.* \| [0-9a-f ]+|!! resend: .*)$)"))
                     .match(QString::fromLatin1(line))
                     .hasMatch(),
                 line.constData());
