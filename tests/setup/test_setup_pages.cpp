@@ -232,60 +232,51 @@ const SubwooferRow SubwooferRows[] = {
     {"combined code 9 kept", "v1.20", 0x09, "0 0 9 0", "-1 -1 -1 -1", 0x09},
 };
 
-// An input record edited: digital, trigger 1, trigger 2, video, format,
-// analog, gain (-1 as loaded), and the record's bytes after Store (hex).
-// Records of the pattern: input 4 = c7 ec 11, input 9 = f2 17 3c; on a K220
-// input 9 = a5 ca.
-struct InputRow
+// A record of the pattern (of `input`, where a page has one per input): the
+// bytes set before loading, the fields as loaded, the edit and the bytes
+// stored; bytes in hex.
+struct RecordRow
 {
     const char *name, *model, *version;
     int input;
-    const char *edit, *record;
-};
-const InputRow InputRows[] = {
-    {"codes: bits 4-7 = t1 + 4 t2", "K240", "v2.05", 4, "2 3 1 -1 -1 -1 -1", "72ec11"},
-    {"v1.26 flags: t2 on, t1 off gives 2, bits 6-7 cleared", "K230", "v1.26", 4,
-     "-1 0 1 -1 -1 -1 -1", "27ec11"},
-    {"K220 v2.05: flags in a two-byte record", "K220", "v2.05", 9, "1 1 0 4 -1 10 -1", "11a4"},
-    {"K230: no format, gain stored", "K230", "v2.05", 4, "-1 -1 -1 1 2 -1 8", "c7e118"},
-    {"K230V: format stored", "K230V", "v2.05", 4, "-1 -1 -1 -1 0 -1 -1", "c7ec01"},
-    {"K230V: the TUNER row's format is kept", "K230V", "v2.05", 9, "-1 -1 -1 -1 2 -1 0", "f21730"},
+    const char *bytes, *loaded, *edit, *stored;
 };
 
-// The Advanced page's bytes (hex: canonical 30, 31, 32, 37, the last byte),
-// its fields as loaded (DSP, trigger, volume, relay, background, temporary
-// OSD, EX, Dolby DR, DTS-ES, DTS DR), the edit (-2 leaves one), the bytes stored.
-struct AdvancedRow
-{
-    const char *name, *model, *version, *bytes, *loaded, *edit, *stored;
+// An input record: digital, trigger 1, trigger 2, video, format, analog,
+// gain (-1 as loaded). Of the pattern, input 4 = c7 ec 11, input 9 =
+// f2 17 3c (a5 ca on a K220).
+const RecordRow InputRows[] = {
+    {"codes: bits 4-7 = t1 + 4 t2", "K240", "v2.05", 4, "", "", "2 3 1 -1 -1 -1 -1", "72ec11"},
+    {"v1.26 flags, bits 6-7 cleared", "K230", "v1.26", 4, "", "", "-1 0 1 -1 -1 -1 -1", "27ec11"},
+    {"K220: flags in a two-byte record", "K220", "v2.05", 9, "", "", "1 1 0 4 -1 10 -1", "11a4"},
+    {"K230: no format, gain stored", "K230", "v2.05", 4, "", "", "-1 -1 -1 1 2 -1 8", "c7e118"},
+    {"K230V: format stored", "K230V", "v2.05", 4, "", "", "-1 -1 -1 -1 0 -1 -1", "c7ec01"},
+    {"K230V: TUNER's format kept", "K230V", "v2.05", 9, "", "", "-1 -1 -1 -1 2 -1 0", "f21730"},
 };
-const AdvancedRow AdvancedRows[] = {
-    {"v1.10: no temporary OSD, byte 31 = background", "K230", "v1.10", "ff ff 06 ff d8",
+
+// The Advanced page: canonical bytes 30, 31, 32, 37 and the last; DSP,
+// trigger, volume, relay, background, temporary OSD, EX, Dolby DR, DTS-ES,
+// DTS DR (-2 leaves one).
+const RecordRow AdvancedRows[] = {
+    {"v1.10: no temporary OSD, byte 31 = background", "K230", "v1.10", 0, "ff ff 06 ff d8",
      "1 3 -1 3 1 0 1 6 1 -1", "0 2 -2 0 0 -2 0 -2 0 -2", "fb 00 06 f8 d8"},
-    {"v1.23: the dynamic range byte is the Dolby index", "K220", "v1.23", "00 02 fe 00 00",
+    {"v1.23: the dynamic range byte is the Dolby index", "K220", "v1.23", 0, "00 02 fe 00 00",
      "0 0 -1 0 0 1 0 254 0 -1", "-2 -2 -2 -2 -2 -2 -2 2 -2 -2", "00 02 02 00 00"},
-    {"v1.26: DTS bit, neighbours kept", "K240", "v1.26", "00 f3 f9 00 00", "0 0 -1 0 1 1 0 1 0 0",
-     "-2 -2 -2 -2 -2 0 -2 2 -2 1", "00 01 fe 00 00"},
-    {"v2.00: trigger and relay bits, neighbours kept, Fixed", "K240", "v2.00", "5f 00 00 f8 d8",
+    {"v1.26: DTS bit, neighbours kept", "K240", "v1.26", 0, "00 f3 f9 00 00",
+     "0 0 -1 0 1 1 0 1 0 0", "-2 -2 -2 -2 -2 0 -2 2 -2 1", "00 01 fe 00 00"},
+    {"v2.00: trigger and relay bits, neighbours kept, Fixed", "K240", "v2.00", 0, "5f 00 00 f8 d8",
      "0 3 1 3 0 0 0 0 0 0", "1 2 0 1 -2 -2 1 -2 1 -2", "56 00 00 ff a5"},
-    {"v2.05: Fixed to Variable writes 0", "K110", "v2.05", "00 00 00 00 a5", "0 0 0 0 0 0 0 0 0 0",
-     "-2 -2 1 -2 -2 -2 -2 -2 -2 -2", "00 00 00 00 00"},
-    {"v2.05: Variable keeps the zone volume", "K230V", "v2.05", "00 00 00 00 d8",
+    {"v2.05: Fixed to Variable writes 0", "K110", "v2.05", 0, "00 00 00 00 a5",
+     "0 0 0 0 0 0 0 0 0 0", "-2 -2 1 -2 -2 -2 -2 -2 -2 -2", "00 00 00 00 00"},
+    {"v2.05: Variable keeps the zone volume", "K230V", "v2.05", 0, "00 00 00 00 d8",
      "0 0 1 0 0 0 0 0 0 0", "", "00 00 00 00 d8"},
-    {"v2.05 K220: Fixed", "K220", "v2.05", "00 00 00 00 ec", "0 0 1 0 0 0 0 0 0 0",
+    {"v2.05 K220: Fixed", "K220", "v2.05", 0, "00 00 00 00 ec", "0 0 1 0 0 0 0 0 0 0",
      "-2 -2 0 -2 -2 -2 -2 -2 -2 -2", "00 00 00 00 a5"},
 };
 
-// A surround-mode table row (bytes 2i, 2i+1 of the table, hex) as the lists
-// show it (stereo, DTS, Dolby 2-channel, Dolby others), edited (-2 leaves
-// one) and stored.
-struct SurroundRow
-{
-    const char *name, *model, *version;
-    int input;
-    const char *loaded, *indexes, *edit, *stored;
-};
-const SurroundRow SurroundRows[] = {
+// A surround-mode table row (bytes 2i, 2i+1 of the table): stereo, DTS,
+// Dolby 2-channel, Dolby others (-2 leaves one).
+const RecordRow SurroundRows[] = {
     {"code 1, out-of-range 15 and 3 kept", "K230", "v1.26", 8, "f31f", "1 -1 -1 -1", "", "f31f"},
     {"a changed list writes its code", "K230", "v1.26", 8, "f31f", "1 -1 -1 -1", "0 1 2 0", "3001"},
     {"PLIIx: code 5 kept, IIx Movie 6", "K240", "v2.05", 0, "5280", "6 0 3 -1", "-2 -2 4 -2",
@@ -384,9 +375,7 @@ private Q_SLOTS:
         const QByteArray before = unit.image.BlockBytes();
         // The Pro Logic II bytes, the NEO:6 byte where the firmware has it,
         // the two Enhanced Stereo bytes from v2.00, then the speaker bytes;
-        // on the K220 all 10 positions lower. (There the Enhanced Stereo
-        // bytes sit at 28 and 29, raw 38 and 39 being the front right and
-        // surround right levels.)
+        // on the K220 all 10 positions lower.
         const int shift = model == u"K220"_s ? 10 : 0;
         const bool neo6 = unit.flags.neo6CenterGain, es = unit.flags.newFirmware;
         const int plII = 33 - shift;
@@ -416,8 +405,7 @@ private Q_SLOTS:
              Ints("9 1 6 7 1 4"));
         listening.enhancedStereo1 = {1, 0, 1, 0};
         listening.enhancedStereo2 = {0, 1, 0, 1};
-        // Levels before the Enhanced Stereo bytes, so a write at a wrong
-        // position shows.
+        // Levels before the Enhanced Stereo bytes, so a misplaced write shows.
         speaker.Store(unit.image, unit.flags);
         level.Store(unit.image, unit.flags);
         listening.Store(unit.image, unit.flags);
@@ -489,7 +477,6 @@ private Q_SLOTS:
         // front, centre, surround, back, switch, combined
         QTest::addColumn<QList<int>>("before");
         QTest::addColumn<QList<int>>("after");
-        // The rows the Speaker page's test does not walk through.
         const auto row = [](const char* name, bool separate, const char* before,
                             const char* after) {
             QTest::newRow(name) << separate << Ints(before) << Ints(after);
@@ -517,9 +504,8 @@ private Q_SLOTS:
         QTEST(Edit(sizes), "after");
     }
 
-    // Codes of the unit's the lists do not know: an unknown centre or back
-    // count is offered, so it can be set right. The other subwoofer form's
-    // field is ignored. (The Levels page's test walks the known ones.)
+    // An unknown centre or back count is offered, so it can be set right; the
+    // other subwoofer form's field is ignored.
     void usableWithUnknownCodes()
     {
         SetupFlags flags;
@@ -537,7 +523,7 @@ private Q_SLOTS:
     void inputEdits_data() { AddRows(InputRows); }
     void inputEdits()
     {
-        const InputRow& r = CurrentRow(InputRows);
+        const RecordRow& r = CurrentRow(InputRows);
         Unit unit = Pattern(r.model, r.version);
         InputFields fields = InputFields::Load(unit.image, unit.flags);
         InputFields::Row& row = fields.rows[static_cast<std::size_t>(r.input)];
@@ -548,7 +534,7 @@ private Q_SLOTS:
         // Against an untouched store, which may rebuild the trigger bits.
         InputFields::Load(unit.image, unit.flags).Store(unit.image, unit.flags);
         QByteArray expected = unit.image.BlockBytes();
-        const QByteArray record = QByteArray::fromHex(r.record);
+        const QByteArray record = QByteArray::fromHex(r.stored);
         expected.replace(record.size() * r.input, record.size(), record);
         fields.Store(unit.image, unit.flags);
         QCOMPARE(unit.image.BlockBytes().toHex(' '), expected.toHex(' '));
@@ -573,9 +559,8 @@ private Q_SLOTS:
         QCOMPARE(current.image.Byte(SettingsField::TriggersAndRelay), (30 * 37 + 11) & 0xFF);
     }
 
-    // A video code from the unit that no list has is taken as OFF: the
-    // format list is disabled and keeps its items and selection (the Input
-    // page walks the known codes).
+    // A video code no list has is taken as OFF: the format list is disabled
+    // and keeps its items and selection.
     void formatRefillUnknownVideo()
     {
         const InputFields::FormatList list = InputFields::RefillFormat(9, -1, 2);
@@ -586,7 +571,7 @@ private Q_SLOTS:
     void advanced_data() { AddRows(AdvancedRows); }
     void advanced()
     {
-        const AdvancedRow& r = CurrentRow(AdvancedRows);
+        const RecordRow& r = CurrentRow(AdvancedRows);
         Unit unit = Pattern(r.model, r.version);
         const int offsets[] = {30, 31, 32, 37, 65};
         const QByteArray in = QByteArray::fromHex(r.bytes);
@@ -615,9 +600,9 @@ private Q_SLOTS:
     void surroundTable_data() { AddRows(SurroundRows); }
     void surroundTable()
     {
-        const SurroundRow& r = CurrentRow(SurroundRows);
+        const RecordRow& r = CurrentRow(SurroundRows);
         Unit unit = Pattern(r.model, r.version, 4);
-        const QByteArray in = QByteArray::fromHex(r.loaded);
+        const QByteArray in = QByteArray::fromHex(r.bytes);
         unit.image.SetTableByte(2 * r.input, static_cast<std::uint8_t>(in[0]));
         unit.image.SetTableByte(2 * r.input + 1, static_cast<std::uint8_t>(in[1]));
         QByteArray expected = unit.image.BlockAndTableBytes();
@@ -627,7 +612,7 @@ private Q_SLOTS:
         SurroundModeFields::Row& row = fields.rows[static_cast<std::size_t>(r.input)];
         QCOMPARE(
             Edit({&row.stereo, &row.dts, &row.dolbyTwoChannel, &row.dolbyOthers}, Ints(r.edit), -2),
-            Ints(r.indexes));
+            Ints(r.loaded));
         fields.Store(unit.image, unit.flags);
         QCOMPARE(unit.image.BlockAndTableBytes().toHex(' '), expected.toHex(' '));
     }
@@ -666,9 +651,8 @@ private Q_SLOTS:
         QCOMPARE(page.Fields().frontDistance, 9);
     }
 
-    // What each model and firmware shows: the subwoofer's forms (the combined
-    // list where the crossover is not), the listening modes' groups, the
-    // Input page's columns and the Advanced page's controls.
+    // What each model and firmware shows on the pages; the combined
+    // subwoofer list stands where the crossover does not.
     void pageShapes_data()
     {
         QTest::addColumn<QString>("model");
@@ -784,9 +768,8 @@ private Q_SLOTS:
         QCOMPARE(listening->Fields().enhancedStereo1, (ListeningModeFields::Channels{1, 0, 0, 0}));
     }
 
-    // Codes the lists do not know show no selection and come back unchanged
-    // through every page of the sheet when untouched; a touched control
-    // changes its byte only.
+    // Codes no list knows show no selection and come back unchanged through
+    // the sheet; a touched control changes its byte only.
     void untouchedCodesRoundTrip_data() { AddRows(UnknownCodesRows); }
     void untouchedCodesRoundTrip()
     {
@@ -857,9 +840,8 @@ private Q_SLOTS:
         QCOMPARE(unit.image.Surround(input).stereo, r.stored);
     }
 
-    // Typed names are upper case and at most 13 characters: the input and
-    // preset names on the pages, and the running rename dialog, saved with
-    // Enter (Save is its default button).
+    // Typed names are upper case and at most 13 characters; the rename
+    // dialog saves with Enter (Save is its default button).
     void typedNames()
     {
         Unit unit = MakeUnit(u"K240"_s, u"v2.05"_s, 1);
