@@ -456,11 +456,10 @@ private Q_SLOTS:
     {
         Unit unit = Positions(u"K240"_s, u"v2.05"_s, 50);
         LevelFields level = LevelFields::Load(unit.image, unit.flags);
-        QCOMPARE(level.levels[LevelFields::SurroundRight], 49);
-        QCOMPARE(level.levels[LevelFields::BackRight], -1);
-        QCOMPARE(level.bass, -1);
         SpeakerFields speaker = SpeakerFields::Load(unit.image, unit.flags);
-        QCOMPARE(speaker.frontDistance, -1);
+        QCOMPARE(Edit({&level.levels[LevelFields::SurroundRight],
+                       &level.levels[LevelFields::BackRight], &level.bass, &speaker.frontDistance}),
+                 Ints("49 -1 -1 -1"));
         const QByteArray before = unit.image.BlockBytes();
         level.levels.fill(3);
         level.bass = 2;
@@ -547,10 +546,7 @@ private Q_SLOTS:
         const int at = old.image.Position(SettingsField::TriggersAndRelay);
         old.image.SetByteAt(at, 0xA6);
         InputFields fields = InputFields::Load(old.image, old.flags);
-        QCOMPARE(fields.trigger1Source, 0);
-        QCOMPARE(fields.trigger2Source, 1);
-        fields.trigger1Source = 1;
-        fields.trigger2Source = 0;
+        QCOMPARE(Edit({&fields.trigger1Source, &fields.trigger2Source}, {1, 0}), Ints("0 1"));
         fields.Store(old.image, old.flags);
         QCOMPARE(old.image.ByteAt(at), 0xA5);
         // From v2.00 those bits are the auto trigger's: the Input page leaves them.
