@@ -244,25 +244,15 @@ private Q_SLOTS:
     void usageErrorsTouchNoPort_data()
     {
         QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("no command") << QStringList{};
-        QTest::newRow("unknown command") << QStringList{QStringLiteral("reboot")};
-        QTest::newRow("save without file") << QStringList{QStringLiteral("save")};
-        QTest::newRow("load with two files")
-            << QStringList{QStringLiteral("load"), QStringLiteral("a"), QStringLiteral("b")};
-        QTest::newRow("presets without action") << QStringList{QStringLiteral("presets")};
-        QTest::newRow("presets load without file")
-            << QStringList{QStringLiteral("presets"), QStringLiteral("load")};
-        QTest::newRow("load option on status")
-            << QStringList{QStringLiteral("status"), QStringLiteral("--yes")};
-        QTest::newRow("unknown option")
-            << QStringList{QStringLiteral("status"), QStringLiteral("--fast")};
-        QTest::newRow("port without value")
-            << QStringList{QStringLiteral("status"), QStringLiteral("--port")};
-        QTest::newRow("retry of 0 ms") << QStringList{
-            QStringLiteral("status"), QStringLiteral("--retry"), QStringLiteral("0")};
-        QTest::newRow("help with a command")
-            << QStringList{QStringLiteral("--help"), QStringLiteral("status")};
+        // No command, unknown ones, files missing or too many, options that do not fit.
+        for (const char* line :
+             {"", "reboot", "save", "load a b", "presets", "presets load", "status --yes",
+              "status --fast", "status --port", "status --retry 0", "--help status"}) {
+            QTest::newRow(*line ? line : "(nothing)")
+                << QString::fromLatin1(line).split(u' ', Qt::SkipEmptyParts);
+        }
     }
+
     void usageErrorsTouchNoPort()
     {
         QFETCH(QStringList, arguments);
