@@ -4,6 +4,7 @@
 #include "cli/cli_runner.h"
 #include "common/message_table.h"
 #include "model/model_facts.h"
+#include "sim_process.h"
 #include "transfer/eeprom_map.h"
 
 #include <QDir>
@@ -20,44 +21,6 @@
 #include <memory>
 
 namespace {
-
-// One simulator process; its --trace lines tell which requests it saw. They
-// go to a file: a pipe nobody drains while veltrix runs would fill and stall
-// the simulator.
-class Simulator
-{
-public:
-    explicit Simulator(const QStringList& arguments)
-    {
-        process.setProgram(qEnvironmentVariable("VELTRIX_SIM"));
-        process.setArguments(arguments + QStringList{QStringLiteral("--trace")});
-        process.setStandardErrorFile(traceFile.fileName());
-        process.start();
-    }
-    ~Simulator() { Stop(); }
-
-    // Started when the simulator has printed its line's path.
-    bool WaitStarted() { return process.waitForStarted(5000) && process.waitForReadyRead(5000); }
-    QByteArray Trace()
-    {
-        QFile file(traceFile.fileName());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    void Stop()
-    {
-        if (process.state() == QProcess::NotRunning)
-            return;
-        process.terminate();
-        if (!process.waitForFinished(3000))
-            process.kill();
-        process.waitForFinished(3000);
-    }
-
-private:
-    QTemporaryFile traceFile{QDir::tempPath() + QStringLiteral("/veltrix-sim-trace-XXXXXX")};
-    bool opened = traceFile.open();
-    QProcess process;
-};
 
 struct CliResult
 {
@@ -115,9 +78,9 @@ private Q_SLOTS:
     void statusWithTrace()
     {
         const QString link = Path("ttyStatus");
-        Simulator sim({QStringLiteral("--link"), link, QStringLiteral("--model"),
-                       QStringLiteral("K220"), QStringLiteral("--firmware"),
-                       QStringLiteral("v2.07")});
+        SimProcess sim({QStringLiteral("--link"), link, QStringLiteral("--model"),
+                        QStringLiteral("K220"), QStringLiteral("--firmware"),
+                        QStringLiteral("v2.07")});
         QVERIFY(sim.WaitStarted());
         const CliResult r = RunCli({QStringLiteral("--port"), link, QStringLiteral("--trace"),
                                     Path("trace.txt"), QStringLiteral("status")});
@@ -160,7 +123,7 @@ private Q_SLOTS:
         if (!QFile::exists(tracePath) && tracePath.startsWith(QLatin1String("/dev/")))
             QSKIP("no /dev/full here");
         const QString link = Path("ttyTrace");
-        Simulator sim({QStringLiteral("--link"), link});
+        SimProcess sim({QStringLiteral("--link"), link});
         QVERIFY(sim.WaitStarted());
         const CliResult r = RunCli({QStringLiteral("--port"), link, QStringLiteral("--trace"),
                                     tracePath, QStringLiteral("status")});
@@ -189,11 +152,11 @@ private Q_SLOTS:
 
         const QStringList unpaced = {QStringLiteral("--line-rate"), QStringLiteral("0")};
         // Unit A loses frames both ways: the copy must still be exact.
-        Simulator a(QStringList{QStringLiteral("--link"), linkA, QStringLiteral("--eeprom"),
-                                eepromA, QStringLiteral("--drop"), QStringLiteral("4"),
-                                QStringLiteral("--faults-both")} +
-                    unpaced);
-        Simulator b(
+        SimProcess a(QStringList{QStringLiteral("--link"), linkA, QStringLiteral("--eeprom"),
+                                 eepromA, QStringLiteral("--drop"), QStringLiteral("4"),
+                                 QStringLiteral("--faults-both")} +
+                     unpaced);
+        SimProcess b(
             QStringList{QStringLiteral("--link"), linkB, QStringLiteral("--eeprom"), eepromB} +
             unpaced);
         QVERIFY(a.WaitStarted());
@@ -257,7 +220,7 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, arguments);
         const QString link = Path("ttyUsage");
-        Simulator sim({QStringLiteral("--link"), link});
+        SimProcess sim({QStringLiteral("--link"), link});
         QVERIFY(sim.WaitStarted());
         const CliResult r = RunCli(QStringList{QStringLiteral("--port"), link} + arguments);
         QCOMPARE(r.exitCode, 2);
@@ -274,8 +237,8 @@ private Q_SLOTS:
     {
         const ModelFacts facts{QStringLiteral("K230"), QStringLiteral("v2.05")};
         const QString linkA = Path("ttySaveA");
-        Simulator a({QStringLiteral("--link"), linkA, QStringLiteral("--line-rate"),
-                     QStringLiteral("0"), QStringLiteral("--eeprom"), Path("saveA.eeprom")});
+        SimProcess a({QStringLiteral("--link"), linkA, QStringLiteral("--line-rate"),
+                      QStringLiteral("0"), QStringLiteral("--eeprom"), Path("saveA.eeprom")});
         QVERIFY(a.WaitStarted());
         CliResult r =
             RunCli({QStringLiteral("--port"), linkA, QStringLiteral("save"), Path("unit.vxf")});
@@ -332,8 +295,8 @@ private Q_SLOTS:
         }
 
         const QString linkB = Path("ttyLoadB");
-        Simulator b({QStringLiteral("--link"), linkB, QStringLiteral("--line-rate"),
-                     QStringLiteral("0"), QStringLiteral("--eeprom"), Path("blankB.eeprom")});
+        SimProcess b({QStringLiteral("--link"), linkB, QStringLiteral("--line-rate"),
+                      QStringLiteral("0"), QStringLiteral("--eeprom"), Path("blankB.eeprom")});
         QVERIFY(b.WaitStarted());
         r = RunCli({QStringLiteral("--port"), linkB, QStringLiteral("--quiet"),
                     QStringLiteral("load"), Path("unit.vxf"), QStringLiteral("--dry-run")});
@@ -370,9 +333,9 @@ private Q_SLOTS:
         QCOMPARE(Read(Path("again.vxf")), saved);
 
         const QString linkC = Path("ttyWorn");
-        Simulator c({QStringLiteral("--link"), linkC, QStringLiteral("--line-rate"),
-                     QStringLiteral("0"), QStringLiteral("--eeprom"), Path("blankC.eeprom"),
-                     QStringLiteral("--lose-eeprom"), QString::number(worn)});
+        SimProcess c({QStringLiteral("--link"), linkC, QStringLiteral("--line-rate"),
+                      QStringLiteral("0"), QStringLiteral("--eeprom"), Path("blankC.eeprom"),
+                      QStringLiteral("--lose-eeprom"), QString::number(worn)});
         QVERIFY(c.WaitStarted());
         r = RunCli({QStringLiteral("--port"), linkC, QStringLiteral("--quiet"),
                     QStringLiteral("load"), Path("unit.vxf"), QStringLiteral("--verify")});
@@ -420,9 +383,9 @@ private Q_SLOTS:
         QFETCH(QStringList, command);
         QFETCH(QString, error);
         const QString link = Path("ttyRefuse");
-        Simulator sim(QStringList{QStringLiteral("--link"), link, QStringLiteral("--line-rate"),
-                                  QStringLiteral("0")} +
-                      unit);
+        SimProcess sim(QStringList{QStringLiteral("--link"), link, QStringLiteral("--line-rate"),
+                                   QStringLiteral("0")} +
+                       unit);
         QVERIFY(sim.WaitStarted());
         const CliResult r = RunCli(
             QStringList{QStringLiteral("--port"), link, QStringLiteral("--quiet")} + command);
@@ -438,7 +401,7 @@ private Q_SLOTS:
     void interruptedSaveKeepsEarlierFile()
     {
         const QString link = Path("ttyInterrupt");
-        Simulator sim({QStringLiteral("--link"), link}); // paced: the save takes seconds
+        SimProcess sim({QStringLiteral("--link"), link}); // paced: the save takes seconds
         QVERIFY(sim.WaitStarted());
         QTemporaryDir folder;
         const QString path = folder.filePath(QStringLiteral("backup.vxf"));
@@ -467,8 +430,8 @@ private Q_SLOTS:
     {
         const QString link = Path("ttySilent");
         // The handshake takes 14 requests; a few bytes of the read follow.
-        Simulator sim({QStringLiteral("--link"), link, QStringLiteral("--silent-after"),
-                       QStringLiteral("40")});
+        SimProcess sim({QStringLiteral("--link"), link, QStringLiteral("--silent-after"),
+                        QStringLiteral("40")});
         QVERIFY(sim.WaitStarted());
         CliRequest request;
         request.command = CliRequest::Command::PresetsSave;

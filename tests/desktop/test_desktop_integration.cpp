@@ -360,18 +360,22 @@ private Q_SLOTS:
     void storedByHand_data()
     {
         QTest::addColumn<QByteArray>("conf");
-        QTest::addColumn<QString>("loaded"); // port|minimized|icon|to tray|left click|x|y
-        const QString defaults = u"Auto Detect|1|1|1|0|-1|-1"_s;
+        QTest::addColumn<QString>("loaded"); // port|minimized|icon|to tray|left click|x|y|retry
+        const QString defaults = u"Auto Detect|1|1|1|0|-1|-1|0"_s;
         QTest::newRow("no store") << QByteArray() << defaults;
         QTest::newRow("by hand, read as numbers")
             << QByteArray("[Settings]\nPort=/dev/ttyUSB0\nAutostartMinimized=0\n"
                           "EnableTrayIcon=junk\nMinimizeToTray= 0 \nLeftClick=1\n"
-                          "[Position]\nx=5000\ny=-3\n")
-            << "/dev/ttyUSB0|0|1|0|1|5000|-3";
+                          "RetryPeriod=250\n[Position]\nx=5000\ny=-3\n")
+            << "/dev/ttyUSB0|0|1|0|1|5000|-3|250";
         // A left click outside its actions is Main Volume.
         for (const char* text : {"3", "-1", "x"})
             QTest::addRow("left click %s", text)
                 << QByteArray("[Settings]\nLeftClick=") + text << defaults;
+        // Anything but a positive number of milliseconds is the adaptive wait.
+        for (const char* text : {"adaptive", "-5", "fast"})
+            QTest::addRow("retry period %s", text)
+                << QByteArray("[Settings]\nRetryPeriod=") + text << defaults;
     }
 
     void storedByHand()
@@ -385,7 +389,8 @@ private Q_SLOTS:
         }
         const Options o = OptionsStore::Load();
         const QList<int> numbers = {
-            o.autostartMinimized, o.enableTrayIcon, o.minimizeToTray, o.leftClick, o.x, o.y};
+            o.autostartMinimized, o.enableTrayIcon, o.minimizeToTray, o.leftClick, o.x, o.y,
+            o.retryPeriod};
         QString loaded = o.port;
         for (int n : numbers)
             loaded += u'|' + QString::number(n);

@@ -2,6 +2,8 @@
 // on a pseudo-terminal, at the program's real timings, and watches the line
 // through the simulator's frame trace.
 
+#include "sim_process.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -10,52 +12,6 @@
 #include <QTest>
 
 #include <algorithm>
-
-namespace {
-
-// One simulator process and the requests it has seen, as hex payloads.
-class Simulator
-{
-public:
-    Simulator(const QString& link, const QStringList& extra)
-    {
-        process.setProgram(qEnvironmentVariable("VELTRIX_SIM"));
-        process.setArguments(
-            QStringList{QStringLiteral("--link"), link, QStringLiteral("--trace")} + extra);
-        process.start();
-    }
-    ~Simulator() { Stop(); }
-
-    bool WaitStarted() { return process.waitForStarted(5000) && process.waitForReadyRead(5000); }
-
-    // Requests seen so far ("14 14", "1e 00 00 04", ...), in order.
-    QStringList Requests()
-    {
-        trace += QString::fromLatin1(process.readAllStandardError());
-        static const QRegularExpression request(QStringLiteral("<-\\s+([0-9a-f ]+)$"),
-                                                QRegularExpression::MultilineOption);
-        QStringList out;
-        for (const QRegularExpressionMatch& m : request.globalMatch(trace))
-            out.append(m.captured(1).trimmed());
-        return out;
-    }
-
-    void Stop()
-    {
-        if (process.state() != QProcess::NotRunning) {
-            process.terminate();
-            if (!process.waitForFinished(3000))
-                process.kill();
-            process.waitForFinished(3000);
-        }
-    }
-
-private:
-    QProcess process;
-    QString trace;
-};
-
-} // namespace
 
 class TestProgramE2e : public QObject
 {
@@ -79,8 +35,9 @@ private Q_SLOTS:
         conf.close();
 
         // The unit answers the handshake's fourteen requests, then falls silent.
-        auto sim = std::make_unique<Simulator>(
-            link, QStringList{QStringLiteral("--silent-after"), QStringLiteral("14")});
+        auto sim = std::make_unique<SimProcess>(QStringList{QStringLiteral("--link"), link,
+                                                            QStringLiteral("--silent-after"),
+                                                            QStringLiteral("14")});
         QVERIFY(sim->WaitStarted());
 
         QProcess program;
@@ -117,7 +74,7 @@ private Q_SLOTS:
         // The unit goes away and another answers on the same path: the
         // program connects to it and runs the handshake again.
         sim->Stop();
-        sim = std::make_unique<Simulator>(link, QStringList{});
+        sim = std::make_unique<SimProcess>(QStringList{QStringLiteral("--link"), link});
         QVERIFY(sim->WaitStarted());
         QTRY_VERIFY_WITH_TIMEOUT(sim->Requests().contains(QStringLiteral("14 37 09")), 10000);
         QCOMPARE(sim->Requests().first(), QStringLiteral("14 14"));

@@ -4,6 +4,7 @@ target_sources(veltrix_test_support PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/event_wait.h
     ${CMAKE_CURRENT_LIST_DIR}/file_size_limit.h
     ${CMAKE_CURRENT_LIST_DIR}/sim_session.h
+    ${CMAKE_CURRENT_LIST_DIR}/sim_process.h
     ${CMAKE_CURRENT_LIST_DIR}/screenshot.h
     ${CMAKE_CURRENT_LIST_DIR}/scripted_unit.h
     ${CMAKE_CURRENT_LIST_DIR}/scripted_unit.cpp
