@@ -244,17 +244,7 @@ private Q_SLOTS:
         QCOMPARE(f.session.Status().radioText, QString());
     }
 
-    void psNameNeedsEightCharacters()
-    {
-        Fixture f;
-        f.TunerOnFm();
-        f.Feed(Bytes({27}) + "RADIO 1 ");
-        QCOMPARE(f.session.Status().psName, QStringLiteral("RADIO 1 "));
-        f.Feed(Bytes({27}) + "RADIO 1");
-        QCOMPARE(f.session.Status().psName, QString());
-    }
-
-    void rdsIgnoredAndClearedWhenTunerNotHeard()
+    void rdsOnlyWhileTheTunerIsHeard()
     {
         Fixture f;
         f.Feed(Bytes({27}) + "RADIO 1 ");
@@ -272,6 +262,8 @@ private Q_SLOTS:
         f.Feed(Bytes({27}) + "RADIO 1 ");
         QCOMPARE(ps.size(), 2);
         QCOMPARE(f.session.Status().psName, QStringLiteral("RADIO 1 "));
+        f.Feed(Bytes({27}) + "RADIO 1"); // a name needs all eight characters
+        QCOMPARE(f.session.Status().psName, QString());
     }
 
     void hostileReportsIgnored_data()
