@@ -77,10 +77,9 @@ TunerPresetList Shown(const TunerPresetsDlg& dialog)
     return shown;
 }
 
-void ClickButton(QWidget* dialog, const QString& name)
-{
+const auto ClickButton = [](QWidget* dialog, const QString& name) {
     dialog->findChild<QAbstractButton*>(name)->click();
-}
+};
 
 // A list as lines, for comparisons that show what differs.
 QStringList Lines(const TunerPresetList& list)
