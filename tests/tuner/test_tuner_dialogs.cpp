@@ -34,33 +34,20 @@ QPoint Cell(PresetListCtrl* list, int row, int column = 0)
     return row < 0 ? QPoint(rect.center().x(), rect.bottom() + 3 * rect.height()) : rect.center();
 }
 
-// Left-button mouse work sent to the list's viewport as the platform would.
-void Mouse(PresetListCtrl* list, QEvent::Type type, QPoint at)
-{
-    const bool down = type != QEvent::MouseButtonRelease;
-    QWidget* viewport = list->viewport();
-    QMouseEvent event(type, QPointF(at), viewport->mapToGlobal(QPointF(at)),
-                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
-                      down ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(viewport, &event);
-}
-
 // Presses on row `from`, drags it over the given rows in turn and lets go;
 // with none, a click.
 void Drag(PresetListCtrl* list, int from, const QList<int>& over = {})
 {
-    Mouse(list, QEvent::MouseButtonPress, Cell(list, from));
+    QTest::mousePress(list->viewport(), Qt::LeftButton, {}, Cell(list, from));
     for (int row : over)
-        Mouse(list, QEvent::MouseMove, Cell(list, row));
-    Mouse(list, QEvent::MouseButtonRelease, Cell(list, over.isEmpty() ? from : over.last()));
+        QTest::mouseMove(list->viewport(), Cell(list, row));
+    QTest::mouseRelease(list->viewport(), Qt::LeftButton, {},
+                        Cell(list, over.isEmpty() ? from : over.last()));
 }
 
 void DoubleClick(PresetListCtrl* list, int row, int column)
 {
-    const QPoint at = Cell(list, row, column);
-    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
-                              QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease})
-        Mouse(list, type, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, Cell(list, row, column));
 }
 
 // The presets as the dialog's rows show them, read back from the texts.
