@@ -83,7 +83,6 @@ struct Rig
         link.Open(unit.SlavePath(), {20, 250, 500});
     }
 
-    // The callback of one request: logs its result, counts its calls.
     TransferDone Log()
     {
         const int id = static_cast<int>(calls.size());

@@ -96,21 +96,6 @@ void AnswerNewPreset(int number, const QString& frequency, const QString& name =
     });
 }
 
-// Rows "1".."3" with the texts A, B, C in columns 1 to 3; names editable.
-void FillAbc(PresetListCtrl& list)
-{
-    list.SetColumns({u"No"_s, u"One"_s, u"Two"_s, u"Name"_s}, {60, 60, 60, 100});
-    for (int row = 0; row < 3; ++row) {
-        const QString text = QString(QChar(u'A' + row));
-        list.AddRow({QString::number(row + 1), text + u'1', text + u'2', text + u'3'}, row);
-    }
-    list.SetEditColumnLeft(180);
-    list.SetEditColumnRight(280);
-    list.resize(400, 300);
-    list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
-}
-
 // FM 1, 3 and 5 with their own stations; AM 1 and 2.
 TunerPresetList OneThreeFive()
 {
@@ -137,8 +122,17 @@ private Q_SLOTS:
     // another row or Enter commits, Escape or an emptied edit keeps the name.
     void presetList()
     {
-        PresetListCtrl list;
-        FillAbc(list);
+        PresetListCtrl list; // rows "1".."3" with the texts A, B, C in columns 1 to 3
+        list.SetColumns({u"No"_s, u"One"_s, u"Two"_s, u"Name"_s}, {60, 60, 60, 100});
+        for (int row = 0; row < 3; ++row) {
+            const QString text = QString(QChar(u'A' + row));
+            list.AddRow({QString::number(row + 1), text + u'1', text + u'2', text + u'3'}, row);
+        }
+        list.SetEditColumnLeft(180);
+        list.SetEditColumnRight(280);
+        list.resize(400, 300);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
         QSignalSpy dragged(&list, &PresetListCtrl::rowDragged);
         const auto rows = [&] {
             QStringList texts;
