@@ -34,33 +34,20 @@ QPoint Cell(PresetListCtrl* list, int row, int column = 0)
     return row < 0 ? QPoint(rect.center().x(), rect.bottom() + 3 * rect.height()) : rect.center();
 }
 
-// Left-button mouse work sent to the list's viewport as the platform would.
-void Mouse(PresetListCtrl* list, QEvent::Type type, QPoint at)
-{
-    const bool down = type != QEvent::MouseButtonRelease;
-    QWidget* viewport = list->viewport();
-    QMouseEvent event(type, QPointF(at), viewport->mapToGlobal(QPointF(at)),
-                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
-                      down ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(viewport, &event);
-}
-
 // Presses on row `from`, drags it over the given rows in turn and lets go;
 // with none, a click.
 void Drag(PresetListCtrl* list, int from, const QList<int>& over = {})
 {
-    Mouse(list, QEvent::MouseButtonPress, Cell(list, from));
+    QTest::mousePress(list->viewport(), Qt::LeftButton, {}, Cell(list, from));
     for (int row : over)
-        Mouse(list, QEvent::MouseMove, Cell(list, row));
-    Mouse(list, QEvent::MouseButtonRelease, Cell(list, over.isEmpty() ? from : over.last()));
+        QTest::mouseMove(list->viewport(), Cell(list, row));
+    QTest::mouseRelease(list->viewport(), Qt::LeftButton, {},
+                        Cell(list, over.isEmpty() ? from : over.last()));
 }
 
 void DoubleClick(PresetListCtrl* list, int row, int column)
 {
-    const QPoint at = Cell(list, row, column);
-    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
-                              QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease})
-        Mouse(list, type, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, Cell(list, row, column));
 }
 
 // The presets as the dialog's rows show them, read back from the texts.
@@ -77,10 +64,9 @@ TunerPresetList Shown(const TunerPresetsDlg& dialog)
     return shown;
 }
 
-void ClickButton(QWidget* dialog, const QString& name)
-{
+const auto ClickButton = [](QWidget* dialog, const QString& name) {
     dialog->findChild<QAbstractButton*>(name)->click();
-}
+};
 
 // A list as lines, for comparisons that show what differs.
 QStringList Lines(const TunerPresetList& list)
@@ -110,21 +96,6 @@ void AnswerNewPreset(int number, const QString& frequency, const QString& name =
     });
 }
 
-// Rows "1".."3" with the texts A, B, C in columns 1 to 3; names editable.
-void FillAbc(PresetListCtrl& list)
-{
-    list.SetColumns({u"No"_s, u"One"_s, u"Two"_s, u"Name"_s}, {60, 60, 60, 100});
-    for (int row = 0; row < 3; ++row) {
-        const QString text = QString(QChar(u'A' + row));
-        list.AddRow({QString::number(row + 1), text + u'1', text + u'2', text + u'3'}, row);
-    }
-    list.SetEditColumnLeft(180);
-    list.SetEditColumnRight(280);
-    list.resize(400, 300);
-    list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
-}
-
 // FM 1, 3 and 5 with their own stations; AM 1 and 2.
 TunerPresetList OneThreeFive()
 {
@@ -151,8 +122,17 @@ private Q_SLOTS:
     // another row or Enter commits, Escape or an emptied edit keeps the name.
     void presetList()
     {
-        PresetListCtrl list;
-        FillAbc(list);
+        PresetListCtrl list; // rows "1".."3" with the texts A, B, C in columns 1 to 3
+        list.SetColumns({u"No"_s, u"One"_s, u"Two"_s, u"Name"_s}, {60, 60, 60, 100});
+        for (int row = 0; row < 3; ++row) {
+            const QString text = QString(QChar(u'A' + row));
+            list.AddRow({QString::number(row + 1), text + u'1', text + u'2', text + u'3'}, row);
+        }
+        list.SetEditColumnLeft(180);
+        list.SetEditColumnRight(280);
+        list.resize(400, 300);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
         QSignalSpy dragged(&list, &PresetListCtrl::rowDragged);
         const auto rows = [&] {
             QStringList texts;
