@@ -26,6 +26,8 @@
 #include <QTextBrowser>
 #include <QToolButton>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 using Kind = UpgradeCheckVerdict::Kind;
 
@@ -36,53 +38,35 @@ struct RecordingOpener : UrlOpener
 {
     QList<QUrl> opened;
     bool works = true;
-    bool Open(const QUrl& url) override
-    {
-        opened.append(url);
-        return works;
-    }
+    bool Open(const QUrl& url) override { return opened.append(url), works; }
 };
 
-// What the help window finds in a page: its anchors and words.
-struct Page
+// What the help window finds in a page: its words, then "#" and each anchor.
+QStringList Read(const QUrl& url)
 {
-    QStringList anchors;
-    qsizetype words = 0;
-};
-
-Page Read(const QUrl& url)
-{
-    Page page;
-    QFile file(QLatin1Char(':') + url.path());
-    if (!file.open(QIODevice::ReadOnly))
-        return page;
-    QTextDocument document;
-    document.setHtml(QString::fromUtf8(file.readAll()));
-    page.words = document.toPlainText().split(QLatin1Char(' '), Qt::SkipEmptyParts).size();
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it)
-            page.anchors += it.fragment().charFormat().anchorNames();
+    QTextBrowser browser;
+    browser.setSource(url);
+    QStringList words = browser.toPlainText().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    for (QTextBlock block = browser.document()->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            for (const QString& anchor : it.fragment().charFormat().anchorNames())
+                words += u'#' + anchor;
+        }
     }
-    return page;
+    return words;
 }
 
-const QUrl MakerSite(u"https://www.orvane.com"_s);
-
-// A web server on 127.0.0.1 that answers every request with one reply, or
-// with silence when the reply is empty. It records the request lines.
-class LocalWebServer : public QObject
+// Answers every request with one reply (none when empty); records the requests.
+class LocalWebServer : public QTcpServer
 {
 public:
     LocalWebServer()
     {
-        server.listen(QHostAddress::LocalHost, 0);
-        connect(&server, &QTcpServer::newConnection, this, [this] {
-            QTcpSocket* socket = server.nextPendingConnection();
-            socket->setParent(this);
-            connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
-                socket->setProperty("request",
-                                    socket->property("request").toByteArray() + socket->readAll());
-                const QByteArray request = socket->property("request").toByteArray();
+        listen(QHostAddress::LocalHost, 0);
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            QTcpSocket* socket = nextPendingConnection(); // owned by the server
+            connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                const QByteArray request = socket->peek(socket->bytesAvailable());
                 if (!request.contains("\r\n\r\n") || body.isEmpty())
                     return;
                 requests.append(QString::fromLatin1(request.left(request.indexOf("\r\n"))));
@@ -93,21 +77,14 @@ public:
             });
         });
     }
-    QString Address() const { return u"http://127.0.0.1:%1"_s.arg(server.serverPort()); }
+    QString Address() const { return u"http://127.0.0.1:%1"_s.arg(serverPort()); }
 
-    QTcpServer server;
     QByteArray body;
     int status = 200;
     QStringList requests;
 };
 
 const QByteArray Newer = "K220Version=1.05\r\nDownloadURL=https://e.net/get.htm\r\n";
-
-QSettings UserSettings()
-{
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, u"Orvane"_s,
-                     u"Veltrix PC Interface"_s);
-}
 
 } // namespace
 
@@ -119,8 +96,9 @@ class TestHelp : public QObject
     LocalWebServer web;
     RecordingOpener opener;
 
+    static QSettings UserSettings() { return QSettings(u"Orvane"_s, u"Veltrix PC Interface"_s); }
+
 private Q_SLOTS:
-    // The upgrade check's server comes from the user's settings.
     void initTestCase()
     {
         HelpWindow::Install();
@@ -130,9 +108,7 @@ private Q_SLOTS:
     void init()
     {
         web.requests.clear();
-        web.status = 200;
         opener.opened.clear();
-        opener.works = true;
         UrlOpener::Install(&opener);
     }
     void cleanup()
@@ -141,8 +117,7 @@ private Q_SLOTS:
         delete HelpWindow::Instance();
     }
 
-    // Every topic a window asks for lands on an existing page and anchor
-    // (an old name too; an unknown one on the contents); every page has text.
+    // Every topic, an old name too, lands on a page and anchor; unknown ones on the contents.
     void topicsResolve()
     {
         const std::pair<const char*, QString> topics[] = {
@@ -160,16 +135,14 @@ private Q_SLOTS:
             const QUrl url = HelpTopic::Resolve(topic);
             QCOMPARE(url.scheme() + u':' + url.fileName() + u'#' + url.fragment(),
                      u"qrc:"_s + QLatin1String(page));
-            QVERIFY2(url.fragment().isEmpty() || Read(url).anchors.contains(url.fragment()), page);
+            QVERIFY2(url.fragment().isEmpty() || Read(url).contains(u'#' + url.fragment()), page);
         }
         for (const QString& name : HelpTopic::Pages())
-            QVERIFY2(Read(HelpTopic::PageUrl(name)).words > 100, qPrintable(name));
+            QVERIFY2(Read(HelpTopic::PageUrl(name)).size() > 100, qPrintable(name));
     }
 
-    // The window opens at the anchor, scrolled to it, also over a modal
-    // dialog, where a click through the window system on its Contents
-    // button still goes back to the top of the first page; links are
-    // followed in the window or, for web pages only, in the browser.
+    // The window opens scrolled to the anchor and works over a modal dialog;
+    // links open in the window or, for web pages only, in the browser.
     void theWindow()
     {
         QDialog dialog;
@@ -200,21 +173,16 @@ private Q_SLOTS:
         QCOMPARE(browser->source(), HelpTopic::Resolve(u"connecting.html#usb_adapters"_s));
     }
 
-    // The About box says what the program is. Its link is announced as one;
-    // Tab reaches it, Space, Enter, a left click and the accessible press
-    // open it without closing the box; a right click, or a press released
-    // off the link, does not; only web addresses open.
+    // The About box's link: Tab reaches it; keys, a left click and the accessible
+    // press open it (web addresses only) without closing the box; others do not.
     void theAboutBox()
     {
         QCOMPARE(AboutDlg::VersionText(2, 10), u"Version 2.10"_s);
         AboutDlg about(1, 4);
         about.show();
         QVERIFY(QTest::qWaitForWindowActive(&about));
-        QStringList texts;
-        for (const QLabel* label : about.findChildren<QLabel*>())
-            texts.append(label->text());
-        for (const char* line : {"Version 1.04", "Models Supported: K110, K220, K230, K240"})
-            QVERIFY2(texts.contains(QLatin1String(line)), line);
+        const auto version = [](const QLabel* l) { return l->text() == u"Version 1.04"_s; };
+        QVERIFY(std::ranges::any_of(about.findChildren<QLabel*>(), version));
         HyperlinkStatic* link = about.Link();
         QVERIFY(QApplication::focusWidget() != link);
         for (int i = 0; i < 4 && QApplication::focusWidget() != link; ++i)
@@ -229,7 +197,7 @@ private Q_SLOTS:
         QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(link);
         QCOMPARE(accessible->role(), QAccessible::Link);
         accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-        QCOMPARE(opener.opened, QList<QUrl>(4, MakerSite));
+        QCOMPARE(opener.opened, QList<QUrl>(4, QUrl(u"https://www.orvane.com"_s)));
         QVERIFY(about.isVisible());
         for (const char* refused : {"file:///etc/passwd", "javascript:alert(1)", ""})
             QVERIFY(!HyperlinkStatic(QString::fromLatin1(refused)).Activate());
@@ -237,9 +205,8 @@ private Q_SLOTS:
         QCOMPARE(opener.opened.last(), QUrl(u"http://e.net/a"_s));
     }
 
-    // The version file's line rules ("version" is major.minor, or "-" for
-    // none) and what the user is told with the program at 1.04: only a newer
-    // version offers a page, and only a web address.
+    // The version file's rules ("version" is major.minor, "-" for none) and
+    // what the user at 1.04 is told: only a newer version offers a web page.
     void versionFile_data()
     {
         QTest::addColumn<QByteArray>("text");
@@ -251,34 +218,27 @@ private Q_SLOTS:
             QTest::newRow(tag) << text << QString::fromLatin1(version) << int(kind)
                                << QString::fromLatin1(opens);
         };
-        const Kind newer = Kind::NewerAvailable;
-        const Kind none = Kind::NoInformation;
-        const char* page = "https://e.net/?a=b";
-        row("CR LF", "K220Version=1.05\r\nDownloadURL=https://e.net/?a=b\r\n", "1.5", newer, page);
-        row("address first, blanks round =", "DownloadURL = https://e.net/?a=b\nK220Version = 1.6",
-            "1.6", newer, page);
-        row("bare major, keys ignore case", "k220version=2\ndownloadurl=https://e.net/?a=b", "2.0",
-            newer, page);
-        row("last line wins",
-            "K220Version=1.03\nK220Version=1.05\nDownloadURL=a\nDownloadURL=http://b", "1.5", newer,
-            "http://b");
-        row("1.10 is above 1.4", "K220Version=1.10", "1.10", newer,
-            "https://u.example.net/support/upgrades_framset.htm"); // no address: the default page
+        const Kind newer = Kind::NewerAvailable, none = Kind::NoInformation;
+        const char* page = "https://e.net/?a";
+        const char* fallback = "https://u.example.net/support/upgrades_framset.htm";
+        row("CR LF", "K220Version=1.05\r\nDownloadURL=https://e.net/?a\r\n", "1.5", newer, page);
+        row("address first", "DownloadURL =https://e.net/?a\nK220Version= 1.6", "1.6", newer, page);
+        row("keys ignore case", "k220version=2\ndownloadurl=https://e.net/?a", "2.0", newer, page);
+        row("last wins", "K220Version=1.03\nK220Version=1.05\nDownloadURL=a\nDownloadURL=http://b",
+            "1.5", newer, "http://b");
+        row("1.10 is above 1.4, no address", "K220Version=1.10", "1.10", newer, fallback);
         row("1.04", "K220Version=1.04\nDownloadURL=https://e.net/", "1.4", Kind::Latest);
         row("0.99", "K220Version=0.99\nDownloadURL=file:///x", "0.99", Kind::LocalNewer);
         row("no version", "DownloadURL=https://e.net/", "-", none);
         row("blank before the key", " K220Version=1.05\n\tDownloadURL=x", "-", none);
         row("a garbled last version cancels", "K220Version=1.09\nK220Version=soon", "-", none);
-        row("other lines, key without =", "K110Version=9.9\nK220Version 1.05\nDownloadURL", "-",
-            none);
+        row("other keys, no =", "K110Version=9.9\nK220Version 1.05\nDownloadURL", "-", none);
         row("binary garbage", QByteArray("\x00\xff\xfe K220Version=\x01\x02", 14), "-", none);
-        for (const char* bad : {"", ".", "1.", ".4", "-1.04", "+1.04", "1.04b", "1 .04", "1.2.3",
-                                "v1.04", "1,04", "99999.1"})
+        for (const char* bad : {"", ".", "1.", ".4", "-1.04", "+1.04", "1.04b", "1 .04", "1.2.3"})
             row(bad, QByteArray("K220Version=") + bad, "-", none);
-        for (const char* address : {"file:///usr/bin/xterm", "/usr/bin/xterm",
-                                    "javascript:alert(1)", "ftp://e.net/x", "https://", "get.htm"})
-            row(address, QByteArray("K220Version=1.05\nDownloadURL=") + address, "1.5",
-                Kind::AddressRefused);
+        for (const char* at :
+             {"file:///bin/sh", "/bin/sh", "javascript:x", "ftp://e.net", "https://"})
+            row(at, QByteArray("K220Version=1.05\nDownloadURL=") + at, "1.5", Kind::AddressRefused);
     }
 
     void versionFile()
@@ -300,15 +260,13 @@ private Q_SLOTS:
                  expected.contains(u"%1"_s) ? expected.arg(file.downloadUrl) : expected);
     }
 
-    // The server comes from a setting: a host, a host and port, or a web
-    // address whose path is dropped; anything else is no server.
+    // The server setting: a host, a host and port, or a web address (path dropped).
     void serverSetting()
     {
         const std::pair<QString, QString> rows[] = {
             {QString(), u"https://www.orvane.com"_s},
             {u" u.example.net:8443 "_s, u"https://u.example.net:8443"_s},
             {u"http://127.0.0.1:8000/x?y"_s, u"http://127.0.0.1:8000"_s},
-            {u"file:///etc"_s, QString()},
             {u"ftp://e.net"_s, QString()}};
         for (const auto& [setting, server] : rows)
             QCOMPARE(UpgradeCheckServer::VersionFileUrl(UpgradeCheckServer::FromSetting(setting))
@@ -316,28 +274,25 @@ private Q_SLOTS:
                      server.isEmpty() ? server : server + u"/support/autoupdate/K220Version.txt"_s);
     }
 
-    // The answer as a message box, Yes opens the page; the check runs while
-    // the event loop does, one at a time, and ends in bounded time.
+    // The answer as a message box; the check runs one at a time, in bounded time.
     void theMenuEntry_data()
     {
         QTest::addColumn<QByteArray>("body");    // empty: the server never answers
         QTest::addColumn<int>("status");         // 0: the server refuses the connection
         QTest::addColumn<QList<int>>("answers"); // one per box shown
-        QTest::addColumn<bool>("openerWorks");
         QTest::addColumn<QString>("opened");
         QTest::addColumn<int>("lastText");
         const auto row = [](const char* tag, const QByteArray& body, int status, QList<int> answers,
-                            int lastText, const char* opened = "", bool openerWorks = true) {
-            QTest::newRow(tag) << body << status << answers << openerWorks
-                               << QString::fromLatin1(opened) << lastText;
+                            int lastText, const char* opened = "") {
+            QTest::newRow(tag) << body << status << answers << QString::fromLatin1(opened)
+                               << lastText;
         };
         const char* page = "https://e.net/get.htm";
         const int yes = QMessageBox::Yes;
         const int ok = QMessageBox::Ok;
         row("Yes opens the page", Newer, 200, {yes}, UpgradeMessage::NewVersion, page);
         row("No opens nothing", Newer, 200, {QMessageBox::No}, UpgradeMessage::NewVersion);
-        row("the desktop cannot open it", Newer, 200, {yes, ok}, UpgradeMessage::OpenFailed, page,
-            false);
+        row("the desktop cannot open it", Newer, 200, {yes, ok}, UpgradeMessage::OpenFailed, page);
         row("an error page is no file", Newer, 404, {ok}, UpgradeMessage::NoInformation);
         row("larger than a version file", QByteArray(UpgradeCheckFile::MaxSize, '\n') + Newer, 200,
             {ok}, UpgradeMessage::NoInformation);
@@ -351,21 +306,17 @@ private Q_SLOTS:
         QFETCH(int, status);
         QFETCH(QList<int>, answers);
         QFETCH(QString, opened);
-        QFETCH(bool, openerWorks);
+        QFETCH(int, lastText);
         web.body = body;
         web.status = status;
-        opener.works = openerWorks;
+        opener.works = lastText != UpgradeMessage::OpenFailed;
         QWidget window;
         QMenu menu;
         HelpMenuEntries* entries = HelpMenuEntries::Install(menu, window, 1, 4);
         QVERIFY(entries->Check().Timeout() <= 10000); // a silent server ends it in bounded time
         entries->Check().SetTimeout(100);
-        QTcpServer closed;
-        if (status == 0) {
-            QVERIFY(closed.listen(QHostAddress::LocalHost, 0));
-            entries->Check().SetServer(QUrl(u"http://127.0.0.1:%1"_s.arg(closed.serverPort())));
-            closed.close();
-        }
+        if (status == 0) // nothing listens on port 1
+            entries->Check().SetServer(QUrl(u"http://127.0.0.1:1"_s));
         QSignalSpy answered(entries, &HelpMenuEntries::upgradeCheckAnswered);
         const int shownBefore = MessageBox::Shown();
         for (int answer : answers)
@@ -380,15 +331,12 @@ private Q_SLOTS:
         QCOMPARE(answered.size(), 1);
         QVERIFY(entries->UpgradeAction()->isEnabled());
         QVERIFY(!QApplication::overrideCursor());
-        QFETCH(int, lastText);
         const QString text = MessageTable::Text(lastText);
         QCOMPARE(MessageBox::LastText(), text.contains(u"%1"_s) ? text.arg(opened) : text);
         QCOMPARE(MessageBox::Shown() - shownBefore, answers.size());
         QCOMPARE(opener.opened, opened.isEmpty() ? QList<QUrl>() : QList<QUrl>{QUrl(opened)});
-        QCOMPARE(web.requests,
-                 status && !body.isEmpty()
-                     ? QStringList{u"GET /support/autoupdate/K220Version.txt HTTP/1.1"_s}
-                     : QStringList());
+        const QString get = u"GET /support/autoupdate/K220Version.txt HTTP/1.1"_s;
+        QCOMPARE(web.requests, status && !body.isEmpty() ? QStringList{get} : QStringList());
     }
 };
 
