@@ -5,6 +5,8 @@
 #include "files/settings_file_writer.h"
 #include "model/settings_field.h"
 
+#include "test_bytes.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QTest>
@@ -180,11 +182,9 @@ private Q_SLOTS:
         row("cutoff unknown", "SPEAKERSETUP", "\t\tSubwoofer  \t\tOn\n\t\tSubwoofer Cutoff  \tloud",
             Subwoofer, 1 | 3 << 2);
         row("metres", "SPEAKERSETUP", "\t\tFrontDistance  \t\t10.2 m", FrontDistance, 33);
-        row("distance out of range", "SPEAKERSETUP", "\t\tFrontDistance  \t\t41 ft", FrontDistance,
-            0);
+        row("distance 41 ft", "SPEAKERSETUP", "\t\tFrontDistance  \t\t41 ft", FrontDistance, 0);
         row("level out of range", "LEVELSETUP", "\t\tCenter  \t+13 dB", CenterLevel, 0);
-        row("number beyond int", "LEVELSETUP", "\t\tCenter  \t99999999999999999999", CenterLevel,
-            0);
+        row("huge number", "LEVELSETUP", "\t\tCenter  \t99999999999999999999", CenterLevel, 0);
         row("minus ends the number", "LEVELSETUP", "\t\tCenter  \t7-5 dB", CenterLevel, 7);
         row("lower-case keys and tags", "levelsetup", "\t\tbass  \t\t+4 DB", Bass, 7);
         row("zone fixed stays fixed", "ADVANCED", "\t\tZone Volume Control  \tFixed",
@@ -214,10 +214,9 @@ private Q_SLOTS:
     void surroundModes_data()
     {
         QTest::addColumn<QByteArray>("lines");
-        QTest::addColumn<int>("byte0");
-        QTest::addColumn<int>("byte1");
+        QTest::addColumn<QByteArray>("bytes"); // the input's two bytes in the table
         const auto row = [](const char* name, const char* line, int byte0, int byte1) {
-            QTest::newRow(name) << QByteArray(line) << byte0 << byte1;
+            QTest::newRow(name) << QByteArray(line) << Bytes({byte0, byte1});
         };
         row("DD 2 chan NEO:6 is not DTS", "\t\tDolby Digital 2 chan \tDTS NEO:6 Cinema\n", 0x80, 0);
         row("unknown name", "\t\tStereo \t\t\tSpace Opera\n", 0, 0);
@@ -228,15 +227,13 @@ private Q_SLOTS:
     void surroundModes()
     {
         QFETCH(QByteArray, lines);
-        QFETCH(int, byte0);
-        QFETCH(int, byte1);
+        QFETCH(QByteArray, bytes);
         const Loaded result = Load(File("\t<PRESET_3>\n\t<SURROUND_MODES>\n\t\tInput 2\n" + lines +
                                         "\t</SURROUND_MODES>\n\t</PRESET_3>\n"));
         const UnitWrite* block = Find(result, Kind::PresetBlock, 3);
         QVERIFY(block);
         const int table = Unit().facts.blockSize;
-        QCOMPARE(static_cast<std::uint8_t>(block->bytes[table + 4]), byte0);
-        QCOMPARE(static_cast<std::uint8_t>(block->bytes[table + 5]), byte1);
+        QCOMPARE(block->bytes.mid(table + 4, 2), bytes);
     }
 
     void partialFiles()

@@ -150,7 +150,6 @@ private Q_SLOTS:
         Row("main power off", Key(MainPower), Reports({{21, 0}}));
 
         Row("main mute", Key(MainMute), Reports({{24, 1}}));
-        Row("main volume up", Key(MainVolumeUp), Reports({{23, -29}}));
         Row("main TUNER again", Key(MainSource[9]), Reports({{39, 0}, {53, 9}}));
         Row("zone SATELLITE", Key(ZoneSource[1]), Reports({{54, 1}}));
         Row("speakers B", Key(SpeakersB), Reports({{59, 1}}));
@@ -232,12 +231,10 @@ private Q_SLOTS:
         QCOMPARE(unit.RdsTick(), QByteArrayList{});
         // Only while a room that is on hears the tuner on FM (LOCAL: the main
         // room's): AM, FM again, the main room on CD, the zone on the tuner.
-        for (const auto& [request, heard] : {std::pair{Set(43, 0), false},
-                                             {Set(43, 1), true},
-                                             {Set(53, 6), false},
-                                             {Set(54, 9), true}}) {
+        for (int step = 0;
+             const QByteArray& request : {Set(43, 0), Set(43, 1), Set(53, 6), Set(54, 9)}) {
             unit.Handle(request);
-            QCOMPARE(unit.RdsTick().isEmpty(), !heard);
+            QCOMPARE(unit.RdsTick().isEmpty(), step++ % 2 == 0); // heard on every second
         }
     }
 
