@@ -67,11 +67,6 @@ struct SlaveSide
             received.append(buffer, n);
         return received;
     }
-    // True once count bytes have come, false when the time is up first.
-    bool Wait(qsizetype count, int ms)
-    {
-        return WaitFor([&] { return Drain().size() >= count; }, ms);
-    }
     QByteArray Take() { return std::exchange(received, QByteArray()); }
 
     int fd;
@@ -89,8 +84,7 @@ private Q_SLOTS:
     void pacedRepliesOverARealPty()
     {
         SimOptions options;
-        options.replyDelayMs = 20;
-        options.rdsPeriodMs = 20;
+        options.replyDelayMs = options.rdsPeriodMs = 20;
         SimulatedReceiver receiver(options);
         constexpr qint64 DelayNs = 20'000'000;
         QString error;
@@ -104,7 +98,7 @@ private Q_SLOTS:
             const QByteArray reply = UnitFrame::Encode(
                 Bytes({30, address & 0xFF, address >> 8, quint8(receiver.Eeprom().at(address))}));
             slave.Write(request);
-            QVERIFY(slave.Wait(reply.size(), 1000));
+            QVERIFY(WaitFor([&] { return slave.Drain().size() >= reply.size(); }, 1000));
             const qint64 elapsed = slave.clock.nsecsElapsed();
             QCOMPARE(slave.Take(), reply);
             const qint64 bound = WireNs(request.size() + reply.size()) + DelayNs;
@@ -115,7 +109,7 @@ private Q_SLOTS:
         const QByteArray version = UnitFrame::Encode(Bytes({23}));
         const QByteArray versionReply = UnitFrame::Encode(Bytes({23, 2, 5}));
         slave.Write(version + version + version);
-        QVERIFY(slave.Wait(3 * versionReply.size(), 1000));
+        QVERIFY(WaitFor([&] { return slave.Drain().size() >= 3 * versionReply.size(); }, 1000));
         const qint64 inbound = WireNs(3 * version.size() + versionReply.size());
         const qint64 outbound = WireNs(version.size() + 3 * versionReply.size());
         QVERIFY(slave.clock.nsecsElapsed() >= std::max(inbound, outbound) + DelayNs);
@@ -236,7 +230,7 @@ private Q_SLOTS:
         for (int i : {0, 1, 2, 3, 6, 10, 11})
             replies += UnitFrame::Encode(
                 Bytes({30, (1500 + i) & 0xFF, (1500 + i) >> 8, i == 2 ? 0x30 : 0x40 + i}));
-        QVERIFY(slave.Wait(replies.size(), 1000));
+        QVERIFY(WaitFor([&] { return slave.Drain().size() >= replies.size(); }, 1000));
         QCOMPARE(slave.Take(), replies);
         QByteArray stored = before;
         for (int i : {0, 1, 3, 4, 5, 6, 10, 11}) // 7, 8 and 9 never came

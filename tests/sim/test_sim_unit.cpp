@@ -27,15 +27,8 @@ QByteArray Message(int type, int variable, int value)
     return Bytes({type, variable, value});
 }
 
-QByteArray Set(int variable, int value)
-{
-    return Message(MessageType::Set, variable, value);
-}
-
-QByteArray Key(int code)
-{
-    return Bytes({MessageType::Key, code});
-}
+const auto Set = [](int variable, int value) { return Message(MessageType::Set, variable, value); };
+const auto Key = [](int code) { return Bytes({MessageType::Key, code}); };
 
 QByteArrayList Reports(const QList<std::pair<int, int>>& pairs)
 {
@@ -53,7 +46,6 @@ const QList<std::pair<int, int>> FactoryState = {
     {33, 0}, {39, 0}, {40, 3},   {43, 1}, {44, 540}, {45, 8790}, {47, 0}, {53, 9},
     {54, 8}, {56, 1}, {57, 1},   {58, 1}, {59, 0},   {60, 0}};
 
-// The factory-state reports of these variables, in report order.
 QByteArrayList Factory(const QList<int>& variables)
 {
     QList<std::pair<int, int>> state = FactoryState;
@@ -75,17 +67,15 @@ SimUnit K230(bool mainOn, bool zoneOn)
 }
 
 // What a request could change; the names are left out, as a rename is always answered.
-QByteArrayList State(SimUnit& unit)
-{
+const auto State = [](SimUnit& unit) {
     return unit.Handle(Bytes({20, Variable::All})) << unit.Eeprom() << unit.LiveSetup();
-}
+};
 
 // rooms: bit 0 main on, bit 1 zone on; first: requests made before.
-void Row(const char* name, const QByteArray& request, const QByteArrayList& expected, int rooms = 3,
-         const QByteArrayList& first = {})
-{
+const auto Row = [](const char* name, const QByteArray& request, const QByteArrayList& expected,
+                    int rooms = 3, const QByteArrayList& first = {}) {
     QTest::newRow(name) << request << expected << rooms << first;
-}
+};
 
 } // namespace
 
@@ -160,7 +150,6 @@ private Q_SLOTS:
         Row("main power off", Key(MainPower), Reports({{21, 0}}));
 
         Row("main mute", Key(MainMute), Reports({{24, 1}}));
-        Row("main volume up", Key(MainVolumeUp), Reports({{23, -29}}));
         Row("main TUNER again", Key(MainSource[9]), Reports({{39, 0}, {53, 9}}));
         Row("zone SATELLITE", Key(ZoneSource[1]), Reports({{54, 1}}));
         Row("speakers B", Key(SpeakersB), Reports({{59, 1}}));
@@ -242,12 +231,10 @@ private Q_SLOTS:
         QCOMPARE(unit.RdsTick(), QByteArrayList{});
         // Only while a room that is on hears the tuner on FM (LOCAL: the main
         // room's): AM, FM again, the main room on CD, the zone on the tuner.
-        for (const auto& [request, heard] : {std::pair{Set(43, 0), false},
-                                             {Set(43, 1), true},
-                                             {Set(53, 6), false},
-                                             {Set(54, 9), true}}) {
+        for (int step = 0;
+             const QByteArray& request : {Set(43, 0), Set(43, 1), Set(53, 6), Set(54, 9)}) {
             unit.Handle(request);
-            QCOMPARE(unit.RdsTick().isEmpty(), !heard);
+            QCOMPARE(unit.RdsTick().isEmpty(), step++ % 2 == 0); // heard on every second
         }
     }
 
@@ -261,12 +248,11 @@ private Q_SLOTS:
             unit.Handle(Key(key));
         unit.Handle(Set(Variable::Treble, 6));
         unit.Handle(Set(Variable::ZoneVolume, 5));
-        QCOMPARE(unit.Handle(Bytes({29, 0, 60})), QByteArrayList{Bytes({29, 60, 8})});
-        QCOMPARE(unit.Handle(Bytes({29, 0, 63})), QByteArrayList{Bytes({29, 63, 18 + 29})});
-        QCOMPARE(unit.Handle(Bytes({29, 0, 65})), QByteArrayList{Bytes({29, 65, 5})});
-        QCOMPARE(unit.Handle(Bytes({29, 1, 61, 3})), QByteArrayList{Bytes({29, 61, 3})});
-        QCOMPARE(unit.Handle(Bytes({29, 1, 62, 7})), QByteArrayList{Bytes({29, 62, 7})});
-        QCOMPARE(unit.Handle(Bytes({29, 1, 63, 18 + 20})), QByteArrayList{Bytes({29, 63, 38})});
+        for (const auto& [at, held] : {std::pair{60, 8}, {63, 18 + 29}, {65, 5}})
+            QCOMPARE(unit.Handle(Bytes({29, 0, at})), QByteArrayList{Bytes({29, at, held})});
+        for (const auto& [at, value] : {std::pair{61, 3}, {62, 7}, {63, 18 + 20}})
+            QCOMPARE(unit.Handle(Bytes({29, 1, at, value})),
+                     QByteArrayList{Bytes({29, at, value})});
         QCOMPARE(unit.Handle(Bytes({29, 2})), Reports({{23, -20}, {33, -4}, {39, 3}, {53, 6}}));
         unit.Handle(Set(Variable::ZoneVolume, -70));
         QCOMPARE(unit.Handle(Bytes({29, 0, 65})),
@@ -327,32 +313,23 @@ private Q_SLOTS:
         QFETCH(int, major);
         QFETCH(int, minor);
         const SetupLayout sim(model, major, minor);
-        ModelFacts facts;
-        facts.modelText = model;
-        facts.versionText = QString::asprintf("v%d.%02d", major, minor);
-        facts.blockSize = sim.BlockSize(); // as the unit reports it
+        ModelFacts facts{model, QString::asprintf("v%d.%02d", major, minor), sim.BlockSize()};
         SettingsImage image;
         QVERIFY(image.Reset(facts));
 
-        QStringList differences;
-        for (int canonical = 0; canonical < SetupLayout::FieldCount; ++canonical) {
-            if (image.Position(canonical) != sim.Position(canonical))
-                differences << u"canonical %1: unit %2, program %3"_s.arg(canonical)
-                                   .arg(sim.Position(canonical))
-                                   .arg(image.Position(canonical));
-        }
-        if (facts.ImageOffset(ModelFacts::FullLayoutSize) != sim.BlockSize())
-            differences << u"block size: unit %1, program expects %2"_s.arg(sim.BlockSize())
-                               .arg(facts.ImageOffset(ModelFacts::FullLayoutSize));
-        QVERIFY2(differences.isEmpty(), qPrintable(differences.join(u"; "_s)));
+        for (int canonical = 0; canonical < SetupLayout::FieldCount; ++canonical)
+            QVERIFY2(image.Position(canonical) == sim.Position(canonical),
+                     qPrintable(u"canonical %1: unit %2, program %3"_s.arg(canonical)
+                                    .arg(sim.Position(canonical))
+                                    .arg(image.Position(canonical))));
+        QCOMPARE(sim.BlockSize(), facts.ImageOffset(ModelFacts::FullLayoutSize));
 
-        // The input records, read by the program where the unit keeps them.
+        // The input records (digital source, analog source, and the gain when
+        // a record has three bytes), read by the program where the unit keeps them.
         for (int input = 0; input < SettingsImage::InputRecordCount; ++input) {
             const int at = sim.InputRecordPosition(input);
-            QVERIFY(image.SetByteAt(at, input));                // digital source
-            QVERIFY(image.SetByteAt(at + 1, (input + 1) << 4)); // analog source
-            if (sim.InputRecordSize() == 3)
-                QVERIFY(image.SetByteAt(at + 2, input + 2)); // analog gain
+            QVERIFY(image.SetByteAt(at, input) && image.SetByteAt(at + 1, (input + 1) << 4));
+            QVERIFY(sim.InputRecordSize() != 3 || image.SetByteAt(at + 2, input + 2));
         }
         for (int input = 0; input < SettingsImage::InputRecordCount; ++input) {
             const SettingsImage::InputRecord record = image.Input(input);
