@@ -38,8 +38,6 @@
 using namespace Qt::StringLiterals;
 
 // Polls every millisecond (QTRY_* every 50 ms); fails after 10 s.
-#define WAIT_UNTIL(condition) QVERIFY2(WaitFor([&] { return bool(condition); }, 10000), #condition)
-
 namespace {
 
 template <typename T = QCheckBox> T* Child(const QObject& parent, const QString& name)

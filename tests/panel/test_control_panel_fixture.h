@@ -19,8 +19,6 @@
 using namespace Qt::StringLiterals;
 
 // Polls every millisecond (QTRY_* every 50 ms); fails after 10 s.
-#define WAIT_UNTIL(condition) QVERIFY2(WaitFor([&] { return bool(condition); }, 10000), #condition)
-
 // Object names written as one text: Names("mainMute bass").
 inline QStringList Names(const char* names)
 {

@@ -24,6 +24,9 @@ inline bool WaitFor(const std::function<bool()>& done, int timeoutMs)
     return done();
 }
 
+// QVERIFY that the condition comes to hold within 10 s, the loop running.
+#define WAIT_UNTIL(condition) QVERIFY2(WaitFor([&] { return bool(condition); }, 10000), #condition)
+
 // Keeps the event loop running for the given time.
 inline void Pause(int ms)
 {

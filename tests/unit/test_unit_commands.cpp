@@ -161,14 +161,6 @@ private Q_SLOTS:
         line.live.ApplyReport(Bytes({20, 55, 2}) + "THEIRS");
         QCOMPARE(line.live.InputCaption(2), u"THEIRS"_s);
     }
-
-    void closedPortSendsNothing()
-    {
-        Line line;
-        line.link.Close();
-        line.commands.TogglePower(Room::Main);
-        QVERIFY(line.sent.isEmpty());
-    }
 };
 
 QTEST_GUILESS_MAIN(TestUnitCommands)
