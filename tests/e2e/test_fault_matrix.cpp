@@ -6,6 +6,7 @@
 #include "files/settings_save_chain.h"
 #include "sim_session.h"
 #include "simulated_receiver.h"
+#include "test_files.h"
 #include "transfer/eeprom_map.h"
 #include "unit/unit_session.h"
 
@@ -77,12 +78,6 @@ int Scaled(int realMs)
 int Bound()
 {
     return 20 * 60 * 1000 / Scale();
-}
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // What a unit holds that an operation may change.
@@ -248,9 +243,7 @@ class TestFaultMatrix : public QObject
 
         if (op == Save) {
             QVERIFY(QDir().mkpath(cellDir));
-            QFile earlier(path);
-            QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("earlier\n") == 8);
-            earlier.close();
+            QVERIFY(WriteFile(path, "earlier\n"));
             SettingsSaveChain chain(rig.session);
             QSignalSpy done(&chain, &SettingsSaveChain::finished);
             QVERIFY(chain.Start(path));
@@ -328,10 +321,10 @@ class TestFaultMatrix : public QObject
             QVERIFY(held == before); // a save never writes
             QCOMPARE(QDir(cellDir).entryList(QDir::Files | QDir::Hidden).size(), 1);
             if (ok) {
-                QCOMPARE(ReadAll(path), ReadAll(cleanFile));
-                QVERIFY(ReadAll(path).endsWith("</VELTRIX>"));
+                QCOMPARE(FileBytes(path), FileBytes(cleanFile));
+                QVERIFY(FileBytes(path).endsWith("</VELTRIX>"));
             } else {
-                QCOMPARE(ReadAll(path), QByteArray("earlier\n"));
+                QCOMPARE(FileBytes(path), QByteArray("earlier\n"));
                 const QStringList parts =
                     MessageTable::Text(Message::SaveIncomplete).split(u"%1"_s);
                 QVERIFY2(said.first().startsWith(parts.first()) &&

@@ -3,6 +3,7 @@
 // through the simulator's frame trace.
 
 #include "sim_process.h"
+#include "test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,10 +30,8 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString link = dir.filePath(QStringLiteral("ttyVeltrix"));
         QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("config/Orvane"))));
-        QFile conf(dir.filePath(QStringLiteral("config/Orvane/Veltrix PC Interface.conf")));
-        QVERIFY(conf.open(QIODevice::WriteOnly));
-        conf.write("[Settings]\nPort=" + link.toUtf8() + "\n");
-        conf.close();
+        QVERIFY(WriteFile(dir.filePath(QStringLiteral("config/Orvane/Veltrix PC Interface.conf")),
+                          "[Settings]\nPort=" + link.toUtf8() + "\n"));
 
         // The unit answers the handshake's fourteen requests, then falls silent.
         auto sim = std::make_unique<SimProcess>(QStringList{QStringLiteral("--link"), link,

@@ -4,6 +4,7 @@
 #include "files/settings_file_reader.h"
 #include "files/settings_file_writer.h"
 #include "model/settings_field.h"
+#include "test_files.h"
 
 #include "test_bytes.h"
 
@@ -78,7 +79,7 @@ QByteArray Golden(const QString& name, const QByteArray& actual)
     if (qEnvironmentVariableIsSet("VELTRIX_UPDATE_GOLDEN") && file.open(QIODevice::WriteOnly))
         file.write(actual);
     file.close();
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return FileBytes(file.fileName());
 }
 
 // What the file holds, and the writes of a load of it into a unit whose AM

@@ -9,6 +9,7 @@
 #include "screenshot.h"
 #include "sim_session.h"
 #include "simulated_receiver.h"
+#include "test_files.h"
 #include "transfer/eeprom_map.h"
 
 #include <QAction>
@@ -23,19 +24,6 @@
 // its own step, so an encoding fault shows as it would on a real unit.
 // Lossy lines are the fault matrix's: the same chain and run, byte for byte.
 namespace {
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 // A started unit of that model and firmware, and the panel connected to it.
 struct Rig
@@ -179,7 +167,7 @@ private Q_SLOTS:
         QVERIFY(a.f);
         const QString first = dir.filePath(model + firmware + u"-a.vxf"_s);
         QVERIFY(a.Run(true, first));
-        const QByteArray firstBytes = ReadAll(first);
+        const QByteArray firstBytes = FileBytes(first);
         // The unit pads its names with spaces; the file holds the names.
         for (const QByteArray& line : firstBytes.split('\n')) {
             if (line.startsWith("\t\tInputName"))
@@ -193,7 +181,7 @@ private Q_SLOTS:
         QVERIFY(b.Run(false, first));
         const QString again = dir.filePath(model + firmware + u"-b.vxf"_s);
         QVERIFY(b.Run(true, again));
-        QCOMPARE(ReadAll(again), firstBytes);
+        QCOMPARE(FileBytes(again), firstBytes);
     }
 
     // A K230's 9 kHz file into a 10 kHz K240: the model question answered No
@@ -204,10 +192,11 @@ private Q_SLOTS:
         Rig a(u"K240"_s, u"v2.05"_s);
         QVERIFY(a.f);
         const QString path = dir.filePath(u"nine.vxf"_s);
-        WriteAll(path, "<VELTRIX>\r\n\tModel \t\t\tK230\r\n\t<TunerPresets>\r\n"
-                       "\t\tAM Step Size = 9\r\n\t\tAM Preset = 1\r\n\t\tAM Frequency = 531\r\n"
-                       "\t\tAM Preset = 2\r\n\t\tAM Frequency = 1602\r\n\t</TunerPresets>\r\n"
-                       "</VELTRIX>");
+        QVERIFY(WriteFile(path,
+                          "<VELTRIX>\r\n\tModel \t\t\tK230\r\n\t<TunerPresets>\r\n"
+                          "\t\tAM Step Size = 9\r\n\t\tAM Preset = 1\r\n\t\tAM Frequency = 531\r\n"
+                          "\t\tAM Preset = 2\r\n\t\tAM Frequency = 1602\r\n\t</TunerPresets>\r\n"
+                          "</VELTRIX>"));
         int writes = 0;
         QObject::connect(a.sim.get(), &SimulatedReceiver::frameReceived, [&](const QByteArray& p) {
             writes += (p.size() > 1 && p[1] == MemoryOp::Write &&
@@ -249,12 +238,12 @@ private Q_SLOTS:
         QVERIFY(rig.f);
         const QString path = dir.filePath(u"compare.vxf"_s);
         QVERIFY(rig.Run(true, path));
-        QByteArray changed = ReadAll(path);
+        QByteArray changed = FileBytes(path);
         const qsizetype bass = changed.indexOf("\t\tBass  \t\t");
         QVERIFY(bass > 0);
         changed.replace(bass, changed.indexOf('\r', bass) - bass, "\t\tBass  \t\t+10 dB");
         const QString changedPath = dir.filePath(u"changed.vxf"_s);
-        WriteAll(changedPath, changed);
+        QVERIFY(WriteFile(changedPath, changed));
         const quint64 revision = rig.sim->Unit().EepromRevision();
         QSignalSpy done(&rig.Commands(), &SettingsFileCommands::commandFinished);
         SettingsFileCommands::SetNextPath(changedPath);

@@ -3,6 +3,7 @@
 #include "link/unit_frame.h"
 #include "sim_command_line.h"
 #include "simulated_receiver.h"
+#include "test_files.h"
 
 #include "event_wait.h"
 #include "test_bytes.h"
@@ -35,14 +36,6 @@ QByteArrayList Decode(const QByteArray& stream)
 qint64 WireNs(qsizetype bytes)
 {
     return bytes * 10 * 1'000'000'000LL / 9600;
-}
-
-QString WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(bytes);
-    return path;
 }
 
 // The program's end of the line, in the raw mode the unit keeps, read with
@@ -245,13 +238,15 @@ private Q_SLOTS:
         SimOptions options;
         // Refused, and left as they were: an image of the wrong size, a file
         // where the link should go.
-        options.eepromFile = WriteFile(dir.filePath(u"bad"_s), QByteArray(2049, 'x'));
+        options.eepromFile = dir.filePath(u"bad"_s);
+        QVERIFY(WriteFile(options.eepromFile, QByteArray(2049, 'x')));
         QString error;
         QVERIFY(!SimulatedReceiver(options).Start(&error));
         QVERIFY2(error.contains(u"2048"_s), qPrintable(error));
         QCOMPARE(QFileInfo(options.eepromFile).size(), 2049);
         options.eepromFile = dir.filePath(u"unit.eeprom"_s);
-        options.linkPath = WriteFile(dir.filePath(u"unit"_s), "keep me");
+        options.linkPath = dir.filePath(u"unit"_s);
+        QVERIFY(WriteFile(options.linkPath, "keep me"));
         QVERIFY(!SimulatedReceiver(options).Start(&error));
         QVERIFY2(error.contains(u"not a symbolic link"_s), qPrintable(error));
         QFile kept(options.linkPath);

@@ -1,5 +1,6 @@
 target_sources(veltrix_test_support PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/test_bytes.h
+    ${CMAKE_CURRENT_LIST_DIR}/test_files.h
     ${CMAKE_CURRENT_LIST_DIR}/transfer_results.h
     ${CMAKE_CURRENT_LIST_DIR}/event_wait.h
     ${CMAKE_CURRENT_LIST_DIR}/file_size_limit.h

@@ -3,6 +3,7 @@
 #include "panel/test_control_panel_fixture.h"
 #include "sim_session.h"
 #include "simulated_receiver.h"
+#include "test_files.h"
 #include "tuner/frequency_spin_box.h"
 #include "tuner/new_tuner_preset_dlg.h"
 #include "tuner/preset_list_ctrl.h"
@@ -248,8 +249,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const auto put = [&](const char* name, const QByteArray& text) {
-            QFile file(dir.filePath(QString::fromLatin1(name)));
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+            QVERIFY(WriteFile(dir.filePath(QString::fromLatin1(name)), text));
         };
         const auto use = [&](TunerPresetsDlg& dialog, const char* button, const char* name) {
             MessageBox::SetNextAnswer(QMessageBox::Ok);

@@ -1,3 +1,4 @@
+#include "test_files.h"
 #include "tuner/tuner_preset_file.h"
 
 #include <QBuffer>
@@ -45,12 +46,6 @@ TunerPresetList Read(const QByteArray& text, int* lines = nullptr)
     if (lines)
         *lines = read;
     return list;
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
 }
 
 const QByteArray Sample = "<TunerPresets>\r\n\r\n\tAM Step Size = 9\r\n\r\n"
@@ -166,7 +161,7 @@ private Q_SLOTS:
               {"", QByteArray(), Outcome::Failed}}) {
             const QString path = dir.filePath(QString::fromLatin1(name));
             if (*name)
-                WriteFile(path, bytes);
+                QVERIFY(WriteFile(path, bytes));
             TunerPresetList list = OldList();
             QString error;
             QCOMPARE(TunerPresetFile::Load(path, list, &error), outcome);
@@ -174,7 +169,7 @@ private Q_SLOTS:
             QCOMPARE(Texts(list), Texts(outcome == Outcome::Done ? Read(Sample) : OldList()));
         }
         const QString path = dir.filePath(QString(250, u'L'));
-        WriteFile(path, "old\n");
+        QVERIFY(WriteFile(path, "old\n"));
         QString error;
         QCOMPARE(TunerPresetFile::Save(path, OldList(), &error), Outcome::Failed);
         QVERIFY(!error.isEmpty() && error != u"Unknown error"_s);

@@ -16,11 +16,6 @@ QByteArray Report(int variable, int value)
     return Bytes({20, variable, value});
 }
 
-QByteArray Text(int type, int lead, const char* text)
-{
-    return Bytes({type, lead}) + QByteArray(text);
-}
-
 template <typename Arg>
 void Hear(LiveStatus& live, void (LiveStatus::*changed)(Arg), const char* name, QStringList& heard)
 {
@@ -170,31 +165,26 @@ private Q_SLOTS:
         QTEST(f.heard.join(u", "), "heard");
     }
 
-    void valuesKeptWhileShown_data()
-    {
-        QTest::addColumn<bool>("on");
-        QTest::newRow("rooms off") << false;
-        QTest::newRow("rooms on") << true;
-    }
-
     // Volumes, tone and speakers are kept only while their room is on; the
     // popup's sound and the tuner's values always.
     void valuesKeptWhileShown()
     {
-        QFETCH(bool, on);
-        Fixture f;
-        f.Feed({Report(21, on), Report(52, on), Report(23, 226), Report(27, 236), Report(33, 252),
-                Report(28, 1), Report(58, 1), Bytes({20, 45, 0xB8, 0x27}), Report(56, 7)});
-        const LiveValues& v = f.session.Status();
-        QCOMPARE(v.mainVolume, on ? -30 : 0);
-        QCOMPARE(v.zoneVolume, on ? -20 : 0);
-        QCOMPARE(v.bass, on ? -4 : 0);
-        QCOMPARE(v.speakersA, on);
-        QCOMPARE(v.ReportedSound(LiveRoom::Main).volume, -30);
-        QCOMPARE(v.ReportedSound(LiveRoom::Zone).volume, -20);
-        QVERIFY(v.ReportedSound(LiveRoom::Zone).mute && !v.ReportedSound(LiveRoom::Main).mute);
-        QCOMPARE(v.fmFrequency, 10168);
-        QCOMPARE(v.amPreset, 7);
+        for (const bool on : {false, true}) {
+            Fixture f;
+            f.Feed({Report(21, on), Report(52, on), Report(23, 226), Report(27, 236),
+                    Report(33, 252), Report(28, 1), Report(58, 1), Bytes({20, 45, 0xB8, 0x27}),
+                    Report(56, 7)});
+            const LiveValues& v = f.session.Status();
+            QCOMPARE(v.mainVolume, on ? -30 : 0);
+            QCOMPARE(v.zoneVolume, on ? -20 : 0);
+            QCOMPARE(v.bass, on ? -4 : 0);
+            QCOMPARE(v.speakersA, on);
+            QCOMPARE(v.ReportedSound(LiveRoom::Main).volume, -30);
+            QCOMPARE(v.ReportedSound(LiveRoom::Zone).volume, -20);
+            QVERIFY(v.ReportedSound(LiveRoom::Zone).mute && !v.ReportedSound(LiveRoom::Main).mute);
+            QCOMPARE(v.fmFrequency, 10168);
+            QCOMPARE(v.amPreset, 7);
+        }
     }
 
     void tunerLiveRules_data()
@@ -230,15 +220,15 @@ private Q_SLOTS:
         Fixture f;
         f.TunerOnFm();
         QSignalSpy changed(&f.session.Live(), &LiveStatus::radioTextChanged);
-        f.Feed(Text(28, 10, "AB"));
+        f.Feed(Bytes({28, 10}) + "AB");
         QCOMPARE(f.session.Status().radioText, QStringLiteral("          AB"));
-        f.Feed(Text(28, 0, "Hello"));
+        f.Feed(Bytes({28, 0}) + "Hello");
         QCOMPARE(f.session.Status().radioText, QStringLiteral("Hello     AB"));
-        f.Feed(Text(28, 0, "Hello")); // unchanged: no signal
+        f.Feed(Bytes({28, 0}) + "Hello"); // unchanged: no signal
         QCOMPARE(changed.size(), 2);
-        f.Feed(Text(28, -5 & 0xFF, "XY")); // before the start: ignored
+        f.Feed(Bytes({28, -5 & 0xFF}) + "XY"); // before the start: ignored
         QCOMPARE(f.session.Status().radioText, QStringLiteral("Hello     AB"));
-        f.Feed(Text(28, 127, "YZ")); // far out, but bounded
+        f.Feed(Bytes({28, 127}) + "YZ"); // far out, but bounded
         QCOMPARE(f.session.Status().radioText.size(), 129);
         f.Feed(Bytes({28, 0, 'A'})); // short payload empties it
         QCOMPARE(f.session.Status().radioText, QString());
@@ -248,7 +238,7 @@ private Q_SLOTS:
     {
         Fixture f;
         f.Feed(Bytes({27}) + "RADIO 1 ");
-        f.Feed(Text(28, 0, "Text"));
+        f.Feed(Bytes({28, 0}) + "Text");
         QCOMPARE(f.session.Status().psName, QString());
         QCOMPARE(f.session.Status().radioText, QString());
 
@@ -319,29 +309,24 @@ private Q_SLOTS:
     // What is kept only while the main room is on goes when it is switched
     // off, and when the unit answers again after a silence (its rooms start
     // off until it reports them): a save must not write the old speakers.
-    void mainRoomClearedWhenOff_data()
-    {
-        QTest::addColumn<bool>("reconnect");
-        QTest::newRow("power off") << false;
-        QTest::newRow("new connection") << true;
-    }
     void mainRoomClearedWhenOff()
     {
-        QFETCH(bool, reconnect);
-        Fixture f;
-        f.Feed({Report(21, 1), Report(53, 9), Report(40, 13), Report(58, 1), Report(59, 1)});
-        QCOMPARE(f.session.Status().surroundMode, 13);
-        QVERIFY(f.session.Status().speakersA && f.session.Status().speakersB);
-        if (reconnect)
-            f.session.Live().BeginConnection();
-        else
-            f.Feed(Report(21, 0));
-        const LiveValues& v = f.session.Status();
-        QVERIFY(!v.mainPower);
-        QCOMPARE(v.mainSource, -1);
-        QCOMPARE(v.surroundMode, -1);
-        QVERIFY(!v.speakersA && !v.speakersB);
-        QVERIFY(v.mainSourceIsTuner);
+        for (const bool reconnect : {false, true}) {
+            Fixture f;
+            f.Feed({Report(21, 1), Report(53, 9), Report(40, 13), Report(58, 1), Report(59, 1)});
+            QCOMPARE(f.session.Status().surroundMode, 13);
+            QVERIFY(f.session.Status().speakersA && f.session.Status().speakersB);
+            if (reconnect)
+                f.session.Live().BeginConnection();
+            else
+                f.Feed(Report(21, 0));
+            const LiveValues& v = f.session.Status();
+            QVERIFY(!v.mainPower);
+            QCOMPARE(v.mainSource, -1);
+            QCOMPARE(v.surroundMode, -1);
+            QVERIFY(!v.speakersA && !v.speakersB);
+            QVERIFY(v.mainSourceIsTuner);
+        }
     }
 };
 
