@@ -53,7 +53,10 @@ void InputRenamer::OnTimeout()
 {
     if (!IsBusy())
         return;
-    if (sends < Tries && session.Status().connected)
+    // One quiet period only makes the session probe, and a lossy line has
+    // those; a unit the session has given up on (it probes for a new one)
+    // ends the wait.
+    if (sends < Tries && !session.IsProbing())
         Send();
     else
         Finish(false);

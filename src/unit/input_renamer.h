@@ -21,7 +21,7 @@ public:
     // Sends of one rename, the first included. A bad cable loses a frame
     // in three or four; ten sends make a lost rename as rare as a lost
     // EEPROM byte, and a unit that went silent ends the wait sooner, when
-    // the session no longer counts it connected.
+    // the session has shown the connection lost.
     static constexpr int Tries = 10;
     // How long the unit's report may take before the name is sent again, ms.
     static constexpr int ReportWait = 1000;
