@@ -28,19 +28,9 @@ void MemoryTransfer::SetTiming(const Timing& newTiming)
     timing = newTiming;
 }
 
-int MemoryTransfer::ReplyWait(int ceilingMs) const
-{
-    return Wait(ceilingMs);
-}
-
 void MemoryTransfer::NoteRoundTrip(qint64 ms)
 {
     replyTimeout.Sample(ms);
-}
-
-void MemoryTransfer::NoteTimeout(int waitedMs, int ceilingMs)
-{
-    TimedOut(waitedMs, ceilingMs);
 }
 
 // Ends a request that cannot start; false, for the caller to return.
@@ -248,15 +238,15 @@ void MemoryTransfer::Stray(int key)
     resentAnswered = {};
 }
 
-int MemoryTransfer::Wait(int ceilingMs) const
+int MemoryTransfer::ReplyWait(int ceilingMs) const
 {
     return timing.adaptive ? replyTimeout.Wait(timing.retryFloor, ceilingMs) : ceilingMs;
 }
 
-void MemoryTransfer::TimedOut(int waitedMs, int ceilingMs)
+void MemoryTransfer::NoteTimeout(int waitedMs, int ceilingMs)
 {
     replyTimeout.Backoff();
-    Q_EMIT requestResent(waitedMs, Wait(ceilingMs));
+    Q_EMIT requestResent(waitedMs, ReplyWait(ceilingMs));
 }
 
 void MemoryTransfer::SendLiveRead(int index, bool again)
@@ -264,7 +254,7 @@ void MemoryTransfer::SendLiveRead(int index, bool again)
     state.setupIndex = index;
     link.SendFrame({MessageType::LiveSetup, MemoryOp::Read, static_cast<std::uint8_t>(index)});
     Sent(LiveKey + index, again);
-    liveRetry.start(Wait(timing.retry), timing.retry);
+    liveRetry.start(ReplyWait(timing.retry), timing.retry);
 }
 
 void MemoryTransfer::SendLiveWrite(bool again)
@@ -273,7 +263,7 @@ void MemoryTransfer::SendLiveWrite(bool again)
     link.SendFrame({MessageType::LiveSetup, MemoryOp::Write, static_cast<std::uint8_t>(index),
                     At(job.data, index)});
     Sent(LiveKey + index, again);
-    liveRetry.start(Wait(timing.retry), timing.retry);
+    liveRetry.start(ReplyWait(timing.retry), timing.retry);
 }
 
 void MemoryTransfer::SendEepromRead(int address, bool again)
@@ -281,7 +271,7 @@ void MemoryTransfer::SendEepromRead(int address, bool again)
     state.memAddress = address;
     link.SendFrame({MessageType::Eeprom, MemoryOp::Read, Low(address), High(address)});
     Sent(address, again);
-    eepromRetry.start(Wait(timing.retry), timing.retry);
+    eepromRetry.start(ReplyWait(timing.retry), timing.retry);
 }
 
 void MemoryTransfer::OnLiveRetry()
@@ -291,7 +281,7 @@ void MemoryTransfer::OnLiveRetry()
     // Without a reply pending, this is the repeat of a write the unit
     // answered with another value: no loss.
     if (awaitingReply)
-        TimedOut(liveRetry.interval(), timing.retry);
+        NoteTimeout(liveRetry.interval(), timing.retry);
     if (state.phase == TransferPhase::LiveRead)
         SendLiveRead(state.setupIndex, true);
     else
@@ -302,7 +292,7 @@ void MemoryTransfer::OnEepromRetry()
 {
     if (state.memAddress == TransferState::IdleAddress || IsWriting())
         return;
-    TimedOut(eepromRetry.interval(), timing.retry);
+    NoteTimeout(eepromRetry.interval(), timing.retry);
     SendEepromRead(state.memAddress, true);
 }
 

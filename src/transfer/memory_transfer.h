@@ -92,7 +92,6 @@ public:
     MemoryTransfer(UnitLink& link, ModelFacts& facts, QObject* parent = nullptr);
 
     void SetTiming(const Timing& timing);
-    const Timing& CurrentTiming() const { return timing; }
 
     // The wait for a reply to a request of the session's own (the
     // handshake's queries), at most ceilingMs; and what became of it: a
@@ -264,8 +263,6 @@ private:
     void Sent(int key, bool again);
     void Answered();
     void Stray(int key);
-    int Wait(int ceilingMs) const;
-    void TimedOut(int waitedMs, int ceilingMs);
 
     void SendLiveRead(int index, bool again = false);
     void SendLiveWrite(bool again = false);

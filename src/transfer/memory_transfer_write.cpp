@@ -158,7 +158,7 @@ void MemoryTransfer::OnLiveEcho(int index, std::uint8_t value)
         otherAnswers = value == otherValue ? otherAnswers + 1 : 1;
         otherValue = value;
         if (otherAnswers < LiveClampAnswers) {
-            liveRetry.start(Wait(timing.retry), timing.retry);
+            liveRetry.start(ReplyWait(timing.retry), timing.retry);
             return;
         }
         runClamped.append(index);
@@ -195,7 +195,7 @@ void MemoryTransfer::SendWriteByte(bool again)
     link.SendFrame({MessageType::Eeprom, MemoryOp::Write, Low(address), High(address),
                     At(job.data, byteIndex)});
     Sent(address, again);
-    paceTimer.start(Wait(timing.pace), timing.pace);
+    paceTimer.start(ReplyWait(timing.pace), timing.pace);
 }
 
 void MemoryTransfer::SendReadBack()
@@ -204,7 +204,7 @@ void MemoryTransfer::SendReadBack()
     readingBack = true;
     link.SendFrame({MessageType::Eeprom, MemoryOp::Read, Low(address), High(address)});
     Sent(address, true);
-    paceTimer.start(Wait(timing.pace), timing.pace);
+    paceTimer.start(ReplyWait(timing.pace), timing.pace);
 }
 
 // An echo of the write and the reply to a read-back look alike: either way
@@ -240,7 +240,7 @@ void MemoryTransfer::OnPaceTimeout()
     // No answer: read the byte back, and when that is not answered either,
     // write it again. A unit that stays silent ends the run through
     // ConnectionLost, never by skipping the byte.
-    TimedOut(paceTimer.interval(), timing.pace);
+    NoteTimeout(paceTimer.interval(), timing.pace);
     if (readingBack)
         SendWriteByte(true);
     else
