@@ -55,7 +55,12 @@ QString CliCommandLine::Usage()
 {
     return QStringLiteral(
         "Usage:\n"
-        "  veltrix [--port PORT] [--retry MS] [--quiet] [--trace FILE] status\n"
+        "  veltrix [OPTIONS] [--json] status | watch\n"
+        "  veltrix [OPTIONS] [--json] [--zone] power on|off | volume DB|up|down\n"
+        "  veltrix [OPTIONS] [--json] [--zone] mute on|off | source NAME|NUMBER\n"
+        "  veltrix [OPTIONS] [--json] surround MODE | speakers a|b on|off\n"
+        "  veltrix [OPTIONS] [--json] tone bass|treble DB | preset recall|store N\n"
+        "  veltrix [OPTIONS] [--json] tuner band am|fm | frequency MHZ|KHZ | preset N\n"
         "  veltrix [--port PORT] [--retry MS] [--quiet] [--trace FILE] save FILE\n"
         "  veltrix [--port PORT] [--retry MS] [--quiet] [--trace FILE] load FILE [--yes] "
         "[--verify] "
@@ -66,6 +71,13 @@ QString CliCommandLine::Usage()
         "  veltrix [--port PORT] [--retry MS] [--quiet] [--trace FILE] presets load FILE\n"
         "  veltrix --help | --version\n"
         "\n"
+        "OPTIONS are --port PORT, --retry MS, --quiet and --trace FILE.\n"
+        "\n"
+        "  watch         print each change the unit reports until Ctrl-C\n"
+        "  VERBS         wait for the unit to report the new value: exit 0, or exit 1\n"
+        "                saying what it reports; NUMBER is 1 to 10, MHZ like 101.10\n"
+        "  --json        one JSON object (JSON lines for watch); errors as {\"error\": ...}\n"
+        "  --zone        the second zone instead of the main room\n"
         "  --port PORT   COM1..COM8, a device path, a name under /dev, or \"Auto Detect\"\n"
         "                (default: the port chosen in the program's Options)\n"
         "  --retry MS    wait MS for every reply before asking again (default: the\n"
@@ -90,6 +102,7 @@ struct Scanned
     bool version = false;
     bool loadOption = false; // --yes, --verify or --dry-run
     bool onlyOption = false; // --only
+    bool zone = false;       // --zone
 };
 
 bool ScanOptions(const QStringList& arguments, Scanned* scanned, QString* error)
@@ -142,6 +155,10 @@ bool ScanOptions(const QStringList& arguments, Scanned* scanned, QString* error)
             parsed.yes = scanned->loadOption = true;
         else if (name == QLatin1String("--verify"))
             parsed.verify = scanned->loadOption = true;
+        else if (name == QLatin1String("--json"))
+            parsed.json = true;
+        else if (name == QLatin1String("--zone"))
+            scanned->zone = true;
         else if (name == QLatin1String("--dry-run"))
             parsed.dryRun = scanned->loadOption = true;
         else {
@@ -158,8 +175,12 @@ bool TakeCommand(QStringList& words, CliRequest* parsed, qsizetype* fileWords, Q
 {
     const QString command = words.takeFirst();
     *fileWords = 1;
-    if (command == QLatin1String("status")) {
-        parsed->command = CliRequest::Command::Status;
+    if (command == QLatin1String("status") || command == QLatin1String("watch")) {
+        parsed->command = command == QLatin1String("status") ? CliRequest::Command::Status
+                                                             : CliRequest::Command::Watch;
+        *fileWords = 0;
+    } else if (LiveVerb::IsVerb(command)) {
+        parsed->command = CliRequest::Command::Live;
         *fileWords = 0;
     } else if (command == QLatin1String("save")) {
         parsed->command = CliRequest::Command::Save;
@@ -213,6 +234,21 @@ bool CliCommandLine::Parse(const QStringList& arguments, CliRequest* request, QS
     qsizetype fileWords = 0;
     if (!TakeCommand(words, &parsed, &fileWords, error))
         return false;
+    const bool live = parsed.command == CliRequest::Command::Live;
+    if (scanned.zone && !live) {
+        *error = QStringLiteral("--zone belongs to power, volume, mute and source");
+        return false;
+    }
+    if (parsed.json && !live && parsed.command != CliRequest::Command::Status &&
+        parsed.command != CliRequest::Command::Watch) {
+        *error = QStringLiteral("--json belongs to status, watch and the live verbs");
+        return false;
+    }
+    if (live) {
+        if (!LiveVerb::Parse(command, words, scanned.zone, &parsed.verb, error))
+            return false;
+        words.clear();
+    }
     if (words.size() < fileWords || (fileWords > 0 && words.constFirst().isEmpty())) {
         *error = QStringLiteral("%1 needs a FILE").arg(command);
         return false;

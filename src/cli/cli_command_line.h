@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/cli_live_verb.h"
 #include "model/unit_configuration.h"
 
 #include <QString>
@@ -8,7 +9,8 @@
 // The command line of the veltrix program, parsed without touching any port
 // or file, so every usage error is found before the line is opened:
 //
-//   veltrix [--port PORT] [--quiet] [--trace FILE] status
+//   veltrix [--port PORT] [--quiet] [--trace FILE] [--json] status | watch
+//   veltrix [--port PORT] [--quiet] [--trace FILE] [--json] [--zone] VERB ... (see LiveVerb)
 //   veltrix [--port PORT] [--quiet] [--trace FILE] save FILE
 //   veltrix [--port PORT] [--quiet] [--trace FILE] load FILE [--yes] [--verify] [--dry-run]
 //                                                             [--only PARTS]
@@ -31,6 +33,8 @@ struct CliRequest
         PresetsSave,
         PresetsLoad,
         Diff, // FILE against the unit, or against file2 without a unit
+        Live, // a live-control verb
+        Watch,
     };
 
     Command command = Command::Help;
@@ -43,6 +47,8 @@ struct CliRequest
     bool yes = false; // load: no confirmation asked
     bool verify = false;
     bool dryRun = false;
+    bool json = false; // status, watch and the verbs: JSON on stdout, errors included
+    LiveVerb verb;     // Live
     // --only: the parts a load writes and a verify or diff compares.
     ConfigurationParts only;
 };

@@ -1,5 +1,6 @@
 #include "cli/cli_runner.h"
 
+#include "cli/cli_live_verb.h"
 #include "cli/cli_settings_run.h"
 #include "common/message_table.h"
 #include "common/text.h"
@@ -22,8 +23,10 @@ QString Seconds(int ms)
 
 } // namespace
 
-CliRunner::CliRunner(const CliRequest& cliRequest, QObject* parent)
-    : QObject(parent), request(cliRequest)
+CliRunner::CliRunner(const CliRequest& cliRequest, UnitSession* shared, QObject* parent)
+    : QObject(parent), request(cliRequest),
+      ownedSession(shared ? nullptr : std::make_unique<UnitSession>()),
+      session(shared ? *shared : *ownedSession)
 {
     progress = std::make_unique<CliProgress>(streams.err, streams.errIsTerminal, request.quiet);
     answerTimer.setSingleShot(true);
@@ -70,7 +73,8 @@ CliRunner::~CliRunner() = default;
 void CliRunner::SetSettings(const Settings& newSettings)
 {
     settings = newSettings;
-    session.SetTiming(settings.timing);
+    if (ownedSession)
+        session.SetTiming(settings.timing);
 }
 
 void CliRunner::SetStreams(const Streams& newStreams)
@@ -137,6 +141,8 @@ void CliRunner::Start()
     case CliRequest::Command::Status:
     case CliRequest::Command::Save:
     case CliRequest::Command::PresetsSave:
+    case CliRequest::Command::Live:
+    case CliRequest::Command::Watch:
         break;
     case CliRequest::Command::Help:
     case CliRequest::Command::Version:
@@ -144,9 +150,18 @@ void CliRunner::Start()
         return;
     }
     StartTrace();
-    session.SetPortSetting(request.port.isEmpty() ? defaultPort : request.port);
     step = Step::Connecting;
     answerTimer.start(settings.answerLimit);
+    if (!ownedSession) {
+        // The program's session: a connected unit has had its handshake;
+        // the names it may still lack are asked for, as a save would.
+        if (session.Status().connected) {
+            OnIdentified();
+            session.FetchUnknownInputNames();
+        }
+        return;
+    }
+    session.SetPortSetting(request.port.isEmpty() ? defaultPort : request.port);
     session.Start();
 }
 
@@ -192,6 +207,12 @@ void CliRunner::OnHandshakeSettled()
     case CliRequest::Command::Status:
         RunStatus();
         break;
+    case CliRequest::Command::Live:
+        RunLive();
+        break;
+    case CliRequest::Command::Watch:
+        RunWatch();
+        break;
     case CliRequest::Command::PresetsSave:
         RunPresetsSave();
         break;
@@ -211,28 +232,56 @@ void CliRunner::OnHandshakeSettled()
 
 // ------------------------------------------------------------------ commands
 
+void CliRunner::PrintStatus(const QList<StatusField>& fields)
+{
+    if (request.json) {
+        Print(CliStatusReport::JsonLine(CliStatusReport::Json(fields)));
+        return;
+    }
+    for (const QString& line : CliStatusReport::Lines(fields))
+        Print(line);
+}
+
 void CliRunner::RunStatus()
 {
-    const LiveValues& v = session.Status();
-    const LiveStatus& live = session.Live();
-    const auto onOff = [](bool on) { return on ? QStringLiteral("on") : QStringLiteral("off"); };
-    const auto source = [&live](int index) {
-        return index >= 0 && index < InputCount ? live.InputCaption(index) : QStringLiteral("-");
-    };
-    Print(QStringLiteral("model: ") + v.facts.modelText);
-    Print(QStringLiteral("firmware: ") + v.facts.versionText);
-    Print(QStringLiteral("port: ") + session.Link().PortName());
-    Print(QStringLiteral("main power: ") + onOff(v.mainPower));
-    Print(QStringLiteral("main volume: ") +
-          (v.mainPower ? live.VolumeText(v.mainVolume) : QStringLiteral("-")));
-    Print(QStringLiteral("main source: ") + source(v.mainSource));
-    Print(QStringLiteral("zone power: ") + onOff(v.zonePower));
-    Print(QStringLiteral("zone volume: ") +
-          (v.zonePower ? live.VolumeText(v.zoneVolume) : QStringLiteral("-")));
-    Print(QStringLiteral("zone source: ") + (v.zonePower && v.zoneSource == SourceExternal
-                                                 ? QLatin1String(ZoneLocalName)
-                                                 : source(v.zoneSource)));
+    PrintStatus(CliStatusReport::Fields(session));
     Finish(ExitDone);
+}
+
+void CliRunner::RunLive()
+{
+    auto* run = new CliLiveVerbRun(session, request.verb, settings.reportLimit, this);
+    connect(run, &CliLiveVerbRun::finished, this, [this, run](bool ok, const QString& error) {
+        if (!ok) {
+            Fail(error);
+            return;
+        }
+        const QList<StatusField> fields = CliStatusReport::Fields(session);
+        PrintStatus(request.json ? fields
+                                 : CliStatusReport::Select(fields, run->Section(), run->Key()));
+        Finish(ExitDone);
+    });
+    step = Step::Live;
+    run->Start();
+}
+
+void CliRunner::RunWatch()
+{
+    step = Step::Live;
+    watched = CliStatusReport::Fields(session);
+    // After the session's own handling of the report, so the values hold it.
+    connect(&session.Link(), &UnitLink::payloadReceived, this, [this] {
+        if (step != Step::Live)
+            return;
+        const QList<StatusField> now = CliStatusReport::Fields(session);
+        for (const StatusField& field : CliStatusReport::Changes(watched, now)) {
+            if (request.json)
+                Print(CliStatusReport::JsonLine(CliStatusReport::Json({field})));
+            else
+                Print(field.Line());
+        }
+        watched = now;
+    });
 }
 
 bool CliRunner::Supported()
@@ -337,7 +386,16 @@ void CliRunner::StartWhenIdle(std::function<bool()> start)
 
 void CliRunner::TryPendingStart()
 {
-    if (session.Transfer().IsBusy() || !pendingStart)
+    if (!pendingStart)
+        return;
+    if (!ownedSession && session.Transfer().IsBusy()) {
+        pendingStart = nullptr;
+        Fail(MessageTable::Text(Message::CliFailed)
+                 .arg(QStringLiteral("the program is busy with another transfer; try again when "
+                                     "it has ended")));
+        return;
+    }
+    if (session.Transfer().IsBusy())
         return;
     idlePoll.stop();
     if (!std::exchange(pendingStart, nullptr)())
@@ -421,16 +479,24 @@ void CliRunner::Finish(int code, const QString& errorLine)
 {
     if (step == Step::Done)
         return;
+    const bool ownTransfer =
+        step == Step::Reading || step == Step::Writing || step == Step::Settings;
     step = Step::Done;
     exitCode = code;
     answerTimer.stop();
     silenceTimer.stop();
     idlePoll.stop();
-    if (!errorLine.isEmpty()) {
+    if (!errorLine.isEmpty() && request.json) {
+        Print(CliStatusReport::JsonLine(
+            QJsonObject{{QStringLiteral("error"), Text::OneLine(errorLine)}}));
+    } else if (!errorLine.isEmpty()) {
         std::fprintf(streams.err, "%s\n", Text::OneLine(errorLine).toLocal8Bit().constData());
         std::fflush(streams.err);
     }
-    session.Stop();
+    if (ownedSession)
+        session.Stop();
+    else if (ownTransfer)
+        session.Transfer().Abort(); // as Cancel would; the program keeps its line
     QMetaObject::invokeMethod(
         this, [this] { Q_EMIT finished(exitCode); }, Qt::QueuedConnection);
 }

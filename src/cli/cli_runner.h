@@ -2,6 +2,7 @@
 
 #include "cli/cli_command_line.h"
 #include "cli/cli_progress.h"
+#include "cli/cli_status_report.h"
 #include "model/tuner_preset_list.h"
 #include "transfer/memory_transfer.h"
 #include "unit/unit_session.h"
@@ -42,6 +43,7 @@ public:
     {
         int answerLimit = 5000;   // ms for a unit to answer after the start
         int silenceLimit = 30000; // ms without any reply after which the command fails
+        int reportLimit = 3000;   // ms a verb waits for the unit to report its value
         UnitSession::Timing timing;
     };
 
@@ -52,8 +54,13 @@ public:
         bool errIsTerminal = false; // draw a bar instead of plain progress lines
     };
 
-    // The request is a unit command (status, save, load, presets save or load).
-    explicit CliRunner(const CliRequest& request, QObject* parent = nullptr);
+    // The request is a unit command (status, a verb, watch, save, load, diff,
+    // presets save or load). Without `shared` the runner owns a session and
+    // connects it; with one (the desktop program's, serving a command line
+    // beside it) it uses that session as it stands: it neither starts, times
+    // nor stops it, and refuses a transfer while another one runs.
+    explicit CliRunner(const CliRequest& request, UnitSession* shared = nullptr,
+                       QObject* parent = nullptr);
     ~CliRunner() override;
 
     void SetSettings(const Settings& settings);
@@ -83,11 +90,14 @@ private:
         Editing,    // the read delivered; the file is being written or read
         Writing,    // the tuner preset write-back runs
         Settings,   // a settings-file command runs (CliSettingsRun)
+        Live,       // a verb waits for the unit's report, or watch prints them
         Done,
     };
 
     // The commands; each runs once the handshake has settled.
     void RunStatus();
+    void RunLive();
+    void RunWatch();
     void RunPresetsSave();
     void RunPresetsLoad();
     // save and load.
@@ -107,12 +117,14 @@ private:
     void Fail(const QString& line);
     void Finish(int code, const QString& errorLine = QString());
     void Print(const QString& line);
+    void PrintStatus(const QList<StatusField>& fields);
 
     CliRequest request;
     Settings settings;
     Streams streams;
     QString defaultPort = QString::fromLatin1(UnitSession::AutoDetect);
-    UnitSession session;
+    std::unique_ptr<UnitSession> ownedSession; // null when the session is shared
+    UnitSession& session;
     TunerPresetsFlow* presetsFlow = nullptr;
     CliSettingsRun* settingsRun = nullptr;
     ProtocolTrace* trace = nullptr;
@@ -120,9 +132,10 @@ private:
     Step step = Step::Idle;
     int exitCode = -1;
     bool portOpenFailed = false;
-    QString transferMessage;  // the last message of the transfers
-    QString editError;        // a file error met inside the editor
-    TunerPresetList fileList; // presets load: the file as read before the port opened
+    QString transferMessage;    // the last message of the transfers
+    QString editError;          // a file error met inside the editor
+    TunerPresetList fileList;   // presets load: the file as read before the port opened
+    QList<StatusField> watched; // watch: the values last printed
     QTimer answerTimer;
     QTimer silenceTimer;
     QTimer idlePoll;

@@ -84,6 +84,13 @@ void UnitCommands::StepTreble(int delta)
     StepTone(Variable::Treble, status.Values().treble, delta);
 }
 
+void UnitCommands::SetTone(Tone tone, int decibels)
+{
+    if (decibels < -128 || decibels > 127)
+        return;
+    link.SendSet(tone == Tone::Bass ? Variable::Bass : Variable::Treble, Byte(decibels));
+}
+
 void UnitCommands::SelectSource(Room room, int source)
 {
     if (source < 0 || source >= InputCount)
@@ -167,29 +174,43 @@ void UnitCommands::ToggleFmMute()
     link.SendSet(Variable::FmMute, status.Values().fmMute ? 0 : 1);
 }
 
-bool UnitCommands::SetFrequency(int value)
+bool UnitCommands::SendTunerValue(bool preset, int value, bool assume)
 {
     const LiveValues& live = status.Values();
     const bool fm = live.tunerBand == Band::Fm;
-    if (value <= 0 || value > 0xFFFF || value == (fm ? live.fmFrequency : live.amFrequency))
+    const int current =
+        preset ? (fm ? live.fmPreset : live.amPreset) : (fm ? live.fmFrequency : live.amFrequency);
+    if (value <= 0 || value > (preset ? 0xFF : 0xFFFF) || value == current)
         return false;
-    const std::uint8_t variable = fm ? Variable::FmFrequency : Variable::AmFrequency;
-    status.AssumeTunerValue(variable, value);
-    // 16 bits, low byte first.
-    link.SendFrame({MessageType::Set, variable, Byte(value), Byte(value >> 8)});
+    const std::uint8_t variable = preset ? (fm ? Variable::FmPreset : Variable::AmPreset)
+                                         : (fm ? Variable::FmFrequency : Variable::AmFrequency);
+    if (assume)
+        status.AssumeTunerValue(variable, value);
+    if (preset)
+        link.SendSet(variable, Byte(value));
+    else // 16 bits, low byte first
+        link.SendFrame({MessageType::Set, variable, Byte(value), Byte(value >> 8)});
     return true;
+}
+
+bool UnitCommands::SetFrequency(int value)
+{
+    return SendTunerValue(false, value, true);
 }
 
 bool UnitCommands::SetTunerPreset(int value)
 {
-    const LiveValues& live = status.Values();
-    const bool fm = live.tunerBand == Band::Fm;
-    if (value <= 0 || value > 0xFF || value == (fm ? live.fmPreset : live.amPreset))
-        return false;
-    const std::uint8_t variable = fm ? Variable::FmPreset : Variable::AmPreset;
-    status.AssumeTunerValue(variable, value);
-    link.SendSet(variable, Byte(value));
-    return true;
+    return SendTunerValue(true, value, true);
+}
+
+bool UnitCommands::SendFrequency(int value)
+{
+    return SendTunerValue(false, value, false);
+}
+
+bool UnitCommands::SendTunerPreset(int value)
+{
+    return SendTunerValue(true, value, false);
 }
 
 void UnitCommands::SendName(int index, const QString& name)

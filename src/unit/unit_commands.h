@@ -36,6 +36,12 @@ public:
         ToneDefeat,
     };
 
+    enum class Tone
+    {
+        Bass,
+        Treble,
+    };
+
     enum class TunerAction
     {
         BandAm,
@@ -56,6 +62,9 @@ public:
     // unit keeps them within its range.
     void StepBass(int delta);
     void StepTreble(int delta);
+    // Sets bass or treble to `decibels` (signed); the unit keeps it within
+    // its range and steps. Values outside -128..127 send nothing.
+    void SetTone(Tone tone, int decibels);
     // Source 0..9 of the room; other values send nothing.
     void SelectSource(Room room, int source);
     // Surround mode 0..13 except the one without a mode; others send nothing.
@@ -78,6 +87,11 @@ public:
     // until the unit reports. False when nothing was sent.
     bool SetFrequency(int value);
     bool SetTunerPreset(int value);
+    // The same for a caller that waits for the unit's report instead (the
+    // command line): nothing is assumed, so only the unit's report changes
+    // what the live status holds.
+    bool SendFrequency(int value);
+    bool SendTunerPreset(int value);
 
     // Renames input 0..9 at once: trailing white space is removed, the name
     // becomes the input's caption (LiveStatus::AssumeInputName) and its
@@ -100,6 +114,7 @@ public:
 private:
     void SendTunerKey(std::uint8_t main, std::uint8_t zone);
     void StepTone(std::uint8_t variable, int current, int delta);
+    bool SendTunerValue(bool preset, int value, bool assume);
     void SendName(int index, const QString& name);
 
     UnitLink& link;

@@ -5,12 +5,15 @@
 #include "common/message_table.h"
 #include "model/model_facts.h"
 #include "sim_process.h"
+#include "sim_session.h"
 #include "test_files.h"
 #include "transfer/eeprom_map.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -50,6 +53,45 @@ CliResult RunCli(const QStringList& arguments, int timeoutMs = 60000)
     return result;
 }
 
+QByteArray Contents(std::FILE* file)
+{
+    QByteArray bytes;
+    std::rewind(file);
+    char chunk[4096];
+    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;)
+        bytes.append(chunk, static_cast<qsizetype>(n));
+    std::fclose(file);
+    return bytes;
+}
+
+// One command line run in-process through a connected session, as the
+// desktop program runs one for a veltrix beside it.
+CliResult RunThrough(UnitSession& session, const QString& line)
+{
+    CliRequest request;
+    QString error;
+    CliResult result;
+    if (!CliCommandLine::Parse(line.split(u' '), &request, &error)) {
+        result.exitCode = 2;
+        result.err = error.toUtf8();
+        return result;
+    }
+    CliRunner runner(request, &session);
+    CliRunner::Settings settings;
+    settings.reportLimit = 1000;
+    runner.SetSettings(settings);
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    runner.SetStreams({out, err, false});
+    QSignalSpy finished(&runner, &CliRunner::finished);
+    runner.Start();
+    if (finished.wait(15000))
+        result.exitCode = finished.first().first().toInt();
+    result.out = Contents(out);
+    result.err = Contents(err);
+    return result;
+}
+
 } // namespace
 
 class TestCliE2e : public QObject
@@ -81,7 +123,7 @@ private Q_SLOTS:
                                     Path("trace.txt"), QStringLiteral("status")});
         QCOMPARE(r.exitCode, 0);
         const QList<QByteArray> lines = r.out.trimmed().split('\n');
-        QCOMPARE(lines.size(), 9);
+        QCOMPARE(lines.size(), 21);
         QCOMPARE(lines[0], QByteArray("model: K220"));
         QCOMPARE(lines[1], QByteArray("firmware: v2.07"));
         QCOMPARE(lines[2], "port: " + link.toUtf8());
@@ -183,6 +225,83 @@ private Q_SLOTS:
 
     // No unit on the port, or a port that does not exist: exit 1 within the
     // answer limit, one line on stderr.
+    // Each verb changes the unit and ends after the unit's report of the new
+    // value; one the unit ignores (a room that is off) exits 1 with what the
+    // unit reports; status --json holds what the unit holds.
+    void liveVerbsChangeTheUnit()
+    {
+        SimulatedReceiver sim(UnpacedUnit(QStringLiteral("K230"), QStringLiteral("v2.05")));
+        QVERIFY(sim.Start());
+        UnitSession session;
+        QVERIFY(ConnectToSim(session, sim, 10000));
+        const SimUnit& unit = sim.Unit();
+        struct Row
+        {
+            const char* line;
+            const char* out; // the line printed, or the start of the error
+            int variable;    // the simulator's variable the verb sets, and its value
+            int value;
+        };
+        // Variables: 21 main power, 23 main volume, 24 main mute, 27 zone
+        // volume, 32 treble, 33 bass, 40 surround, 43 band, 44 AM and 45 FM
+        // frequency, 52 zone power, 53 main and 54 zone source, 57 FM preset,
+        // 59 speakers B.
+        const Row rows[] = {
+            {"power on", "main power: on", 21, 1},
+            {"power on", "main power: on", 21, 1}, // already: nothing sent
+            {"volume -30", "main volume: -30 dB", 23, -30},
+            {"volume up", "main volume: -29 dB", 23, -29},
+            {"mute on", "main mute: on", 24, 1},
+            {"source cd", "main source: CD", 53, 6},
+            {"source 2", "main source: SATELLITE", 53, 1},
+            {"surround dolby-pro-logic", "main surround: Dolby Pro Logic", 40, 2},
+            {"speakers b on", "main speakers b: on", 59, 1},
+            {"tone bass 4", "main bass: 4 dB", 33, 4},
+            {"tone treble -6", "main treble: -6 dB", 32, -6},
+            {"--zone volume -20",
+             "the unit did not report zone volume -20 dB within 1 s; it "
+             "reports zone power: off, zone volume: -",
+             27, -40},
+            {"--zone power on", "zone power: on", 52, 1},
+            {"--zone source local", "zone source: LOCAL", 54, 8},
+            {"--zone volume -20", "zone volume: -20 dB", 27, -20},
+            {"tuner band am", "no room that is on has TUNER", 43, 1},
+            {"source tuner", "main source: TUNER", 53, 9},
+            {"tuner band am", "tuner band: AM", 43, 0},
+            {"tuner frequency 101.10", "tuner frequency: 101.10 MHz", 45, 10110},
+            {"tuner preset 2", "tuner preset: 2", 57, 2},
+            {"source nowhere", "no input is named nowhere; the unit's inputs are DVD, ", 53, 9},
+            {"preset store 3", "main power: on", 21, 1},
+            {"power off", "main power: off", 21, 0},
+        };
+        for (const Row& row : rows) {
+            const CliResult r = RunThrough(session, QString::fromLatin1(row.line));
+            const QByteArray printed = (r.exitCode == 0 ? r.out : r.err).trimmed();
+            QVERIFY2(printed.startsWith(row.out), row.line + QByteArray(": ") + printed);
+            QCOMPARE(unit.Value(static_cast<std::uint8_t>(row.variable)), row.value);
+        }
+        const CliResult status = RunThrough(session, QStringLiteral("--json status"));
+        QCOMPARE(status.exitCode, 0);
+        const QJsonObject json = QJsonDocument::fromJson(status.out).object();
+        QCOMPARE(json.value(QLatin1String("model")).toString(), QStringLiteral("K230"));
+        const QJsonObject zone = json.value(QLatin1String("zone")).toObject();
+        QCOMPARE(zone.value(QLatin1String("volume")).toInt(), unit.Value(27));
+        QCOMPARE(zone.value(QLatin1String("source")).toString(), QStringLiteral("LOCAL"));
+        const QJsonObject tuner = json.value(QLatin1String("tuner")).toObject();
+        QCOMPARE(tuner.value(QLatin1String("frequency")).toDouble(), unit.Value(45) / 100.0);
+        QCOMPARE(tuner.value(QLatin1String("preset")).toInt(), unit.Value(57));
+        QCOMPARE(
+            json.value(QLatin1String("main")).toObject().value(QLatin1String("power")).toBool(),
+            false);
+        const CliResult error = RunThrough(session, QStringLiteral("--json surround nowhere"));
+        QCOMPARE(error.exitCode, 1);
+        QVERIFY(QJsonDocument::fromJson(error.out)
+                    .object()
+                    .value(QLatin1String("error"))
+                    .toString()
+                    .startsWith(QStringLiteral("no surround mode is named nowhere")));
+    }
+
     void missingPortFailsInBoundedTime()
     {
         const CliResult r =
@@ -196,28 +315,37 @@ private Q_SLOTS:
 
     // Usage errors exit 2 before any port is opened: the simulator on the
     // named port sees no request at all.
-    void usageErrorsTouchNoPort_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        // No command, unknown ones, files missing or too many, options that do not fit.
-        for (const char* line :
-             {"", "reboot", "save", "load a b", "presets", "presets load", "status --yes",
-              "status --fast", "status --port", "status --retry 0", "--help status"}) {
-            QTest::newRow(*line ? line : "(nothing)")
-                << QString::fromLatin1(line).split(u' ', Qt::SkipEmptyParts);
-        }
-    }
-
     void usageErrorsTouchNoPort()
     {
-        QFETCH(QStringList, arguments);
         const QString link = Path("ttyUsage");
         SimProcess sim({QStringLiteral("--link"), link});
         QVERIFY(sim.WaitStarted());
-        const CliResult r = RunCli(QStringList{QStringLiteral("--port"), link} + arguments);
-        QCOMPARE(r.exitCode, 2);
-        QVERIFY(r.out.isEmpty());
-        QCOMPARE(r.err.count('\n'), 1);
+        // No command, unknown ones, files missing or too many, options and
+        // verbs' words that do not fit.
+        for (const char* line : {"",
+                                 "reboot",
+                                 "save",
+                                 "load a b",
+                                 "presets",
+                                 "presets load",
+                                 "status --yes",
+                                 "status --fast",
+                                 "status --port",
+                                 "status --retry 0",
+                                 "--help status",
+                                 "power",
+                                 "power up",
+                                 "volume loud",
+                                 "--zone surround direct",
+                                 "save x --json",
+                                 "tuner band xm",
+                                 "tuner frequency 1o1",
+                                 "preset recall 6",
+                                 "speakers c on"}) {
+            const CliResult r = RunCli(QStringList{QStringLiteral("--port"), link} +
+                                       QString::fromLatin1(line).split(u' ', Qt::SkipEmptyParts));
+            QVERIFY2(r.exitCode == 2 && r.out.isEmpty() && r.err.count('\n') == 1, line);
+        }
         QTest::qWait(200);
         QVERIFY2(!sim.Trace().contains("<-"), sim.Trace().constData());
     }

@@ -1,6 +1,6 @@
 # The veltrix program against the simulated receiver, as processes, and its
 # runner in-process where a test needs a short silence limit.
-veltrix_add_test(test_cli_e2e SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_cli_e2e.cpp LIBS veltrix_cli)
+veltrix_add_test(test_cli_e2e SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_cli_e2e.cpp LIBS veltrix_cli veltrix_sim)
 add_dependencies(test_cli_e2e veltrix veltrix-unit-sim)
 
 # The command-line program runs without a display: no Qt Widgets or Gui.
