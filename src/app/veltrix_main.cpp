@@ -1,3 +1,4 @@
+#include "cli/cli_client.h"
 #include "cli/cli_command_line.h"
 #include "cli/cli_runner.h"
 #include "common/termination_signals.h"
@@ -34,6 +35,14 @@ int main(int argc, char** argv)
         return 0;
     }
 
+    const CliRunner::Streams streams{stdout, stderr, ::isatty(STDERR_FILENO) == 1};
+    // Beside a running desktop program the command goes through its session;
+    // two files need no unit.
+    const bool twoFiles = request.command == CliRequest::Command::Diff && !request.file2.isEmpty();
+    int remoteExit = 0;
+    if (!twoFiles && CliClient::Run(request, streams, &remoteExit) == CliClient::Outcome::Done)
+        return remoteExit;
+
     CliRunner runner(request);
     const Options options = OptionsStore::Load();
     runner.SetDefaultPort(options.port);
@@ -41,7 +50,7 @@ int main(int argc, char** argv)
     settings.timing = UnitSession::WithRetryPeriod(
         settings.timing, request.retryMs > 0 ? request.retryMs : options.retryPeriod);
     runner.SetSettings(settings);
-    runner.SetStreams({stdout, stderr, ::isatty(STDERR_FILENO) == 1});
+    runner.SetStreams(streams);
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &runner,
                      &CliRunner::Interrupt);

@@ -269,6 +269,12 @@ void CliRunner::RunWatch()
 {
     step = Step::Live;
     watched = CliStatusReport::Fields(session);
+    if (!request.quiet) {
+        std::fprintf(streams.err, "veltrix: watching the %s on %s; Ctrl-C ends\n",
+                     qPrintable(session.Status().facts.modelText),
+                     qPrintable(session.Link().PortName()));
+        std::fflush(streams.err);
+    }
     // After the session's own handling of the report, so the values hold it.
     connect(&session.Link(), &UnitLink::payloadReceived, this, [this] {
         if (step != Step::Live)
@@ -464,6 +470,11 @@ void CliRunner::Interrupt()
     if (step == Step::Done)
         return;
     progress->End();
+    // Ctrl-C is how a watch ends: not a failure.
+    if (step == Step::Live && request.command == CliRequest::Command::Watch) {
+        Finish(ExitDone);
+        return;
+    }
     // Finish stops the session, which aborts a running transfer as Cancel
     // does; what the abort makes the command report comes after its end.
     Finish(ExitInterrupted, MessageTable::Text(Message::CliInterrupted));
@@ -487,8 +498,10 @@ void CliRunner::Finish(int code, const QString& errorLine)
     silenceTimer.stop();
     idlePoll.stop();
     if (!errorLine.isEmpty() && request.json) {
-        Print(CliStatusReport::JsonLine(
-            QJsonObject{{QStringLiteral("error"), Text::OneLine(errorLine)}}));
+        QString error = Text::OneLine(errorLine);
+        if (error.startsWith(QLatin1String("veltrix: ")))
+            error.remove(0, 9);
+        Print(CliStatusReport::JsonLine(QJsonObject{{QStringLiteral("error"), error}}));
     } else if (!errorLine.isEmpty()) {
         std::fprintf(streams.err, "%s\n", Text::OneLine(errorLine).toLocal8Bit().constData());
         std::fflush(streams.err);

@@ -1,5 +1,7 @@
 #include "panel/unit_app.h"
 
+#include "cli/cli_client.h"
+#include "cli/cli_server.h"
 #include "common/termination_signals.h"
 #include "desktop/autostart.h"
 #include "desktop/options_store.h"
@@ -25,6 +27,9 @@ UnitApp::~UnitApp() = default;
 
 int UnitApp::Run()
 {
+    // One program per user: a second start shows the first one's window.
+    if (CliClient::Raise())
+        return 0;
     const Options options = OptionsStore::Load();
     session.SetTiming(UnitSession::WithRetryPeriod(session.CurrentTiming(), options.retryPeriod));
     panel =
@@ -47,10 +52,27 @@ int UnitApp::Run()
             qWarning("veltrix-pc-interface: protocol trace stopped: %s", qPrintable(reason));
         });
     }
+    ServeCommandLines();
     features->Start();
     const int result = exec();
     panel.reset();
     return result;
+}
+
+void UnitApp::ServeCommandLines()
+{
+    auto* server = new CliServer(session, panel.get());
+    QString error;
+    if (!server->Listen(&error)) {
+        qWarning("veltrix-pc-interface: command lines cannot run beside the program: %s",
+                 qPrintable(error));
+        return;
+    }
+    connect(server, &CliServer::raiseRequested, panel.get(), [this] {
+        panel->showNormal();
+        panel->raise();
+        panel->activateWindow();
+    });
 }
 
 void UnitApp::WatchTerminationSignals()

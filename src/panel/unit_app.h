@@ -34,6 +34,9 @@ private:
     // SIGTERM and SIGINT close the panel as its close box would, so a session
     // logout still stores the window position and closes the port.
     void WatchTerminationSignals();
+    // A veltrix started beside the program runs through its session; a
+    // second start of the program shows this one's window.
+    void ServeCommandLines();
 
     UnitSession session;
     std::unique_ptr<ControlPanelDlg> panel; // goes before the session

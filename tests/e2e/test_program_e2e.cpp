@@ -84,6 +84,71 @@ private Q_SLOTS:
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     }
 
+    // While the program holds the port, veltrix runs through its session:
+    // status, a verb, watch seeing the change another veltrix made, and a
+    // save. A second start of the program hands over to the first.
+    void commandLineBesideTheProgram()
+    {
+        QTemporaryDir dir;
+        const QString link = dir.filePath(QStringLiteral("ttyBeside"));
+        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("config/Orvane"))));
+        QVERIFY(WriteFile(dir.filePath(QStringLiteral("config/Orvane/Veltrix PC Interface.conf")),
+                          "[Settings]\nPort=" + link.toUtf8() + "\n"));
+        SimProcess sim(
+            {QStringLiteral("--link"), link, QStringLiteral("--line-rate"), QStringLiteral("0")});
+        QVERIFY(sim.WaitStarted());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        QProcess program;
+        program.setProcessEnvironment(env);
+        program.start(qEnvironmentVariable("VELTRIX_PROGRAM"), QStringList{});
+        QTRY_VERIFY_WITH_TIMEOUT(sim.Requests().contains(QStringLiteral("14 37 09")), 8000);
+
+        const auto run = [&env](const QStringList& arguments) {
+            QProcess cli;
+            cli.setProcessEnvironment(env);
+            cli.start(qEnvironmentVariable("VELTRIX_CLI"), arguments);
+            cli.waitForFinished(20000);
+            return std::make_pair(cli.exitCode(), cli.readAllStandardOutput());
+        };
+        // The port is the program's: on its own veltrix could not open it.
+        const auto status = run({QStringLiteral("status")});
+        QCOMPARE(status.first, 0);
+        QVERIFY(status.second.startsWith("model: K230\nfirmware: v2.05\nport: " + link.toUtf8()));
+
+        QProcess watch;
+        watch.setProcessEnvironment(env);
+        watch.start(qEnvironmentVariable("VELTRIX_CLI"),
+                    {QStringLiteral("--json"), QStringLiteral("watch")});
+        QByteArray watchErr;
+        QTRY_VERIFY2_WITH_TIMEOUT((watchErr += watch.readAllStandardError()).contains("watching"),
+                                  watchErr.constData(), 5000);
+        QCOMPARE(run({QStringLiteral("power"), QStringLiteral("on")}).first, 0);
+        const auto volume = run({QStringLiteral("volume"), QStringLiteral("-25")});
+        QCOMPARE(volume, std::make_pair(0, QByteArray("main volume: -25 dB\n")));
+        QByteArray watched;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (watched += watch.readAllStandardOutput()).contains("{\"main\":{\"volume\":-25}}\n"),
+            5000);
+        watch.terminate();
+        QVERIFY(watch.waitForFinished(5000));
+        QCOMPARE(watch.exitCode(), 0);
+
+        const QString saved = dir.filePath(QStringLiteral("beside.vxf"));
+        QCOMPARE(run({QStringLiteral("save"), saved}).first, 0);
+        QVERIFY(FileBytes(saved).startsWith("<VELTRIX>"));
+
+        QProcess second;
+        second.setProcessEnvironment(env);
+        second.start(qEnvironmentVariable("VELTRIX_PROGRAM"), QStringList{});
+        QVERIFY(second.waitForFinished(5000));
+        QCOMPARE(second.exitCode(), 0);
+        QVERIFY(program.state() == QProcess::Running);
+        program.terminate();
+        QVERIFY(program.waitForFinished(5000));
+    }
+
     // Started outside a desktop session the program says so and fails,
     // instead of Qt's abort with a core dump.
     void startWithoutDisplay()
