@@ -1,4 +1,5 @@
-# Installs the program with its desktop entry, icons and AppStream metadata:
+# Installs the program with its desktop entry, icons, AppStream metadata,
+# manual pages and bash completion:
 #   cmake --install build --prefix ~/.local      (or /usr/local as root)
 include(GNUInstallDirs)
 
@@ -18,3 +19,23 @@ foreach(size 16 24 32 48 64 128 256)
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
             RENAME ${veltrix_app_id}.png)
 endforeach()
+
+# The manual pages, compressed as Debian installs them (-n keeps the name and
+# time out of the file, so a rebuild gives the same bytes), and the bash
+# completion of the command line.
+find_program(VELTRIX_GZIP gzip REQUIRED)
+set(veltrix_man_pages)
+foreach(page veltrix.1 veltrix-pc-interface.1)
+    set(compressed ${CMAKE_BINARY_DIR}/man/${page}.gz)
+    add_custom_command(OUTPUT ${compressed}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
+        COMMAND ${VELTRIX_GZIP} -n -9 -c ${veltrix_resources}/man/${page} > ${compressed}
+        DEPENDS ${veltrix_resources}/man/${page}
+        COMMENT "Compressing the manual page ${page}"
+        VERBATIM)
+    list(APPEND veltrix_man_pages ${compressed})
+endforeach()
+add_custom_target(veltrix_man ALL DEPENDS ${veltrix_man_pages})
+install(FILES ${veltrix_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${veltrix_resources}/completion/veltrix
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)

@@ -7,4 +7,4 @@ veltrix_add_test(test_help SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_help.cpp LIBS 
 veltrix_add_test(test_install SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_install.cpp LIBS Qt6::Gui)
 target_compile_definitions(test_install PRIVATE
     VELTRIX_CMAKE="${CMAKE_COMMAND}" VELTRIX_BUILD_DIR="${CMAKE_BINARY_DIR}")
-add_dependencies(test_install veltrix-pc-interface veltrix)
+add_dependencies(test_install veltrix-pc-interface veltrix veltrix_man veltrix_changelog)
