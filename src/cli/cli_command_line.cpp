@@ -73,7 +73,7 @@ QString CliCommandLine::Usage()
         "\n"
         "OPTIONS are --port PORT, --retry MS, --quiet and --trace FILE.\n"
         "\n"
-        "  watch         print each change the unit reports until Ctrl-C\n"
+        "  watch         print each change the unit reports until Ctrl-C (exit 0)\n"
         "  VERBS         wait for the unit to report the new value: exit 0, or exit 1\n"
         "                saying what it reports; NUMBER is 1 to 10, MHZ like 101.10\n"
         "  --json        one JSON object (JSON lines for watch); errors as {\"error\": ...}\n"

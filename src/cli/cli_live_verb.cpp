@@ -396,6 +396,10 @@ bool CliLiveVerbRun::PlanSurround(QString* error)
         if (Folded(name) == Folded(verb.argument))
             mode = each;
     }
+    int number = -1;
+    if (mode < 0 && Integer(verb.argument, 0, SurroundModeCount - 1, &number) &&
+        number != SurroundModeNone)
+        mode = number;
     if (mode < 0) {
         *error = QStringLiteral("no surround mode is named %1; the modes are %2")
                      .arg(verb.argument, names.join(QStringLiteral(", ")));

@@ -34,9 +34,13 @@ CliRunner::CliRunner(const CliRequest& cliRequest, UnitSession* shared, QObject*
     connect(&answerTimer, &QTimer::timeout, this, [this] {
         QString line = MessageTable::Text(Message::CliNoUnit)
                            .arg(session.PortSetting(), Seconds(settings.answerLimit));
-        if (portOpenFailed && session.PortSetting() != QLatin1String(UnitSession::AutoDetect))
-            line += QStringLiteral(" (%1 could not be opened)")
-                        .arg(SerialPort::DevicePath(session.PortSetting()));
+        // Why the named port's last attempt failed, if it did.
+        const UnitLink& link = session.Link();
+        if (portOpenFailed && session.PortSetting() != QLatin1String(UnitSession::AutoDetect) &&
+            link.LastOpenFailure() != SerialPort::OpenFailure::None)
+            line += QStringLiteral(" (%1)").arg(
+                SerialPort::OpenFailureText(SerialPort::DevicePath(session.PortSetting()),
+                                            link.LastOpenFailure(), link.LastOpenHolder()));
         Fail(line);
     });
     connect(&silenceTimer, &QTimer::timeout, this, [this] {

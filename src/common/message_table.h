@@ -41,6 +41,13 @@ inline constexpr int PortPermissionDenied = 17110;        // %1 device path, %2 
 inline constexpr int PortPermissionDeniedNoGroup = 17111; // %1 device path
 inline constexpr int TrayUnavailable = 17112;
 
+// Why a port could not be opened; %1 the device path.
+inline constexpr int PortInUseBy = 17130; // %2 program name, %3 process id
+inline constexpr int PortInUse = 17131;
+inline constexpr int PortMissing = 17132;
+inline constexpr int PortNoPermission = 17133;
+inline constexpr int PortNotOpened = 17134;
+
 // Settings files.
 inline constexpr int NotSettingsFile = 17200;
 inline constexpr int ModelMismatch = 17201; // %1 the model the file was saved for

@@ -39,6 +39,14 @@ public:
         Other,
     };
 
+    // The process holding a busy port, as far as the system tells: pid 0 and
+    // an empty name when it does not. The name is the program's file name.
+    struct Holder
+    {
+        qint64 pid = 0;
+        QString program;
+    };
+
     using QObject::QObject;
 
     // Closes first when open. False with LastOpenFailure() telling why.
@@ -52,6 +60,8 @@ public:
     // passed. Safe on a closed transport.
     virtual void Drain(int timeoutMs) = 0;
     virtual OpenFailure LastOpenFailure() const = 0;
+    // Who holds the port when the last Open failed as Busy.
+    virtual Holder LastOpenHolder() const { return {}; }
     // Grows with every opening and every close; identifies the current one.
     virtual quint64 Opening() const = 0;
 

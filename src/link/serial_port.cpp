@@ -1,5 +1,7 @@
 #include "link/serial_port.h"
 
+#include "common/message_table.h"
+
 #include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -52,11 +54,27 @@ bool SerialPort::Open(const QString& portName, const Timeouts& newTimeouts)
     port.setParity(QSerialPort::NoParity);
     port.setStopBits(QSerialPort::OneStop);
     port.setFlowControl(QSerialPort::NoFlowControl);
+    openHolder = {};
+    const DeviceLock::Outcome locked = lock.Take(path);
+    if (locked == DeviceLock::Outcome::Busy) {
+        openFailure = OpenFailure::Busy;
+        openHolder = lock.Holder();
+        return false;
+    }
     if (!port.open(QIODevice::ReadWrite)) {
+        lock.Release();
         const QFileInfo device(path);
         openFailure =
             Classify(port.error(), device.exists(), device.isReadable() && device.isWritable());
         port.clearError();
+        return false;
+    }
+    if (locked != DeviceLock::Outcome::Taken) {
+        // The device came between the lock's open and the port's: never
+        // a port without its lock; the next attempt takes both.
+        port.close();
+        port.clearError();
+        openFailure = OpenFailure::Other;
         return false;
     }
     openFailure = OpenFailure::None;
@@ -78,12 +96,32 @@ SerialPort::OpenFailure SerialPort::Classify(QSerialPort::SerialPortError error,
     return OpenFailure::Other;
 }
 
+QString SerialPort::OpenFailureText(const QString& path, OpenFailure failure, const Holder& holder)
+{
+    switch (failure) {
+    case OpenFailure::Busy:
+        if (holder.program.isEmpty())
+            return MessageTable::Text(Message::PortInUse).arg(path);
+        return MessageTable::Text(Message::PortInUseBy)
+            .arg(path, holder.program, QString::number(holder.pid));
+    case OpenFailure::Missing:
+        return MessageTable::Text(Message::PortMissing).arg(path);
+    case OpenFailure::PermissionDenied:
+        return MessageTable::Text(Message::PortNoPermission).arg(path);
+    case OpenFailure::None:
+    case OpenFailure::Other:
+        break;
+    }
+    return MessageTable::Text(Message::PortNotOpened).arg(path);
+}
+
 void SerialPort::Close()
 {
     writes.clear();
     writeTimer.stop();
     if (port.isOpen())
         port.close();
+    lock.Release();
     port.clearError();
     // The new count tells handlers that the opening they were called for is
     // over.

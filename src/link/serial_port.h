@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/device_lock.h"
 #include "link/line_transport.h"
 
 #include <QByteArray>
@@ -20,6 +21,10 @@
 //   within the write timeout is cut off, so its rest is never sent late.
 // - A device that disappears (USB adapter unplugged, peer gone) closes the
 //   port once and emits deviceLost(); it never produces an error storm.
+// - One device is one port, whichever path or symlink names it: an open port
+//   holds the device's lock (DeviceLock) until it closes, and an open that
+//   finds it held fails as Busy, naming the holder where the system tells,
+//   before the device's line settings are touched.
 class SerialPort : public LineTransport
 {
     Q_OBJECT
@@ -40,6 +45,7 @@ public:
     bool IsOpen() const override;
     void Write(QByteArrayView bytes) override;
     OpenFailure LastOpenFailure() const override { return openFailure; }
+    Holder LastOpenHolder() const override { return openHolder; }
     quint64 Opening() const override { return opening; }
 
     static QString DevicePath(const QString& portName);
@@ -50,6 +56,10 @@ public:
     // apart.
     static OpenFailure Classify(QSerialPort::SerialPortError error, bool exists, bool accessible);
 
+    // Why the device at `path` could not be opened, in the user's words, for
+    // example "/dev/ttyUSB0 is in use by minicom, process 1234".
+    static QString OpenFailureText(const QString& path, OpenFailure failure, const Holder& holder);
+
 private:
     void StartWrite();
     void OnBytesWritten(qint64 count);
@@ -59,7 +69,9 @@ private:
     QSerialPort port;
     Timeouts timeouts;
     quint64 opening = 0;
+    DeviceLock lock;
     OpenFailure openFailure = OpenFailure::None;
+    Holder openHolder;
     // Frames waiting for the line; the front one is on its way, `written`
     // of its bytes have left.
     std::deque<QByteArray> writes;

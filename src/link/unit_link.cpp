@@ -69,9 +69,11 @@ bool UnitLink::Open(const QString& name, const LineTransport::Timeouts& timeouts
     }
     if (!transport->Open(name, timeouts)) {
         openFailure = transport->LastOpenFailure();
+        openHolder = transport->LastOpenHolder();
         return false;
     }
     openFailure = LineTransport::OpenFailure::None;
+    openHolder = {};
     receiver.Reset();
     silence.start(timeouts.readTotal);
     return true;

@@ -43,6 +43,8 @@ public:
     void Drain(int timeoutMs) { transport->Drain(timeoutMs); }
     // Why the last Open failed.
     LineTransport::OpenFailure LastOpenFailure() const { return openFailure; }
+    // Who holds the port when the last Open failed as Busy.
+    const LineTransport::Holder& LastOpenHolder() const { return openHolder; }
     // Grows with every opening and close, the device's loss included: a step
     // scheduled for one opening compares it before it runs.
     quint64 Opening() const { return openingBase + transport->Opening(); }
@@ -75,6 +77,7 @@ private:
     bool serialTransport = false;
     quint64 openingBase = 0; // openings of transports used before this one
     LineTransport::OpenFailure openFailure = LineTransport::OpenFailure::None;
+    LineTransport::Holder openHolder;
     UnitFrame receiver;
     QByteArray pending; // arrived, not yet fed to the receiver
     bool feeding = false;

@@ -3,6 +3,7 @@
 
 #include "cli/cli_runner.h"
 #include "common/message_table.h"
+#include "link/serial_port.h"
 #include "model/model_facts.h"
 #include "sim_process.h"
 #include "sim_session.h"
@@ -223,8 +224,6 @@ private Q_SLOTS:
         QCOMPARE(imageB, imageA);
     }
 
-    // No unit on the port, or a port that does not exist: exit 1 within the
-    // answer limit, one line on stderr.
     // Each verb changes the unit and ends after the unit's report of the new
     // value; one the unit ignores (a room that is off) exits 1 with what the
     // unit reports; status --json holds what the unit holds.
@@ -302,15 +301,30 @@ private Q_SLOTS:
                     .startsWith(QStringLiteral("no surround mode is named nowhere")));
     }
 
+    // No unit on the port, or a port that does not exist: exit 1 within the
+    // answer limit, one line on stderr. A unit held through another path
+    // names its holder, this process.
     void missingPortFailsInBoundedTime()
     {
-        const CliResult r =
+        CliResult r =
             RunCli({QStringLiteral("--port"), Path("ttyNobody"), QStringLiteral("status")}, 15000);
         QCOMPARE(r.exitCode, 1);
         QVERIFY(r.ms < 8000);
         QVERIFY(r.out.isEmpty());
         QCOMPARE(r.err.count('\n'), 1);
         QVERIFY(r.err.startsWith("veltrix: no unit answered on "));
+
+        SimProcess sim({QStringLiteral("--link"), Path("ttyHeld")});
+        QVERIFY(sim.WaitStarted());
+        QVERIFY(QFile::link(Path("ttyHeld"), Path("ttyHeldToo")));
+        SerialPort held;
+        QVERIFY(held.Open(Path("ttyHeld"), {}));
+        r = RunCli({QStringLiteral("--port"), Path("ttyHeldToo"), QStringLiteral("status")}, 15000);
+        QCOMPARE(r.exitCode, 1);
+        const QByteArray holder =
+            QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUtf8() + ", process " +
+            QByteArray::number(QCoreApplication::applicationPid());
+        QVERIFY2(r.err.endsWith(" is in use by " + holder + ")\n"), r.err.constData());
     }
 
     // Usage errors exit 2 before any port is opened: the simulator on the

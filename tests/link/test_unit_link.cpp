@@ -1,13 +1,18 @@
 #include "event_wait.h"
 #include "in_process_line.h"
+#include "link/device_lock.h"
 #include "link/serial_port.h"
 #include "link/unit_link.h"
 #include "pty_endpoint.h"
 
+#include <QFileInfo>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 // The link's promises over both transports: the serial port on a
 // pseudo-terminal and the in-process line.
@@ -85,6 +90,54 @@ private Q_SLOTS:
         QCOMPARE(second.LastOpenFailure(), Failure::Missing);
         QVERIFY(!second.Open(inProcess ? u"sim:0"_s : u"/nonexistent/tty"_s, ShortTimeouts));
         QCOMPARE(second.LastOpenFailure(), Failure::Missing);
+    }
+
+    // Two paths to one pseudo-terminal are one port: the second open fails
+    // naming this process as the holder, until the first closes.
+    void onePortWhateverThePath()
+    {
+        QFETCH_GLOBAL(bool, inProcess);
+        if (inProcess)
+            QSKIP("an in-process line has no path");
+        Line line(false);
+        QTemporaryDir dir;
+        const QString other = dir.filePath(u"tty"_s);
+        QVERIFY(QFile::link(line.end->Name(), other));
+        UnitLink first;
+        UnitLink second;
+        QVERIFY(line.Open(first));
+        QVERIFY(!second.Open(other, ShortTimeouts));
+        QCOMPARE(second.LastOpenFailure(), Failure::Busy);
+        const LineTransport::Holder holder = second.LastOpenHolder();
+        QCOMPARE(holder.pid, QCoreApplication::applicationPid());
+        QCOMPARE(holder.program, QFileInfo(QCoreApplication::applicationFilePath()).fileName());
+        const QString text = SerialPort::OpenFailureText(other, Failure::Busy, holder);
+        for (const QString& part : {other, holder.program, QString::number(holder.pid)})
+            QVERIFY2(text.contains(part), qPrintable(text));
+        first.Close();
+        QVERIFY(second.Open(other, ShortTimeouts));
+        QVERIFY(!line.Open(first));
+        QCOMPARE(first.LastOpenFailure(), Failure::Busy);
+    }
+
+    // A second node of a device (a pseudo-terminal's opens only from its own
+    // file system, so /dev/null's) meets the lock of the device number, which
+    // a lock left by a closed holder does not block.
+    void secondNodeIsTheSameDevice()
+    {
+        QFETCH_GLOBAL(bool, inProcess);
+        QTemporaryDir dir;
+        const QString node = dir.filePath(u"null"_s);
+        if (inProcess ||
+            ::mknod(QFile::encodeName(node).constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+            QSKIP("no device node can be made here");
+        DeviceLock first;
+        DeviceLock second;
+        QCOMPARE(first.Take(u"/dev/null"_s), DeviceLock::Outcome::Taken);
+        QCOMPARE(second.Take(node), DeviceLock::Outcome::Busy);
+        QCOMPARE(second.Holder().pid, QCoreApplication::applicationPid());
+        first.Release();
+        QCOMPARE(second.Take(node), DeviceLock::Outcome::Taken);
     }
 
     // Frames split anywhere across the line's deliveries, with stray bytes
