@@ -408,6 +408,7 @@ void CliRunner::TryPendingStart()
     if (session.Transfer().IsBusy())
         return;
     idlePoll.stop();
+    startedTransfer = true;
     if (!std::exchange(pendingStart, nullptr)())
         Fail(MessageTable::Text(Message::CliFailed)
                  .arg(transferMessage.isEmpty() ? QStringLiteral("the transfer could not start")
@@ -448,7 +449,11 @@ void CliRunner::OnPresetsTransfer(const TransferResult& result)
         Finish(ExitDone);
         return;
     case TransferResult::Kind::Aborted:
-        return; // Interrupt or the silence limit has said why
+        // Interrupt and the silence limit have ended the command already;
+        // otherwise the program's Cancel stopped it.
+        Fail(MessageTable::Text(Message::CliFailed)
+                 .arg(QStringLiteral("the transfer was cancelled")));
+        return;
     case TransferResult::Kind::PresetEmpty:
     case TransferResult::Kind::Failed:
         break;
@@ -494,8 +499,6 @@ void CliRunner::Finish(int code, const QString& errorLine)
 {
     if (step == Step::Done)
         return;
-    const bool ownTransfer =
-        step == Step::Reading || step == Step::Writing || step == Step::Settings;
     step = Step::Done;
     exitCode = code;
     answerTimer.stop();
@@ -512,7 +515,7 @@ void CliRunner::Finish(int code, const QString& errorLine)
     }
     if (ownedSession)
         session.Stop();
-    else if (ownTransfer)
+    else if (startedTransfer && session.Transfer().IsBusy())
         session.Transfer().Abort(); // as Cancel would; the program keeps its line
     QMetaObject::invokeMethod(
         this, [this] { Q_EMIT finished(exitCode); }, Qt::QueuedConnection);

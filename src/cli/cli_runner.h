@@ -132,10 +132,11 @@ private:
     Step step = Step::Idle;
     int exitCode = -1;
     bool portOpenFailed = false;
-    QString transferMessage;    // the last message of the transfers
-    QString editError;          // a file error met inside the editor
-    TunerPresetList fileList;   // presets load: the file as read before the port opened
-    QList<StatusField> watched; // watch: the values last printed
+    bool startedTransfer = false; // this command's own transfer has begun
+    QString transferMessage;      // the last message of the transfers
+    QString editError;            // a file error met inside the editor
+    TunerPresetList fileList;     // presets load: the file as read before the port opened
+    QList<StatusField> watched;   // watch: the values last printed
     QTimer answerTimer;
     QTimer silenceTimer;
     QTimer idlePoll;

@@ -299,6 +299,24 @@ private Q_SLOTS:
                     .value(QLatin1String("error"))
                     .toString()
                     .startsWith(QStringLiteral("no surround mode is named nowhere")));
+
+        // While one command's transfer runs, a second is refused at once.
+        CliRequest first;
+        QString usage;
+        QVERIFY(CliCommandLine::Parse(
+            {QStringLiteral("presets"), QStringLiteral("save"), Path("first.vxf")}, &first,
+            &usage));
+        CliRunner runner(first, &session);
+        runner.SetStreams({std::tmpfile(), std::tmpfile(), false});
+        QSignalSpy finished(&runner, &CliRunner::finished);
+        runner.Start();
+        QTRY_VERIFY(session.Transfer().IsBusy());
+        const CliResult refused = RunThrough(session, QStringLiteral("save ") + Path("second.vxf"));
+        QCOMPARE(refused.exitCode, 1);
+        QVERIFY2(refused.err.contains("busy with another transfer"), refused.err.constData());
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 15000);
+        QCOMPARE(finished.first().first().toInt(), 0);
+        QVERIFY(QFile::exists(Path("first.vxf")) && !QFile::exists(Path("second.vxf")));
     }
 
     // No unit on the port, or a port that does not exist: exit 1 within the
