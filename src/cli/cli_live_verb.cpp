@@ -254,6 +254,11 @@ bool CliLiveVerbRun::Plan(QString* error)
     case LiveVerb::Kind::Surround:
         return PlanSurround(error);
     case LiveVerb::Kind::Speakers: {
+        if (!session.Status().facts.HasSpeakerSwitching()) {
+            *error = QStringLiteral("the %1 has no speaker switching")
+                         .arg(session.Status().facts.modelText);
+            return false;
+        }
         const bool a = verb.which == QLatin1String("a");
         const bool on = verb.on;
         steps.append(
