@@ -44,8 +44,9 @@ CliRunner::CliRunner(const CliRequest& cliRequest, UnitSession* shared, QObject*
         Fail(line);
     });
     connect(&silenceTimer, &QTimer::timeout, this, [this] {
-        session.Transfer().Abort();
+        // Said first: the abort's own result then finds the command ended.
         Fail(MessageTable::Text(Message::CliUnitSilent).arg(Seconds(settings.silenceLimit)));
+        session.Transfer().Abort();
     });
     idlePoll.setInterval(IdlePollMs);
     connect(&idlePoll, &QTimer::timeout, this, &CliRunner::TryPendingStart);
