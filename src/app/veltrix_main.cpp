@@ -1,5 +1,6 @@
 #include "cli/cli_command_line.h"
 #include "cli/cli_runner.h"
+#include "common/local_file.h"
 #include "common/termination_signals.h"
 #include "common/version.h"
 #include "desktop/options_store.h"
@@ -21,8 +22,11 @@ int main(int argc, char** argv)
 
     CliRequest request;
     QString error;
-    if (!CliCommandLine::Parse(app.arguments().mid(1), &request, &error)) {
-        std::fprintf(stderr, "veltrix: %s (see veltrix --help)\n", qPrintable(error));
+    // File names are taken as their bytes: QCoreApplication::arguments()
+    // would turn bytes that are not UTF-8 into U+FFFD.
+    if (!CliCommandLine::Parse(LocalFile::Arguments(argc, argv), &request, &error)) {
+        std::fprintf(stderr, "veltrix: %s (see veltrix --help)\n",
+                     LocalFile::Encode(error).constData());
         return ExitUsage;
     }
     if (request.command == CliRequest::Command::Help) {
