@@ -1,17 +1,37 @@
 #include "cli/cli_command_line.h"
 #include "cli/cli_runner.h"
 #include "common/local_file.h"
+#include "common/message_table.h"
 #include "common/termination_signals.h"
 #include "common/version.h"
 #include "desktop/options_store.h"
 
 #include <QCoreApplication>
 
+#include <cerrno>
 #include <cstdio>
 #include <unistd.h>
 
 namespace {
+
 constexpr int ExitUsage = 2;
+
+// What the program printed has reached its reader: a full disk or a reader
+// gone from a pipe fails a run that would otherwise have ended well.
+int OutputChecked(int code)
+{
+    errno = 0;
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return code;
+    const int reason = errno;
+    const QString line =
+        MessageTable::Text(Message::CliFailed)
+            .arg(QStringLiteral("the output could not be written") +
+                 (reason != 0 ? QStringLiteral(": ") + qt_error_string(reason) : QString()));
+    std::fprintf(stderr, "%s\n", LocalFile::Encode(line).constData());
+    return code == CliRunner::ExitDone ? CliRunner::ExitFailed : code;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -31,11 +51,11 @@ int main(int argc, char** argv)
     }
     if (request.command == CliRequest::Command::Help) {
         std::fputs(qPrintable(CliCommandLine::Usage()), stdout);
-        return 0;
+        return OutputChecked(0);
     }
     if (request.command == CliRequest::Command::Version) {
         std::printf("veltrix %s\n", ProgramVersion::Text);
-        return 0;
+        return OutputChecked(0);
     }
 
     CliRunner runner(request);
@@ -51,5 +71,5 @@ int main(int argc, char** argv)
                      &CliRunner::Interrupt);
     QObject::connect(&runner, &CliRunner::finished, &app, &QCoreApplication::exit);
     runner.Start();
-    return app.exec();
+    return OutputChecked(app.exec());
 }
