@@ -55,8 +55,8 @@ int ReadSection(QIODevice& device, TunerPresetList& list, bool* closed = nullptr
 // A whole tuner preset file, its name as LocalFile takes it. Save writes a
 // temporary file beside the target and renames it over the target, so a
 // failed save never harms an existing file. Load reads the file once; it
-// refuses what is not a regular file or is larger than MaxFileSize (a full
-// file is a few KB), a file that does not start with the open tag
+// fails on what is not a regular file or is larger than MaxFileSize (a full
+// file is a few KB), and refuses a file that does not start with the open tag
 // (Outcome::NotTunerPresetFile) and one that ends before its close tag
 // (Outcome::CutOff: the presets after the cut would be lost). Any failure leaves the list
 // unchanged; on Outcome::Failed `error` (may be null) gets the system's reason.
