@@ -85,7 +85,7 @@ CliClient::Outcome CliClient::Run(const CliRequest& request, const CliRunner::St
                    streams.err);
         *exitCode = CliRunner::ExitFailed;
     }
-    if (outFailed && *exitCode == CliRunner::ExitDone)
+    if (outFailed) // the output is lost, whatever the command's own end
         *exitCode = CliRunner::ExitFailed;
     return outcome;
 }

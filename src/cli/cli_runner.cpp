@@ -2,13 +2,13 @@
 
 #include "cli/cli_live_verb.h"
 #include "cli/cli_settings_run.h"
+#include "common/local_file.h"
 #include "common/message_table.h"
 #include "common/text.h"
+#include "files/settings_file_reader.h"
 #include "link/protocol_trace.h"
 #include "tuner/tuner_preset_file.h"
 #include "tuner/tuner_presets_flow.h"
-
-#include <QFileInfo>
 
 #include <utility>
 
@@ -90,7 +90,7 @@ void CliRunner::SetStreams(const Streams& newStreams)
 
 void CliRunner::Print(const QString& line)
 {
-    std::fprintf(streams.out, "%s\n", line.toLocal8Bit().constData());
+    std::fprintf(streams.out, "%s\n", LocalFile::Encode(line).constData());
     std::fflush(streams.out);
 }
 
@@ -109,14 +109,17 @@ void CliRunner::Start()
             return;
         }
         [[fallthrough]];
-    case CliRequest::Command::Load:
-        if (!QFileInfo(request.file).isReadable()) {
+    case CliRequest::Command::Load: {
+        // Read once, before the port is opened; the command uses these bytes.
+        QString error;
+        if (!LocalFile::ReadAll(request.file, SettingsFileReader::MaxFileSize, "a settings file",
+                                &fileBytes, &error)) {
             Fail(MessageTable::Text(Message::CliFailed)
-                     .arg(request.file + QStringLiteral(": ") +
-                          QStringLiteral("no such file, or it cannot be read")));
+                     .arg(request.file + QStringLiteral(": ") + error));
             return;
         }
         break;
+    }
     case CliRequest::Command::PresetsLoad: {
         // A file that cannot be used fails before the port is opened.
         QString error;
@@ -176,9 +179,10 @@ void CliRunner::StartTrace()
         return;
     trace = new ProtocolTrace(session.Link(), this);
     const auto warn = [this](const QString& reason) {
-        std::fprintf(
-            streams.err, "%s\n",
-            qPrintable(MessageTable::Text(Message::CliTraceFailed).arg(request.tracePath, reason)));
+        std::fprintf(streams.err, "%s\n",
+                     LocalFile::Encode(
+                         MessageTable::Text(Message::CliTraceFailed).arg(request.tracePath, reason))
+                         .constData());
     };
     connect(trace, &ProtocolTrace::traceStopped, this, warn);
     connect(&session.Transfer(), &MemoryTransfer::requestResent, trace, &ProtocolTrace::NoteResend);
@@ -336,19 +340,14 @@ void CliRunner::RunPresetsLoad()
     // uses the unit's AM step; the file's presets then replace them (names
     // longer than the unit keeps are cut by the encoder).
     presetsFlow->SetEditor([this](TunerPresetList& presets) {
-        QString error;
         const int unitStep = presets.AmStepSize();
-        if (TunerPresetFile::Load(request.file, presets, &error) ==
-            TunerPresetFile::Outcome::Done) {
-            // On the unit's channels, and said once when that changed any.
-            presets.SetAmStepSize(unitStep);
-            if (const int changed = presets.SnapToUnit())
-                Print(Text::OneLine(
-                    MessageTable::Text(Message::TunerPresetsSnapped).arg(changed).arg(unitStep)));
-            return true;
-        }
-        editError = MessageTable::Text(Message::TunerFileUnreadable).arg(request.file, error);
-        return false;
+        presets = fileList;
+        // On the unit's channels, and said once when that changed any.
+        presets.SetAmStepSize(unitStep);
+        if (const int changed = presets.SnapToUnit())
+            Print(Text::OneLine(
+                MessageTable::Text(Message::TunerPresetsSnapped).arg(changed).arg(unitStep)));
+        return true;
     });
     connect(presetsFlow, &TunerPresetsFlow::editorClosed, this, &CliRunner::OnEditorClosed);
     connect(presetsFlow, &TunerPresetsFlow::readEnded, this, &CliRunner::OnPresetsTransfer);
@@ -367,7 +366,7 @@ void CliRunner::RunSettings()
 {
     if (!Supported())
         return;
-    settingsRun = new CliSettingsRun(session, request, this);
+    settingsRun = new CliSettingsRun(session, request, fileBytes, this);
     connect(settingsRun, &CliSettingsRun::finished, this,
             [this](bool ok, const QStringList& results, const QString& error) {
                 for (const QString& line : results)
@@ -511,7 +510,7 @@ void CliRunner::Finish(int code, const QString& errorLine)
             error.remove(0, 9);
         Print(CliStatusReport::JsonLine(QJsonObject{{QStringLiteral("error"), error}}));
     } else if (!errorLine.isEmpty()) {
-        std::fprintf(streams.err, "%s\n", Text::OneLine(errorLine).toLocal8Bit().constData());
+        std::fprintf(streams.err, "%s\n", LocalFile::Encode(Text::OneLine(errorLine)).constData());
         std::fflush(streams.err);
     }
     if (ownedSession)

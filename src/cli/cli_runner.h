@@ -70,7 +70,7 @@ public:
 
     // Begins the command; finished follows exactly once, queued.
     void Start();
-    // Ctrl-C: a running transfer is aborted as Cancel would, then the command
+    // Ctrl-C (or SIGTERM, SIGHUP): a running transfer is aborted as Cancel would, then the command
     // ends with ExitInterrupted.
     void Interrupt();
 
@@ -136,6 +136,7 @@ private:
     QString transferMessage;      // the last message of the transfers
     QString editError;            // a file error met inside the editor
     TunerPresetList fileList;     // presets load: the file as read before the port opened
+    QByteArray fileBytes;         // load, diff: the file as read before the port opened
     QList<StatusField> watched;   // watch: the values last printed
     QTimer answerTimer;
     QTimer silenceTimer;

@@ -1,5 +1,6 @@
 #include "cli/cli_settings_run.h"
 
+#include "common/local_file.h"
 #include "common/message_table.h"
 #include "common/text.h"
 #include "files/configuration_compare.h"
@@ -7,7 +8,7 @@
 #include "files/settings_file_reader.h"
 #include "unit/unit_session.h"
 
-#include <QFile>
+#include <QBuffer>
 
 #include <array>
 
@@ -24,15 +25,16 @@ QString Bytes(qsizetype count)
     return count == 1 ? QStringLiteral("1 byte") : QStringLiteral("%1 bytes").arg(count);
 }
 
-// Reads a settings file for a comparison, laid out for `unit`: nothing is
-// written, so a file of another model is read as it stands. The error line
-// when the file cannot be used, empty when `read` holds it.
-QString ReadForComparison(const QString& path, const LiveValues& unit, UnitConfiguration* read)
+// Reads the bytes of the settings file `path` for a comparison, laid out
+// for `unit`: nothing is written, so a file of another model is read as it
+// stands. The error line when the file cannot be used, empty when `read`
+// holds it.
+QString ReadForComparison(const QString& path, const QByteArray& bytes, const LiveValues& unit,
+                          UnitConfiguration* read)
 {
-    QFile device(path);
-    if (!device.open(QIODevice::ReadOnly))
-        return MessageTable::Text(Message::CliFailed)
-            .arg(path + QStringLiteral(": ") + device.errorString());
+    QBuffer device;
+    device.setData(bytes);
+    device.open(QIODevice::ReadOnly);
     const SettingsFileReader::Result result =
         SettingsFileReader::LoadSettingsFile(device, unit, SettingsFileReader::ModelAnswer::Yes);
     if (result.outcome != SettingsFileReader::Outcome::Loaded) {
@@ -49,9 +51,9 @@ QString ReadForComparison(const QString& path, const LiveValues& unit, UnitConfi
 } // namespace
 
 CliSettingsRun::CliSettingsRun(UnitSession& unitSession, const CliRequest& cliRequest,
-                               QObject* parent)
-    : QObject(parent), session(unitSession), request(cliRequest), chain(unitSession),
-      load(unitSession), unitRead(unitSession)
+                               const QByteArray& bytes, QObject* parent)
+    : QObject(parent), session(unitSession), request(cliRequest), fileBytes(bytes),
+      chain(unitSession), load(unitSession), unitRead(unitSession)
 {
     connect(&chain, &SettingsSaveChain::finished, this, [this](bool saved, const QString& text) {
         if (!saved) {
@@ -101,7 +103,7 @@ void CliSettingsRun::StartLoad()
         End(false, MessageTable::Text(Message::CliFailed).arg(MessageTable::Text(refusal)));
         return;
     }
-    if (!load.Start(request.file, request.dryRun, request.only))
+    if (!load.StartWith(fileBytes, request.dryRun, request.only))
         End(false, MessageTable::Text(Message::CliFailed)
                        .arg(request.file + QStringLiteral(": ") +
                             (load.ErrorText().isEmpty() ? QStringLiteral("the load could not start")
@@ -148,7 +150,7 @@ void CliSettingsRun::OnLoadFinished(bool complete, const QStringList& messages)
 
 void CliSettingsRun::StartDiff()
 {
-    const QString failure = ReadForComparison(request.file, session.Status(), &file);
+    const QString failure = ReadForComparison(request.file, fileBytes, session.Status(), &file);
     if (!failure.isEmpty()) {
         End(false, failure);
         return;
@@ -193,15 +195,26 @@ void CliSettingsRun::OnUnitRead(bool read, const UnitConfiguration& unit, const 
 bool CliSettingsRun::DiffFiles(const CliRequest& request, QStringList* results, QString* error)
 {
     // Both files are laid out as the first one's unit lays out its blocks.
+    std::array<QByteArray, 2> bytes;
+    for (const auto& [path, read] :
+         {std::pair{&request.file, &bytes[0]}, std::pair{&request.file2, &bytes[1]}}) {
+        QString reason;
+        if (!LocalFile::ReadAll(*path, SettingsFileReader::MaxFileSize, "a settings file", read,
+                                &reason)) {
+            *error =
+                MessageTable::Text(Message::CliFailed).arg(*path + QStringLiteral(": ") + reason);
+            return false;
+        }
+    }
     LiveValues unit;
     unit.connected = true;
-    QFile first(request.file);
-    if (first.open(QIODevice::ReadOnly))
-        unit.facts = SettingsFileReader::FileFacts(first);
+    QBuffer first(&bytes[0]);
+    first.open(QIODevice::ReadOnly);
+    unit.facts = SettingsFileReader::FileFacts(first);
     std::array<UnitConfiguration, 2> files;
-    for (const auto& [path, read] :
-         {std::pair{&request.file, &files[0]}, std::pair{&request.file2, &files[1]}}) {
-        *error = ReadForComparison(*path, unit, read);
+    for (int k = 0; k < 2; ++k) {
+        *error = ReadForComparison(k == 0 ? request.file : request.file2, bytes.at(k), unit,
+                                   &files.at(k));
         if (!error->isEmpty())
             return false;
     }

@@ -25,7 +25,9 @@ class CliSettingsRun : public QObject
     Q_OBJECT
 
 public:
-    CliSettingsRun(UnitSession& session, const CliRequest& request, QObject* parent = nullptr);
+    // `fileBytes`: load and diff, the file as the command line read it.
+    CliSettingsRun(UnitSession& session, const CliRequest& request, const QByteArray& fileBytes,
+                   QObject* parent = nullptr);
 
     // Runs the command; `finished` follows exactly once.
     void Start();
@@ -37,6 +39,7 @@ public:
     static QString Describe(const UnitWrite& write);
     // `diff FILE1 FILE2`, without a unit: the lines for the output stream,
     // true when the files hold the same; `error` when a file cannot be used.
+    // Each file is read once.
     static bool DiffFiles(const CliRequest& request, QStringList* results, QString* error);
 
 Q_SIGNALS:
@@ -54,6 +57,7 @@ private:
 
     UnitSession& session;
     CliRequest request;
+    QByteArray fileBytes;
     SettingsSaveChain chain;
     SettingsLoadRun load;
     UnitConfigurationRead unitRead;

@@ -1,34 +1,121 @@
 #include "common/safe_save.h"
 
-#include <QSaveFile>
+#include "common/local_file.h"
+
+#include <QRandomGenerator>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-bool SafeSave::Commit(QSaveFile& file, QString* error)
+namespace {
+
+// A name beside `target` that did not exist: target.XXXXXX, created empty.
+int CreateTemporary(const QByteArray& target, QByteArray* name)
 {
-    const auto fail = [&file, error](const QString& reason) {
+    static constexpr char Letters[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    constexpr int Tries = 100;
+    for (int attempt = 0; attempt < Tries; ++attempt) {
+        QByteArray candidate = target + '.';
+        for (int k = 0; k < 6; ++k)
+            candidate += Letters[QRandomGenerator::global()->bounded(int(sizeof Letters) - 1)];
+        // 0666: the umask applies, as to any new file.
+        const int fd = ::open(candidate.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            *name = candidate;
+            return fd;
+        }
+        if (errno != EEXIST && errno != EINTR)
+            return -1;
+    }
+    return -1;
+}
+
+} // namespace
+
+SafeSave::SafeSave(const QString& path) : target(LocalFile::Encode(path)) {}
+
+SafeSave::~SafeSave()
+{
+    Cancel();
+}
+
+bool SafeSave::Fail(int code, QString* error)
+{
+    if (error)
+        *error = qt_error_string(code);
+    Cancel();
+    return false;
+}
+
+bool SafeSave::Open(QString* error)
+{
+    Cancel();
+    if (target.isEmpty() || target.contains('\0'))
+        return Fail(ENOENT, error);
+    struct stat info = {};
+    if (::lstat(target.constData(), &info) == 0 && S_ISLNK(info.st_mode)) {
+        char resolved[PATH_MAX];
+        if (::realpath(target.constData(), resolved))
+            target = resolved;
+    }
+    const bool exists = ::stat(target.constData(), &info) == 0;
+    if (exists && !S_ISREG(info.st_mode)) {
         if (error)
-            *error = reason;
-        file.cancelWriting();
+            *error = QStringLiteral("not a regular file");
         return false;
-    };
-    if (!file.isOpen())
-        return fail(file.errorString());
+    }
+    if (exists && ::access(target.constData(), W_OK) != 0)
+        return Fail(errno, error);
+    const int fd = CreateTemporary(target, &temporary);
+    if (fd < 0)
+        return Fail(errno, error);
+    if (exists)
+        ::fchmod(fd, info.st_mode & 07777);
+    if (!file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        if (error)
+            *error = file.errorString();
+        Cancel();
+        return false;
+    }
+    return true;
+}
+
+bool SafeSave::Commit(QString* error)
+{
+    if (!file.isOpen() || temporary.isEmpty())
+        return Fail(EBADF, error);
     errno = 0;
     if (!file.flush() || file.error() != QFileDevice::NoError) {
         // The system's own words: Qt's may be "Unknown error" here.
         const int code = errno;
-        return fail(code != 0 ? qt_error_string(code) : file.errorString());
+        if (code != 0)
+            return Fail(code, error);
+        if (error)
+            *error = file.errorString();
+        Cancel();
+        return false;
     }
-    errno = 0;
-    if (file.commit())
-        return true;
-    // When the final rename fails (for example, no room for the name beside
-    // the target), QSaveFile gives no reason of its own.
-    const int code = errno;
-    const bool unexplained =
-        file.error() == QFileDevice::UnspecifiedError || file.error() == QFileDevice::RenameError;
-    if (error)
-        *error = unexplained && code != 0 ? qt_error_string(code) : file.errorString();
-    return false;
+    if (::fsync(file.handle()) != 0)
+        return Fail(errno, error);
+    file.close();
+    if (::rename(temporary.constData(), target.constData()) != 0)
+        return Fail(errno, error);
+    temporary.clear();
+    return true;
+}
+
+void SafeSave::Cancel()
+{
+    const int saved = errno;
+    file.close();
+    if (!temporary.isEmpty())
+        ::unlink(temporary.constData());
+    temporary.clear();
+    errno = saved;
 }

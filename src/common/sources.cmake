@@ -5,6 +5,8 @@ target_sources(veltrix_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/text.h
     ${CMAKE_CURRENT_LIST_DIR}/safe_save.h
     ${CMAKE_CURRENT_LIST_DIR}/safe_save.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/local_file.h
+    ${CMAKE_CURRENT_LIST_DIR}/local_file.cpp
     ${CMAKE_CURRENT_LIST_DIR}/message_table.h
     ${CMAKE_CURRENT_LIST_DIR}/message_table.cpp
     ${CMAKE_CURRENT_LIST_DIR}/termination_signals.h

@@ -10,6 +10,10 @@ namespace {
 
 int signalPipe[2] = {-1, -1};
 
+// Ctrl-C, a request to end (logout, kill), and the terminal going away (an
+// ssh session dropped): each ends the program as its own quit would.
+constexpr int Handled[] = {SIGINT, SIGTERM, SIGHUP};
+
 void OnSignal(int)
 {
     // Only async-signal-safe calls here; the event loop reads the byte.
@@ -28,8 +32,10 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent)
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     std::signal(SIGPIPE, SIG_IGN);
-    if (::sigaction(SIGINT, &action, nullptr) != 0 || ::sigaction(SIGTERM, &action, nullptr) != 0)
-        return;
+    for (const int number : Handled) {
+        if (::sigaction(number, &action, nullptr) != 0)
+            return;
+    }
     notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
     connect(notifier, &QSocketNotifier::activated, this, [this] {
         char byte = 0;
@@ -40,6 +46,6 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent)
 
 TerminationSignals::~TerminationSignals()
 {
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
+    for (const int number : Handled)
+        std::signal(number, SIG_DFL);
 }

@@ -4,7 +4,7 @@
 
 class QSocketNotifier;
 
-// Turns SIGINT and SIGTERM into a signal on the event loop, so a program can
+// Turns SIGINT, SIGTERM and SIGHUP into a signal on the event loop, so a program can
 // end the way its own quit command would (store what it keeps, close its
 // line) instead of dying mid-way. One instance per process; SIGPIPE is
 // ignored as well, so a reader that goes away does not end the process.

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace {
@@ -72,8 +71,8 @@ bool XdgAutostartEntry::Write(const QString& program)
     const QString exec = ExecLine(program);
     if (path.isEmpty() || exec.isEmpty() || !QDir().mkpath(QFileInfo(path).path()))
         return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+    SafeSave file(path);
+    if (!file.Open(nullptr))
         return false;
     const QString text = QStringLiteral("[Desktop Entry]\n"
                                         "Type=Application\n"
@@ -82,8 +81,8 @@ bool XdgAutostartEntry::Write(const QString& program)
                                         "Terminal=false\n"
                                         "X-GNOME-Autostart-enabled=true\n")
                              .arg(exec);
-    file.write(text.toUtf8());
-    return SafeSave::Commit(file, nullptr);
+    file.Device().write(text.toUtf8());
+    return file.Commit(nullptr);
 }
 
 bool XdgAutostartEntry::Remove()

@@ -39,6 +39,11 @@ class SettingsFileReader
 {
 public:
     static constexpr int MaxLineLength = 4096;
+    // A saved settings file is about 13 KB: whoever reads one from a path
+    // refuses a larger one than this unread, so a wrong file never keeps the
+    // program busy for long (the slowest text of this size reads in about
+    // 0.1 s).
+    static constexpr qint64 MaxFileSize = 256 * 1024;
 
     // The answer to the model question ("This file was saved for a ...
     // unit."), asked when the file's model differs from the unit's.

@@ -1,5 +1,6 @@
 #include "files/settings_load_run.h"
 
+#include "common/local_file.h"
 #include "common/message_table.h"
 #include "files/load_plan.h"
 #include "files/settings_file_gate.h"
@@ -7,7 +8,7 @@
 #include "transfer/eeprom_map.h"
 #include "unit/unit_session.h"
 
-#include <QFile>
+#include <QBuffer>
 #include <QTimer>
 
 SettingsLoadRun::SettingsLoadRun(UnitSession& unitSession, QObject* parent)
@@ -24,18 +25,37 @@ QString SettingsLoadRun::NoticeText(int id, const QStringList& args)
     return text;
 }
 
+bool SettingsLoadRun::MayStart() const
+{
+    const LiveValues& live = session.Status();
+    return !running && live.connected && SettingsFileGate::LoadRefusal(live.facts) == 0;
+}
+
 bool SettingsLoadRun::Start(const QString& path, bool dryRun, const ConfigurationParts& parts)
 {
     error.clear();
-    const LiveValues& live = session.Status();
-    if (running || !live.connected || SettingsFileGate::LoadRefusal(live.facts) != 0)
+    if (!MayStart())
         return false;
-
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = MessageTable::Text(Message::FileUnreadable).arg(file.errorString());
+    QByteArray bytes;
+    QString reason;
+    if (!LocalFile::ReadAll(path, SettingsFileReader::MaxFileSize, "a settings file", &bytes,
+                            &reason)) {
+        error = MessageTable::Text(Message::FileUnreadable).arg(reason);
         return false;
     }
+    return StartWith(bytes, dryRun, parts);
+}
+
+bool SettingsLoadRun::StartWith(const QByteArray& bytes, bool dryRun,
+                                const ConfigurationParts& parts)
+{
+    error.clear();
+    if (!MayStart())
+        return false;
+    const LiveValues& live = session.Status();
+    QBuffer file;
+    file.setData(bytes);
+    file.open(QIODevice::ReadOnly);
     SettingsFileReader::Result result = SettingsFileReader::LoadSettingsFile(file, live);
     if (result.outcome == SettingsFileReader::Outcome::ModelQuestion) {
         const bool yes = asker && asker(NoticeText(result.question.id, result.question.args));

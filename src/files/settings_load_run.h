@@ -48,15 +48,18 @@ public:
     // Writes made by the run so far.
     int Done() const { return done; }
 
-    // Reads `path` and starts its writes; a dry run makes none and ends
-    // with the list in Writes. False when nothing was started: a run or a
-    // save is going on, the unit is not connected or may not load
-    // (ErrorText empty then), or the file cannot be opened (ErrorText says
-    // why). Otherwise exactly one `finished` follows, also when the file
-    // gives nothing to write.
+    // Reads `path` (a name as LocalFile takes it; a regular file of at most
+    // SettingsFileReader::MaxFileSize) and starts its writes; a dry run
+    // makes none and ends with the list in Writes. False when nothing was
+    // started: a run or a save is going on, the unit is not connected or
+    // may not load (ErrorText empty then), or the file cannot be read
+    // (ErrorText says why). Otherwise exactly one `finished` follows, also
+    // when the file gives nothing to write.
     // Only the parts chosen are written.
     bool Start(const QString& path, bool dryRun = false,
                const ConfigurationParts& parts = ConfigurationParts{});
+    // Start for a file already read: its bytes.
+    bool StartWith(const QByteArray& file, bool dryRun, const ConfigurationParts& parts);
     // The writes of the file last started, kept after the run.
     const QList<UnitWrite>& Writes() const { return writes; }
     // What the file holds, and the parts of it the run writes.
@@ -76,6 +79,7 @@ Q_SIGNALS:
     void finished(bool complete, const QStringList& messages);
 
 private:
+    bool MayStart() const;
     void ReadUnitStep();
     void StepUnread();
     void Plan(int unitAmStep);

@@ -6,8 +6,6 @@
 #include "files/settings_file_writer.h"
 #include "unit/unit_session.h"
 
-#include <QSaveFile>
-
 SettingsSaveChain::SettingsSaveChain(UnitSession& unitSession, QObject* parent)
     : QObject(parent), session(unitSession), read(unitSession)
 {
@@ -25,15 +23,14 @@ bool SettingsSaveChain::Start(const QString& path)
         return false;
 
     // Opened first: a path that cannot be written fails before any read.
-    file = std::make_unique<QSaveFile>(path);
-    // Bytes as they are: the writer puts every line end itself.
-    if (!file->open(QIODevice::WriteOnly)) {
-        error = MessageTable::Text(Message::FileUnwritable).arg(file->errorString());
+    file = std::make_unique<SafeSave>(path);
+    QString reason;
+    if (!file->Open(&reason)) {
+        error = MessageTable::Text(Message::FileUnwritable).arg(reason);
         file.reset();
         return false;
     }
     if (!read.Start()) {
-        file->cancelWriting();
         file.reset();
         return false;
     }
@@ -57,9 +54,9 @@ void SettingsSaveChain::OnRead(bool complete, const UnitConfiguration& configura
         return;
     }
     // A refused write shows in the commit's flush.
-    file->write(SettingsFileWriter::FileText(configuration));
+    file->Device().write(SettingsFileWriter::FileText(configuration));
     QString reason;
-    if (!SafeSave::Commit(*file, &reason)) {
+    if (!file->Commit(&reason)) {
         Fail(MessageTable::Text(Message::FileUnwritable).arg(reason));
         return;
     }
@@ -71,8 +68,6 @@ void SettingsSaveChain::OnRead(bool complete, const UnitConfiguration& configura
 void SettingsSaveChain::Fail(const QString& reason)
 {
     running = false;
-    if (file)
-        file->cancelWriting();
     file.reset(); // the temporary is removed; an earlier file stays as it was
     Q_EMIT finished(false, MessageTable::Text(Message::SaveIncomplete).arg(reason));
 }

@@ -7,7 +7,8 @@
 
 #include <memory>
 
-class QSaveFile;
+class SafeSave;
+
 class UnitSession;
 
 // "Save Settings" without a widget: reads the whole unit (UnitConfigurationRead:
@@ -53,7 +54,7 @@ private:
 
     UnitSession& session;
     UnitConfigurationRead read;
-    std::unique_ptr<QSaveFile> file;
+    std::unique_ptr<SafeSave> file;
     bool running = false;
     QString error;
 };

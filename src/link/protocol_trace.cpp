@@ -1,5 +1,6 @@
 #include "link/protocol_trace.h"
 
+#include "common/local_file.h"
 #include "link/message_set.h"
 #include "link/unit_link.h"
 
@@ -191,8 +192,8 @@ ProtocolTrace::ProtocolTrace(UnitLink& link, QObject* parent) : QObject(parent)
 bool ProtocolTrace::Open(const QString& path)
 {
     file.close();
-    file.setFileName(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+    openError.clear();
+    if (!LocalFile::OpenForWriting(path, file, QIODevice::Unbuffered, &openError))
         return false;
     clock.start();
     return true;

@@ -24,10 +24,11 @@ class ProtocolTrace : public QObject
 public:
     explicit ProtocolTrace(UnitLink& link, QObject* parent = nullptr);
 
-    // Creates or truncates the file; false (with ErrorString) when it cannot.
+    // Creates or truncates the file (a name as LocalFile takes it); false
+    // (with ErrorString) when it cannot.
     bool Open(const QString& path);
     bool IsActive() const { return file.isOpen(); }
-    QString ErrorString() const { return file.errorString(); }
+    QString ErrorString() const { return openError.isEmpty() ? file.errorString() : openError; }
 
     // The meaning of one payload, for example "Eeprom read address 32" or
     // "Variable report MainVolume 0xf6"; never empty. Memory requests and
@@ -48,5 +49,6 @@ private:
     void Write(const QString& text);
 
     QFile file;
+    QString openError; // why the last Open failed
     QElapsedTimer clock;
 };

@@ -31,8 +31,8 @@ public:
     int Run();
 
 private:
-    // SIGTERM and SIGINT close the panel as its close box would, so a session
-    // logout still stores the window position and closes the port.
+    // SIGTERM, SIGINT and SIGHUP close the panel as its close box would, so a
+    // session logout still stores the window position and closes the port.
     void WatchTerminationSignals();
     // A veltrix started beside the program runs through its session; a
     // second start of the program shows this one's window.

@@ -1,11 +1,11 @@
 #include "tuner/tuner_preset_file.h"
 
+#include "common/local_file.h"
 #include "common/safe_save.h"
 
+#include <QBuffer>
 #include <QByteArrayView>
-#include <QFile>
 #include <QIODevice>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <array>
@@ -270,41 +270,26 @@ int ReadSection(QIODevice& device, TunerPresetList& list, bool* closed)
 
 Outcome Save(const QString& path, const TunerPresetList& list, QString* error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = file.errorString();
+    SafeSave file(path);
+    if (!file.Open(error))
         return Outcome::Failed;
-    }
     // A write the device refused shows in the commit's flush as well.
-    WriteSection(file, list, 0);
-    return SafeSave::Commit(file, error) ? Outcome::Done : Outcome::Failed;
+    WriteSection(file.Device(), list, 0);
+    return file.Commit(error) ? Outcome::Done : Outcome::Failed;
 }
 
 Outcome Load(const QString& path, TunerPresetList& list, QString* error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = file.errorString();
+    QByteArray bytes;
+    if (!LocalFile::ReadAll(path, MaxFileSize, "a tuner preset file", &bytes, error))
         return Outcome::Failed;
-    }
-    if (!IsTunerPresetFile(file)) {
-        if (file.error() != QFileDevice::NoError) {
-            if (error)
-                *error = file.errorString();
-            return Outcome::Failed;
-        }
+    QBuffer file(&bytes);
+    file.open(QIODevice::ReadOnly);
+    if (!IsTunerPresetFile(file))
         return Outcome::NotTunerPresetFile;
-    }
     TunerPresetList read = list;
     bool closed = false;
     ReadSection(file, read, &closed);
-    if (file.error() != QFileDevice::NoError) {
-        if (error)
-            *error = file.errorString();
-        return Outcome::Failed;
-    }
     if (!closed)
         return Outcome::CutOff;
     list = read;

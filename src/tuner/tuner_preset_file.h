@@ -52,9 +52,11 @@ bool IsTunerPresetFile(QIODevice& device);
 // `closed` (may be null) tells whether the close tag was met.
 int ReadSection(QIODevice& device, TunerPresetList& list, bool* closed = nullptr);
 
-// A whole tuner preset file. Save writes a temporary file beside the target
-// and renames it over the target, so a failed save never harms an existing
-// file. Load refuses a file that does not start with the open tag
+// A whole tuner preset file, its name as LocalFile takes it. Save writes a
+// temporary file beside the target and renames it over the target, so a
+// failed save never harms an existing file. Load reads the file once; it
+// fails on what is not a regular file or is larger than MaxFileSize (a full
+// file is a few KB), and refuses a file that does not start with the open tag
 // (Outcome::NotTunerPresetFile) and one that ends before its close tag
 // (Outcome::CutOff: the presets after the cut would be lost). Any failure leaves the list
 // unchanged; on Outcome::Failed `error` (may be null) gets the system's reason.
@@ -65,6 +67,7 @@ enum class Outcome
     CutOff,
     Failed,
 };
+inline constexpr qint64 MaxFileSize = 256 * 1024;
 Outcome Save(const QString& path, const TunerPresetList& list, QString* error);
 Outcome Load(const QString& path, TunerPresetList& list, QString* error);
 

@@ -2,6 +2,7 @@
 // the CLI runner in-process where a short silence limit is needed.
 
 #include "cli/cli_runner.h"
+#include "common/local_file.h"
 #include "common/message_table.h"
 #include "link/serial_port.h"
 #include "model/model_facts.h"
@@ -24,6 +25,9 @@
 #include <csignal>
 #include <cstdio>
 #include <memory>
+#include <sys/stat.h>
+#include <tuple>
+#include <unistd.h>
 
 namespace {
 
@@ -35,12 +39,16 @@ struct CliResult
     qint64 ms = 0;
 };
 
-CliResult RunCli(const QStringList& arguments, int timeoutMs = 60000)
+// `program` with its stdout into `outFile` when one is named.
+CliResult RunProgram(const QString& program, const QStringList& arguments, int timeoutMs,
+                     const QString& outFile = QString())
 {
     QProcess cli;
+    if (!outFile.isEmpty())
+        cli.setStandardOutputFile(outFile);
     QElapsedTimer clock;
     clock.start();
-    cli.start(qEnvironmentVariable("VELTRIX_CLI"), arguments);
+    cli.start(program, arguments);
     CliResult result;
     if (!cli.waitForFinished(timeoutMs)) {
         cli.kill();
@@ -52,6 +60,23 @@ CliResult RunCli(const QStringList& arguments, int timeoutMs = 60000)
     result.err = cli.readAllStandardError();
     result.ms = clock.elapsed();
     return result;
+}
+
+CliResult RunCli(const QStringList& arguments, int timeoutMs = 60000,
+                 const QString& outFile = QString())
+{
+    return RunProgram(qEnvironmentVariable("VELTRIX_CLI"), arguments, timeoutMs, outFile);
+}
+
+// veltrix through the shell, where "$N" is "caf\xe9" (Latin-1): bytes that
+// no QString argument can carry.
+CliResult RunCliLatin1(const QString& words)
+{
+    return RunProgram(QStringLiteral("/bin/sh"),
+                      {QStringLiteral("-c"),
+                       QStringLiteral("N=$(printf 'caf\\351'); exec \"$0\" ") + words,
+                       qEnvironmentVariable("VELTRIX_CLI")},
+                      60000);
 }
 
 QByteArray Contents(std::FILE* file)
@@ -168,6 +193,74 @@ private Q_SLOTS:
         QCOMPARE(r.err.count('\n'), 1);
         QVERIFY(r.err.startsWith("veltrix: the protocol trace could not be written to " +
                                  tracePath.toUtf8()));
+    }
+
+    // Output that cannot be written (a full disk) fails the run with one
+    // line on stderr, where it ended 0 having written nothing.
+    void unwritableOutputFails()
+    {
+        const QString file = Path("k230.vxf");
+        QVERIFY(WriteFile(file, "<VELTRIX>\r\n\tModel K230\r\n\tOriginal Firmware v2.05\r\n"));
+        const QString link = Path("ttyFull");
+        SimProcess sim({QStringLiteral("--link"), link});
+        QVERIFY(sim.WaitStarted());
+        for (const QStringList& words : {QStringList{QStringLiteral("status")},
+                                         QStringList{QStringLiteral("diff"), file, file}}) {
+            const CliResult r = RunCli(QStringList{QStringLiteral("--port"), link} + words, 60000,
+                                       QStringLiteral("/dev/full"));
+            QVERIFY2(r.exitCode == 1 && r.err.count('\n') == 1 &&
+                         r.err.startsWith("veltrix: the output could not be written"),
+                     r.err.constData());
+        }
+    }
+
+    // Names are bytes: text with stray bytes comes back as it was, and UTF-8
+    // as Qt reads it.
+    void namesRoundTrip_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("UTF-8") << QByteArray("caf\xc3\xa9 \xf0\x9f\x8e\xb5");
+        QTest::newRow("Latin-1") << QByteArray("caf\xe9");
+        QTest::newRow("cut sequence") << QByteArray("a\xf0\x9f\x8e");
+        QTest::newRow("overlong, beyond U+10FFFF") << QByteArray("\xc0\xaf\xf4\x90\x80\x80");
+        QTest::newRow("encoded surrogates") << QByteArray("\xed\xa0\x80\xed\xb2\x80");
+    }
+    void namesRoundTrip()
+    {
+        QFETCH(QByteArray, bytes);
+        const QString name = LocalFile::Decode(bytes);
+        QCOMPARE(LocalFile::Encode(name), bytes);
+        if (QByteArrayView(bytes).isValidUtf8())
+            QCOMPARE(name, QString::fromUtf8(bytes));
+        QCOMPARE(LocalFile::Encode(name + QStringLiteral("\u00e9")), bytes + "\xc3\xa9");
+    }
+
+    // A Latin-1 name works wherever a command takes a FILE, and is shown
+    // byte for byte.
+    void namesThatAreNotUtf8()
+    {
+        const QString link = Path("ttyLatin1");
+        SimProcess sim(
+            {QStringLiteral("--link"), link, QStringLiteral("--line-rate"), QStringLiteral("0")});
+        QVERIFY(sim.WaitStarted());
+        QTemporaryDir folder;
+        const QString at = QStringLiteral("--port %1 --quiet ").arg(link);
+        const QString name = folder.path() + QStringLiteral("/$N");
+        const QByteArray shown = folder.path().toUtf8() + "/caf\xe9";
+        for (const QString& words : {at + QStringLiteral("--trace %1.trace save %1.vxf").arg(name),
+                                     at + QStringLiteral("load %1.vxf").arg(name),
+                                     at + QStringLiteral("presets save %1.p").arg(name),
+                                     at + QStringLiteral("presets load %1.p").arg(name)}) {
+            const CliResult r = RunCliLatin1(words);
+            QVERIFY2(r.exitCode == 0 && r.out.contains(shown),
+                     (words.toUtf8() + r.err + r.out).constData());
+        }
+        CliResult r = RunCliLatin1(QStringLiteral("diff %1.vxf %1.vxf").arg(name));
+        QCOMPARE(r.out, shown + ".vxf and " + shown + ".vxf hold the same\n");
+        r = RunCliLatin1(QStringLiteral("diff %1.none %1.vxf").arg(name));
+        QCOMPARE(r.err, "veltrix: " + shown + ".none: No such file or directory\n");
+        for (const char* suffix : {".vxf", ".trace", ".p"})
+            QVERIFY2(::access((shown + suffix).constData(), R_OK) == 0, suffix);
     }
 
     // presets save from one unit, load into a second: the second's tuner
@@ -345,13 +438,16 @@ private Q_SLOTS:
         QVERIFY2(r.err.endsWith(" is in use by " + holder + ")\n"), r.err.constData());
     }
 
-    // Usage errors exit 2 before any port is opened: the simulator on the
-    // named port sees no request at all.
+    // Usage errors exit 2, and files that cannot be used exit 1, at once and
+    // before any port is opened: the simulator on the named port sees no
+    // request at all. A FIFO would block the read, a 2 GB file keep it busy
+    // for most of a minute.
     void usageErrorsTouchNoPort()
     {
         const QString link = Path("ttyUsage");
         SimProcess sim({QStringLiteral("--link"), link});
         QVERIFY(sim.WaitStarted());
+        std::vector<std::tuple<QStringList, int, QString>> rows;
         // No command, unknown ones, files missing or too many, options and
         // verbs' words that do not fit.
         for (const char* line : {"",
@@ -373,10 +469,33 @@ private Q_SLOTS:
                                  "tuner band xm",
                                  "tuner frequency 1o1",
                                  "preset recall 6",
-                                 "speakers c on"}) {
-            const CliResult r = RunCli(QStringList{QStringLiteral("--port"), link} +
-                                       QString::fromLatin1(line).split(u' ', Qt::SkipEmptyParts));
-            QVERIFY2(r.exitCode == 2 && r.out.isEmpty() && r.err.count('\n') == 1, line);
+                                 "speakers c on"})
+            rows.emplace_back(QString::fromLatin1(line).split(u' ', Qt::SkipEmptyParts), 2,
+                              QString());
+        const QString fifo = Path("fifo");
+        QVERIFY(QFile::exists(fifo) || ::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        QFile big(Path("big.vxf"));
+        QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(qint64(2) << 30));
+        const QString notRegular = QStringLiteral(": not a regular file");
+        const QString tooLarge =
+            QStringLiteral(": too large to be a settings file (2147483648 bytes)");
+        rows.emplace_back(QStringList{QStringLiteral("load"), fifo}, 1, fifo + notRegular);
+        rows.emplace_back(QStringList{QStringLiteral("diff"), fifo}, 1, fifo + notRegular);
+        rows.emplace_back(QStringList{QStringLiteral("diff"), QStringLiteral("/dev/zero"), fifo}, 1,
+                          QStringLiteral("/dev/zero") + notRegular);
+        rows.emplace_back(QStringList{QStringLiteral("presets"), QStringLiteral("load"), fifo}, 1,
+                          fifo + QStringLiteral(" could not be read. not a regular file"));
+        rows.emplace_back(QStringList{QStringLiteral("load"), big.fileName()}, 1,
+                          big.fileName() + tooLarge);
+        rows.emplace_back(
+            QStringList{QStringLiteral("presets"), QStringLiteral("load"), big.fileName()}, 1,
+            QStringLiteral("too large to be a tuner preset file"));
+        for (const auto& [arguments, exitCode, error] : rows) {
+            const CliResult r =
+                RunCli(QStringList{QStringLiteral("--port"), link} + arguments, 10000);
+            const QByteArray what = arguments.join(u' ').toUtf8() + ": " + r.err;
+            QVERIFY2(r.exitCode == exitCode && r.ms < 2000 && r.out.isEmpty(), what);
+            QVERIFY2(r.err.count('\n') == 1 && r.err.contains(error.toUtf8()), what);
         }
         QTest::qWait(200);
         QVERIFY2(!sim.Trace().contains("<-"), sim.Trace().constData());
@@ -546,10 +665,18 @@ private Q_SLOTS:
             QVERIFY2(!sim.Trace().contains(write), write);
     }
 
-    // Ctrl-C in the middle of a save: exit 130, and the earlier file of that
-    // name is as it was, with nothing left beside it.
+    // Ctrl-C, or the terminal hanging up, in the middle of a save: exit 130,
+    // and the earlier file of that name is as it was, with nothing left
+    // beside it.
+    void interruptedSaveKeepsEarlierFile_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGINT") << SIGINT;
+        QTest::newRow("SIGHUP") << SIGHUP;
+    }
     void interruptedSaveKeepsEarlierFile()
     {
+        QFETCH(int, signal);
         const QString link = Path("ttyInterrupt");
         SimProcess sim({QStringLiteral("--link"), link}); // paced: the save takes seconds
         QVERIFY(sim.WaitStarted());
@@ -563,7 +690,7 @@ private Q_SLOTS:
         QByteArray progress;
         QTRY_VERIFY_WITH_TIMEOUT((progress += cli.readAllStandardError()).contains("A/V preset #1"),
                                  20000);
-        ::kill(static_cast<pid_t>(cli.processId()), SIGINT);
+        ::kill(static_cast<pid_t>(cli.processId()), signal);
         QVERIFY(cli.waitForFinished(10000));
         QCOMPARE(cli.exitCode(), 130);
         QCOMPARE(FileBytes(path), QByteArray("earlier"));

@@ -146,7 +146,7 @@ private Q_SLOTS:
     // cut off, empty, not a file or with anything before its tag (even a
     // byte order mark) is refused, says why if it could not be read, and
     // leaves the list as it was; the tag's letter case does not matter. A save that cannot
-    // put its file in place (QSaveFile's temporary name beside this one is
+    // put its file in place (the temporary name beside this one is
     // too long) says why and leaves the file there as it was.
     void files()
     {
