@@ -1,10 +1,12 @@
 #include "cli/cli_remote.h"
 
+#include "common/local_file.h"
+
 #include <QDataStream>
 #include <QDir>
-#include <QFileInfo>
 #include <QStandardPaths>
 
+#include <climits>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,9 +14,16 @@ namespace {
 
 constexpr quint32 RequestVersion = 1;
 
+// Joined by hand: QFileInfo would pass the name through the local encoding
+// and lose bytes that are not UTF-8 (LocalFile keeps them as surrogates).
 QString Absolute(const QString& path)
 {
-    return path.isEmpty() ? path : QFileInfo(path).absoluteFilePath();
+    if (path.isEmpty() || path.startsWith(u'/'))
+        return path;
+    char folder[PATH_MAX];
+    if (!::getcwd(folder, sizeof folder))
+        return path;
+    return LocalFile::Decode(folder) + u'/' + path;
 }
 
 QString Folder()
