@@ -40,6 +40,7 @@ QString Folded(const QString& name)
     return folded;
 }
 
+// The tuner's words; false with `error` set only for a frequency it cannot read.
 bool ParseTuner(const QStringList& words, LiveVerb* verb, QString* error)
 {
     const QString what = words.value(0);
@@ -71,7 +72,6 @@ bool ParseTuner(const QStringList& words, LiveVerb* verb, QString* error)
         *error = QStringLiteral("tuner frequency: %1 is not MHz (101.10) or kHz (999)").arg(value);
         return false;
     }
-    *error = QStringLiteral("tuner needs band am|fm, frequency MHZ|KHZ or preset N");
     return false;
 }
 
@@ -128,9 +128,10 @@ bool LiveVerb::Parse(const QString& name, const QStringList& words, bool zone, L
         ok = ok && (first == QLatin1String("recall") || first == QLatin1String("store")) &&
              Integer(second, 1, AvPresetCount, &parsed.number);
     } else if (name == QLatin1String("tuner")) {
-        if (!ok || !ParseTuner(words, &parsed, error)) {
-            if (!ok)
-                *error = QStringLiteral("tuner needs band am|fm, frequency MHZ|KHZ or preset N");
+        QString frequencyError;
+        ok = ok && ParseTuner(words, &parsed, &frequencyError);
+        if (!frequencyError.isEmpty()) {
+            *error = frequencyError;
             return false;
         }
     } else {
@@ -147,6 +148,7 @@ bool LiveVerb::Parse(const QString& name, const QStringList& words, bool zone, L
             {QStringLiteral("speakers"), QStringLiteral("a|b on|off")},
             {QStringLiteral("tone"), QStringLiteral("bass|treble DB")},
             {QStringLiteral("preset"), QStringLiteral("recall|store 1..5")},
+            {QStringLiteral("tuner"), QStringLiteral("band am|fm, frequency MHZ|KHZ or preset N")},
         };
         *error = QStringLiteral("%1 needs %2").arg(name, forms.value(name));
         return false;
