@@ -1,5 +1,6 @@
 #include "files/settings_file_commands.h"
 
+#include "common/local_file.h"
 #include "common/message_box.h"
 #include "common/message_table.h"
 #include "files/compare_result_dlg.h"
@@ -12,7 +13,7 @@
 #include "unit/unit_session.h"
 
 #include <QAction>
-#include <QFile>
+#include <QBuffer>
 #include <QFileDialog>
 #include <QMenu>
 
@@ -128,13 +129,17 @@ void SettingsFileCommands::Compare()
     const QString path = ChoosePath(false);
     if (path.isEmpty())
         return;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        MessageBox::Error(panel,
-                          MessageTable::Text(Message::FileUnreadable).arg(file.errorString()));
+    // Read as a load reads it: a regular file of a settings file's size.
+    QByteArray bytes;
+    QString reason;
+    if (!LocalFile::ReadAll(path, SettingsFileReader::MaxFileSize, "a settings file", &bytes,
+                            &reason)) {
+        MessageBox::Error(panel, MessageTable::Text(Message::FileUnreadable).arg(reason));
         Q_EMIT commandFinished(false);
         return;
     }
+    QBuffer file(&bytes);
+    file.open(QIODevice::ReadOnly);
     // Laid out for this unit whatever model the file names: nothing is written.
     const SettingsFileReader::Result read = SettingsFileReader::LoadSettingsFile(
         file, session.Status(), SettingsFileReader::ModelAnswer::Yes);
