@@ -14,6 +14,25 @@
 
 #include <algorithm>
 
+namespace {
+
+// A settings folder in `dir` naming `link` as the port, and the environment
+// that points the program and veltrix at it, headless; empty when the folder
+// cannot be written.
+QProcessEnvironment ProgramEnvironment(const QTemporaryDir& dir, const QString& link)
+{
+    if (!QDir().mkpath(dir.filePath(QStringLiteral("config/Orvane"))) ||
+        !WriteFile(dir.filePath(QStringLiteral("config/Orvane/Veltrix PC Interface.conf")),
+                   "[Settings]\nPort=" + link.toUtf8() + "\n"))
+        return {};
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    return env;
+}
+
+} // namespace
+
 class TestProgramE2e : public QObject
 {
     Q_OBJECT
@@ -29,9 +48,8 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString link = dir.filePath(QStringLiteral("ttyVeltrix"));
-        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("config/Orvane"))));
-        QVERIFY(WriteFile(dir.filePath(QStringLiteral("config/Orvane/Veltrix PC Interface.conf")),
-                          "[Settings]\nPort=" + link.toUtf8() + "\n"));
+        const QProcessEnvironment env = ProgramEnvironment(dir, link);
+        QVERIFY(!env.isEmpty());
 
         // The unit answers the handshake's fourteen requests, then falls silent.
         auto sim = std::make_unique<SimProcess>(QStringList{QStringLiteral("--link"), link,
@@ -40,9 +58,6 @@ private Q_SLOTS:
         QVERIFY(sim->WaitStarted());
 
         QProcess program;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         program.setProcessEnvironment(env);
         program.setProgram(qEnvironmentVariable("VELTRIX_PROGRAM"));
         program.start();
@@ -91,15 +106,11 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString link = dir.filePath(QStringLiteral("ttyBeside"));
-        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("config/Orvane"))));
-        QVERIFY(WriteFile(dir.filePath(QStringLiteral("config/Orvane/Veltrix PC Interface.conf")),
-                          "[Settings]\nPort=" + link.toUtf8() + "\n"));
+        const QProcessEnvironment env = ProgramEnvironment(dir, link);
+        QVERIFY(!env.isEmpty());
         SimProcess sim(
             {QStringLiteral("--link"), link, QStringLiteral("--line-rate"), QStringLiteral("0")});
         QVERIFY(sim.WaitStarted());
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         QProcess program;
         program.setProcessEnvironment(env);
         program.start(qEnvironmentVariable("VELTRIX_PROGRAM"), QStringList{});
