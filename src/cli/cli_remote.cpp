@@ -3,7 +3,6 @@
 #include "common/local_file.h"
 
 #include <QDataStream>
-#include <QDir>
 #include <QStandardPaths>
 
 #include <climits>
