@@ -3,6 +3,7 @@
 #include "common/local_file.h"
 
 #include <QDataStream>
+#include <QFile>
 #include <QStandardPaths>
 
 #include <climits>
